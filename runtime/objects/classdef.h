@@ -1,0 +1,120 @@
+// Class definitions: the run-time description of a class, and the list
+// records hanging off it. Compiled code and plug-ins read these layouts.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+struct RString;
+struct Object;
+struct ClassDef;
+
+typedef void (*ObjectRoutine)(Object *object, ClassDef *cls); // constructor, destructor
+
+struct PropertyRecord;
+struct MethodRecord;
+struct EventRecord;
+struct HandlerRecord;
+struct ConstantRecord;
+struct InterfaceEntry;
+
+struct ClassDef {
+  int32_t marker;             // 0: always 3
+  ClassDef *superclass;       // 4: nil for a root class
+  void **dispatchTable;       // 8: code addresses of the virtual routines, or nil
+  int32_t interfaceStamp;     // 12: global stamp when the interface tables were built
+  int32_t dispatchSize;       // 16: entries of the dispatch table
+  RString *name;              // 20: e.g. "PushButton"
+  RString *secondName;        // 24: nil but on a few built-ins
+  uint8_t registered;         // 28: 1 once a built-in or plug-in definition is complete
+  uint8_t creatable;          // 29: 1 on classes compiled code may create by New
+  ClassDef *next;             // 32: next definition in the class list
+  int32_t instanceSize;       // 36: bytes of an instance, header included
+  int32_t reserved1[3];       // 40: not set up by default; nothing reads them
+  int32_t order;              // 52: -1 by default
+  int32_t reserved2;          // 56: as reserved1
+  PropertyRecord *properties; // 60
+  MethodRecord *methods;      // 64
+  EventRecord *events;        // 68
+  HandlerRecord *handlers;    // 72
+  ConstantRecord *constants;  // 76
+  InterfaceEntry *interfaces; // 80
+  uint8_t isInterface;        // 84: 1 when the class is an interface
+  ObjectRoutine constructor;  // 88: or nil
+  ObjectRoutine destructor;   // 92: or nil
+  uint8_t tail[2];            // 96: zero by default
+  int32_t tailWord;           // 100: zero by default
+};
+static_assert(offsetof(ClassDef, superclass) == 4);
+static_assert(offsetof(ClassDef, name) == 20);
+static_assert(offsetof(ClassDef, registered) == 28);
+static_assert(offsetof(ClassDef, creatable) == 29);
+static_assert(offsetof(ClassDef, next) == 32);
+static_assert(offsetof(ClassDef, instanceSize) == 36);
+static_assert(offsetof(ClassDef, order) == 52);
+static_assert(offsetof(ClassDef, properties) == 60);
+static_assert(offsetof(ClassDef, interfaces) == 80);
+static_assert(offsetof(ClassDef, isInterface) == 84);
+static_assert(offsetof(ClassDef, constructor) == 88);
+static_assert(offsetof(ClassDef, destructor) == 92);
+static_assert(sizeof(ClassDef) == 104);
+
+// Type descriptor, 6 words: one for each of the seven value types.
+struct TypeDescriptor {
+  int32_t zero;                                 // 0
+  const char *name;                             // 4: "String", "Integer", ...
+  RString *(*toText)(const void *value);        // 8: or nil
+  void (*fromText)(RString *text, void *value); // 12: or nil
+  void (*release)(void *value);                 // 16: or nil
+  void (*retain)(void *value);                  // 20: or nil
+};
+static_assert(sizeof(TypeDescriptor) == 24);
+
+struct MethodRecord {
+  MethodRecord *next;     // 0
+  RString *name;          // 4
+  int32_t flags;          // 8: 0x08 method of an interface
+  const char *cName;      // 12: the name, zero-terminated
+  const void *resultType; // 16: type descriptor, class definition, or nil
+  void *parameters;       // 20: parameter list
+  int32_t parameterCount; // 24
+  void *entry;            // 28: entry point of the call form
+  int32_t interfaceSlot;  // 32: 1-based, interfaces only
+  void *assignEntry;      // 36: entry point of the assignment form, or nil
+};
+static_assert(sizeof(MethodRecord) == 40);
+
+struct InterfaceEntry {
+  InterfaceEntry *next; // 0
+  ClassDef *interface;  // 4: a definition whose interface flag is set
+  void **table;         // 8: entry points, word 0 unused
+  int32_t tableWords;   // 12
+};
+static_assert(sizeof(InterfaceEntry) == 16);
+
+// The process-wide class list, newest first.
+extern ClassDef *gClassList;
+
+// Default set-up: marker 3, instance size 24, order -1, all else nil or 0; the
+// definition is pushed on the front of the class list.
+void class_setup(ClassDef *cls);
+
+// Releases the definition's names and method records and takes it off the
+// class list; the record itself belongs to whoever made it.
+void class_teardown(ClassDef *cls);
+
+// The seven value types.
+extern const TypeDescriptor kTypeString, kTypeInteger, kTypeBoolean, kTypeSingle, kTypeDouble,
+    kTypeForm, kTypeColor;
+
+// Static description of a method parameter, 4 words.
+struct ParameterDesc {
+  const char *name; // 0
+  const void *type; // 4: type descriptor or class definition
+  int32_t zero[2];  // 8
+};
+static_assert(sizeof(ParameterDesc) == 16);
+
+// Appends a method record (call form only) to the end of the class's method list.
+MethodRecord *class_add_method(ClassDef *cls, const char *name, const void *resultType,
+                               const ParameterDesc *parameters, int32_t parameterCount,
+                               void *entry);

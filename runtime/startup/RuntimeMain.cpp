@@ -1,14 +1,40 @@
-// Process entry: prepares the process (common controls, the pool and string
-// locks, the core classes) and looks for the application image.
+// Process entry and the application image: the image header resource, the
+// appended and development forms of the four blocks, linking the image's
+// imports, relocating its data, the resource block, and the entry routine.
 #include "startup/RuntimeMain.h"
 #include "objects/objects.h"
 #include "objects/utility.h"
+#include "startup/entrytable.h"
+#include "startup/exitlist.h"
+#include "startup/fault.h"
 #include "startup/platform.h"
+#include "startup/theme.h"
 #include "text/string.h"
 #include <commctrl.h>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
 
 HINSTANCE gInstance;
 const char *gCommandLine;
+uint8_t *gCodeBase;
+uint8_t *gDataBase;
+DeferredLink *gDeferredLinks;
+
+static int32_t codeLength, dataLength;
+static uint32_t resourceBlockOffset; /* 0: development mode or no header resource */
+static HANDLE resourceFile = INVALID_HANDLE_VALUE;
+
+enum { kCode1, kCode2, kData1, kData2, kBlocks };
+static const char *const kBlockNames[kBlocks] = {"code1", "code2", "data1", "data2"};
+static const char *const kBlockFiles[kBlocks] = {"code1.dat", "code2.dat", "data1.dat",
+                                                 "data2.dat"};
+enum : uint32_t { kNoResourceBlock = 0xFFFFFFFF };
+
+struct Block {
+  uint8_t *bytes;
+  int32_t length;
+};
 
 void runtime_core_init() {
   pool_init();
@@ -16,16 +42,383 @@ void runtime_core_init() {
   objects_init();
 }
 
-// The image loader replaces this with the real search; until then the runtime
-// says plainly that it has nothing to run.
-static bool loadApplicationImage() {
-  gPlatform.messageBox(nullptr,
-                       "No application image was found.\n\n"
-                       "This runtime carries no image of its own, and the development "
-                       "files code1.dat, data1.dat, code2.dat and data2.dat are not in the "
-                       "working directory.",
-                       "Message", MB_OK | MB_ICONINFORMATION);
-  return false;
+static uint32_t readLE32(const uint8_t *p) {
+  return p[0] | p[1] << 8 | p[2] << 16 | (uint32_t)p[3] << 24;
+}
+static uint32_t readBE32(const uint8_t *p) {
+  return (uint32_t)p[0] << 24 | p[1] << 16 | p[2] << 8 | p[3];
+}
+
+static RString *messagef(const char *format, ...) {
+  char text[1024];
+  va_list args;
+  va_start(args, format);
+  vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  return str_from(text);
+}
+
+static RString *damaged(const char *what) {
+  return messagef("The application could not be loaded because its image is damaged: %s.", what);
+}
+
+/* ---- reading the blocks ---- */
+
+// Code1 lives in memory that may later be made executable; the rest on the heap.
+static uint8_t *allocBlock(int which, int32_t length) {
+  if (length == 0) return nullptr;
+  if (which == kCode1)
+    return (uint8_t *)VirtualAlloc(nullptr, length, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  return (uint8_t *)HeapAlloc(GetProcessHeap(), 0, length);
+}
+
+static bool readExactly(HANDLE file, void *into, DWORD bytes) {
+  DWORD got = 0;
+  return bytes == 0 || (ReadFile(file, into, bytes, &got, nullptr) && got == bytes);
+}
+
+// Development mode: each block is a whole file in the working directory.
+static RString *readBlockFiles(Block blocks[kBlocks]) {
+  int missing = 0;
+  for (const char *name : kBlockFiles)
+    missing += GetFileAttributesA(name) == INVALID_FILE_ATTRIBUTES;
+  if (missing == kBlocks)
+    return str_from("No application image was found.\n\nThis runtime carries no image of its "
+                    "own, and the development files code1.dat, data1.dat, code2.dat and "
+                    "data2.dat are not in the working directory.");
+  for (int i = 0; i < kBlocks; i++) {
+    HANDLE file = CreateFileA(kBlockFiles[i], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    DWORD size = file == INVALID_HANDLE_VALUE ? 0 : GetFileSize(file, nullptr);
+    bool ok = file != INVALID_HANDLE_VALUE && size < 0x7FFFFFFF;
+    if (ok) {
+      blocks[i].length = (int32_t)size;
+      blocks[i].bytes = allocBlock(i, size);
+      ok = (size == 0 || blocks[i].bytes) && readExactly(file, blocks[i].bytes, size);
+    }
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (!ok)
+      return messagef("The application could not be loaded because the file %s could not be "
+                      "read.",
+                      kBlockFiles[i]);
+  }
+  return nullptr;
+}
+
+// The appended form: four length-prefixed blocks from `offset` to the end of
+// the executable's own file.
+static RString *readAppendedBlocks(uint32_t offset, Block blocks[kBlocks]) {
+  char path[512];
+  GetModuleFileNameA(gInstance, path, sizeof path);
+  HANDLE file =
+      CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return messagef("The application could not be loaded because the file %s could not be read.",
+                    path);
+  RString *message = nullptr;
+  uint32_t size = GetFileSize(file, nullptr);
+  uint32_t at = offset;
+  if (offset >= size || SetFilePointer(file, offset, nullptr, FILE_BEGIN) != offset)
+    message = damaged("the image offset lies outside the executable");
+  for (int i = 0; i < kBlocks && !message; i++) {
+    uint8_t word[4];
+    if (size - at < 4 || !readExactly(file, word, 4)) {
+      message = messagef("The application could not be loaded because its image is damaged: "
+                         "the %s block is missing.",
+                         kBlockNames[i]);
+      break;
+    }
+    at += 4;
+    uint32_t length = readLE32(word);
+    if (length > size - at) {
+      message = messagef("The application could not be loaded because its image is damaged: "
+                         "the %s block runs past the end of the file.",
+                         kBlockNames[i]);
+      break;
+    }
+    blocks[i].length = (int32_t)length;
+    blocks[i].bytes = allocBlock(i, length);
+    if ((length && !blocks[i].bytes) || !readExactly(file, blocks[i].bytes, length))
+      message = messagef("The application could not be loaded because the %s block could not "
+                         "be read.",
+                         kBlockNames[i]);
+    at += length;
+  }
+  CloseHandle(file);
+  return message;
+}
+
+// The header resource says where the image is; without it, or when it still
+// reads "PICK", the blocks come from the development files.
+static RString *readBlocks(Block blocks[kBlocks]) {
+  HRSRC found = FindResourceA(gInstance, MAKEINTRESOURCEA(101), "PICKLE");
+  HGLOBAL loaded = found ? LoadResource(gInstance, found) : nullptr;
+  const uint8_t *header = loaded ? (const uint8_t *)LockResource(loaded) : nullptr;
+  if (header && SizeofResource(gInstance, found) >= 8 && memcmp(header, "PICK", 4) != 0) {
+    resourceBlockOffset = readLE32(header + 4);
+    return readAppendedBlocks(readLE32(header), blocks);
+  }
+  resourceBlockOffset = 0;
+  return readBlockFiles(blocks);
+}
+
+static void freeBlocks(Block blocks[kBlocks]) {
+  for (int i = 0; i < kBlocks; i++) {
+    if (!blocks[i].bytes) continue;
+    if (i == kCode1)
+      VirtualFree(blocks[i].bytes, 0, MEM_RELEASE);
+    else
+      HeapFree(GetProcessHeap(), 0, blocks[i].bytes);
+  }
+}
+
+/* ---- linking ---- */
+
+// Each site of a chain is the rel32 operand of a call; before patching it
+// holds the offset of the next site. A call takes five bytes, so a chain with
+// more sites than that allows must loop.
+bool patch_chain(uint32_t head, const void *target) {
+  uint32_t steps = 0;
+  for (uint32_t site = head; site != 0; steps++) {
+    if (site < 1 || site > (uint32_t)codeLength - 4 || codeLength < 5 ||
+        steps > (uint32_t)codeLength / 5)
+      return false;
+    uint8_t *word = gCodeBase + site;
+    uint32_t next = readLE32(word);
+    uint32_t rel = (uint32_t)(uintptr_t)target - (uint32_t)(uintptr_t)(word + 4);
+    memcpy(word, &rel, 4);
+    site = next;
+  }
+  return true;
+}
+
+// Imports that name no routine of this runtime are bound to small routines
+// that say which name was missing when the application calls them:
+// push offset name; call fault_unbuilt.
+static void *missingEntryThunk(const char *name) {
+  static uint8_t *page;
+  static int32_t used;
+  enum { kThunkBytes = 10, kPageBytes = 4096 };
+  if (!page || used + kThunkBytes > kPageBytes) {
+    page = (uint8_t *)VirtualAlloc(nullptr, kPageBytes, MEM_COMMIT | MEM_RESERVE,
+                                   PAGE_EXECUTE_READWRITE);
+    used = 0;
+    if (!page) fault_out_of_memory(true);
+  }
+  RString *kept = str_from(name); /* lives as long as the process */
+  uint8_t *thunk = page + used;
+  uint32_t text = (uint32_t)(uintptr_t)str_cview(kept);
+  uint32_t rel = (uint32_t)(uintptr_t)&fault_unbuilt - (uint32_t)(uintptr_t)(thunk + 10);
+  thunk[0] = 0x68;
+  memcpy(thunk + 1, &text, 4);
+  thunk[5] = 0xE8;
+  memcpy(thunk + 6, &rel, 4);
+  used += kThunkBytes;
+  return thunk;
+}
+
+struct LoadedLibrary {
+  RString *name;
+  HMODULE module; // nil when loading failed
+  LoadedLibrary *next;
+};
+static LoadedLibrary *loadedLibraries;
+
+static HMODULE loadLibrary(const char *name) {
+  for (LoadedLibrary *l = loadedLibraries; l; l = l->next)
+    if (lstrcmpiA(str_cview(l->name), name) == 0) return l->module;
+  LoadedLibrary *l = (LoadedLibrary *)pool_alloc(sizeof(LoadedLibrary));
+  l->name = str_from(name);
+  l->module = *name ? LoadLibraryA(name) : nullptr;
+  l->next = loadedLibraries;
+  loadedLibraries = l;
+  return l->module;
+}
+
+// "!X" + library + "!" + routine: a routine of another shared library.
+static void linkLibraryImport(char *text, uint32_t head, RString **message) {
+  char *bang = strchr(text, '!');
+  const char *library = bang ? text : ""; /* without a "!" the library name is empty */
+  const char *routine = bang ? bang + 1 : text;
+  if (bang) *bang = 0;
+  HMODULE module = loadLibrary(library);
+  if (!module) {
+    *message = messagef("The application could not be loaded because a necessary shared "
+                        "library %s could not be found.",
+                        library);
+    return;
+  }
+  void *address = (void *)GetProcAddress(module, routine);
+  if (!address) {
+    *message = messagef("The application could not be loaded because the routine %s could not "
+                        "be found in the shared library %s.",
+                        routine, library);
+    return;
+  }
+  if (!patch_chain(head, address)) *message = damaged("a call chain leaves the code block");
+}
+
+static void deferLink(const char *name, uint32_t head) {
+  DeferredLink *d = (DeferredLink *)pool_alloc(sizeof(DeferredLink));
+  d->name = str_from(name);
+  d->chainHead = head;
+  d->next = gDeferredLinks;
+  gDeferredLinks = d;
+}
+
+// Kind 1: u32 chain head, u8 name length n, n name bytes.
+static void linkNamedImport(const uint8_t *record, RString **message) {
+  uint32_t head = readLE32(record);
+  char name[256];
+  memcpy(name, record + 5, record[4]);
+  name[record[4]] = 0;
+  if (name[0] == '!' && name[1] == 'X') return linkLibraryImport(name + 2, head, message);
+  if (name[0] == '!') return deferLink(name + 1, head); /* bound when the plug-ins are in */
+  void *routine = entry_routine(name);
+  if (!patch_chain(head, routine ? routine : missingEntryThunk(name)))
+    *message = damaged("a call chain leaves the code block");
+}
+
+// Kind 2: the code1 word at `at` holds a data1 offset; the data base is added.
+static void linkDataReference(uint32_t at, RString **message) {
+  if (codeLength < 4 || at > (uint32_t)codeLength - 4) {
+    *message = damaged("a data reference lies outside the code block");
+    return;
+  }
+  uint32_t word = readLE32(gCodeBase + at) + (uint32_t)(uintptr_t)gDataBase;
+  memcpy(gCodeBase + at, &word, 4);
+}
+
+bool LinkImage(const uint8_t *table, int32_t length, RString **message) {
+  *message = nullptr;
+  for (int32_t p = 0; p < length && !*message;) {
+    uint8_t kind = table[p++];
+    int32_t left = length - p;
+    if (kind == 2) {
+      if (left < 4)
+        *message = damaged("the link table ends inside a record");
+      else
+        linkDataReference(readLE32(table + p), message);
+      p += 4;
+    } else if (kind == 1) {
+      if (left < 5 || left - 5 < table[p + 4])
+        *message = damaged("the link table ends inside a record");
+      else
+        linkNamedImport(table + p, message);
+      p += left < 5 ? left : 5 + table[p + 4];
+    } /* any other byte is skipped */
+  }
+  return !*message;
+}
+
+/* ---- relocating ---- */
+
+// Adds `base` to `words` words of data1 from `cursor`.
+static bool relocateRun(uint32_t cursor, uint32_t words, uint8_t *base) {
+  if (cursor > (uint32_t)dataLength || words > ((uint32_t)dataLength - cursor) / 4) return false;
+  for (uint8_t *p = gDataBase + cursor; words--; p += 4) {
+    uint32_t word = readLE32(p) + (uint32_t)(uintptr_t)base;
+    memcpy(p, &word, 4);
+  }
+  return true;
+}
+
+bool RelocateImageData(const uint8_t *list, int32_t length, RString **message) {
+  *message = nullptr;
+  uint32_t cursor = 0;
+  for (int32_t i = 0; i + 1 < length; i += 2) { /* an odd last byte is no record */
+    uint16_t h = list[i] | list[i + 1] << 8;
+    uint8_t *base = nullptr;
+    if ((h & 0xF000) == 0x8000)
+      cursor += (h & 0x0FFF) + 1;
+    else if ((h & 0xFE00) == 0x4000 || (h & 0xFE00) == 0x4600)
+      base = gCodeBase;
+    else if ((h & 0xFE00) == 0x4200)
+      base = gDataBase;
+    if (!base) continue;
+    uint32_t words = (h & 0x01FF) + 1;
+    if (!relocateRun(cursor, words, base)) {
+      *message = damaged("a relocation run reaches outside the data block");
+      return false;
+    }
+    cursor += words * 4;
+  }
+  return true;
+}
+
+/* ---- the resource block ---- */
+
+static bool readAt(HANDLE file, uint32_t position, uint8_t word[4]) {
+  return SetFilePointer(file, position, nullptr, FILE_BEGIN) == position &&
+         readExactly(file, word, 4);
+}
+
+bool ReadResourceBlockEntry(int32_t index, HANDLE *file, uint32_t *position) {
+  if (index <= 0 || resourceBlockOffset == kNoResourceBlock) return false;
+  if (resourceFile == INVALID_HANDLE_VALUE) { /* opened on first use, then kept */
+    char path[1024] = "data3.dat";
+    if (resourceBlockOffset != 0) GetModuleFileNameA(gInstance, path, sizeof path);
+    resourceFile =
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (resourceFile == INVALID_HANDLE_VALUE) return false;
+  }
+  uint8_t word[4];
+  if (!readAt(resourceFile, resourceBlockOffset, word) || readBE32(word) < (uint32_t)index)
+    return false;
+  uint32_t count = readBE32(word);
+  if (!readAt(resourceFile, resourceBlockOffset + 4 * index, word)) return false;
+  *file = resourceFile;
+  *position = resourceBlockOffset + 4 * count + readBE32(word) + 4;
+  return true;
+}
+
+/* ---- loading and entering the image ---- */
+
+static void showMessage(RString *message) {
+  gPlatform.messageBox(nullptr, str_cview(message), "Message", MB_OK | MB_ICONINFORMATION);
+}
+
+// After linking, code1 may be executed and is no longer written.
+static bool makeExecutable() {
+  DWORD old;
+  return codeLength == 0 || VirtualProtect(gCodeBase, codeLength, PAGE_EXECUTE_READ, &old);
+}
+
+// Data1 word 0, once relocated, must be the address of a routine in code1.
+static void *entryRoutine() {
+  if (dataLength < 4) return nullptr;
+  uintptr_t entry = readLE32(gDataBase);
+  uintptr_t code = (uintptr_t)gCodeBase;
+  return entry >= code && entry < code + codeLength ? (void *)entry : nullptr;
+}
+
+bool LoadApplicationImage() {
+  Block blocks[kBlocks] = {};
+  RString *message = readBlocks(blocks);
+  if (!message) {
+    gCodeBase = blocks[kCode1].bytes;
+    codeLength = blocks[kCode1].length;
+    gDataBase = blocks[kData1].bytes;
+    dataLength = blocks[kData1].length;
+    if (LinkImage(blocks[kCode2].bytes, blocks[kCode2].length, &message) &&
+        RelocateImageData(blocks[kData2].bytes, blocks[kData2].length, &message)) {
+      if (!entryRoutine())
+        message = damaged("its entry routine lies outside the code block");
+      else if (!makeExecutable())
+        message = damaged("its code cannot be made executable");
+    }
+  }
+  if (message) {
+    showMessage(message);
+    RuntimeUnlockString(message);
+    freeBlocks(blocks);
+    gCodeBase = gDataBase = nullptr;
+    codeLength = dataLength = 0;
+    return false;
+  }
+  HeapFree(GetProcessHeap(), 0, blocks[kData2].bytes); /* the relocation list is spent */
+  ((void (*)())entryRoutine())();
+  return true;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
@@ -33,6 +426,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   gCommandLine = commandLine;
   InitCommonControls();
   runtime_core_init();
-  loadApplicationImage();
+  theme_load();
+  LoadApplicationImage();
+  exitlist_run();
+  theme_unload();
   return 0;
 }

@@ -1,10 +1,44 @@
-// Process entry: what the process keeps from its start, and the order in
-// which the runtime core comes up.
+// Process entry and the application image: finding, reading, linking and
+// relocating its four blocks, and the state the process keeps about it.
 #pragma once
 #include <windows.h>
+#include <cstdint>
+
+struct RString;
 
 extern HINSTANCE gInstance;      // the module instance handle
 extern const char *gCommandLine; // the command line as the platform passed it
+extern uint8_t *gCodeBase;       // code1, executable once linked
+extern uint8_t *gDataBase;       // data1
 
 // Creates the memory pool's lock, then the string lock, then the core classes.
 void runtime_core_init();
+
+// Reads, links and relocates the image and calls its entry routine. False
+// (after the message has been shown) when the image could not be loaded.
+bool LoadApplicationImage();
+
+// Applies the link table to code1. False with a message the caller owns when
+// a library import failed or the table is damaged.
+bool LinkImage(const uint8_t *table, int32_t length, RString **message);
+
+// Applies the relocation list to data1. False with a message when a run
+// reaches outside data1.
+bool RelocateImageData(const uint8_t *list, int32_t length, RString **message);
+
+// The open file and absolute position of entry `index` (from 1) of the
+// resource block; false when there is no such entry.
+bool ReadResourceBlockEntry(int32_t index, HANDLE *file, uint32_t *position);
+
+// An import that waits for the plug-ins: its name without the "!" and the
+// head of its fix-up chain. Newest first.
+struct DeferredLink {
+  RString *name;
+  uint32_t chainHead;
+  DeferredLink *next;
+};
+extern DeferredLink *gDeferredLinks;
+
+// Patches every call site of a fix-up chain to call target. False when the
+// chain leaves code1 or loops.
+bool patch_chain(uint32_t head, const void *target);

@@ -1,0 +1,24 @@
+// The exit list: objects released, newest first, when the runtime shuts down.
+#include "startup/exitlist.h"
+#include "objects/objects.h"
+#include "text/array.h"
+
+static Vector exitObjects; /* oldest first; an all-zero vector is a valid empty one */
+
+void exitlist_add(Object *object) {
+  if (!exitObjects.elementSize) vec_init(&exitObjects);
+  vec_append_ptr(&exitObjects, object);
+}
+
+void exitlist_remove(Object *object) {
+  for (int32_t i = vec_count(&exitObjects) - 1; i >= 0; i--)
+    if (vec_get_ptr(&exitObjects, i) == object) return vec_remove(&exitObjects, i);
+}
+
+void exitlist_run() {
+  while (int32_t n = vec_count(&exitObjects)) {
+    Object *newest = (Object *)vec_get_ptr(&exitObjects, n - 1);
+    vec_remove(&exitObjects, n - 1);
+    RuntimeUnlockObject(newest);
+  }
+}

@@ -1,0 +1,9 @@
+// The exit list: objects the runtime destroys when it shuts down (open
+// streams, the trace log), newest first.
+#pragma once
+
+struct Object;
+
+void exitlist_add(Object *object);    // the list takes over the caller's reference
+void exitlist_remove(Object *object); // gives the reference back to the caller
+void exitlist_run();                  // releases every object, newest first

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine in the project's test environment: a prefix
-# of its own under the build directory, the Japanese locale (ANSI code page 932),
+# of its own under the build directory, the Japanese locale (ANSI code page 932;
+# MORVINT_LANG=en_US.UTF-8 gives code page 1252 instead),
 # no Wine debug output, and an Xvfb display of its own when none is given.
 #
 # Wine's background processes (wineserver, its services, the desktop) inherit
@@ -17,7 +18,8 @@ state=$(cd "$state" && pwd)
 export WINEPREFIX=$state/prefix
 export WINEDEBUG=-all
 export WINEARCH=win32
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+export LANG=${MORVINT_LANG:-ja_JP.UTF-8}
+export LC_ALL=$LANG
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 detached() { setsid "$@" </dev/null >/dev/null 2>&1; }

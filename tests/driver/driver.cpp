@@ -4,6 +4,8 @@
 //   driver message [--timeout SECONDS] [--press OK|Cancel]
 //     waits for a message box, prints its caption and text, presses a button.
 #include <windows.h>
+#include <fcntl.h>
+#include <io.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -53,6 +55,7 @@ static int showMessage(double timeout, const char *press) {
 }
 
 int main(int argc, char **argv) {
+  _setmode(_fileno(stdout), _O_BINARY); /* lines end as the texts do, in \n */
   double timeout = 20;
   const char *press = "OK";
   for (int i = 2; i + 1 < argc; i += 2) {

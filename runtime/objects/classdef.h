@@ -69,6 +69,17 @@ struct TypeDescriptor {
 };
 static_assert(sizeof(TypeDescriptor) == 24);
 
+struct PropertyRecord {
+  PropertyRecord *next; // 0
+  RString *name;        // 4
+  const void *type;     // 8: type descriptor or class definition
+  int32_t flags;        // 12: from the description (0x01, 0x08, 0x40, 0x80 ...)
+  void *getter;         // 16: (object, parameter) -> value
+  void *setter;         // 20: (object, parameter, value)
+  int32_t parameter;    // 24: passed to getter and setter, e.g. a field offset
+};
+static_assert(sizeof(PropertyRecord) == 28);
+
 struct MethodRecord {
   MethodRecord *next;     // 0
   RString *name;          // 4
@@ -82,6 +93,46 @@ struct MethodRecord {
   void *assignEntry;      // 36: entry point of the assignment form, or nil
 };
 static_assert(sizeof(MethodRecord) == 40);
+
+// A parameter of a parsed declaration (plug-in events and methods).
+struct ParsedParameter {
+  RString *name;    // 0
+  const void *type; // 4: type descriptor, class definition, or an ArrayType
+  uint8_t byRef;    // 8: passed by reference
+};
+
+// The type of an array parameter: three words 1, element type, 1.
+struct ArrayType {
+  int32_t one;             // 0
+  const void *elementType; // 4
+  int32_t dimensions;      // 8: 1
+};
+
+struct EventRecord {
+  EventRecord *next;           // 0
+  RString *name;               // 4
+  const char *parameterText;   // 8: e.g. "X As Integer, Y As Integer", or nil
+  const char *resultTypeText;  // 12: e.g. "Boolean", or nil
+  const void *resultType;      // 16: type descriptor, class definition, or nil
+  ParsedParameter *parameters; // 20: parsed (plug-in events); nil for built-ins
+  int32_t parameterCount;      // 24
+  int32_t number;              // 28: e.g. 1001 Action; 0 for most
+};
+
+struct HandlerRecord {
+  HandlerRecord *next; // 0
+  RString *name;       // 4
+  int32_t number;      // 8
+  void *entry;         // 12: the compiled routine
+};
+static_assert(sizeof(HandlerRecord) == 16);
+
+struct ConstantRecord {
+  ConstantRecord *next; // 0
+  RString *name;        // 4
+  int32_t value;        // 8
+};
+static_assert(sizeof(ConstantRecord) == 12);
 
 struct InterfaceEntry {
   InterfaceEntry *next; // 0
@@ -118,3 +169,58 @@ static_assert(sizeof(ParameterDesc) == 16);
 MethodRecord *class_add_method(ClassDef *cls, const char *name, const void *resultType,
                                const ParameterDesc *parameters, int32_t parameterCount,
                                void *entry);
+
+/* ---- to be completed by the classes work; declared here so that all of it
+   is written against one interface ---- */
+
+// Identifier folding: a-z and the accented small letters to their capitals.
+extern const uint8_t kFoldTable[256];
+bool names_equal(const char *a, int32_t aLength, const char *b, int32_t bLength);
+bool names_equal(const RString *a, const RString *b);
+bool name_is(const RString *a, const char *b); // b zero-terminated
+
+// List records, all from tagged blocks. Properties, methods and events are
+// appended in order; handlers, constants and interface entries are pushed on
+// the front of their lists.
+PropertyRecord *class_add_property(ClassDef *cls, const char *name, const void *type, int32_t flags,
+                                   void *getter, void *setter, int32_t parameter);
+EventRecord *class_add_event(ClassDef *cls, const char *name, const char *parameterText,
+                             const char *resultTypeText, int32_t number);
+HandlerRecord *class_add_handler(ClassDef *cls, RString *name, int32_t number, void *entry);
+ConstantRecord *class_add_constant(ClassDef *cls, RString *name, int32_t value);
+InterfaceEntry *class_add_interface(ClassDef *cls, ClassDef *interface);
+
+// The nearest declaration of an event named `name` on the class chain.
+EventRecord *class_find_event(const ClassDef *cls, const char *name);
+
+// The handler that event dispatch calls: nearest to the declaring class wins;
+// a class that declares its own event of that name hides handlers below it.
+HandlerRecord *event_find_handler(const Object *object, const EventRecord *event);
+void *event_handler_entry(const Object *object, const EventRecord *event); // or nil
+
+// Numbers interface methods and fills every class's interface tables. False
+// (after the report) when a class lacks a method an interface requires.
+extern int32_t gInterfaceStamp;
+bool interfaces_build();
+
+// The text of a type: "String", "Integer", ..., or nil for a class type.
+const TypeDescriptor *type_named(const char *name, int32_t length); // ignoring case
+
+// A declaration "Name(params) As Type" as plug-ins write them.
+struct Declaration {
+  RString *name;
+  RString *parameterText;      // exactly the characters between the parentheses
+  const void *resultType;      // nil when no "As" follows the parameter list
+  RString *resultTypeName;     // as written
+  ParsedParameter *parameters; // tagged block, or nil
+  int32_t parameterCount;      // at most 32
+};
+// False with the error message (a new string) when the text does not parse.
+bool decl_parse(const char *text, Declaration *out, RString **error);
+void decl_release(Declaration *d);
+
+extern "C" {
+void *FindVTableCode(Object *object, int32_t slot);
+void *FindInterfaceVTableCode(Object *object, int32_t slot, int32_t interfaceClassIndex);
+void *RuntimeFindHookCode(Object *object, int32_t number);
+}

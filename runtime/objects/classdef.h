@@ -149,8 +149,9 @@ extern ClassDef *gClassList;
 // definition is pushed on the front of the class list.
 void class_setup(ClassDef *cls);
 
-// Releases the definition's names and method records and takes it off the
-// class list; the record itself belongs to whoever made it.
+// Releases the definition's names and every member list (event parameter
+// arrays and interface tables included) and takes it off the class list; the
+// record itself belongs to whoever made it.
 void class_teardown(ClassDef *cls);
 
 // The seven value types.
@@ -203,8 +204,18 @@ void *event_handler_entry(const Object *object, const EventRecord *event); // or
 extern int32_t gInterfaceStamp;
 bool interfaces_build();
 
-// The text of a type: "String", "Integer", ..., or nil for a class type.
-const TypeDescriptor *type_named(const char *name, int32_t length); // ignoring case
+// The text of a type: "String", "Integer", "Boolean", "Single", "Double" or
+// "Color", ignoring case; nil for anything else (a class type). "Form" is no
+// type keyword.
+const TypeDescriptor *type_named(const char *name, int32_t length);
+
+// True when a parameter type is an ArrayType record (its first word is 1,
+// where a type descriptor has 0 and a class definition its marker 3).
+bool type_is_array(const void *type);
+// Releases a parsed parameter array: names, array-type records, the block.
+// class_teardown does this for every event's array; method parameter lists
+// are not released (built-in ones are static descriptions).
+void params_release(ParsedParameter *parameters, int32_t count);
 
 // A declaration "Name(params) As Type" as plug-ins write them.
 struct Declaration {

@@ -3,6 +3,8 @@
 // imports, relocating its data, the resource block, and the entry routine.
 #include "startup/RuntimeMain.h"
 #include "objects/objects.h"
+#include "objects/plugin.h"
+#include "objects/registry.h"
 #include "objects/utility.h"
 #include "startup/entrytable.h"
 #include "startup/exitlist.h"
@@ -21,7 +23,7 @@ uint8_t *gCodeBase;
 uint8_t *gDataBase;
 DeferredLink *gDeferredLinks;
 
-static int32_t codeLength, dataLength;
+int32_t gCodeLength, gDataLength;
 static uint32_t resourceBlockOffset; /* 0: development mode or no header resource */
 static HANDLE resourceFile = INVALID_HANDLE_VALUE;
 
@@ -176,21 +178,24 @@ static void freeBlocks(Block blocks[kBlocks]) {
 
 // Each site of a chain is the rel32 operand of a call; before patching it
 // holds the offset of the next site. A call takes five bytes, so a chain with
-// more sites than that allows must loop.
-bool patch_chain(uint32_t head, const void *target) {
+// more sites than that allows must loop. With patch false the chain is only
+// checked.
+static bool walkChain(uint32_t head, const void *target, bool patch) {
   uint32_t steps = 0;
   for (uint32_t site = head; site != 0; steps++) {
-    if (site < 1 || site > (uint32_t)codeLength - 4 || codeLength < 5 ||
-        steps > (uint32_t)codeLength / 5)
+    if (site < 1 || gCodeLength < 5 || site > (uint32_t)gCodeLength - 4 ||
+        steps > (uint32_t)gCodeLength / 5)
       return false;
     uint8_t *word = gCodeBase + site;
     uint32_t next = readLE32(word);
     uint32_t rel = (uint32_t)(uintptr_t)target - (uint32_t)(uintptr_t)(word + 4);
-    memcpy(word, &rel, 4);
+    if (patch) memcpy(word, &rel, 4);
     site = next;
   }
   return true;
 }
+
+bool patch_chain(uint32_t head, const void *target) { return walkChain(head, target, true); }
 
 // Imports that name no routine of this runtime are bound to small routines
 // that say which name was missing when the application calls them:
@@ -273,7 +278,10 @@ static void linkNamedImport(const uint8_t *record, RString **message) {
   memcpy(name, record + 5, record[4]);
   name[record[4]] = 0;
   if (name[0] == '!' && name[1] == 'X') return linkLibraryImport(name + 2, head, message);
-  if (name[0] == '!') return deferLink(name + 1, head); /* bound when the plug-ins are in */
+  if (name[0] == '!') { /* bound when the plug-ins are in */
+    if (!walkChain(head, nullptr, false)) *message = damaged("a call chain leaves the code block");
+    return deferLink(name + 1, head);
+  }
   void *routine = entry_routine(name);
   if (!patch_chain(head, routine ? routine : missingEntryThunk(name)))
     *message = damaged("a call chain leaves the code block");
@@ -281,7 +289,7 @@ static void linkNamedImport(const uint8_t *record, RString **message) {
 
 // Kind 2: the code1 word at `at` holds a data1 offset; the data base is added.
 static void linkDataReference(uint32_t at, RString **message) {
-  if (codeLength < 4 || at > (uint32_t)codeLength - 4) {
+  if (gCodeLength < 4 || at > (uint32_t)gCodeLength - 4) {
     *message = damaged("a data reference lies outside the code block");
     return;
   }
@@ -311,11 +319,74 @@ bool LinkImage(const uint8_t *table, int32_t length, RString **message) {
   return !*message;
 }
 
+/* ---- deferred links ---- */
+
+static void *findMember(ClassDef *cls, char kind, const char *member) {
+  if (kind == 'M' || kind == 'W') {
+    for (MethodRecord *m = cls->methods; m; m = m->next)
+      if (name_is(m->name, member)) return kind == 'M' ? m->entry : m->assignEntry;
+  } else {
+    for (PropertyRecord *p = cls->properties; p; p = p->next)
+      if (name_is(p->name, member)) return kind == 'G' ? p->getter : p->setter;
+  }
+  return nullptr;
+}
+
+// Kind letter, then "Class!member", or a global method's name alone.
+void *LookUpPluginMember(const char *name) {
+  char kind = name[0];
+  if (kind == 0) return nullptr;
+  if (!strchr("MWGS", kind)) {
+    fault_report("RuntimeMain", 538);
+    return nullptr;
+  }
+  const char *bang = strchr(name + 1, '!');
+  if (!bang)
+    return kind == 'M' || kind == 'W' ? plugin_find_global_method(name + 1, kind == 'W') : nullptr;
+  char className[256];
+  int32_t n = (int32_t)(bang - name - 1) < 255 ? (int32_t)(bang - name - 1) : 255;
+  memcpy(className, name + 1, n);
+  className[n] = 0;
+  ClassDef *cls = registry_find(className);
+  if (!cls) cls = plugin_find_class(className);
+  if (!cls) cls = plugin_find_control(className);
+  if (!cls) {
+    char text[300];
+    snprintf(text, sizeof text, "Unable to load class: %s\n", className);
+    OutputDebugStringA(text);
+    fault_report("RuntimeMain", 487);
+    return nullptr;
+  }
+  return findMember(cls, kind, bang + 1);
+}
+
+// A link that finds nothing is bound, like a missing entry, to a routine that
+// names it when called, never to address 0. Code1 is executable by now, so it
+// is made writable for the patching.
+void ResolveDeferredLinks() {
+  DWORD old;
+  if (!gDeferredLinks || !VirtualProtect(gCodeBase, gCodeLength, PAGE_EXECUTE_READWRITE, &old))
+    return;
+  while (DeferredLink *d = gDeferredLinks) {
+    gDeferredLinks = d->next;
+    void *target = LookUpPluginMember(str_cview(d->name));
+    if (!target) {
+      char shown[300];
+      snprintf(shown, sizeof shown, "!%s", str_cview(d->name));
+      target = missingEntryThunk(shown);
+    }
+    patch_chain(d->chainHead, target); /* checked when it was linked */
+    RuntimeUnlockString(d->name);
+    pool_free(d, sizeof(DeferredLink));
+  }
+  VirtualProtect(gCodeBase, gCodeLength, old, &old);
+}
+
 /* ---- relocating ---- */
 
 // Adds `base` to `words` words of data1 from `cursor`.
 static bool relocateRun(uint32_t cursor, uint32_t words, uint8_t *base) {
-  if (cursor > (uint32_t)dataLength || words > ((uint32_t)dataLength - cursor) / 4) return false;
+  if (cursor > (uint32_t)gDataLength || words > ((uint32_t)gDataLength - cursor) / 4) return false;
   for (uint8_t *p = gDataBase + cursor; words--; p += 4) {
     uint32_t word = readLE32(p) + (uint32_t)(uintptr_t)base;
     memcpy(p, &word, 4);
@@ -381,15 +452,15 @@ static void showMessage(RString *message) {
 // After linking, code1 may be executed and is no longer written.
 static bool makeExecutable() {
   DWORD old;
-  return codeLength == 0 || VirtualProtect(gCodeBase, codeLength, PAGE_EXECUTE_READ, &old);
+  return gCodeLength == 0 || VirtualProtect(gCodeBase, gCodeLength, PAGE_EXECUTE_READ, &old);
 }
 
 // Data1 word 0, once relocated, must be the address of a routine in code1.
 static void *entryRoutine() {
-  if (dataLength < 4) return nullptr;
+  if (gDataLength < 4) return nullptr;
   uintptr_t entry = readLE32(gDataBase);
   uintptr_t code = (uintptr_t)gCodeBase;
-  return entry >= code && entry < code + codeLength ? (void *)entry : nullptr;
+  return entry >= code && entry < code + gCodeLength ? (void *)entry : nullptr;
 }
 
 bool LoadApplicationImage() {
@@ -397,9 +468,9 @@ bool LoadApplicationImage() {
   RString *message = readBlocks(blocks);
   if (!message) {
     gCodeBase = blocks[kCode1].bytes;
-    codeLength = blocks[kCode1].length;
+    gCodeLength = blocks[kCode1].length;
     gDataBase = blocks[kData1].bytes;
-    dataLength = blocks[kData1].length;
+    gDataLength = blocks[kData1].length;
     if (LinkImage(blocks[kCode2].bytes, blocks[kCode2].length, &message) &&
         RelocateImageData(blocks[kData2].bytes, blocks[kData2].length, &message)) {
       if (!entryRoutine())
@@ -413,7 +484,7 @@ bool LoadApplicationImage() {
     RuntimeUnlockString(message);
     freeBlocks(blocks);
     gCodeBase = gDataBase = nullptr;
-    codeLength = dataLength = 0;
+    gCodeLength = gDataLength = 0;
     return false;
   }
   HeapFree(GetProcessHeap(), 0, blocks[kData2].bytes); /* the relocation list is spent */

@@ -10,6 +10,7 @@ extern HINSTANCE gInstance;      // the module instance handle
 extern const char *gCommandLine; // the command line as the platform passed it
 extern uint8_t *gCodeBase;       // code1, executable once linked
 extern uint8_t *gDataBase;       // data1
+extern int32_t gCodeLength, gDataLength;
 
 // Creates the memory pool's lock, then the string lock, then the core classes.
 void runtime_core_init();
@@ -38,6 +39,12 @@ struct DeferredLink {
   DeferredLink *next;
 };
 extern DeferredLink *gDeferredLinks;
+
+// Binds the imports that waited for the plug-ins; empties the list.
+void ResolveDeferredLinks();
+
+// The entry address for a deferred link name (without its "!"), or 0.
+void *LookUpPluginMember(const char *name);
 
 // Patches every call site of a fix-up chain to call target. False when the
 // chain leaves code1 or loops.

@@ -1,80 +1,10 @@
 // runtime.exe running real images under Wine: from the development files in
 // its working directory, and appended to the executable by the packer. What
 // an image did is read back from trace.log; message boxes through the driver.
-#include "image.h"
-#include "imagefile.h"
-#include <gtest/gtest.h>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
-namespace fs = std::filesystem;
+#include "imagerun.h"
 using namespace img;
 
 namespace {
-
-std::string readText(const fs::path &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-struct Outcome {
-  int exitCode = -1;
-  std::string trace; // trace.log, or "" when the image wrote none
-  std::string box;   // what the driver read from the message box, if one was expected
-};
-
-class ImageRunTest : public testing::Test {
-protected:
-  fs::path dir;
-
-  void SetUp() override {
-    dir =
-        fs::temp_directory_path() /
-        ("image-run-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
-  // Runs exe in dir. With a message box expected, the driver reads it and
-  // presses OK, as a person would.
-  Outcome run(const fs::path &exe, bool expectBox) {
-    std::string start =
-        "timeout 120 '" WINE_RUN "' '" + exe.string() + "' >run.out 2>&1; echo $? >run.rc";
-    std::string command = "cd '" + dir.string() + "' && { ";
-    if (expectBox)
-      command += "{ " + start +
-                 "; } & timeout 120 '" WINE_RUN "' '" DRIVER_EXE
-                 "' message --timeout 60 >box.txt 2>&1; wait; }";
-    else
-      command += start + "; }";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    Outcome r;
-    r.exitCode = std::stoi("0" + readText(dir / "run.rc"));
-    if (fs::exists(dir / "trace.log")) r.trace = readText(dir / "trace.log");
-    if (expectBox) r.box = readText(dir / "box.txt");
-    return r;
-  }
-
-  void writeDat(const Image &image) {
-    std::string error;
-    ASSERT_TRUE(write_dat_files(image, dir, &error)) << error;
-  }
-
-  fs::path pack(const Image &image) {
-    std::string error;
-    EXPECT_TRUE(write_file(dir / "app.img", write_appended(image), &error)) << error;
-    fs::path out = dir / "app.exe";
-    std::string command = "'" PACKER "' pack '" RUNTIME_EXE "' '" + (dir / "app.img").string() +
-                          "' '" + out.string() + "'";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    fs::remove(dir / "app.img");
-    return out;
-  }
-};
 
 // An image whose entry routine traces "hello", then the join of "a" and "b".
 Image helloImage(const char *extraImport = nullptr) {

@@ -1,0 +1,230 @@
+// The members of the built-in classes as plain constant tables, expanded from
+// builtins.def; shared by the runtime's class registry and the image compiler,
+// so nothing here depends on the runtime.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+// Class flags of builtins.def.
+enum BuiltinClassFlags : int32_t {
+  kPlain = 0,
+  kCreatable = 1, // compiled code may create it by New
+  kInterface = 2, // an interface: methods only
+  kPane = 4,      // a control class with a "CreatePane" handler
+};
+
+// Accessors that are no entry of the runtime entry table: the shared field
+// accessors, whose parameter is a byte offset into the instance.
+inline constexpr const char *kFieldAccessors[] = {
+    "fieldIntGetter",   "fieldIntSetter",  "fieldShortGetter",
+    "fieldShortSetter", "fieldBoolGetter", "fieldBoolSetter",
+};
+
+struct BuiltinProperty {
+  int32_t flags;      // 0x01, 0x08, 0x40, 0x41, 0x80 or 0
+  const char *name;   // e.g. "Caption"
+  const char *type;   // a value type name or a class name
+  const char *getter; // an accessor name, "" for none
+  const char *setter; // an accessor name, "" for none
+  int32_t parameter;  // passed to both accessors: a field offset or a number
+};
+
+struct BuiltinParam {
+  const char *name;
+  const char *type;
+};
+
+struct BuiltinMethod {
+  const char *name;
+  const char *resultType;  // "" for none
+  const char *callEntry;   // entry name, "" while the member has no routine yet
+  const char *assignEntry; // entry name of the assignment form, or ""
+  int32_t firstParam;      // into kBuiltinParams
+  int32_t paramCount;
+};
+
+struct BuiltinEvent {
+  const char *name;
+  const char *parameters; // declaration text, "" for none
+  const char *result;     // result type name, "" for none
+  int32_t number;         // 401 KeyDown, 501 MouseDown, 1001 Action ...; mostly 0
+};
+
+struct BuiltinClass {
+  const char *name;
+  const char *superclass; // "" for a root
+  int32_t size;           // instance size, header included
+  const char *secondName; // "" for none
+  int32_t flags;          // BuiltinClassFlags
+  int32_t firstProperty, propertyCount;
+  int32_t firstMethod, methodCount;
+  int32_t firstEvent, eventCount;
+  int32_t firstInterface, interfaceCount; // into kBuiltinInterfaces: names
+};
+
+namespace builtins_detail {
+
+// One letter per declaration of builtins.def, in file order.
+inline constexpr std::string_view kShape =
+#define CLASS(name, super, size, second, flags) "C"
+#define PROPERTY(flags, name, type, getter, setter, parameter) "P"
+#define METHOD(name, result, call, assign) "M"
+#define PARAM(name, type) "A"
+#define EVENT(name, parameters, result, number) "E"
+#define INTERFACE(name) "I"
+#define END_CLASS
+#include "objects/builtins.def"
+    "";
+#undef CLASS
+#undef PROPERTY
+#undef METHOD
+#undef PARAM
+#undef EVENT
+#undef INTERFACE
+#undef END_CLASS
+
+constexpr int32_t count(char letter) {
+  int32_t n = 0;
+  for (char c : kShape) n += c == letter;
+  return n;
+}
+
+// Empty expansions for the tables below: each defines only its own macro.
+#define CLASS(name, super, size, second, flags)
+#define PROPERTY(flags, name, type, getter, setter, parameter)
+#define METHOD(name, result, call, assign)
+#define PARAM(name, type)
+#define EVENT(name, parameters, result, number)
+#define INTERFACE(name)
+#define END_CLASS
+
+struct ClassHead {
+  const char *name, *superclass;
+  int32_t size;
+  const char *secondName;
+  int32_t flags;
+};
+inline constexpr ClassHead kHeads[] = {
+#undef CLASS
+#define CLASS(name, super, size, second, flags) {name, super, size, second, flags},
+#include "objects/builtins.def"
+};
+#undef CLASS
+#define CLASS(name, super, size, second, flags)
+
+struct MethodHead {
+  const char *name, *resultType, *callEntry, *assignEntry;
+};
+inline constexpr MethodHead kMethodHeads[] = {
+#undef METHOD
+#define METHOD(name, result, call, assign) {name, result, call, assign},
+#include "objects/builtins.def"
+};
+#undef METHOD
+#define METHOD(name, result, call, assign)
+
+} // namespace builtins_detail
+
+inline constexpr BuiltinProperty kBuiltinProperties[] = {
+#undef PROPERTY
+#define PROPERTY(flags, name, type, getter, setter, parameter)                                     \
+  {flags, name, type, getter, setter, parameter},
+#include "objects/builtins.def"
+};
+#undef PROPERTY
+#define PROPERTY(flags, name, type, getter, setter, parameter)
+
+inline constexpr BuiltinParam kBuiltinParams[] = {
+#undef PARAM
+#define PARAM(name, type) {name, type},
+#include "objects/builtins.def"
+};
+#undef PARAM
+#define PARAM(name, type)
+
+inline constexpr BuiltinEvent kBuiltinEvents[] = {
+#undef EVENT
+#define EVENT(name, parameters, result, number) {name, parameters, result, number},
+#include "objects/builtins.def"
+};
+#undef EVENT
+#define EVENT(name, parameters, result, number)
+
+inline constexpr const char *kBuiltinInterfaces[] = {
+#undef INTERFACE
+#define INTERFACE(name) name,
+#include "objects/builtins.def"
+};
+
+#undef CLASS
+#undef PROPERTY
+#undef METHOD
+#undef PARAM
+#undef EVENT
+#undef INTERFACE
+#undef END_CLASS
+
+inline constexpr int32_t kBuiltinClassCount = builtins_detail::count('C');
+inline constexpr int32_t kBuiltinMethodCount = builtins_detail::count('M');
+
+// Methods with their parameter ranges, walked from the declaration order.
+inline constexpr auto kBuiltinMethods = [] {
+  std::array<BuiltinMethod, kBuiltinMethodCount> out{};
+  int32_t m = -1, a = 0;
+  for (char c : builtins_detail::kShape) {
+    if (c == 'M') {
+      const auto &h = builtins_detail::kMethodHeads[++m];
+      out[m] = {h.name, h.resultType, h.callEntry, h.assignEntry, a, 0};
+    } else if (c == 'A') {
+      out[m].paramCount++, a++;
+    }
+  }
+  return out;
+}();
+
+// Classes with their member ranges.
+inline constexpr auto kBuiltinClasses = [] {
+  std::array<BuiltinClass, kBuiltinClassCount> out{};
+  int32_t k = -1, next[5] = {}; // properties, methods, events, interfaces, params
+  for (char c : builtins_detail::kShape) {
+    BuiltinClass *cls = k >= 0 ? &out[k] : nullptr;
+    switch (c) {
+    case 'C': {
+      const auto &h = builtins_detail::kHeads[++k];
+      out[k] = {h.name, h.superclass, h.size, h.secondName, h.flags, next[0], 0, next[1],
+                0,      next[2],      0,      next[3],      0};
+      break;
+    }
+    case 'P':
+      cls->propertyCount++, next[0]++;
+      break;
+    case 'M':
+      cls->methodCount++, next[1]++;
+      break;
+    case 'E':
+      cls->eventCount++, next[2]++;
+      break;
+    case 'I':
+      cls->interfaceCount++, next[3]++;
+      break;
+    }
+  }
+  return out;
+}();
+
+// Lookups by exact name, for static_asserts that pin a layout to the tables.
+constexpr const BuiltinClass *builtin_class(std::string_view name) {
+  for (const BuiltinClass &c : kBuiltinClasses)
+    if (name == c.name) return &c;
+  return nullptr;
+}
+
+constexpr const BuiltinProperty *builtin_property(std::string_view cls, std::string_view name) {
+  const BuiltinClass *c = builtin_class(cls);
+  if (!c) return nullptr;
+  for (int32_t i = 0; i < c->propertyCount; i++)
+    if (name == kBuiltinProperties[c->firstProperty + i].name)
+      return &kBuiltinProperties[c->firstProperty + i];
+  return nullptr;
+}

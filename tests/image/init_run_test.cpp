@@ -1,0 +1,144 @@
+// Runtime initialisation under Wine: images whose class directories, project
+// items and application handlers are written with the toolkit; the handlers
+// leave their trail in trace.log.
+#include "classdir.h"
+#include "imagerun.h"
+#include <functional>
+
+using namespace img;
+
+namespace {
+
+// Code and data of a test image, with the few routine shapes the tests need.
+struct Program {
+  Code code;
+  Data data;
+
+  void call(const char *import, int argumentWords) {
+    code.call_import(import);
+    code.call_descriptor();
+    if (argumentWords) code.add(esp, 4 * argumentWords);
+  }
+  void trace(const char *text) {
+    code.push(data.string_const(text));
+    call("lineTrace", 1);
+  }
+  // Traces `text` when the byte result in AL is true.
+  void traceIfTrue(const char *text) {
+    CodeLabel skip = code.label();
+    code.test8(al, al);
+    code.jcc(Cond::e, skip);
+    trace(text);
+    code.bind(skip);
+  }
+  CodeLabel routine(const std::function<void()> &body) {
+    CodeLabel start = code.here();
+    code.push(ebp);
+    code.mov(ebp, esp);
+    body();
+    code.leave();
+    code.ret();
+    code.frame_map({});
+    return start;
+  }
+  Image link(DataLabel directory) {
+    CodeLabel entry = routine([&] {
+      code.push(0); /* no plug-ins */
+      call("Win32InstallPlugins", 1);
+      code.push(directory);
+      call("RuntimeInit", 1);
+    });
+    data.set_entry(entry);
+    Image image;
+    std::string error;
+    EXPECT_TRUE(link_image(code, data, &image, &error) && verify_image(image, &error)) << error;
+    return image;
+  }
+};
+
+ClassDefinition defineClass(const char *name, int32_t instanceSize, int32_t superIndex = -1) {
+  ClassDefinition c;
+  c.name = name;
+  c.instanceSize = instanceSize;
+  c.superIndex = superIndex;
+  return c;
+}
+
+// Application <- BaseApp <- MyApp, MyApp last (the last class derived from
+// Application is the application class); Thing, made by a project item into
+// a slot of data1, derives from ThingBase, which is listed after it.
+Image applicationImage() {
+  Program p;
+  DataLabel slot = p.data.here();
+  p.data.u32(0);
+  ClassDirectory dir;
+  ClassDefinition myApp = defineClass("MyApp", 40, 1);
+  myApp.handlers.push_back({"Open", p.routine([&] {
+                              p.trace("Open");
+                              p.code.push(1); /* BaseApp */
+                              p.code.push(mem(ebp, 8));
+                              p.call("RuntimeObjectIsa", 2);
+                              p.traceIfTrue("app is a BaseApp");
+                              p.code.push(0); /* Application */
+                              p.code.push(mem(ebp, 8));
+                              p.call("RuntimeObjectIsa", 2);
+                              p.traceIfTrue("app is an Application");
+                              p.code.push(3); /* ThingBase */
+                              p.code.push(mem(slot));
+                              p.call("RuntimeObjectIsa", 2);
+                              p.traceIfTrue("slot holds a Thing");
+                            })});
+  myApp.handlers.push_back({"NewDocument", p.routine([&] { p.trace("NewDocument"); })});
+  myApp.handlers.push_back({"OpenDocument", p.routine([&] {
+                              p.code.push(mem(ebp, 12));
+                              p.call("fileAbsolutePathGetter", 1);
+                              p.code.push(eax);
+                              p.call("lineTrace", 0);
+                              p.call("RuntimeUnlockString", 1);
+                            })});
+  dir.add_reference("application");                  /* 0: names compare ignoring case */
+  dir.add_definition(defineClass("BaseApp", 36, 0)); /* 1 */
+  dir.add_definition(defineClass("Thing", 32, 3));   /* 2 */
+  dir.add_definition(defineClass("ThingBase", 28));  /* 3 */
+  dir.add_definition(myApp);                         /* 4 */
+  ProjectSettingsDef settings;
+  settings.script = 13;
+  settings.fileTypes.push_back({"text", "R*ch", "TEXT", ""});
+  settings.messages = {"", "", "", "", "Unhandled %1"};
+  settings.applicationName = "Test";
+  dir.add_item(write_settings_item(p.data, settings));
+  dir.add_item(DataLabel()); /* an empty item */
+  dir.add_item(write_object_item(p.data, 2, slot));
+  return p.link(dir.write(p.data));
+}
+
+class InitRunTest : public ImageRunTest {};
+
+TEST_F(InitRunTest, ApplicationClassIsFoundThroughAnotherImageClass) {
+  writeDat(applicationImage());
+  Outcome r = run(RUNTIME_EXE, false);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.trace, "Open\rapp is a BaseApp\rapp is an Application\rslot holds a Thing\r"
+                     "NewDocument\r");
+}
+
+TEST_F(InitRunTest, EveryCommandLineItemOpensADocument) {
+  writeDat(applicationImage());
+  struct {
+    const char *arguments, *trace;
+  } cases[] = {
+      {"a b", "a\rb\r"},
+      {"'x y' z", "x y\rz\r"}, /* Wine quotes an argument that holds a space */
+      {"", "NewDocument\r"},   /* an empty line opens nothing */
+  };
+  for (auto &c : cases) {
+    fs::remove(dir / "trace.log");
+    Outcome r = run(RUNTIME_EXE, false, c.arguments);
+    const std::string opening = "slot holds a Thing\r";
+    size_t at = r.trace.find(opening);
+    ASSERT_NE(at, std::string::npos) << r.trace;
+    EXPECT_EQ(r.trace.substr(at + opening.size()), c.trace) << c.arguments;
+  }
+}
+
+} // namespace

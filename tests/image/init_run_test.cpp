@@ -41,9 +41,9 @@ struct Program {
     code.frame_map({});
     return start;
   }
-  Image link(DataLabel directory) {
+  Image link(DataLabel directory, DataLabel plugins = DataLabel()) {
     CodeLabel entry = routine([&] {
-      code.push(0); /* no plug-ins */
+      code.push(plugins); /* the nil label: no plug-ins */
       call("Win32InstallPlugins", 1);
       code.push(directory);
       call("RuntimeInit", 1);
@@ -139,6 +139,57 @@ TEST_F(InitRunTest, EveryCommandLineItemOpensADocument) {
     ASSERT_NE(at, std::string::npos) << r.trace;
     EXPECT_EQ(r.trace.substr(at + opening.size()), c.trace) << c.arguments;
   }
+}
+
+// An image carrying a plug-in library; its entry routine calls a plug-in
+// class's method through a deferred link, bound once the plug-in is loaded.
+TEST_F(InitRunTest, DeferredLinksReachPluginMembers) {
+  Program p;
+  Bytes library;
+  std::string error;
+  ASSERT_TRUE(read_file(KPV4_DLL, &library, &error)) << error;
+  DataLabel plugins = write_plugin_list(p.data, {{"kpimage4.dll", library}});
+  DataLabel className = p.data.here();
+  p.data.raw(std::string_view("KPSquare", 9)); /* with its terminating NUL */
+  p.data.align(4);
+  ClassDirectory dir;
+  ClassDefinition app = defineClass("App", 36, 0);
+  app.handlers.push_back({"Open", p.routine([&] {
+                            p.code.push(className);
+                            p.call("PluginNewInstance", 1);
+                            p.code.push(eax);
+                            p.call("!MKPSquare!Area", 0); /* Area() As Double, on the FPU */
+                            p.code.sub(esp, 8);
+                            p.code.fstp64(mem(esp, 0));
+                            p.call("StringStr", 2);
+                            p.code.push(eax);
+                            p.call("lineTrace", 0);
+                            p.call("RuntimeUnlockString", 1);
+                            p.call("RuntimeUnlockObject", 1);
+                          })});
+  dir.add_reference("Application");
+  dir.add_definition(app);
+  writeDat(p.link(dir.write(p.data), plugins));
+  Outcome r = run(RUNTIME_EXE, false);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.trace, "4\r");
+}
+
+TEST_F(InitRunTest, ImageWithoutProjectItemsStillOpens) {
+  Program p;
+  ClassDirectory dir;
+  ClassDefinition app = defineClass("App", 36, 0);
+  app.handlers.push_back({"Open", p.routine([&] {
+                            p.code.push(0);
+                            p.call("RuntimeProjectObject", 1); /* entry 0 is nil */
+                            p.code.test(eax, eax);
+                            p.code.setcc(Cond::e, al);
+                            p.traceIfTrue("project object 0 is nil");
+                          })});
+  dir.add_reference("Application");
+  dir.add_definition(app);
+  writeDat(p.link(dir.write(p.data)));
+  EXPECT_EQ(run(RUNTIME_EXE, false).trace, "project object 0 is nil\r");
 }
 
 } // namespace

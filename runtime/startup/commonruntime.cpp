@@ -14,6 +14,7 @@
 #include "startup/platform.h"
 #include "text/packed.h"
 #include "text/string.h"
+#include "ui/winclasses.h"
 #include <ole2.h>
 #include <cstdio>
 #include <cstring>
@@ -401,6 +402,7 @@ static void setUpServices() {
 void RuntimeInit(const uint8_t *classDirectory) {
   gStartTick = GetTickCount();
   gRuntimeStarted = true;
+  ui_register_window_classes();
   setUpServices();
   gStackLimit = (uintptr_t)__builtin_frame_address(0) - kStackReserve;
   ResolveDeferredLinks();

@@ -113,6 +113,16 @@ void Code::movzx8(Reg dst, Mem src) {
   op_mem(0xB6, dst, src);
 }
 
+void Code::movsx16(Reg dst, Mem src) {
+  put_u8(b_, 0x0F);
+  op_mem(0xBF, dst, src);
+}
+
+void Code::mov16(Mem dst, Reg src) {
+  put_u8(b_, 0x66);
+  op_mem(0x89, src, dst);
+}
+
 void Code::push(int32_t imm) {
   if (fits8(imm)) {
     put_u8(b_, 0x6A);
@@ -248,8 +258,35 @@ void Code::call_descriptor() {
   jmp_short(0);
 }
 
-void Code::frame_map(const std::vector<FrameSlot> &slots) {
+void Code::frame_map(const std::vector<FrameSlot> &slots) { exception_table({}, slots); }
+
+// The list sits at every second byte from R + 4; the first jump skips it all.
+void Code::call_descriptor(const std::vector<uint8_t> &cleanup) {
+  if (cleanup.empty()) return call_descriptor();
+  std::vector<uint8_t> list = cleanup;
+  list.push_back(0);
+  uint8_t span = uint8_t(2 * list.size() - 1); // R + 4 up to the last list byte
+  jmp_short(int8_t(span + 2));                 // from R + 2 to R + 4 + span
+  nop();
+  put_u8(b_, 0xEB);
+  for (size_t i = 0; i < list.size(); i++) {
+    put_u8(b_, list[i]);
+    if (i + 1 < list.size()) put_u8(b_, 0x90);
+  }
+}
+
+void Code::exception_table(const std::vector<CatchEntry> &catches,
+                           const std::vector<FrameSlot> &slots) {
   put_u8(b_, 0x2F);
+  for (const CatchEntry &c : catches) {
+    put_u8(b_, 0x04);
+    put_u8(b_, uint8_t(uint16_t(c.classIndex) >> 8));
+    put_u8(b_, uint8_t(c.classIndex));
+    int64_t to = labels_[c.handler.id];
+    assert(to >= 0 && "a catch handler must be bound before its table");
+    uint32_t distance = uint32_t(to) - size();
+    put_u32be(b_, distance);
+  }
   for (const FrameSlot &s : slots) {
     put_u8(b_, s.kind);
     put_u8(b_, uint8_t(uint16_t(s.offset) >> 8)); // big-endian

@@ -32,6 +32,13 @@ struct FrameSlot {
   int16_t offset; // frame offset from EBP
 };
 
+// A catch entry of a routine's exception table: exceptions of the class with
+// this index continue at the handler, which must already be bound.
+struct CatchEntry {
+  int16_t classIndex;
+  CodeLabel handler;
+};
+
 class Code {
 public:
   // Labels: forward references are patched when the label is bound.
@@ -65,7 +72,9 @@ public:
   void mov8(Reg8 dst, Mem src) { op_mem(0x8A, dst, src); }
   void mov8(Mem dst, uint8_t imm);
   void movzx(Reg dst, Reg8 src);
-  void movzx8(Reg dst, Mem src); // zero-extends the byte at src
+  void movzx8(Reg dst, Mem src);  // zero-extends the byte at src
+  void movsx16(Reg dst, Mem src); // sign-extends the 16-bit word at src
+  void mov16(Mem dst, Reg src);   // stores the low 16 bits
   void lea(Reg dst, Mem src) { op_mem(0x8D, dst, src); }
   void xchg(Mem m, Reg r) { op_mem(0x87, r, m); }
 
@@ -188,6 +197,12 @@ public:
   // map after a routine's closing C9 C3 (2F, kind + i16 BE offset per slot, 00).
   void call_descriptor();
   void frame_map(const std::vector<FrameSlot> &slots);
+  // A descriptor with a cleanup list: codes 1 and 2 take an operand byte (an
+  // argument offset), 7 stands alone; the terminating 0 is added.
+  void call_descriptor(const std::vector<uint8_t> &cleanup);
+  // The full table: 2F, catch entries (04, i16 BE class, i32 BE distance from
+  // the distance field to the handler), release entries as in frame_map, 00.
+  void exception_table(const std::vector<CatchEntry> &catches, const std::vector<FrameSlot> &slots);
 
 private:
   struct Fixup {

@@ -1,0 +1,209 @@
+// Generated code as the runtime reads it: descriptors after calls, frame maps
+// with their release entries, catch entries and their handler distance, nil
+// tests, and the stack check.
+#include "compile.h"
+#include "descriptions.h"
+#include "packed.h"
+#include "parse.h"
+#include "hex.h"
+#include "linktable.h"
+#include <algorithm>
+#include <gtest/gtest.h>
+
+using namespace basc;
+
+namespace {
+
+img::Image build(const std::string &text, bool stackCheck = false) {
+  CompileOptions o;
+  o.codegen.stackCheck = stackCheck;
+  CompileResult r = compile({{"t.bas", text}}, o);
+  EXPECT_TRUE(r.ok) << r.error;
+  return r.image;
+}
+
+// The offset of the first match of `pattern` ("68 ?? 0f" with ?? any byte), or -1.
+long find(const img::Bytes &b, const char *pattern, size_t from = 0) {
+  std::vector<int> p;
+  for (const char *s = pattern; *s;) {
+    while (*s == ' ') s++;
+    if (!*s) break;
+    p.push_back(s[0] == '?' ? -1 : int(std::strtol(std::string(s, 2).c_str(), nullptr, 16)));
+    s += 2;
+  }
+  for (size_t i = from; i + p.size() <= b.size(); i++) {
+    size_t k = 0;
+    while (k < p.size() && (p[k] < 0 || b[i + k] == p[k])) k++;
+    if (k == p.size()) return long(i);
+  }
+  return -1;
+}
+
+// The call sites of an import, as code1 offsets of their E8 bytes.
+std::vector<uint32_t> sites(const img::Image &im, const std::string &name) {
+  std::vector<img::LinkRecord> records;
+  std::string error;
+  img::decode_link_table(im.code2, &records, &error);
+  std::vector<uint32_t> out;
+  for (auto &r : records)
+    if (r.kind == 1 && r.name == name) {
+      img::walk_chain(im.code1, r.value, &out, &error);
+      for (uint32_t &s : out) s -= 1;
+    }
+  return out;
+}
+
+TEST(Codegen, CallPushesItsArgumentAndIsFollowedByTheDescriptor) {
+  img::Image im = build("Sub Main()\n  LineTrace \"x\"\nEnd Sub\n");
+  std::vector<uint32_t> calls = sites(im, "lineTrace");
+  ASSERT_EQ(calls.size(), 1u);
+  /* mov eax, offset "x"; push eax; call lineTrace; EB 03 90 EB 00; add esp, 4 */
+  long at = find(im.code1, "b8 ?? ?? ?? ?? 50 e8 ?? ?? ?? ?? eb 03 90 eb 00 83 c4 04");
+  EXPECT_EQ(at + 6, long(calls[0]));
+}
+
+TEST(Codegen, FrameMapListsStringAndObjectLocals) {
+  img::Image im = build("Sub Main()\n  Dim s As String\n  Dim n As Integer\n  Dim o As Object\n"
+                        "  Dim d As Double\nEnd Sub\n");
+  /* exception slot -4, s -8, n -12, o -16, d -24: four words zeroed by pushes... */
+  EXPECT_EQ(find(im.code1, "55 89 e5 6a 00 6a 00 6a 00 6a 00 6a 00 6a 00"), 0);
+  /* ...and the epilogue releases s and o, then leave; ret and the map */
+  EXPECT_GE(find(im.code1, "ff 75 f8 e8 ?? ?? ?? ?? eb 03 90 eb 00 83 c4 04 "
+                           "ff 75 f0 e8 ?? ?? ?? ?? eb 03 90 eb 00 83 c4 04 "
+                           "c9 c3 2f 05 ff f8 06 ff f0 00"),
+            0);
+}
+
+TEST(Codegen, NewReferenceIsExchangedIntoItsTemporaryAndTheOldOneReleased) {
+  img::Image im = build("Sub Main()\n  LineTrace Str(1.5)\nEnd Sub\n");
+  /* call StringStr; xchg [ebp-8], eax; push eax; call RuntimeUnlockString; mov eax, [ebp-8] */
+  long at = find(im.code1, "87 45 f8 50 e8 ?? ?? ?? ?? eb 03 90 eb 00 83 c4 04 8b 45 f8");
+  ASSERT_GE(at, 0);
+  std::vector<uint32_t> unlocks = sites(im, "RuntimeUnlockString");
+  EXPECT_NE(std::find(unlocks.begin(), unlocks.end(), uint32_t(at + 4)), unlocks.end());
+}
+
+TEST(Codegen, ReferenceIsTestedForNilBeforeUse) {
+  img::Image im = build("Class A\n  Property N As Integer\nEnd Class\n"
+                        "Sub Main()\n  Dim a As A\n  a.N = 7\nEnd Sub\n");
+  /* test eax, eax; jne over the call; call RuntimeNilObject; descriptor */
+  long at = find(im.code1, "85 c0 0f 85 0a 00 00 00 e8 ?? ?? ?? ?? eb 03 90 eb 00");
+  ASSERT_GE(at, 0);
+  EXPECT_EQ(sites(im, "RuntimeNilObject"), std::vector<uint32_t>{uint32_t(at + 8)});
+  /* the field after the header and nothing else: offset 24 */
+  EXPECT_GE(find(im.code1, "89 41 18", size_t(at)), 0);
+}
+
+TEST(Codegen, CatchEntryLeadsToTheDispatcher) {
+  img::Image im = build("Sub Main()\n  Try\n    LineTrace \"x\"\n  Catch e As NilObjectException\n"
+                        "    LineTrace \"y\"\n  End Try\nEnd Sub\n");
+  long table = find(im.code1, "c9 c3 2f 04");
+  ASSERT_GE(table, 0);
+  const uint8_t *t = &im.code1[size_t(table) + 4];
+  int32_t distance =
+      int32_t(img::get_u32be(t + 2));            /* back to the dispatcher before the epilogue */
+  size_t handler = size_t(table + 6 + distance); /* counted from the distance field */
+  /* the dispatcher reads the Try state at [ebp-8] and tests for Try 1 */
+  EXPECT_EQ(find(im.code1, "8b 45 f8 83 f8 01", handler), long(handler));
+  /* the exception variable is released with the frame: object at -12 */
+  EXPECT_EQ(to_hex(img::Bytes(t + 6, t + 10)), "06 ff f4 00");
+  /* the re-raise past this frame carries the skip code 7 */
+  EXPECT_GE(find(im.code1, "e8 ?? ?? ?? ?? eb 05 90 eb 07 90 00"), 0);
+}
+
+TEST(Codegen, StackCheckOpensHandlersAndMethodsButNotConstructors) {
+  const char *source = "Class A Inherits Application\n  Property S As String\n"
+                       "  Handler Open()\n  End Handler\n  Sub M()\n  End Sub\nEnd Class\n";
+  EXPECT_EQ(sites(build(source, true), "RuntimeStackCheck").size(), 2u);
+  EXPECT_TRUE(sites(build(source, false), "RuntimeStackCheck").empty());
+}
+
+TEST(Codegen, DoubleOperationsAreRoundedThroughMemory) {
+  img::Image im = build("Sub Main()\n  Dim a As Double\n  a = a * a\nEnd Sub\n");
+  /* fmul qword [esp]; fstp qword [esp]; fld qword [esp]; add esp, 8 */
+  EXPECT_GE(find(im.code1, "dc 0c 24 dd 1c 24 dd 04 24 83 c4 08"), 0);
+}
+
+TEST(Codegen, SingleIsRoundedOnStoreAndWidenedOnLoad) {
+  img::Image im =
+      build("Sub Main()\n  Dim s As Single\n  Dim d As Double\n  s = d\n  d = s\nEnd Sub\n");
+  EXPECT_GE(find(im.code1, "dd 45 f0 d9 5d f8 d9 45 f8 dd 5d f0"), 0);
+}
+
+} // namespace
+
+namespace {
+
+// Decodes a description stream into "name=value" lines, one record per line.
+std::string decode_window(const img::Bytes &b) {
+  img::PackedReader in(b);
+  std::string out;
+  int32_t count, cls, controls, value;
+  std::string name, text;
+  auto pairs = [&](int32_t n) {
+    for (int32_t i = 0; i < n && in.read_string(&name) && in.read_string(&text); i++)
+      out += " " + name + "=" + text;
+  };
+  in.read_int(&count);
+  in.read_int(&cls);
+  out += "window class " + std::to_string(cls) + ":";
+  pairs(count);
+  in.read_int(&controls);
+  for (int32_t k = 0; k < controls; k++) {
+    in.read_int(&cls);
+    in.read_int(&count);
+    out += "\ncontrol class " + std::to_string(cls) + ":";
+    pairs(count);
+  }
+  in.read_int(&value);
+  out += "\nbindings " + std::to_string(value) + (in.at_end() ? "" : " (bytes left)");
+  return out;
+}
+
+TEST(Descriptions, WindowCarriesItsPropertiesAndControlsWithTheirSubclasses) {
+  Program prog;
+  std::string file = "t.bas";
+  parse(tokenize(&file, "Window Main\n  Title = \"Calc\"\n  Width = 519\n"
+                        "  Control R(0) As RadioButton\n    Value = True\n  End Control\n"
+                        "  Control R(1) As RadioButton\n    TabPanelIndex = 2\n  End Control\n"
+                        "  Control E As EditField\n  End Control\n"
+                        "  Handler R.Action()\n  End Handler\nEnd Window\n"),
+        prog);
+  Checked checked;
+  check(prog, checked);
+  std::string text = decode_window(window_description(*prog.classes[0], checked));
+  EXPECT_EQ(text,
+            "window class 0: Name=Main Frame=0 HasBackColor=False BackColor=16777215 Backdrop=0 "
+            "Title=Calc Visible=True FullScreen=False MenuBarVisible=True CloseBox=True "
+            "GrowIcon=False ZoomIcon=False BalloonHelp= MacProcID=0 Placement=0 Width=519 "
+            "Height=300 MinWidth=64 MinHeight=64 MaxWidth=32000 MaxHeight=32000\n"
+            "control class 1: Name=R Index=0 TabPanelIndex=0 Value=True\n"
+            "control class 1: Name=R Index=1 TabPanelIndex=2\n"
+            "control class 2: Name=E Index=-2147483648 TabPanelIndex=0\n"
+            "bindings 0");
+  /* the array's shared subclass carries the handler and derives from RadioButton */
+  ClassInfo *sub = checked.classes.directory[1];
+  EXPECT_EQ(sub->super->name, "RadioButton");
+  ASSERT_EQ(sub->handlers.size(), 1u);
+  EXPECT_EQ(sub->handlers[0]->eventNumber, 1001);
+}
+
+TEST(Descriptions, MenuBarEncodesEntriesItemsAndSubmenus) {
+  Program prog;
+  std::string file = "t.bas";
+  parse(tokenize(&file,
+                 "MenuBar\n  Menu \"File\"\n    Item FileQuit \"Quit\" Key \"Q\" As QuitMenuItem\n"
+                 "    Separator\n    Menu \"More\" More\n      Item A \"A\" Index 2\n"
+                 "    End Menu\n  End Menu\nEnd MenuBar\n"),
+        prog);
+  Checked checked;
+  check(prog, checked);
+  img::Bytes b = menu_bar(prog.menuBar, checked);
+  /* entry count 1; entry: kind 0, "File", no name, index, no key, two helps, 0, submenu 1 */
+  EXPECT_EQ(to_hex(img::Bytes(b.begin(), b.begin() + 16)),
+            "01 00 04 46 69 6c 65 00 c0 80 80 80 10 00 00 00");
+  std::string text(b.begin(), b.end());
+  for (const char *s : {"FileQuit", "Quit", "More"}) EXPECT_NE(text.find(s), std::string::npos);
+}
+
+} // namespace

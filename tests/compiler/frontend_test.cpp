@@ -1,0 +1,162 @@
+// The front end through compile(): every malformed source gives one
+// diagnostic at the right place and no image, and nothing crashes it.
+#include "compile.h"
+#include <fstream>
+#include <gtest/gtest.h>
+#include <random>
+#include <regex>
+
+using namespace basc;
+
+namespace {
+
+CompileResult build(const std::string &text) {
+  CompileOptions o;
+  return compile({{"t.bas", text}}, o);
+}
+
+TEST(Frontend, MalformedSourcesAreReportedWhereTheyGoWrong) {
+  struct {
+    const char *source, *where, *message;
+  } cases[] = {
+      {"Sub Main()\n  Dim x As Integer\n  x = \"a\n", "3:7", "unterminated string literal"},
+      {"Sub Main()\n  x = 1\nEnd Sub\n", "2:3", "unknown name 'x'"},
+      {"Sub Main()\n  Dim x As Integer = \"a\"\nEnd Sub\n", "2:22", "must be Integer, not String"},
+      {"Sub Main()\n  LineTrace 1\nEnd Sub\n", "2:13", "must be String, not Integer"},
+      {"Sub Main()\n  If 1 Then LineTrace \"a\"\nEnd Sub\n", "2:6", "condition must be Boolean"},
+      {"Sub Main()\n  Dim x As Integer\n", "3:1", "expected 'END'"},
+      {"Class A\n  Property P As Integer\n", "1:7", "missing 'End Class'"},
+      {"Class A Inherits Nowhere\nEnd Class\n", "1:18", "unknown class 'Nowhere'"},
+      {"Class A\nEnd Class\nClass a\nEnd Class\n", "3:7", "already defined"},
+      {"Sub Main()\n  Exit For\nEnd Sub\n", "2:3", "Exit outside a loop"},
+      {"Sub Main()\n  Return 1\nEnd Sub\n", "2:10", "returns no value"},
+      {"Function F() As Integer\n  Return\nEnd Function\n", "2:3", "Return needs a value"},
+      {"Sub Main()\n  Dim i As Integer = 2147483648\nEnd Sub\n", "2:22", "out of range"},
+      {"Sub Main()\n  Dim i As Integer = 99999999999\nEnd Sub\n", "2:22", "out of range"},
+      {"Sub Main()\n  Dim s As String = Left(\"a\")\nEnd Sub\n", "2:25",
+       "wrong number of arguments"},
+      {"Sub Main()\n  Dim d As Double = 1 @ 2\nEnd Sub\n", "2:23", "unexpected character '@'"},
+      {"Sub Main()\n  Dim d As Integer\n  Dim d As Integer\nEnd Sub\n", "3:3", "declared twice"},
+      {"Class A Inherits Application\n  Handler Opn()\n  End Handler\nEnd Class\n", "2:3",
+       "has no event Opn"},
+      {"Class A Inherits Application\n  Handler OpenDocument()\n  End Handler\nEnd Class\n", "2:3",
+       "takes 1 parameter(s): item As FolderItem"},
+      {"Window W\n  Titel = \"x\"\nEnd Window\n", "2:3", "Window has no property Titel"},
+      {"Window W\n  Control B As PushButton\n    Caption = 3\n  End Control\nEnd Window\n", "3:15",
+       "property Caption is String"},
+      {"Window W\n  Handler B.Action()\n  End Handler\nEnd Window\n", "2:3", "has no control B"},
+      {"Window W\n  Control B As Nothing\n  End Control\nEnd Window\n", "2:16",
+       "unknown control class 'Nothing'"},
+      {"Sub Main()\n  Raise 3\nEnd Sub\n", "2:9", "Raise needs a RuntimeException"},
+      {"Sub Main()\n  Try\n    LineTrace \"a\"\n  End Try\nEnd Sub\n", "2:3",
+       "needs at least one Catch"},
+      {"Sub Main()\n  Dim o As Object = New Window\nEnd Sub\n", "", ""}, /* allowed */
+      {"Sub Main()\n  Self.X = 1\nEnd Sub\n", "2:3", "Self is only available"},
+      {"Sub Main()\n  Dim s As String\n  s.Foo = 1\nEnd Sub\n", "3:4",
+       "String value has no member"},
+      {"Project\n  Colour = 3\nEnd Project\n", "2:3", "unknown project setting"},
+      {"Sub Main()\n  LineTrace \"a\" \"b\"\nEnd Sub\n", "2:17", "expected end of line"},
+      {"End Sub\n", "1:1", "expected Class, Window, Sub"},
+      {"Sub Main()\n  Dim x As Integer = 1 +\nEnd Sub\n", "2:25", "expected an expression"},
+  };
+  std::string deep = "Sub Main()\n  LineTrace " + std::string(300, '(') + "\"x\"";
+  CompileResult nested = build(deep);
+  EXPECT_NE(nested.error.find("t.bas:2:"), std::string::npos) << nested.error;
+  EXPECT_NE(nested.error.find("nesting is too deep"), std::string::npos) << nested.error;
+  for (auto &c : cases) {
+    CompileResult r = build(c.source);
+    if (!*c.where) {
+      EXPECT_TRUE(r.ok) << r.error;
+      continue;
+    }
+    EXPECT_FALSE(r.ok) << c.source;
+    EXPECT_EQ(r.error.rfind(std::string("t.bas:") + c.where + ": error: ", 0), 0u)
+        << c.source << "\n"
+        << r.error;
+    EXPECT_NE(r.error.find(c.message), std::string::npos) << r.error;
+    EXPECT_TRUE(r.image.code1.empty());
+  }
+}
+
+TEST(Frontend, KeywordsAndNamesIgnoreCase) {
+  CompileResult r = build("sub MAIN()\n  DIM s as STRING = \"x\"\n  linetrace S ' comment\n"
+                          "  // another\nEND sub\n");
+  EXPECT_TRUE(r.ok) << r.error;
+}
+
+const char *kProgram = R"(
+Class Counter
+  Property Count As Integer
+  Property Label As String
+  Sub Add(n As Integer)
+    Count = Count + n
+  End Sub
+End Class
+Window W
+  Title = "T"
+  Control B(0) As PushButton
+    Caption = "one"
+  End Control
+  Handler B.Action()
+    LineTrace "x" + Str(Index)
+  End Handler
+End Window
+Sub Main()
+  Dim c As New Counter
+  Dim i As Integer
+  For i = 1 To 10 Step 2
+    Select Case i
+    Case 1, 3
+      c.Add(i)
+    Case Else
+      Try
+        c.Label = c.Label + "!"
+      Catch e As NilObjectException
+        Exit For
+      End Try
+    End Select
+  Next
+  LineTrace Format(c.Count / 3, "0.00")
+End Sub
+)";
+
+// Cut short anywhere, or replaced by noise, a source gives a diagnostic or
+// (cut between declarations) a valid image, never a crash.
+TEST(Frontend, TruncatedAndRandomSourcesNeverCrash) {
+  std::regex diagnostic(R"(^t\.bas:\d+:\d+: error: .+)");
+  std::string text = kProgram;
+  ASSERT_TRUE(build(text).ok) << build(text).error;
+  int failures = 0;
+  for (size_t n = 0; n < text.size(); n += 7) {
+    CompileResult r = build(text.substr(0, n));
+    if (!r.ok) {
+      failures++;
+      EXPECT_TRUE(std::regex_match(r.error, diagnostic)) << r.error;
+    }
+  }
+  EXPECT_GT(failures, 50);
+  std::mt19937 random(7);
+  for (int i = 0; i < 40; i++) {
+    std::string noise(size_t(random() % 300 + 1), ' ');
+    for (char &ch : noise) ch = char(random());
+    CompileResult r = build(noise);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(std::regex_match(r.error, diagnostic)) << r.error;
+  }
+}
+
+TEST(Frontend, CommandLineFailsWithoutWritingAnImage) {
+  std::string dir = testing::TempDir() + "basc-cli";
+  std::string command = "rm -rf '" + dir + "' && mkdir -p '" + dir +
+                        "' && printf 'Sub Main(\\n' > '" + dir + "/bad.bas' && cd '" + dir +
+                        "' && '" BASC "' bad.bas 2>err.txt";
+  int status = std::system(command.c_str());
+  EXPECT_NE(status, 0);
+  EXPECT_FALSE(std::ifstream(dir + "/code1.dat").good());
+  std::ifstream err(dir + "/err.txt");
+  std::string line;
+  std::getline(err, line);
+  EXPECT_EQ(line.rfind("bad.bas:1:10: error: expected a parameter name", 0), 0u) << line;
+}
+
+} // namespace

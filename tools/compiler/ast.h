@@ -1,0 +1,257 @@
+// The syntax tree. The parser fills in what the source says; the checker adds
+// types, resolves names into explicit node kinds and assigns frame slots, so
+// the code generator reads only checked nodes.
+#pragma once
+#include "diag.h"
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+struct BuiltinProperty; // the runtime's member tables (objects/builtins.h)
+struct BuiltinMethod;
+
+namespace basc {
+
+struct ClassInfo;
+struct Routine;
+struct FunctionDef;
+
+// Value types. Object carries its class; Nil converts to any object type.
+struct Type {
+  enum Kind { Void, Integer, Single, Double, Boolean, String, Color, Object, Nil } kind = Void;
+  ClassInfo *cls = nullptr;
+  bool operator==(const Type &o) const { return kind == o.kind && cls == o.cls; }
+  bool is_ref() const { return kind == String || kind == Object; }
+  bool is_float() const { return kind == Single || kind == Double; }
+  bool is_intlike() const { return kind == Integer || kind == Color; }
+  bool is_numeric() const { return is_float() || is_intlike(); }
+};
+
+struct TypeRef {
+  std::string name; // empty: none given
+  Loc loc;
+};
+
+// A frame or data1 home of a variable.
+struct Slot {
+  enum Where { Frame, Global } where = Frame;
+  int32_t offset = 0; // from EBP, or into the globals block
+  Type type;
+};
+
+enum class NK {
+  // parsed
+  IntLit,
+  RealLit,
+  StrLit,
+  BoolLit,
+  ColorLit,
+  NilLit,
+  SelfRef,
+  Name,
+  Member,
+  Call,
+  Unary,
+  Binary,
+  New,
+  IsA,
+  // resolved by the checker
+  Var,          // a local, parameter or global: slot
+  Field,        // an image-class property: lhs object, offset
+  PropGet,      // a built-in property: lhs object, prop
+  ControlRef,   // a window's control by name: lhs window, name, [index in args[0]]
+  WindowOf,     // a control's window: lhs control
+  Implicit,     // a window class's implicit instance: cls
+  CallRoutine,  // an image routine: routine, [lhs receiver], args
+  CallMethod,   // a built-in class method: method, lhs receiver, args
+  CallFunction, // a built-in function: function, args
+  Convert,      // lhs to type
+  Cast,         // lhs checked against cls
+};
+
+struct Node {
+  NK kind;
+  Loc loc;
+  Type type;
+  // literals and names
+  int64_t ival = 0;
+  double fval = 0;
+  std::string text; // names, string values, operators ("+", "AND", "NOT", "NEG" ...)
+  // children
+  std::unique_ptr<Node> lhs, rhs;
+  std::vector<std::unique_ptr<Node>> args;
+  TypeRef typeRef; // New, IsA
+  // resolution
+  Slot slot;
+  int32_t temp = 0; // frame offset of the temporary that owns a new reference, 0 if none
+  ClassInfo *cls = nullptr;
+  Routine *routine = nullptr;
+  const FunctionDef *function = nullptr;
+  const ::BuiltinProperty *prop = nullptr;
+  const ::BuiltinMethod *method = nullptr;
+  bool forWrite = false; // ControlRef: a new reference, for a setter or a call
+  int32_t offset = 0;    // Field
+};
+using NodeP = std::unique_ptr<Node>;
+
+enum class SK { Dim, Assign, Expr, If, Select, For, While, Do, Exit, Return, Try, Raise };
+
+struct Stmt;
+using Block = std::vector<std::unique_ptr<Stmt>>;
+
+struct CaseClause {
+  struct Test {
+    NodeP value, upper; // upper: "a To b"
+    std::string op;     // "Is <op>", or empty for equality
+  };
+  std::vector<Test> tests; // empty: Case Else
+  Block body;
+  Loc loc;
+};
+
+struct CatchClause {
+  std::string var; // empty when no variable is named
+  TypeRef typeRef;
+  Slot slot;
+  ClassInfo *cls = nullptr; // nil: catches every exception
+  Block body;
+  Loc loc;
+};
+
+struct Stmt {
+  SK kind;
+  Loc loc;
+  // Dim
+  std::vector<std::string> names;
+  TypeRef typeRef;
+  bool dimNew = false;
+  std::vector<Slot> slots;
+  // expressions: Assign target/value, If/While/Do condition, Select subject,
+  // For variable/from/to/step, Return/Raise value, Expr call
+  NodeP target, value, to, step;
+  Block body, elseBody;
+  std::vector<std::pair<NodeP, Block>> elseIfs;
+  std::vector<CaseClause> cases;
+  std::vector<CatchClause> catches;
+  std::string word;      // Exit: FOR, WHILE, DO, SUB, FUNCTION; Do: WHILE/UNTIL placement
+  bool testAtTop = true; // Do
+  bool until = false;    // Do
+  Slot subjectSlot, limitSlot, stepSlot; // Select subject, For bound and step
+  NodeP loopTest, loopIncr;              // For: the checked test and increment
+  int32_t tryId = 0, tryEnd = 0, tryParent = 0;
+};
+
+struct Param {
+  std::string name;
+  TypeRef typeRef;
+  Type type;
+  Loc loc;
+  int32_t offset = 0;    // from EBP
+  bool assigned = false; // a reference parameter written in the body gets its own reference
+};
+
+enum class RoutineKind { Sub, Function, Handler, MenuHandler, Constructor, Destructor };
+
+struct Routine {
+  RoutineKind kind;
+  std::string name;        // event or menu item name for handlers
+  std::string controlName; // a control's event handler: "PushButton1" of PushButton1.Action
+  Loc loc;
+  std::vector<Param> params;
+  TypeRef resultRef;
+  Type result;
+  Block body;
+  ClassInfo *owner = nullptr; // nil: a module-level routine
+  ClassInfo *selfClass = nullptr;
+  // frame, assigned by the checker
+  int32_t frameSize = 0; // bytes of locals below EBP, the exception slot included
+  std::vector<std::pair<int32_t, Type>> refSlots; // reference-holding slots to release
+  int32_t resultOffset = 0;                       // 0: no result slot
+  int32_t tryStateOffset = 0;                     // 0: no Try in the routine
+  int32_t tryCount = 0;
+  int32_t eventNumber = 0;
+};
+
+struct Property {
+  std::string name;
+  TypeRef typeRef;
+  Type type;
+  Loc loc;
+  int32_t offset = 0;
+};
+
+struct PropValue {
+  std::string name;
+  NodeP value; // a literal
+  Loc loc;
+};
+
+struct ControlDecl {
+  std::string name;
+  int32_t index = INT32_MIN; // not an element of a control array
+  TypeRef classRef;
+  std::vector<PropValue> props;
+  Loc loc;
+  ClassInfo *cls = nullptr; // its class, or the per-control subclass carrying handlers
+};
+
+struct ClassDecl {
+  std::string name;
+  TypeRef superRef;
+  bool isWindow = false;
+  Loc loc;
+  std::vector<Property> properties;
+  std::vector<std::unique_ptr<Routine>> routines;
+  std::vector<PropValue> windowProps;
+  std::vector<ControlDecl> controls;
+  ClassInfo *info = nullptr;
+};
+
+struct MenuEntry {
+  int32_t kind = 0; // 0 ordinary, 1 the application menu, 2 placeholder
+  std::string text, name, commandKey, balloonHelp;
+  int32_t index = INT32_MIN;
+  TypeRef classRef;
+  std::vector<MenuEntry> items;
+  bool submenu = false;
+  Loc loc;
+};
+
+struct ProjectDecl {
+  bool present = false;
+  std::string applicationName;
+  int32_t characterSet = 0;
+  bool mdi = false;
+  TypeRef mainWindow;
+  struct FileType {
+    std::string name, creator, type, extensions;
+  };
+  std::vector<FileType> fileTypes;
+  std::vector<std::string> messages;
+  Loc loc;
+};
+
+struct PluginDecl {
+  std::string path; // as written, relative to the source's folder
+  const std::string *sourceFile = nullptr;
+  Loc loc;
+};
+
+struct GlobalDecl {
+  std::string name;
+  TypeRef typeRef;
+  Slot slot;
+  Loc loc;
+};
+
+struct Program {
+  std::vector<std::unique_ptr<ClassDecl>> classes;
+  std::vector<std::unique_ptr<Routine>> routines; // module-level
+  std::vector<GlobalDecl> globals;
+  ProjectDecl project;
+  std::vector<MenuEntry> menuBar;
+  bool hasMenuBar = false;
+  std::vector<PluginDecl> plugins;
+};
+
+} // namespace basc

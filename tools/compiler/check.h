@@ -1,0 +1,20 @@
+// The checker: resolves types and names over the whole program, lays out the
+// image classes' properties, gives every routine its frame, and orders the
+// class directory. Its output is the checked tree plus this summary.
+#pragma once
+#include "library.h"
+
+namespace basc {
+
+struct Checked {
+  Classes classes;
+  std::vector<ClassInfo *> imageClasses; // image classes, then per-control subclasses
+  int32_t globalsSize = 0;               // bytes of module-level variables
+  Routine *main = nullptr;               // Sub Main, run by the entry routine
+  ClassInfo *mainWindow = nullptr;
+  ClassInfo *menuItem = nullptr; // the class of menu items without As
+};
+
+void check(Program &program, Checked &out);
+
+} // namespace basc

@@ -1,0 +1,113 @@
+// Checked routines to x86 code: one routine at a time into the image's code1,
+// with its constants placed in data1. The conventions are those the runtime's
+// exception search and the loader rely on.
+#pragma once
+#include "check.h"
+#include "classdir.h"
+#include "x86.h"
+#include <map>
+
+namespace basc {
+
+struct CodegenOptions {
+  bool stackCheck = true; // RuntimeStackCheck at the start of event, menu and method routines
+};
+
+// A routine placed in code1, for the map file.
+struct PlacedRoutine {
+  std::string name;
+  img::CodeLabel start;
+  uint32_t end = 0;
+};
+
+class CodeGen {
+public:
+  CodeGen(img::Code &code, img::Data &data, Checked &checked, CodegenOptions options);
+
+  img::CodeLabel label_of(const Routine *r); // made on first use, bound when emitted
+  img::CodeLabel accessor_of(ClassInfo *window);
+  img::CodeLabel creator_of(ClassInfo *window);
+  img::CodeLabel constructor_of(ClassInfo *cls);
+  img::CodeLabel destructor_of(ClassInfo *cls);
+  img::DataLabel globals() const { return globals_; }
+  img::DataLabel string_const(const std::string &text);
+
+  void routine(Routine &r);
+  void lifecycle(ClassInfo *cls); // the constructor and destructor pair
+  void window_routines(ClassInfo *window, img::DataLabel descriptionPointer);
+  void entry_routine(img::DataLabel directory, img::DataLabel plugins, const Routine *main,
+                     ClassInfo *mainWindow);
+
+  void placed(const std::string &name, img::CodeLabel start) {
+    routines_.push_back({name, start, code_.size()});
+  }
+  const std::vector<PlacedRoutine> &routines() const { return routines_; }
+
+private:
+  struct Loop {
+    img::CodeLabel exit;
+    std::string word;
+    int32_t tryState;
+  };
+
+  // the vocabulary
+  void emit_call(const char *entry, int32_t argBytes);
+  void emit_call(img::CodeLabel target, int32_t argBytes);
+  void emit_nil_test();
+  void emit_release(int32_t frameOffset, const Type &t);
+  void emit_take_new(int32_t tempOffset, const Type &t); // EAX: a new reference, owned by the temp
+  void emit_lock(const Type &t);                         // EAX keeps its value
+  void push_value(const Type &t);
+  void push_double_const(double v);
+  void load(const img::Mem &m, const Type &t);
+  void store(const img::Mem &m, const Type &t); // EAX or ST0 into m; references are exchanged
+  img::Mem slot_mem(const Slot &s);
+  void set_try_state(int32_t state);
+  void prologue(Routine &r);
+  void epilogue(Routine &r);
+
+  // expressions: the value ends in EAX (integers, Booleans as 0 or 1,
+  // references) or ST0 (Single and Double)
+  void expr(Node &n);
+  void binary(Node &n);
+  void float_binary(Node &n);
+  void compare(Node &n);
+  void int_divide(Node &n);
+  void call(Node &n);
+  void control_ref(Node &n);
+  void push_args(std::vector<NodeP> &args, const std::vector<Type> &types);
+
+  // statements
+  void block(Block &b);
+  void stmt(Stmt &s);
+  void assign(Node &target, Node &value);
+  void if_stmt(Stmt &s);
+  void select_stmt(Stmt &s);
+  void loop_stmt(Stmt &s);
+  void try_stmt(Stmt &s);
+  void dispatcher();
+
+  img::Code &code_;
+  img::Data &data_;
+  Checked &checked_;
+  CodegenOptions options_;
+  img::DataLabel globals_;
+  std::map<const Routine *, img::CodeLabel> labels_;
+  std::map<ClassInfo *, img::CodeLabel> accessors_, creators_, constructors_, destructors_;
+  std::map<std::string, img::DataLabel> strings_;
+  std::vector<PlacedRoutine> routines_;
+
+  // the routine being emitted
+  Routine *r_ = nullptr;
+  img::CodeLabel exit_, dispatch_;
+  std::vector<Loop> loops_;
+  int32_t tryState_ = 0;
+  struct Handler {
+    int32_t tryId, tryEnd;
+    ClassInfo *cls;
+    img::CodeLabel label;
+  };
+  std::vector<Handler> handlers_;
+};
+
+} // namespace basc

@@ -1,0 +1,211 @@
+// Assembling the image: the routines, the windows' descriptions and
+// accessors, the class directory with its project items, the plug-in list
+// and the entry routine, then linking and the map file.
+#include "compile.h"
+#include "descriptions.h"
+#include "imagefile.h"
+#include "parse.h"
+#include <deque>
+#include <filesystem>
+#include <sstream>
+
+namespace basc {
+
+using namespace img;
+
+namespace {
+
+struct Region {
+  std::string name;
+  uint32_t start, end;
+};
+
+struct Assembler {
+  Program &prog;
+  Checked &checked;
+  Code code;
+  Data data;
+  CodeGen gen;
+  std::vector<Region> regions;
+
+  Assembler(Program &p, Checked &c, const CompileOptions &o)
+      : prog(p), checked(c), gen(code, data, c, o.codegen) {
+    if (c.globalsSize) regions.push_back({"module variables", 8, data.size()});
+  }
+
+  void region(const std::string &name, uint32_t start) {
+    if (data.size() > start) regions.push_back({name, start, data.size()});
+  }
+
+  // Every class the directory will name gets its index before any record is
+  // written: records name superclasses and classes by index.
+  void index_classes() {
+    for (ClassInfo *c : checked.imageClasses)
+      if (c->super && c->super != checked.classes.object) checked.classes.index_of(c->super);
+    for (auto &c : prog.classes)
+      for (ControlDecl &d : c->controls) checked.classes.index_of(d.cls);
+    std::vector<const MenuEntry *> stack;
+    for (const MenuEntry &e : prog.menuBar) stack.push_back(&e);
+    while (!stack.empty()) {
+      const MenuEntry *e = stack.back();
+      stack.pop_back();
+      checked.classes.index_of(e->classRef.name.empty() ? checked.menuItem
+                                                        : checked.classes.find(e->classRef.name));
+      for (const MenuEntry &i : e->items) stack.push_back(&i);
+    }
+  }
+
+  ClassDefinition definition(ClassInfo *c) {
+    ClassDefinition d;
+    d.name = c->name;
+    d.instanceSize = c->size;
+    d.superIndex = c->super && c->super != checked.classes.object ? c->super->index : -1;
+    if (c->needsLifecycle) {
+      d.constructor = gen.constructor_of(c);
+      d.destructor = gen.destructor_of(c);
+    }
+    for (Routine *m : c->methods) d.methods.push_back({m->name, gen.label_of(m)});
+    for (Routine *h : c->handlers) d.handlers.push_back({h->name, gen.label_of(h), h->eventNumber});
+    for (Routine *m : c->menuHandlers) d.constants.push_back({m->name, 0, gen.label_of(m)});
+    return d;
+  }
+
+  DataLabel directory() {
+    ClassDirectory dir;
+    std::vector<ClassInfo *> order = checked.classes.directory;
+    for (ClassInfo *c : order) {
+      int32_t index =
+          c->decl || c->window ? dir.add_definition(definition(c)) : dir.add_reference(c->name);
+      if (index != c->index) error_at({}, "internal: class directory order");
+    }
+    uint32_t start = data.size();
+    dir.add_item(write_settings_item(data, project_settings(prog.project)));
+    region("project settings", start);
+    if (prog.hasMenuBar) {
+      start = data.size();
+      dir.add_item(write_menu_bar_item(data, menu_bar(prog.menuBar, checked)));
+      region("menu bar", start);
+    }
+    start = data.size();
+    DataLabel l = dir.write(data);
+    region("class records and directory", start);
+    return l;
+  }
+
+  DataLabel plugins() {
+    std::vector<PluginFile> files;
+    for (const PluginDecl &p : prog.plugins) {
+      std::filesystem::path path = std::filesystem::path(*p.sourceFile).parent_path() / p.path;
+      PluginFile f;
+      f.name = std::filesystem::path(p.path).filename().string();
+      std::string error;
+      if (f.name.empty() || f.name.size() > 255) error_at(p.loc, "a plug-in needs a file name");
+      if (!read_file(path, &f.bytes, &error))
+        error_at(p.loc, "cannot read plug-in " + path.string());
+      files.push_back(std::move(f));
+    }
+    uint32_t start = data.size();
+    DataLabel l = write_plugin_list(data, files);
+    region("plug-in list", start);
+    return l;
+  }
+
+  void windows() {
+    for (auto &c : prog.classes) {
+      if (!c->isWindow) continue;
+      uint32_t start = data.size();
+      Bytes stream = window_description(*c, checked);
+      data.align(4);
+      DataLabel description = data.here();
+      data.u32(uint32_t(stream.size()));
+      data.raw(stream);
+      region(c->name + " window description", start);
+      start = data.size();
+      data.align(4);
+      DataLabel pointer = data.here();
+      data.data_ptr(description);
+      data.u32(0); /* the implicit instance */
+      region(c->name + " description pointer and instance slot", start);
+      gen.window_routines(c->info, pointer);
+    }
+  }
+
+  void routines() {
+    uint32_t start = data.size();
+    for (auto &c : prog.classes)
+      for (auto &r : c->routines) gen.routine(*r);
+    for (auto &r : prog.routines) gen.routine(*r);
+    for (ClassInfo *c : checked.imageClasses)
+      if (c->needsLifecycle) gen.lifecycle(c);
+    region("constants of the routines", start);
+  }
+
+  std::string map(const Image &image) {
+    std::ostringstream m;
+    char line[256];
+    m << "code1 routines (offset, size)\n";
+    for (const PlacedRoutine &r : gen.routines()) {
+      uint32_t at = *code.offset(r.start);
+      snprintf(line, sizeof line, "  %08X %6u  ", at, r.end - at);
+      m << line << r.name << "\n";
+    }
+    m << "data1 regions (offset, size)\n";
+    snprintf(line, sizeof line, "  %08X %6u  ", 0, 8);
+    m << line << "entry routine and class directory words\n";
+    for (const Region &r : regions) {
+      snprintf(line, sizeof line, "  %08X %6u  ", r.start, r.end - r.start);
+      m << line << r.name << "\n";
+    }
+    m << "imports (call sites)\n";
+    std::vector<LinkRecord> records;
+    std::string error;
+    decode_link_table(image.code2, &records, &error);
+    for (const LinkRecord &rec : records) {
+      if (rec.kind != 1) continue;
+      std::vector<uint32_t> sites;
+      walk_chain(image.code1, rec.value, &sites, &error);
+      snprintf(line, sizeof line, "  %6zu  ", sites.size());
+      m << line << rec.name << "\n";
+    }
+    return m.str();
+  }
+
+  Image run() {
+    index_classes();
+    routines();
+    windows();
+    DataLabel plugin = plugins();
+    DataLabel dir = directory();
+    gen.entry_routine(dir, plugin, checked.main, checked.mainWindow);
+    Image image;
+    std::string error;
+    if (!link_image(code, data, &image, &error) || !verify_image(image, &error))
+      error_at({}, "internal: " + error);
+    return image;
+  }
+};
+
+} // namespace
+
+CompileResult compile(const std::vector<SourceFile> &sources, const CompileOptions &options) {
+  CompileResult result;
+  std::deque<std::string> names; /* the locations point into these */
+  Program prog;
+  try {
+    for (const SourceFile &s : sources) {
+      names.push_back(s.name);
+      parse(tokenize(&names.back(), s.text), prog);
+    }
+    Checked checked;
+    check(prog, checked);
+    Assembler a(prog, checked, options);
+    result.image = a.run();
+    result.map = a.map(result.image);
+    result.ok = true;
+  } catch (const CompileError &e) {
+    result.error = e.text();
+  }
+  return result;
+}
+
+} // namespace basc

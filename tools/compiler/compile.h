@@ -1,0 +1,28 @@
+// The whole compilation: sources in, image blocks and map file out. The
+// stages run in order and the first error stops them; no image is made then.
+#pragma once
+#include "codegen.h"
+#include "image.h"
+#include <string>
+
+namespace basc {
+
+struct SourceFile {
+  std::string name; // a path; plug-ins are found relative to its folder
+  std::string text;
+};
+
+struct CompileOptions {
+  CodegenOptions codegen;
+};
+
+struct CompileResult {
+  bool ok = false;
+  std::string error; // file:line:column: error: message
+  img::Image image;
+  std::string map;
+};
+
+CompileResult compile(const std::vector<SourceFile> &sources, const CompileOptions &options);
+
+} // namespace basc

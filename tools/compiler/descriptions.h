@@ -1,0 +1,19 @@
+// The readable descriptions of a program encoded as the runtime reads them:
+// window descriptions, the menu bar and the project settings.
+#pragma once
+#include "check.h"
+#include "classdir.h"
+
+namespace basc {
+
+// The stream of a window description (without its length word).
+img::Bytes window_description(const ClassDecl &window, Checked &checked);
+
+// The menu bar stream (without its kind and length words).
+img::Bytes menu_bar(const std::vector<MenuEntry> &entries, Checked &checked);
+
+img::ProjectSettingsDef project_settings(const ProjectDecl &project);
+
+std::string literal_text(const Node &literal);
+
+} // namespace basc

@@ -1,0 +1,201 @@
+// The runtime as the compiler binds it: classes from the runtime's member
+// tables, and the built-in functions.
+#include "library.h"
+#include "names.h"
+#include <cstring>
+
+namespace basc {
+
+using K = Type::Kind;
+
+// Built-in functions. Overloads differ by argument count; Mid and InStr have
+// two forms each.
+static const FunctionDef kFunctions[] = {
+    {"Val", "StringVal", K::Double, {K::String}},
+    {"CDbl", "runCDbl", K::Double, {K::String}},
+    {"Str", "StringStr", K::String, {K::Double}},
+    {"CStr", "runCStr", K::String, {K::Double}},
+    {"Format", "StringFormat", K::String, {K::Double, K::String}},
+    {"Hex", "RuntimeHex", K::String, {K::Integer}},
+    {"Oct", "RuntimeOct", K::String, {K::Integer}},
+    {"Bin", "RuntimeBin", K::String, {K::Integer}},
+    {"Floor", "RuntimeFloor", K::Double, {K::Double}},
+    {"Ceil", "RuntimeCeil", K::Double, {K::Double}},
+    {"Round", "RuntimeRound", K::Double, {K::Double}},
+    {"Abs", "RuntimeAbs", K::Double, {K::Double}},
+    {"Sqrt", "RuntimeSqrt", K::Double, {K::Double}},
+    {"Pow", "RuntimePow", K::Double, {K::Double, K::Double}},
+    {"Exp", "RuntimeExp", K::Double, {K::Double}},
+    {"Log", "RuntimeLog", K::Double, {K::Double}},
+    {"Sin", "RuntimeSin", K::Double, {K::Double}},
+    {"Cos", "RuntimeCos", K::Double, {K::Double}},
+    {"Tan", "RuntimeTan", K::Double, {K::Double}},
+    {"ASin", "RuntimeASin", K::Double, {K::Double}},
+    {"ACos", "RuntimeACos", K::Double, {K::Double}},
+    {"ATan", "RuntimeATan", K::Double, {K::Double}},
+    {"ATan2", "RuntimeATan2", K::Double, {K::Double, K::Double}},
+    {"Max", "RuntimeMax", K::Double, {K::Double, K::Double}},
+    {"Min", "RuntimeMin", K::Double, {K::Double, K::Double}},
+    {"Rnd", "rnd", K::Double, {}},
+    {"Len", "StringLen", K::Integer, {K::String}},
+    {"Left", "StringLeft", K::String, {K::String, K::Integer}},
+    {"Right", "StringRight", K::String, {K::String, K::Integer}},
+    {"Mid", "StringMid2", K::String, {K::String, K::Integer}},
+    {"Mid", "StringMid3", K::String, {K::String, K::Integer, K::Integer}},
+    {"InStr", "StringInStr", K::Integer, {K::Integer, K::String, K::String}},
+    {"Asc", "StringAsc", K::Integer, {K::String}},
+    {"Chr", "StringChr", K::String, {K::Integer}},
+    {"LCase", "StringLCase", K::String, {K::String}},
+    {"UCase", "StringUCase", K::String, {K::String}},
+    {"TitleCase", "StringTitleCase", K::String, {K::String}},
+    {"Trim", "runTrim", K::String, {K::String}},
+    {"LTrim", "runLTrim", K::String, {K::String}},
+    {"RTrim", "runRTrim", K::String, {K::String}},
+    {"Replace", "StringReplace", K::String, {K::String, K::String, K::String}},
+    {"ReplaceAll", "StringReplaceAll", K::String, {K::String, K::String, K::String}},
+    {"CountFields", "StringCountFields", K::Integer, {K::String, K::String}},
+    {"NthField", "StringNthField", K::String, {K::String, K::String, K::Integer}},
+    {"StrComp", "StringStrCompare", K::Integer, {K::String, K::String, K::Integer}},
+    {"MsgBox", "RuntimeMsgBox", K::Void, {K::String}},
+    {"LineTrace", "lineTrace", K::Void, {K::String}},
+};
+
+const FunctionDef *find_function(const std::string &name, size_t argCount) {
+  for (const FunctionDef &f : kFunctions)
+    if (iequal(f.name, name) && f.params.size() == argCount) return &f;
+  return nullptr;
+}
+
+bool function_name_exists(const std::string &name) {
+  for (const FunctionDef &f : kFunctions)
+    if (iequal(f.name, name)) return true;
+  return false;
+}
+
+Type table_type(Classes &classes, const char *name) {
+  static const std::pair<const char *, K> kinds[] = {
+      {"Integer", K::Integer}, {"Single", K::Single}, {"Double", K::Double},
+      {"Boolean", K::Boolean}, {"String", K::String}, {"Color", K::Color},
+  };
+  for (auto &[n, k] : kinds)
+    if (iequal(n, name)) return Type{k, nullptr};
+  ClassInfo *c = classes.find(name);
+  return Type{K::Object, c ? c : classes.object};
+}
+
+Classes::Classes() {
+  auto root = std::make_unique<ClassInfo>();
+  root->name = "Object";
+  object = root.get();
+  byName["OBJECT"] = object;
+  all.push_back(std::move(root));
+}
+
+ClassInfo *Classes::builtin(const char *name) {
+  auto it = byName.find(upper(name));
+  if (it != byName.end()) return it->second;
+  for (const BuiltinClass &b : kBuiltinClasses) {
+    if (!iequal(b.name, name)) continue;
+    auto c = std::make_unique<ClassInfo>();
+    c->name = b.name;
+    c->builtin = &b;
+    c->size = b.size;
+    ClassInfo *raw = c.get();
+    byName[upper(b.name)] = raw;
+    all.push_back(std::move(c));
+    raw->super = *b.superclass ? builtin(b.superclass) : object;
+    raw->isWindow = raw->super && raw->super->isWindow;
+    if (iequal(b.name, "Window")) raw->isWindow = true;
+    return raw;
+  }
+  return nullptr;
+}
+
+ClassInfo *Classes::find(const std::string &name) {
+  auto it = byName.find(upper(name));
+  if (it != byName.end()) return it->second;
+  return builtin(name.c_str());
+}
+
+ClassInfo *Classes::add_image_class(ClassDecl *decl) {
+  auto c = std::make_unique<ClassInfo>();
+  c->name = decl->name;
+  c->decl = decl;
+  c->isWindow = decl->isWindow;
+  ClassInfo *raw = c.get();
+  byName[upper(decl->name)] = raw;
+  all.push_back(std::move(c));
+  decl->info = raw;
+  return raw;
+}
+
+ClassInfo *Classes::add_external(const std::string &name) {
+  auto c = std::make_unique<ClassInfo>();
+  c->name = name;
+  c->external = true;
+  c->super = object;
+  ClassInfo *raw = c.get();
+  byName[upper(name)] = raw;
+  all.push_back(std::move(c));
+  return raw;
+}
+
+ClassInfo *Classes::add_control_subclass(ClassInfo *base, ClassDecl *window) {
+  auto c = std::make_unique<ClassInfo>();
+  c->super = base;
+  c->size = base->size;
+  c->window = window;
+  ClassInfo *raw = c.get();
+  all.push_back(std::move(c));
+  return raw;
+}
+
+int32_t Classes::index_of(ClassInfo *cls) {
+  if (cls->index < 0) {
+    cls->index = int32_t(directory.size());
+    directory.push_back(cls);
+  }
+  return cls->index;
+}
+
+template <class T>
+static const T *find_in_chain(const ClassInfo *cls, const std::string &name,
+                              int32_t BuiltinClass::*first, int32_t BuiltinClass::*count,
+                              const T *table) {
+  for (; cls; cls = cls->super) {
+    if (!cls->builtin) continue;
+    for (int32_t i = 0; i < cls->builtin->*count; i++) {
+      const T &m = table[cls->builtin->*first + i];
+      if (iequal(m.name, name)) return &m;
+    }
+  }
+  return nullptr;
+}
+
+const BuiltinProperty *find_builtin_property(const ClassInfo *cls, const std::string &name) {
+  return find_in_chain(cls, name, &BuiltinClass::firstProperty, &BuiltinClass::propertyCount,
+                       kBuiltinProperties);
+}
+
+const BuiltinMethod *find_builtin_method(const ClassInfo *cls, const std::string &name) {
+  return find_in_chain(cls, name, &BuiltinClass::firstMethod, &BuiltinClass::methodCount,
+                       kBuiltinMethods.data());
+}
+
+const BuiltinEvent *find_builtin_event(const ClassInfo *cls, const std::string &name) {
+  return find_in_chain(cls, name, &BuiltinClass::firstEvent, &BuiltinClass::eventCount,
+                       kBuiltinEvents);
+}
+
+FieldAccess field_access(const char *accessor) {
+  static const std::pair<const char *, FieldAccess> kinds[] = {
+      {"fieldIntGetter", FieldAccess::Int},     {"fieldIntSetter", FieldAccess::Int},
+      {"fieldShortGetter", FieldAccess::Short}, {"fieldShortSetter", FieldAccess::Short},
+      {"fieldBoolGetter", FieldAccess::Bool},   {"fieldBoolSetter", FieldAccess::Bool},
+  };
+  for (auto &[n, k] : kinds)
+    if (std::strcmp(n, accessor) == 0) return k;
+  return FieldAccess::None;
+}
+
+} // namespace basc

@@ -1,0 +1,79 @@
+// What the compiler knows about the runtime: the classes and their members,
+// read from the runtime's own member tables (objects/builtins.h), and the
+// built-in functions with the entry points they call.
+#pragma once
+#include "ast.h"
+#include "objects/builtins.h"
+#include <map>
+
+namespace basc {
+
+// A class as the checker sees it: a built-in class, an image class, or a
+// per-control subclass that carries a control's event handlers.
+struct ClassInfo {
+  std::string name;                      // empty for a per-control subclass
+  const BuiltinClass *builtin = nullptr; // a class of the runtime
+  ClassDecl *decl = nullptr;             // a class of the image
+  bool external = false;                 // a plug-in class known only by name
+  ClassInfo *super = nullptr;
+  int32_t size = 24;  // instance size, header included
+  int32_t index = -1; // class-directory index, -1 until used
+  bool isWindow = false;
+  std::vector<Routine *> handlers; // event handlers (image classes and control subclasses)
+  std::vector<Routine *> menuHandlers;
+  std::vector<Routine *> methods;
+  Routine *constructor = nullptr, *destructor = nullptr;
+  bool needsLifecycle = false; // the class has a constructor and destructor pair
+  ClassDecl *window = nullptr; // a per-control subclass: its window class
+
+  bool derives_from(const ClassInfo *other) const {
+    for (const ClassInfo *c = this; c; c = c->super)
+      if (c == other) return true;
+    return false;
+  }
+  std::string display() const { return name.empty() ? "(control subclass)" : name; }
+};
+
+// A built-in function: a fixed signature bound to one runtime entry point.
+struct FunctionDef {
+  const char *name;
+  const char *entry;
+  Type::Kind result;
+  std::vector<Type::Kind> params;
+};
+
+const FunctionDef *find_function(const std::string &name, size_t argCount);
+bool function_name_exists(const std::string &name);
+
+// The type named by a member table ("Integer", "String", a class name).
+struct Classes;
+Type table_type(Classes &classes, const char *name);
+
+// Every class the program names, created on first use, and the class
+// directory in index order.
+struct Classes {
+  std::vector<std::unique_ptr<ClassInfo>> all;
+  std::map<std::string, ClassInfo *> byName; // upper-case names of named classes
+  std::vector<ClassInfo *> directory;
+  ClassInfo *object = nullptr; // the root every object type converts to
+
+  Classes();
+  ClassInfo *find(const std::string &name); // image or built-in class, or nil
+  ClassInfo *builtin(const char *name);     // a built-in class by its table name
+  ClassInfo *add_image_class(ClassDecl *decl);
+  ClassInfo *add_external(const std::string &name);
+  ClassInfo *add_control_subclass(ClassInfo *base, ClassDecl *window);
+  int32_t index_of(ClassInfo *cls); // gives the class a directory index on first use
+};
+
+// Lookups along a built-in class's chain.
+const BuiltinProperty *find_builtin_property(const ClassInfo *cls, const std::string &name);
+const BuiltinMethod *find_builtin_method(const ClassInfo *cls, const std::string &name);
+const BuiltinEvent *find_builtin_event(const ClassInfo *cls, const std::string &name);
+
+// The shared field accessors of the member tables are read and written in
+// place by compiled code; every other accessor is an entry point.
+enum class FieldAccess { None, Int, Short, Bool };
+FieldAccess field_access(const char *accessor);
+
+} // namespace basc

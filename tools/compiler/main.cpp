@@ -1,0 +1,63 @@
+// basc: compiles an application's sources into its image.
+//   basc [--no-stack-check] [-o folder] [--image file] source...
+// Writes code1.dat, code2.dat, data1.dat and data2.dat (development mode) into
+// the folder, or the appended image into the file, and the map file beside it.
+#include "compile.h"
+#include "imagefile.h"
+#include <cstdio>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+static int usage() {
+  std::fprintf(stderr, "usage: basc [--no-stack-check] [-o folder] [--image file] source...\n");
+  return 2;
+}
+
+int main(int argc, char **argv) {
+  basc::CompileOptions options;
+  fs::path folder = ".", imageFile;
+  std::vector<basc::SourceFile> sources;
+  for (int i = 1; i < argc; i++) {
+    std::string a = argv[i];
+    if (a == "--no-stack-check") {
+      options.codegen.stackCheck = false;
+    } else if (a == "-o" && i + 1 < argc) {
+      folder = argv[++i];
+    } else if (a == "--image" && i + 1 < argc) {
+      imageFile = argv[++i];
+    } else if (!a.empty() && a[0] == '-') {
+      return usage();
+    } else {
+      img::Bytes text;
+      std::string error;
+      if (!img::read_file(a, &text, &error)) {
+        std::fprintf(stderr, "%s: error: cannot read the file\n", a.c_str());
+        return 1;
+      }
+      sources.push_back({a, std::string(text.begin(), text.end())});
+    }
+  }
+  if (sources.empty()) return usage();
+  basc::CompileResult r = basc::compile(sources, options);
+  if (!r.ok) {
+    std::fprintf(stderr, "%s\n", r.error.c_str());
+    return 1;
+  }
+  std::string error;
+  fs::path mapFile;
+  bool written;
+  if (!imageFile.empty()) {
+    written = img::write_file(imageFile, img::write_appended(r.image), &error);
+    mapFile = imageFile.string() + ".map";
+  } else {
+    written = img::write_dat_files(r.image, folder, &error);
+    mapFile = folder / "image.map";
+  }
+  if (written) written = img::write_file(mapFile, img::bytes_of(r.map), &error);
+  if (!written) {
+    std::fprintf(stderr, "basc: error: %s\n", error.c_str());
+    return 1;
+  }
+  return 0;
+}

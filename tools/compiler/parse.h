@@ -1,0 +1,11 @@
+// Tokens to syntax tree: a recursive-descent parser, one function per rule.
+#pragma once
+#include "ast.h"
+#include "tokenize.h"
+
+namespace basc {
+
+// Adds the declarations of one source file to the program.
+void parse(const std::vector<Token> &tokens, Program &program);
+
+} // namespace basc

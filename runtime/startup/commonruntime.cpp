@@ -172,25 +172,29 @@ static void diagnoseSize(const ClassDef *cls, const ClassDef *super) {
   fault_diagnostic(line);
 }
 
+// Superclasses are linked once every definition has been read, so that a
+// superclass listed later has its size when it is compared.
 static void loadClasses(Words *dir) {
   gClassCount = (int32_t)word(dir);
   if (gClassCount < 0 || !inData((uintptr_t)dir->at, (uint32_t)gClassCount * 4))
     damaged("the class directory runs past the data block");
   gClassTable = (ClassDef **)pool_alloc(gClassCount * 4 + 4);
-  const uint8_t *records = dir->at;
+  int32_t *superIndex = (int32_t *)pool_alloc(gClassCount * 4 + 4);
+  const uint32_t *records = (const uint32_t *)dir->at;
   for (int32_t i = 0; i < gClassCount; i++) enterClass(i, word(dir));
-  Words again = {records, dir->what};
   for (int32_t i = 0; i < gClassCount; i++) {
-    uint32_t record = word(&again);
-    Words form = wordsAt(record, "a class record lies outside the data block");
-    if (word(&form) != kDefinitionForm) continue;
-    int32_t superIndex = readDefinition(gClassTable[i], record);
-    if (superIndex == -1) continue;
-    ClassDef *super = tableEntry(superIndex, "a superclass index is out of range");
+    Words form = wordsAt(records[i], "a class record lies outside the data block");
+    superIndex[i] =
+        word(&form) == kDefinitionForm ? readDefinition(gClassTable[i], records[i]) : -1;
+  }
+  for (int32_t i = 0; i < gClassCount; i++) {
+    if (superIndex[i] == -1) continue;
+    ClassDef *super = tableEntry(superIndex[i], "a superclass index is out of range");
     gClassTable[i]->superclass = super;
     if (super && gClassTable[i]->instanceSize < super->instanceSize)
       diagnoseSize(gClassTable[i], super);
   }
+  pool_free(superIndex, gClassCount * 4 + 4);
 }
 
 // The application class: the last image class with Application on its chain.

@@ -4,6 +4,7 @@
 #include "objects/objects.h"
 #include "objects/utility.h"
 #include "startup/fault.h"
+#include "startup/win32exception.h"
 #include "text/string.h"
 #include <algorithm>
 #include <cstring>
@@ -145,7 +146,7 @@ bool RuntimeObjectIsa(Object *object, int32_t classIndex) {
 }
 
 void RuntimeCheckCast(Object *object, int32_t classIndex) {
-  if (object && !isa(object, tableClass(classIndex))) fault_unraisable("IllegalCastException");
+  if (object && !isa(object, tableClass(classIndex))) exception_throw("IllegalCastException");
 }
 
 RString *class_display_name(const ClassDef *cls) {

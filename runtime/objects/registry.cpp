@@ -7,6 +7,7 @@
 #include "objects/objects.h"
 #include "startup/entrytable.h"
 #include "startup/fault.h"
+#include "startup/thread.h"
 #include "text/string.h"
 #include <cstring>
 #include <iterator>
@@ -185,4 +186,5 @@ void registry_init() {
   gRectControlClass = registry_find("RectControl");
   gRuntimeExceptionClass = registry_find("RuntimeException");
   gFolderItemClass->destructor = folderitem_destructor; /* releases the path */
+  thread_classes_attach();
 }

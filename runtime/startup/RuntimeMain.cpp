@@ -11,6 +11,7 @@
 #include "startup/fault.h"
 #include "startup/platform.h"
 #include "startup/theme.h"
+#include "startup/win32exception.h"
 #include "text/string.h"
 #include <commctrl.h>
 #include <cstdarg>
@@ -495,6 +496,7 @@ bool LoadApplicationImage() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   gInstance = instance;
   gCommandLine = commandLine;
+  exception_install_last_chance();
   InitCommonControls();
   runtime_core_init();
   theme_load();

@@ -44,12 +44,3 @@ void fault_unbuilt(const char *name) {
            name);
   quitWithMessage(text);
 }
-
-void fault_unraisable(const char *exceptionClass) {
-  char text[256];
-  snprintf(text, sizeof text,
-           "The application raised %s, which this version of the runtime cannot pass "
-           "to it.\nThe application must quit now.",
-           exceptionClass);
-  quitWithMessage(text);
-}

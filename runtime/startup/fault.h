@@ -27,9 +27,5 @@ void fault_diagnostic(const char *text);
 // called is not part of this runtime yet. Does not return.
 [[noreturn]] void fault_unbuilt(const char *name);
 
-// Ends the process after telling the user that a runtime exception was raised
-// that cannot reach the application yet. Does not return.
-[[noreturn]] void fault_unraisable(const char *exceptionClass);
-
 // Ends the process with exit code 0, forcing it if the orderly way returns.
 [[noreturn]] void fault_end_process();

@@ -1,0 +1,39 @@
+// Runtime exceptions: raising them to compiled code through the call-site
+// descriptors and exception tables its routines carry, the ending when nothing
+// catches one, and the last-chance handler for platform faults.
+#pragma once
+#include "objects/objects.h"
+
+// Raises `exception` as if from the routine whose frame pointer is `frame`:
+// the search starts at that frame. The raise keeps one reference for good;
+// `locked` says whether the caller's reference is that one (a new exception)
+// or the raise must take its own.
+[[noreturn]] void exception_raise_from(Object *exception, void *frame, bool locked);
+
+// Raises a new exception of the built-in class `className` from the caller.
+[[noreturn]] void exception_throw(const char *className);
+
+// The text shown for an exception nobody handles: entry 4 of the message
+// table with every "%1" replaced by the class name (empty without entry 4).
+RString *exception_message(Object *exception);
+
+// The stack limit of the calling thread that RuntimeStackCheck tests against.
+uintptr_t exception_stack_limit();
+
+void exception_install_last_chance(); // the process-level handler for platform faults
+
+// Forgets the platform's exception registrations of frames below `frame`,
+// which a jump to an outer frame abandons.
+void exception_drop_handlers_below(const void *frame);
+
+// Calls a compiled routine with two word arguments. A compiled routine that
+// caught an exception returns with the registers the raise left behind; this
+// keeps EBX, ESI and EDI for the runtime code that called it.
+extern "C" uint32_t call_compiled(void *entry, uint32_t first, uint32_t second);
+
+extern "C" {
+[[noreturn]] void RuntimeRaiseException(Object *exception);
+[[noreturn]] void RuntimeReraiseException(Object *exception);
+[[noreturn]] void RuntimeNilObject();
+void RuntimeStackCheck();
+}

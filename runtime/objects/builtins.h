@@ -1,6 +1,6 @@
-// The members of the built-in classes as plain constant tables, expanded from
-// builtins.def; shared by the runtime's class registry and the image compiler,
-// so nothing here depends on the runtime.
+// The members of the built-in classes and the global functions as plain
+// constant tables, expanded from builtins.def; shared by the runtime's class
+// registry and the image compiler, so nothing here depends on the runtime.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -51,6 +51,16 @@ struct BuiltinEvent {
   int32_t number;         // 401 KeyDown, 501 MouseDown, 1001 Action ...; mostly 0
 };
 
+// A global function: a fixed signature bound to one entry point. The
+// registry makes no record of these; the image compiler binds calls to them.
+struct BuiltinFunction {
+  const char *name;       // e.g. "Val"
+  const char *resultType; // "" for none
+  const char *entry;      // entry name
+  int32_t firstParam;     // into kBuiltinParams
+  int32_t paramCount;
+};
+
 struct BuiltinClass {
   const char *name;
   const char *superclass; // "" for a root
@@ -74,6 +84,7 @@ inline constexpr std::string_view kShape =
 #define EVENT(name, parameters, result, number) "E"
 #define INTERFACE(name) "I"
 #define END_CLASS
+#define FUNCTION(name, result, entry) "F"
 #include "objects/builtins.def"
     "";
 #undef CLASS
@@ -83,6 +94,7 @@ inline constexpr std::string_view kShape =
 #undef EVENT
 #undef INTERFACE
 #undef END_CLASS
+#undef FUNCTION
 
 constexpr int32_t count(char letter) {
   int32_t n = 0;
@@ -98,6 +110,7 @@ constexpr int32_t count(char letter) {
 #define EVENT(name, parameters, result, number)
 #define INTERFACE(name)
 #define END_CLASS
+#define FUNCTION(name, result, entry)
 
 struct ClassHead {
   const char *name, *superclass;
@@ -123,6 +136,17 @@ inline constexpr MethodHead kMethodHeads[] = {
 };
 #undef METHOD
 #define METHOD(name, result, call, assign)
+
+struct FunctionHead {
+  const char *name, *resultType, *entry;
+};
+inline constexpr FunctionHead kFunctionHeads[] = {
+#undef FUNCTION
+#define FUNCTION(name, result, entry) {name, result, entry},
+#include "objects/builtins.def"
+};
+#undef FUNCTION
+#define FUNCTION(name, result, entry)
 
 } // namespace builtins_detail
 
@@ -164,21 +188,45 @@ inline constexpr const char *kBuiltinInterfaces[] = {
 #undef EVENT
 #undef INTERFACE
 #undef END_CLASS
+#undef FUNCTION
 
 inline constexpr int32_t kBuiltinClassCount = builtins_detail::count('C');
 inline constexpr int32_t kBuiltinMethodCount = builtins_detail::count('M');
+inline constexpr int32_t kBuiltinFunctionCount = builtins_detail::count('F');
 
-// Methods with their parameter ranges, walked from the declaration order.
+// Methods with their parameter ranges, walked from the declaration order. A
+// PARAM belongs to the METHOD or FUNCTION before it.
 inline constexpr auto kBuiltinMethods = [] {
   std::array<BuiltinMethod, kBuiltinMethodCount> out{};
   int32_t m = -1, a = 0;
+  char owner = 0;
   for (char c : builtins_detail::kShape) {
     if (c == 'M') {
       const auto &h = builtins_detail::kMethodHeads[++m];
       out[m] = {h.name, h.resultType, h.callEntry, h.assignEntry, a, 0};
     } else if (c == 'A') {
-      out[m].paramCount++, a++;
+      if (owner == 'M') out[m].paramCount++;
+      a++;
     }
+    if (c != 'A') owner = c;
+  }
+  return out;
+}();
+
+// Global functions with their parameter ranges.
+inline constexpr auto kBuiltinFunctions = [] {
+  std::array<BuiltinFunction, kBuiltinFunctionCount> out{};
+  int32_t f = -1, a = 0;
+  char owner = 0;
+  for (char c : builtins_detail::kShape) {
+    if (c == 'F') {
+      const auto &h = builtins_detail::kFunctionHeads[++f];
+      out[f] = {h.name, h.resultType, h.entry, a, 0};
+    } else if (c == 'A') {
+      if (owner == 'F') out[f].paramCount++;
+      a++;
+    }
+    if (c != 'A') owner = c;
   }
   return out;
 }();

@@ -76,6 +76,9 @@ TEST(BuiltinTables, EveryAccessorAndMethodIsAnEntryName) {
     EXPECT_TRUE(known(m.callEntry)) << m.name << ": " << m.callEntry;
     EXPECT_TRUE(known(m.assignEntry)) << m.name << ": " << m.assignEntry;
   }
+  for (const BuiltinFunction &f : kBuiltinFunctions) {
+    EXPECT_TRUE(*f.entry && names.count(f.entry)) << f.name << ": " << f.entry;
+  }
 }
 
 TEST(BuiltinTables, EveryTypeNamesAValueTypeOrAClass) {
@@ -85,6 +88,41 @@ TEST(BuiltinTables, EveryTypeNamesAValueTypeOrAClass) {
     if (*m.resultType) {
       EXPECT_TRUE(knownType(m.resultType)) << m.name;
     }
+  }
+  for (const BuiltinFunction &f : kBuiltinFunctions) {
+    if (*f.resultType) {
+      EXPECT_TRUE(knownType(f.resultType)) << f.name;
+    }
+  }
+}
+
+// Functions follow every class, so their parameters never lengthen a method's
+// list, and overloads of one name differ in their parameter count.
+TEST(BuiltinTables, FunctionsOwnTheirParametersAndOverloadByCount) {
+  const BuiltinMethod &last = kBuiltinMethods.back();
+  std::set<std::string> signatures;
+  int32_t next = last.firstParam + last.paramCount;
+  for (const BuiltinFunction &f : kBuiltinFunctions) {
+    EXPECT_EQ(f.firstParam, next) << f.name;
+    next += f.paramCount;
+    EXPECT_TRUE(signatures.insert(folded(f.name) + "/" + std::to_string(f.paramCount)).second)
+        << "twice: " << f.name;
+  }
+  EXPECT_EQ(size_t(next), std::size(kBuiltinParams));
+  struct {
+    const char *name, *entry;
+    int32_t params;
+  } const table[] = {{"Val", "StringVal", 1},
+                     {"Format", "StringFormat", 2},
+                     {"Rnd", "rnd", 0},
+                     {"Mid", "StringMid3", 3},
+                     {"MsgBox", "RuntimeMsgBox", 1}};
+  for (auto &t : table) {
+    bool found = false;
+    for (const BuiltinFunction &f : kBuiltinFunctions)
+      found |= f.name == std::string(t.name) && f.entry == std::string(t.entry) &&
+               f.paramCount == t.params;
+    EXPECT_TRUE(found) << t.name;
   }
 }
 

@@ -118,6 +118,84 @@ TEST(Codegen, StackCheckOpensHandlersAndMethodsButNotConstructors) {
   EXPECT_TRUE(sites(build(source, false), "RuntimeStackCheck").empty());
 }
 
+// A call goes through the receiver's dispatch table only where a class below
+// the reference's class overrides the method; the table itself is the
+// superclass's with the override in its slot.
+TEST(Codegen, OverriddenMethodsAreCalledThroughTheDispatchTable) {
+  const char *classes = "Class A\n  Sub M()\n  End Sub\n  Sub N()\n  End Sub\nEnd Class\n"
+                        "Class B Inherits A\n  Sub M()\n  End Sub\n  Sub O()\n  End Sub\n"
+                        "End Class\n";
+  struct {
+    const char *call;
+    size_t dispatched;
+  } cases[] = {{"Dim a As A = New B\n  a.M()", 1}, /* B overrides M */
+               {"Dim a As A = New B\n  a.N()", 0}, /* nothing overrides N */
+               {"Dim b As New B\n  b.M()", 0},     /* no class below B */
+               {"Dim b As New B\n  b.O()", 0}};
+  for (auto &c : cases) {
+    img::Image im = build(std::string(classes) + "Sub Main()\n  " + c.call + "\nEnd Sub\n");
+    std::vector<uint32_t> lookups = sites(im, "FindVTableCode");
+    ASSERT_EQ(lookups.size(), c.dispatched) << c.call;
+    if (c.dispatched) {
+      /* push 0 (slot of M); push eax; call; descriptor; add esp, 8; call eax; descriptor */
+      EXPECT_EQ(
+          find(im.code1, "6a 00 50 e8 ?? ?? ?? ?? eb 03 90 eb 00 83 c4 08 ff d0 eb 03 90 eb 00"),
+          long(lookups[0]) - 3);
+    }
+  }
+  Program prog;
+  std::string file = "t.bas";
+  parse(tokenize(&file, std::string(classes)), prog);
+  Checked checked;
+  check(prog, checked);
+  ClassInfo *a = prog.classes[0]->info, *b = prog.classes[1]->info;
+  ASSERT_EQ(a->dispatch.size(), 2u);
+  ASSERT_EQ(b->dispatch.size(), 3u);
+  EXPECT_EQ(b->dispatch[0], b->methods[0]);  /* B.M in A.M's slot */
+  EXPECT_EQ(b->dispatch[1], a->dispatch[1]); /* A.N inherited */
+  EXPECT_EQ(b->dispatch[2], b->methods[1]);  /* B.O appended */
+}
+
+// An image class's event has no record of its own: its handlers carry its
+// number and RaiseEvent asks RuntimeFindHookCode for the nearest one.
+TEST(Codegen, RaiseEventCallsTheHandlerFoundByTheEventNumber) {
+  img::Image im = build("Class A\n  Event E(n As Integer)\n  Sub M()\n    RaiseEvent E(7)\n"
+                        "  End Sub\nEnd Class\nClass B Inherits A\n  Handler E(n As Integer)\n"
+                        "  End Handler\nEnd Class\n");
+  std::vector<uint32_t> lookups = sites(im, "RuntimeFindHookCode");
+  ASSERT_EQ(lookups.size(), 1u);
+  /* push 7; mov eax, [ebp+8]; push eax; push 0x10000; push eax; call */
+  EXPECT_EQ(find(im.code1, "b8 07 00 00 00 50 8b 45 08 50 68 00 00 01 00 50 e8"),
+            long(lookups[0]) - 16);
+  /* found: call eax; descriptor; jmp over the zero; xor eax, eax; add esp, 8 */
+  EXPECT_EQ(find(im.code1, "85 c0 0f 84 ?? ?? ?? ?? ff d0 eb 03 90 eb 00 e9 02 00 00 00 31 c0 "
+                           "83 c4 08"),
+            long(lookups[0]) + 13);
+  /* B's handler record: name "E", its routine, number 0x10000 */
+  std::string data(im.data1.begin(), im.data1.end());
+  EXPECT_NE(data.find(std::string("\x00\x00\x01\x00", 4)), std::string::npos);
+}
+
+// Index in a control-array element's handler is the element's position, kept
+// at byte 20 of the control; elsewhere Index is the property at 36.
+TEST(Codegen, ControlArrayHandlerReadsTheElementPositionAtOffset20) {
+  const char *window = "Window W\n  Control B(0) As PushButton\n  End Control\n"
+                       "  Control C As PushButton\n  End Control\n";
+  img::Image array =
+      build(std::string(window) + "  Handler B.Action()\n    LineTrace Str(Index)\n  End Handler\n"
+                                  "End Window\n");
+  /* mov eax, [ebp+8] (Self); nil test; mov eax, [eax+20] */
+  EXPECT_GE(find(array.code1, "8b 45 08 85 c0 0f 85 0a 00 00 00 e8 ?? ?? ?? ?? eb 03 90 eb 00 "
+                              "8b 40 14"),
+            0);
+  EXPECT_EQ(find(array.code1, "8b 40 24"), -1);
+  img::Image single =
+      build(std::string(window) + "  Handler C.Action()\n    LineTrace Str(Index)\n  End Handler\n"
+                                  "End Window\n");
+  EXPECT_GE(find(single.code1, "8b 40 24"), 0);
+  EXPECT_EQ(find(single.code1, "8b 40 14"), -1);
+}
+
 TEST(Codegen, DoubleOperationsAreRoundedThroughMemory) {
   img::Image im = build("Sub Main()\n  Dim a As Double\n  a = a * a\nEnd Sub\n");
   /* fmul qword [esp]; fstp qword [esp]; fld qword [esp]; add esp, 8 */

@@ -58,11 +58,52 @@ TEST(Frontend, MalformedSourcesAreReportedWhereTheyGoWrong) {
       {"Sub Main()\n  LineTrace \"a\" \"b\"\nEnd Sub\n", "2:17", "expected end of line"},
       {"End Sub\n", "1:1", "expected Class, Window, Sub"},
       {"Sub Main()\n  Dim x As Integer = 1 +\nEnd Sub\n", "2:25", "expected an expression"},
+      {"Class A\n  Sub M(x As Integer)\n  End Sub\nEnd Class\nClass B Inherits A\n"
+       "  Sub M(x As Double)\n  End Sub\nEnd Class\n",
+       "6:3", "must keep the parameters and result of A.M"},
+      {"Class A\n  Sub M()\n    RaiseEvent Gone\n  End Sub\nEnd Class\n", "3:5",
+       "A declares no event Gone"},
+      {"Class A\n  Event E(x As Integer)\n  Handler E(x As Integer)\n  End Handler\nEnd Class\n",
+       "3:3", "its handlers belong to subclasses"},
+      {"Class A\n  Event E(x As Integer)\nEnd Class\nClass B Inherits A\n"
+       "  Handler E(x As String)\n  End Handler\nEnd Class\n",
+       "5:13", "parameter x of event E is Integer"},
+      {"Class A\n  Event E()\nEnd Class\nClass B Inherits A\n  Handler E()\n  End Handler\n"
+       "End Class\nClass C Inherits B\n  Handler E()\n  End Handler\nEnd Class\n",
+       "9:3", "event E is already handled by class B"},
+      {"Class A\n  Event E()\nEnd Class\nClass B Inherits A\n  Event E()\nEnd Class\n", "5:9",
+       "already declared by class A"},
+      {"Class A\n  Event E(n As Integer)\n  Sub M()\n    RaiseEvent E(\"x\")\n  End Sub\n"
+       "End Class\n",
+       "4:18", "argument 1 of E must be Integer"},
+      {"Sub S(ByRef n As Integer)\nEnd Sub\nSub Main()\n  S(1 + 2)\nEnd Sub\n", "4:7",
+       "argument 1 of S is ByRef and needs a variable"},
+      {"Sub S(ByRef n As Integer)\nEnd Sub\nSub Main()\n  Dim d As Double\n  S(d)\nEnd Sub\n",
+       "5:5", "is ByRef and must be Integer, not Double"},
+      {"Const K As Integer = 1.5\n", "1:22", "constant K needs a literal of type Integer"},
+      {"Const K = Str(1)\n", "1:11", "the value of constant K must be a literal"},
+      {"Sub Main()\n  Const K = 1\n  K = 2\nEnd Sub\n", "3:3", "cannot assign"},
+      {"Sub Main()\n  Dim d As Double = \"a\" ^ 2\nEnd Sub\n", "2:25",
+       "operator ^ cannot take String and Integer"},
+      {"Sub Main()\n  Dim b As Boolean = True Xor 1\nEnd Sub\n", "2:27",
+       "operator XOR cannot take Boolean and Integer"},
+      {"Window W\n  Control B(0) As PushButton\n  End Control\n  Handler B.Action()\n"
+       "    Index = 2\n  End Handler\nEnd Window\n",
+       "5:5", "index of a control-array element cannot be assigned"},
   };
   std::string deep = "Sub Main()\n  LineTrace " + std::string(300, '(') + "\"x\"";
   CompileResult nested = build(deep);
   EXPECT_NE(nested.error.find("t.bas:2:"), std::string::npos) << nested.error;
   EXPECT_NE(nested.error.find("nesting is too deep"), std::string::npos) << nested.error;
+  auto locals = [](int n) {
+    std::string s = "Sub Big()\n  Dim x0";
+    for (int i = 1; i < n; i++) s += ", x" + std::to_string(i);
+    return s + " As Double\n  LineTrace Str(x0)\nEnd Sub\n";
+  };
+  EXPECT_TRUE(build(locals(490)).ok) << build(locals(490)).error;
+  CompileResult big = build(locals(510));
+  EXPECT_EQ(big.error.rfind("t.bas:1:1: error: routine Big needs a frame of 4180 bytes", 0), 0u)
+      << big.error;
   for (auto &c : cases) {
     CompileResult r = build(c.source);
     if (!*c.where) {

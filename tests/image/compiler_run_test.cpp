@@ -7,10 +7,10 @@ namespace {
 class CompilerRunTest : public ImageRunTest {
 protected:
   // Compiles the program into the scratch folder as development files.
-  void compile(const char *program) {
-    std::string command = "'" BASC "' --no-stack-check -o '" + dir.string() +
-                          "' '" PROGRAMS_DIR "/" + program + "' 2>'" + (dir / "basc.err").string() +
-                          "'";
+  void compile(const char *program, bool stackCheck) {
+    std::string command = "'" BASC "' " + std::string(stackCheck ? "" : "--no-stack-check ") +
+                          "-o '" + dir.string() + "' '" PROGRAMS_DIR "/" + program + "' 2>'" +
+                          (dir / "basc.err").string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << readText(dir / "basc.err");
   }
 };
@@ -18,6 +18,7 @@ protected:
 TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
   struct {
     const char *program, *trace;
+    bool stackCheck = false;
   } cases[] = {
       {"numbers.bas", "wrap -2.147484e+09\r" /* Integer wraps around */
                       "intdiv 3 -3 2 -2\r"
@@ -49,12 +50,28 @@ TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
                       "a Shape is not a Square\r"
                       "cast back: 1.5\r"
                       "unset is Nil\r"
-                      "Nil is no Shape\r"},
+                      "Nil is no Shape\r"
+                      "a circle [a circle] [shape with 0 sides]\r"},
+      {"events.bas", "plain 3\r"
+                     "add gives 4\r"
+                     "add gives 7\r"
+                     "reset\r"
+                     "watched 0\r"},
+      {"language.bas", "byref 10 hihi 9\r"
+                       "property 42 module 8\r"
+                       "pow 1024 0.5 -4 64\r"
+                       "xor 6\r"},
+      {"exceptions.bas",
+       "nil object caught two routines up\r"
+       "raised code 3\r"
+       "outer Try caught code 7\r"
+       "done\r",
+       true},
       {"app.bas", "Open 42\r"}, /* the application's Open handler as the body */
   };
   for (auto &c : cases) {
     fs::remove(dir / "trace.log");
-    compile(c.program);
+    compile(c.program, c.stackCheck);
     Outcome r = run(RUNTIME_EXE, false);
     EXPECT_EQ(r.exitCode, 0) << c.program;
     EXPECT_EQ(r.trace, c.trace) << c.program;

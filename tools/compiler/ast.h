@@ -9,12 +9,13 @@
 
 struct BuiltinProperty; // the runtime's member tables (objects/builtins.h)
 struct BuiltinMethod;
+struct BuiltinFunction;
 
 namespace basc {
 
 struct ClassInfo;
 struct Routine;
-struct FunctionDef;
+struct EventDecl;
 
 // Value types. Object carries its class; Nil converts to any object type.
 struct Type {
@@ -37,6 +38,7 @@ struct Slot {
   enum Where { Frame, Global } where = Frame;
   int32_t offset = 0; // from EBP, or into the globals block
   Type type;
+  bool byRef = false; // the slot holds the address of the variable (a ByRef parameter)
 };
 
 enum class NK {
@@ -67,6 +69,7 @@ enum class NK {
   CallFunction, // a built-in function: function, args
   Convert,      // lhs to type
   Cast,         // lhs checked against cls
+  RaiseEvent,   // an image class's event: text, args; event once checked
 };
 
 struct Node {
@@ -86,15 +89,19 @@ struct Node {
   int32_t temp = 0; // frame offset of the temporary that owns a new reference, 0 if none
   ClassInfo *cls = nullptr;
   Routine *routine = nullptr;
-  const FunctionDef *function = nullptr;
+  const ::BuiltinFunction *function = nullptr;
   const ::BuiltinProperty *prop = nullptr;
   const ::BuiltinMethod *method = nullptr;
-  bool forWrite = false; // ControlRef: a new reference, for a setter or a call
-  int32_t offset = 0;    // Field
+  bool forWrite = false;   // ControlRef: a new reference, for a setter or a call
+  bool readOnly = false;   // Field: a field compiled code may read but not assign
+  bool dispatched = false; // CallRoutine: found at run time in the receiver's dispatch table
+  bool address = false;    // an argument for a ByRef parameter: the variable's address
+  const EventDecl *event = nullptr; // RaiseEvent
+  int32_t offset = 0;               // Field
 };
 using NodeP = std::unique_ptr<Node>;
 
-enum class SK { Dim, Assign, Expr, If, Select, For, While, Do, Exit, Return, Try, Raise };
+enum class SK { Dim, Const, Assign, Expr, If, Select, For, While, Do, Exit, Return, Try, Raise };
 
 struct Stmt;
 using Block = std::vector<std::unique_ptr<Stmt>>;
@@ -148,6 +155,7 @@ struct Param {
   Loc loc;
   int32_t offset = 0;    // from EBP
   bool assigned = false; // a reference parameter written in the body gets its own reference
+  bool byRef = false;    // the caller passes the address of its variable
 };
 
 enum class RoutineKind { Sub, Function, Handler, MenuHandler, Constructor, Destructor };
@@ -170,6 +178,7 @@ struct Routine {
   int32_t tryStateOffset = 0;                     // 0: no Try in the routine
   int32_t tryCount = 0;
   int32_t eventNumber = 0;
+  int32_t slot = -1; // a method's place in its class's dispatch table
 };
 
 struct Property {
@@ -178,6 +187,19 @@ struct Property {
   Type type;
   Loc loc;
   int32_t offset = 0;
+};
+
+// An event an image class declares for its subclasses and controls to handle.
+// It has no record in the class directory: its handlers carry its number,
+// and RaiseEvent finds the nearest one with RuntimeFindHookCode.
+struct EventDecl {
+  std::string name;
+  std::vector<Param> params;
+  TypeRef resultRef;
+  Type result;
+  Loc loc;
+  int32_t number = 0;
+  ClassInfo *owner = nullptr;
 };
 
 struct PropValue {
@@ -201,6 +223,7 @@ struct ClassDecl {
   bool isWindow = false;
   Loc loc;
   std::vector<Property> properties;
+  std::vector<EventDecl> events;
   std::vector<std::unique_ptr<Routine>> routines;
   std::vector<PropValue> windowProps;
   std::vector<ControlDecl> controls;
@@ -237,6 +260,14 @@ struct PluginDecl {
   Loc loc;
 };
 
+// A named literal: each use of the name is a copy of the literal.
+struct ConstDecl {
+  std::string name;
+  TypeRef typeRef; // empty: the literal's own type
+  NodeP value;
+  Loc loc;
+};
+
 struct GlobalDecl {
   std::string name;
   TypeRef typeRef;
@@ -248,6 +279,7 @@ struct Program {
   std::vector<std::unique_ptr<ClassDecl>> classes;
   std::vector<std::unique_ptr<Routine>> routines; // module-level
   std::vector<GlobalDecl> globals;
+  std::vector<ConstDecl> consts;
   ProjectDecl project;
   std::vector<MenuEntry> menuBar;
   bool hasMenuBar = false;

@@ -4,6 +4,7 @@
 // temporary that owns it until the routine returns.
 #include "check.h"
 #include "names.h"
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <set>
@@ -40,6 +41,9 @@ std::string type_text(const Type &t) {
 
 int32_t type_size(const Type &t) { return t.kind == K::Double ? 8 : 4; }
 
+const int32_t kMaxFrameStep = 4096;
+const int32_t kOperandReserve = 64; /* the operands of binary operators waiting on the stack */
+
 // The members a name can reach in a class chain.
 struct Member {
   enum Kind { None, Field, Prop, Routine, Method, Control } kind = None;
@@ -60,9 +64,12 @@ struct Checker {
   Routine *r = nullptr;
   std::map<std::string, Slot> locals;
   std::map<std::string, Param *> params;
-  int32_t next = 0;               // lowest frame offset in use
-  std::vector<std::string> loops; // FOR, WHILE, DO, innermost last
+  std::map<std::string, const Node *> consts, globalConsts; // checked literals
+  int32_t next = 0;                                         // lowest frame offset in use
+  std::vector<std::string> loops;                           // FOR, WHILE, DO, innermost last
   int32_t tryCount = 0, tryCurrent = 0;
+  int32_t nextEvent = 0;              // image events numbered so far
+  int32_t pushed = 0, mostPushed = 0; // argument bytes on the stack at once, nested calls included
 
   Checker(Program &p, Checked &o) : prog(p), out(o), classes(o.classes) {}
 
@@ -73,12 +80,18 @@ struct Checker {
   void layout(ClassInfo *c, std::set<ClassInfo *> &busy);
   void control_classes(ClassDecl &c);
   void bind_routines(ClassDecl &c);
+  void dispatch_table(ClassInfo *c);
+  void declare_events(ClassDecl &c);
+  void check_image_handler(Routine &h, const EventDecl &e, const ClassInfo *target);
+  void handled_once(const ClassInfo *cls);
+  bool overridden_below(const ClassInfo *cls, const Routine *m) const;
   void bind_handler(ClassDecl &c, Routine &h);
   void check_event_signature(Routine &h, const ClassInfo *cls);
   void check_descriptions(ClassDecl &c);
   void check_prop_value(const PropValue &v, const ClassInfo *cls, bool window);
   void check_menu(std::vector<MenuEntry> &entries);
   void globals();
+  const Node *constant(const std::string &name, const TypeRef &t, NodeP &value);
   Type resolve_type(const TypeRef &t, bool allowVoid = false);
 
   // ---- routines ----
@@ -118,10 +131,12 @@ struct Checker {
     n->type = {K::Object, r->selfClass};
     return n;
   }
+  void raise_event(NodeP &n);
   void routine_call(NodeP &n, basc::Routine *target, NodeP receiver, std::vector<NodeP> args,
                     Loc loc);
   void method_call(NodeP &n, const BuiltinMethod *m, NodeP receiver, std::vector<NodeP> args,
                    Loc loc);
+  void function_call(NodeP &n, const BuiltinFunction *f, std::vector<NodeP> args, Loc loc);
   void check_args(std::vector<NodeP> &args, const std::vector<Type> &want, Loc loc,
                   const std::string &what);
   void give_temp(Node &n) {
@@ -227,6 +242,8 @@ void Checker::control_classes(ClassDecl &c) {
     if (!base.count(u)) error_at(r->loc, "window " + c.name + " has no control " + r->controlName);
     if (!sub.count(u)) {
       sub[u] = classes.add_control_subclass(base[u], &c);
+      for (ControlDecl &d : c.controls)
+        if (iequal(d.name, r->controlName)) sub[u]->controlArray = d.index != INT32_MIN;
       out.imageClasses.push_back(sub[u]);
       classes.index_of(sub[u]);
     }
@@ -238,15 +255,71 @@ void Checker::control_classes(ClassDecl &c) {
   }
 }
 
+// Each event gets its handler number; a name already taken by an event of a
+// class above would hide that event, so it is refused.
+void Checker::declare_events(ClassDecl &c) {
+  std::set<std::string> names;
+  for (EventDecl &e : c.events) {
+    if (!names.insert(upper(e.name)).second)
+      error_at(e.loc, "event " + e.name + " is declared twice");
+    if (const EventDecl *above = find_image_event(c.info->super, e.name))
+      error_at(e.loc, "event " + e.name + " is already declared by class " + above->owner->name);
+    if (find_builtin_event(c.info->super, e.name))
+      error_at(e.loc, "event " + e.name + " is already an event of " + c.info->super->display());
+    std::set<std::string> params;
+    for (Param &p : e.params) {
+      if (!params.insert(upper(p.name)).second)
+        error_at(p.loc, "parameter " + p.name + " is declared twice");
+      p.type = resolve_type(p.typeRef);
+    }
+    e.result = resolve_type(e.resultRef, true);
+    e.owner = c.info;
+    e.number = kImageEventBase + nextEvent++;
+  }
+}
+
+void Checker::check_image_handler(Routine &h, const EventDecl &e, const ClassInfo *target) {
+  if (e.owner == target)
+    error_at(h.loc, "class " + target->display() + " declares event " + h.name +
+                        "; its handlers belong to subclasses and controls");
+  h.eventNumber = e.number;
+  if (h.resultRef.name.empty()) h.result = e.result;
+  if (!(h.result == e.result))
+    error_at(h.loc, "event " + h.name + " returns " + type_text(e.result));
+  if (h.params.size() != e.params.size())
+    error_at(h.loc,
+             "event " + h.name + " takes " + std::to_string(e.params.size()) + " parameter(s)");
+  for (size_t i = 0; i < e.params.size(); i++)
+    if (!(resolve_type(h.params[i].typeRef) == e.params[i].type))
+      error_at(h.params[i].loc, "parameter " + h.params[i].name + " of event " + h.name + " is " +
+                                    type_text(e.params[i].type));
+}
+
+// The handler nearest the declaring class is the one that runs, so a class
+// below it may not handle the event again.
+void Checker::handled_once(const ClassInfo *cls) {
+  for (const Routine *h : cls->handlers) {
+    if (h->eventNumber < kImageEventBase) continue;
+    for (const ClassInfo *s = cls->super; s && s->decl; s = s->super)
+      for (const Routine *o : s->handlers)
+        if (o->eventNumber == h->eventNumber)
+          error_at(h->loc, "event " + h->name + " is already handled by class " + s->name);
+  }
+}
+
 void Checker::bind_handler(ClassDecl &c, Routine &h) {
   ClassInfo *target = h.controlName.empty() ? c.info : h.selfClass;
+  for (Routine *other : target->handlers)
+    if (iequal(other->name, h.name)) error_at(h.loc, "a second handler for event " + h.name);
+  if (const EventDecl *e = find_image_event(target, h.name)) {
+    check_image_handler(h, *e, target);
+    return target->handlers.push_back(&h);
+  }
   const BuiltinEvent *ev = find_builtin_event(target, h.name);
   bool external = target->super && target->super->external;
   if (!ev && !external)
     error_at(h.loc, (h.controlName.empty() ? "class " + c.name : "control " + h.controlName) +
                         " has no event " + h.name);
-  for (Routine *other : target->handlers)
-    if (iequal(other->name, h.name)) error_at(h.loc, "a second handler for event " + h.name);
   target->handlers.push_back(&h);
   if (ev) {
     h.eventNumber = ev->number;
@@ -327,6 +400,47 @@ void Checker::bind_routines(ClassDecl &c) {
   }
 }
 
+static bool same_signature(const Routine &a, const Routine &b) {
+  if (a.kind != b.kind || !(a.result == b.result) || a.params.size() != b.params.size())
+    return false;
+  for (size_t i = 0; i < a.params.size(); i++)
+    if (!(a.params[i].type == b.params[i].type)) return false;
+  return true;
+}
+
+// A method whose name the superclass's table holds takes over that slot; it
+// must keep the signature, since callers bound to the superclass push its
+// arguments.
+void Checker::dispatch_table(ClassInfo *c) {
+  if (!c->decl || !c->dispatch.empty()) return;
+  ClassInfo *s = c->super;
+  if (s && s->decl) dispatch_table(s);
+  if (s) c->dispatch = s->dispatch;
+  for (Routine *m : c->methods) {
+    for (Param &p : m->params) p.type = resolve_type(p.typeRef);
+    m->slot = int32_t(c->dispatch.size());
+    for (size_t i = 0; i < c->dispatch.size(); i++)
+      if (iequal(c->dispatch[i]->name, m->name)) {
+        Routine *base = c->dispatch[i];
+        if (!same_signature(*m, *base))
+          error_at(m->loc, "method " + m->name + " must keep the parameters and result of " +
+                               base->owner->name + "." + base->name + " that it overrides");
+        m->slot = int32_t(i);
+      }
+    if (m->slot == int32_t(c->dispatch.size())) c->dispatch.push_back(m);
+    c->dispatch[size_t(m->slot)] = m;
+  }
+}
+
+// True when some class below cls puts another routine in m's slot: a call of
+// m through a cls reference must then look the routine up at run time.
+bool Checker::overridden_below(const ClassInfo *cls, const Routine *m) const {
+  for (const auto &c : classes.all)
+    if (c.get() != cls && c->decl && c->derives_from(cls) && c->dispatch[size_t(m->slot)] != m)
+      return true;
+  return false;
+}
+
 void Checker::check_prop_value(const PropValue &v, const ClassInfo *cls, bool window) {
   NK k = v.value->kind;
   if (k != NK::IntLit && k != NK::RealLit && k != NK::StrLit && k != NK::BoolLit &&
@@ -378,8 +492,30 @@ void Checker::check_menu(std::vector<MenuEntry> &entries) {
   }
 }
 
+// The value must be a literal of the constant's type, or one that converts to
+// it without a run-time conversion (an Integer literal for a Double).
+const Node *Checker::constant(const std::string &name, const TypeRef &t, NodeP &value) {
+  NK k = value->kind;
+  if (k != NK::IntLit && k != NK::RealLit && k != NK::StrLit && k != NK::BoolLit &&
+      k != NK::ColorLit) {
+    Loc start = value->loc; /* the leftmost token, not the operator or "(" */
+    for (const Node *v = value.get(); v; v = v->lhs.get()) start = v->loc;
+    error_at(start, "the value of constant " + name + " must be a literal");
+  }
+  expr(value);
+  if (!t.name.empty()) convert(value, resolve_type(t), "the value of a constant");
+  if (value->kind == NK::Convert)
+    error_at(value->loc, "constant " + name + " needs a literal of type " + type_text(value->type) +
+                             ", not " + type_text(value->lhs->type));
+  return value.get();
+}
+
 void Checker::globals() {
   std::set<std::string> names;
+  for (ConstDecl &c : prog.consts) {
+    if (!names.insert(upper(c.name)).second) error_at(c.loc, c.name + " is declared twice");
+    globalConsts[upper(c.name)] = constant(c.name, c.typeRef, c.value);
+  }
   int32_t offset = 0;
   for (GlobalDecl &g : prog.globals) {
     if (!names.insert(upper(g.name)).second)
@@ -410,7 +546,10 @@ void Checker::globals() {
 void Checker::run() {
   declare_classes();
   for (auto &c : prog.classes) control_classes(*c);
+  for (auto &c : prog.classes) declare_events(*c);
   for (auto &c : prog.classes) bind_routines(*c);
+  for (ClassInfo *c : out.imageClasses) handled_once(c);
+  for (auto &c : prog.classes) dispatch_table(c->info);
   for (auto &c : prog.classes) check_descriptions(*c);
   check_menu(prog.menuBar);
   out.menuItem = classes.builtin("MenuItem");
@@ -459,6 +598,7 @@ void Checker::routine(Routine &rt) {
   r = &rt;
   locals.clear();
   params.clear();
+  consts.clear();
   loops.clear();
   next = -4; /* the exception slot */
   tryCount = tryCurrent = 0;
@@ -468,15 +608,28 @@ void Checker::routine(Routine &rt) {
     std::string u = upper(p.name);
     if (params.count(u)) error_at(p.loc, "parameter " + p.name + " is declared twice");
     p.type = resolve_type(p.typeRef);
+    if (p.byRef && rt.kind != RoutineKind::Sub && rt.kind != RoutineKind::Function)
+      error_at(p.loc, "only a Sub or a Function takes ByRef parameters");
     p.offset = argOffset;
-    argOffset += type_size(p.type);
+    argOffset += p.byRef ? 4 : type_size(p.type);
     params[u] = &p;
   }
   if (rt.result.kind != K::Void) rt.resultOffset = frame_slot(rt.result, false);
+  pushed = mostPushed = 0;
   block(rt.body);
   for (Param &p : rt.params)
     if (p.assigned) rt.refSlots.push_back({p.offset, p.type});
   rt.frameSize = -next;
+  // The exception search takes a step of more than kMaxFrameStep bytes from
+  // one frame to its caller's as a broken chain. The step from a callee into
+  // this frame spans the callee's return address and saved EBP, the
+  // arguments pushed for it and for the calls around it, operands waiting
+  // on the stack, and this routine's locals.
+  int32_t step = rt.frameSize + 8 + mostPushed + kOperandReserve;
+  if (step > kMaxFrameStep)
+    error_at(rt.loc, "routine " + rt.name + " needs a frame of " + std::to_string(step) +
+                         " bytes; a frame may take at most " + std::to_string(kMaxFrameStep) +
+                         " (use fewer or smaller locals)");
 }
 
 // ---- statements ----
@@ -495,12 +648,19 @@ void Checker::stmt(Stmt &s) {
   switch (s.kind) {
   case SK::Dim:
     return dim(s);
+  case SK::Const: {
+    std::string u = upper(s.names[0]);
+    if (locals.count(u) || params.count(u) || consts.count(u))
+      error_at(s.loc, s.names[0] + " is declared twice");
+    consts[u] = constant(s.names[0], s.typeRef, s.value);
+    return;
+  }
   case SK::Assign:
     return assign(s);
   case SK::Expr:
     expr(s.value);
     if (s.value->kind != NK::CallRoutine && s.value->kind != NK::CallMethod &&
-        s.value->kind != NK::CallFunction)
+        s.value->kind != NK::CallFunction && s.value->kind != NK::RaiseEvent)
       error_at(s.loc, "this expression is not a statement");
     return;
   case SK::If:
@@ -567,7 +727,8 @@ void Checker::dim(Stmt &s) {
   }
   for (const std::string &n : s.names) {
     std::string u = upper(n);
-    if (locals.count(u) || params.count(u)) error_at(s.loc, "variable " + n + " is declared twice");
+    if (locals.count(u) || params.count(u) || consts.count(u))
+      error_at(s.loc, "variable " + n + " is declared twice");
     Slot slot{Slot::Frame, frame_slot(t, t.is_ref()), t};
     locals[u] = slot;
     s.slots.push_back(slot);
@@ -577,13 +738,16 @@ void Checker::dim(Stmt &s) {
 void Checker::assign(Stmt &s) {
   if (s.target->kind == NK::Name) {
     auto it = params.find(upper(s.target->text));
-    if (it != params.end() && it->second->type.is_ref()) it->second->assigned = true;
+    if (it != params.end() && it->second->type.is_ref() && !it->second->byRef)
+      it->second->assigned = true;
   }
   expr(s.target);
   Node &t = *s.target;
   switch (t.kind) {
   case NK::Var:
+    break;
   case NK::Field:
+    if (t.readOnly) error_at(t.loc, "the index of a control-array element cannot be assigned");
     break;
   case NK::PropGet:
     if (!*t.prop->setter)
@@ -759,19 +923,39 @@ void Checker::check_args(std::vector<NodeP> &args, const std::vector<Type> &want
   if (args.size() != want.size())
     error_at(loc, what + " takes " + std::to_string(want.size()) + " argument(s), not " +
                       std::to_string(args.size()));
+  int32_t bytes = 4; /* and a receiver */
+  for (const Type &t : want) bytes += type_size(t);
+  pushed += bytes;
+  mostPushed = std::max(mostPushed, pushed);
   for (size_t i = 0; i < args.size(); i++) {
+    if (args[i]->address) continue; /* checked by the caller */
     expr(args[i]);
     convert(args[i], want[i], ("argument " + std::to_string(i + 1) + " of " + what).c_str());
   }
+  pushed -= bytes;
 }
 
 void Checker::routine_call(NodeP &n, basc::Routine *target, NodeP receiver, std::vector<NodeP> args,
                            Loc loc) {
   std::vector<Type> want;
   for (Param &p : target->params) want.push_back(resolve_type(p.typeRef));
+  for (size_t i = 0; i < args.size() && i < want.size(); i++) {
+    if (!target->params[i].byRef) continue;
+    expr(args[i]);
+    Node &a = *args[i];
+    if ((a.kind != NK::Var && a.kind != NK::Field) || a.readOnly)
+      error_at(a.loc, "argument " + std::to_string(i + 1) + " of " + target->name +
+                          " is ByRef and needs a variable or a property");
+    if (!(a.type == want[i]))
+      error_at(a.loc, "argument " + std::to_string(i + 1) + " of " + target->name +
+                          " is ByRef and must be " + type_text(want[i]) + ", not " +
+                          type_text(a.type));
+    a.address = true;
+  }
   NodeP c = make(NK::CallRoutine, loc);
   c->routine = target;
   c->lhs = std::move(receiver);
+  c->dispatched = c->lhs && target->slot >= 0 && overridden_below(c->lhs->type.cls, target);
   c->args = std::move(args);
   check_args(c->args, want, loc, target->name);
   c->type = target->kind == RoutineKind::Function ? resolve_type(target->resultRef) : Type{};
@@ -792,6 +976,34 @@ void Checker::method_call(NodeP &n, const BuiltinMethod *m, NodeP receiver, std:
   c->args = std::move(args);
   check_args(c->args, want, loc, m->name);
   c->type = *m->resultType ? table_type(classes, m->resultType) : Type{};
+  give_temp(*c);
+  n = std::move(c);
+}
+
+// RaiseEvent runs the handler of an event of Self's class chain, if the
+// object's class or a control has one; with none it gives the result type's
+// zero value.
+void Checker::raise_event(NodeP &n) {
+  if (!r->owner) error_at(n->loc, "RaiseEvent is only available in a class's routines");
+  const EventDecl *e = find_image_event(r->selfClass, n->text);
+  if (!e) error_at(n->loc, r->selfClass->display() + " declares no event " + n->text);
+  std::vector<Type> want;
+  for (const Param &p : e->params) want.push_back(p.type);
+  check_args(n->args, want, n->loc, e->name);
+  n->event = e;
+  n->type = e->result;
+  give_temp(*n);
+}
+
+void Checker::function_call(NodeP &n, const BuiltinFunction *f, std::vector<NodeP> args, Loc loc) {
+  std::vector<Type> want;
+  for (int32_t i = 0; i < f->paramCount; i++)
+    want.push_back(table_type(classes, kBuiltinParams[f->firstParam + i].type));
+  NodeP c = make(NK::CallFunction, loc);
+  c->function = f;
+  c->args = std::move(args);
+  check_args(c->args, want, loc, f->name);
+  c->type = *f->resultType ? table_type(classes, f->resultType) : Type{};
   give_temp(*c);
   n = std::move(c);
 }
@@ -876,19 +1088,35 @@ bool Checker::resolve_in(NodeP &n, ClassInfo *cls, std::function<NodeP()> receiv
 
 void Checker::name(NodeP &n) {
   std::string u = upper(n->text);
+  if (!locals.count(u) && !params.count(u) && (consts.count(u) || globalConsts.count(u))) {
+    const Node *v = consts.count(u) ? consts[u] : globalConsts[u];
+    NodeP copy = make(v->kind, n->loc);
+    copy->ival = v->ival, copy->fval = v->fval, copy->text = v->text, copy->type = v->type;
+    n = std::move(copy);
+    return;
+  }
   if (locals.count(u) || params.count(u)) {
     NodeP v = make(NK::Var, n->loc);
     if (locals.count(u)) {
       v->slot = locals[u];
     } else {
       Param *p = params[u];
-      v->slot = {Slot::Frame, p->offset, p->type};
+      v->slot = {Slot::Frame, p->offset, p->type, p->byRef};
     }
     v->type = v->slot.type;
     n = std::move(v);
     return;
   }
   Loc loc = n->loc;
+  if (r->owner && r->selfClass->controlArray && iequal(n->text, "Index")) {
+    NodeP f = make(NK::Field, loc); /* the element's position, not the Index property */
+    f->lhs = self_node(loc);
+    f->offset = kControlArrayPositionOffset;
+    f->type = f->slot.type = {K::Integer, nullptr};
+    f->readOnly = true;
+    n = std::move(f);
+    return;
+  }
   if (r->owner) {
     if (resolve_in(
             n, r->selfClass, [&] { return self_node(loc); }, false))
@@ -914,13 +1142,7 @@ void Checker::name(NodeP &n) {
     }
   for (auto &rt : prog.routines)
     if (iequal(rt->name, n->text)) return routine_call(n, rt.get(), nullptr, {}, loc);
-  if (const FunctionDef *f = find_function(n->text, 0)) {
-    NodeP c = make(NK::CallFunction, loc);
-    c->function = f;
-    c->type = {f->result, nullptr};
-    n = std::move(c);
-    return;
-  }
+  if (const BuiltinFunction *f = find_function(n->text, 0)) return function_call(n, f, {}, loc);
   ClassInfo *cls = classes.find(n->text);
   if (cls && cls->decl && cls->isWindow) {
     NodeP w = make(NK::Implicit, loc);
@@ -988,17 +1210,9 @@ void Checker::call(NodeP &n) {
           probe->args.insert(probe->args.begin(), std::move(one));
           count = 3;
         }
-        const FunctionDef *f = find_function(nm, count);
+        const BuiltinFunction *f = find_function(nm, count);
         if (!f) error_at(loc, "wrong number of arguments for " + nm);
-        NodeP c = make(NK::CallFunction, loc);
-        c->function = f;
-        c->args = std::move(probe->args);
-        std::vector<Type> want;
-        for (K k : f->params) want.push_back({k, nullptr});
-        check_args(c->args, want, loc, f->name);
-        c->type = {f->result, nullptr};
-        give_temp(*c);
-        return void(n = std::move(c));
+        return function_call(n, f, std::move(probe->args), loc);
       }
       ClassInfo *cls = classes.find(nm);
       if (cls && cls != classes.object) { /* a cast: ClassName(expr) */
@@ -1059,7 +1273,7 @@ void Checker::binary(NodeP &n) {
   auto fail = [&] {
     error_at(n->loc, "operator " + op + " cannot take " + type_text(a) + " and " + type_text(b));
   };
-  if (op == "AND" || op == "OR") {
+  if (op == "AND" || op == "OR" || op == "XOR") {
     if (a.kind == K::Boolean && b.kind == K::Boolean) return void(n->type = boolean);
     if (a.is_intlike() && b.is_intlike()) return void(n->type = integer);
     fail();
@@ -1086,6 +1300,17 @@ void Checker::binary(NodeP &n) {
     fail();
   }
   if (!a.is_numeric() || !b.is_numeric()) fail();
+  if (op == "^") { /* a call of the runtime's Pow */
+    NodeP c = make(NK::CallFunction, n->loc);
+    c->function = find_function("Pow", 2);
+    convert(n->lhs, dbl, "operand");
+    convert(n->rhs, dbl, "operand");
+    c->args.push_back(std::move(n->lhs));
+    c->args.push_back(std::move(n->rhs));
+    c->type = dbl;
+    n = std::move(c);
+    return;
+  }
   if (op == "\\" || op == "MOD") {
     convert(n->lhs, integer, "operand");
     convert(n->rhs, integer, "operand");
@@ -1135,6 +1360,8 @@ void Checker::expr(NodeP &n) {
     return unary(n);
   case NK::Binary:
     return binary(n);
+  case NK::RaiseEvent:
+    return raise_event(n);
   case NK::New: {
     Type t = resolve_type(n->typeRef);
     if (t.kind != K::Object || t.cls == classes.object || t.cls->external)

@@ -64,6 +64,17 @@ void CodeGen::emit_call(CodeLabel target, int32_t argBytes) {
   if (argBytes) code_.add(esp, argBytes);
 }
 
+// The routine comes from the dispatch table of the receiver's own class, by
+// way of FindVTableCode, and is called through EAX.
+void CodeGen::emit_dispatched_call(int32_t slot, int32_t argBytes) {
+  code_.push(slot);
+  code_.push(eax);
+  emit_call("FindVTableCode", 8);
+  code_.call(eax);
+  code_.call_descriptor();
+  if (argBytes) code_.add(esp, argBytes);
+}
+
 // A reference about to be used is compared with nil first.
 void CodeGen::emit_nil_test() {
   CodeLabel ok = code_.label();
@@ -113,7 +124,12 @@ void CodeGen::push_double_const(double v) {
   code_.fld64(mem(DataRef(l)));
 }
 
+// A ByRef parameter's slot holds the variable's address, loaded into ECX.
 Mem CodeGen::slot_mem(const Slot &s) {
+  if (s.byRef) {
+    code_.mov(ecx, mem(ebp, s.offset));
+    return mem(ecx);
+  }
   return s.where == Slot::Global ? mem(DataRef(globals_, s.offset)) : mem(ebp, s.offset);
 }
 
@@ -147,6 +163,16 @@ void CodeGen::store(const Mem &m, const Type &t) {
   default:
     return code_.mov(m, eax);
   }
+}
+
+// store() calls out before it writes a reference, so the address of a ByRef
+// variable is loaded only after the lock.
+void CodeGen::store_slot(const Slot &s, const Type &t) {
+  if (!s.byRef || !t.is_ref()) return store(slot_mem(s), t);
+  emit_lock(t);
+  code_.xchg(slot_mem(s), eax);
+  code_.push(eax);
+  emit_call(t.kind == K::String ? "RuntimeUnlockString" : "RuntimeUnlockObject", 4);
 }
 
 void CodeGen::set_try_state(int32_t state) {
@@ -233,6 +259,8 @@ void CodeGen::expr(Node &n) {
     code_.push(eax);
     emit_call("RuntimeObjectIsa", 8);
     return code_.movzx(eax, al);
+  case NK::RaiseEvent:
+    return raise_event(n);
   case NK::Unary:
     expr(*n.lhs);
     if (n.text == "NEG") return n.type.is_float() ? code_.fchs() : code_.neg(eax);
@@ -265,8 +293,25 @@ void CodeGen::control_ref(Node &n) {
   emit_nil_test();
 }
 
+// EAX: the address of a variable or of an image-class property.
+void CodeGen::address_of(Node &n) {
+  if (n.kind == NK::Field) {
+    expr(*n.lhs);
+    emit_nil_test();
+    return code_.add(eax, n.offset);
+  }
+  if (n.slot.byRef) return code_.mov(eax, mem(ebp, n.slot.offset));
+  if (n.slot.where == Slot::Global) return code_.mov(eax, DataRef(globals_, n.slot.offset));
+  code_.lea(eax, mem(ebp, n.slot.offset));
+}
+
 void CodeGen::push_args(std::vector<NodeP> &args, const std::vector<Type> &types) {
   for (size_t i = args.size(); i-- > 0;) {
+    if (args[i]->address) {
+      address_of(*args[i]);
+      code_.push(eax);
+      continue;
+    }
     expr(*args[i]);
     push_value(types[i]);
   }
@@ -275,9 +320,8 @@ void CodeGen::push_args(std::vector<NodeP> &args, const std::vector<Type> &types
 // Arguments are pushed last to first, then the receiver; the caller removes them.
 void CodeGen::call(Node &n) {
   std::vector<Type> types;
-  for (auto &a : n.args) types.push_back(a->type);
   int32_t bytes = 0;
-  for (const Type &t : types) bytes += arg_bytes(t);
+  for (auto &a : n.args) types.push_back(a->type), bytes += a->address ? 4 : arg_bytes(a->type);
   push_args(n.args, types);
   if (n.lhs) {
     expr(*n.lhs);
@@ -285,11 +329,40 @@ void CodeGen::call(Node &n) {
     code_.push(eax);
     bytes += 4;
   }
-  if (n.kind == NK::CallRoutine) {
+  if (n.kind == NK::CallRoutine && n.dispatched) {
+    emit_dispatched_call(n.routine->slot, bytes);
+  } else if (n.kind == NK::CallRoutine) {
     emit_call(label_of(n.routine), bytes);
   } else {
     emit_call(n.kind == NK::CallMethod ? n.method->callEntry : n.function->entry, bytes);
   }
+  if (n.type.kind == K::Boolean) code_.movzx(eax, al);
+  if (n.type.is_ref()) emit_take_new(n.temp, n.type);
+}
+
+// The arguments and Self are pushed as for a method; RuntimeFindHookCode gives
+// the nearest handler's address by the event's number, or 0 when there is
+// none, and then the result is the type's zero value.
+void CodeGen::raise_event(Node &n) {
+  std::vector<Type> types;
+  int32_t bytes = 4;
+  for (auto &a : n.args) types.push_back(a->type), bytes += arg_bytes(a->type);
+  push_args(n.args, types);
+  code_.mov(eax, mem(ebp, 8));
+  code_.push(eax);
+  code_.push(n.event->number);
+  code_.push(eax);
+  emit_call("RuntimeFindHookCode", 8);
+  CodeLabel none = code_.label(), done = code_.label();
+  code_.test(eax, eax);
+  code_.jcc(Cond::e, none);
+  code_.call(eax);
+  code_.call_descriptor();
+  code_.jmp(done);
+  code_.bind(none);
+  n.type.is_float() ? code_.fldz() : code_.xor_(eax, eax);
+  code_.bind(done);
+  code_.add(esp, bytes);
   if (n.type.kind == K::Boolean) code_.movzx(eax, al);
   if (n.type.is_ref()) emit_take_new(n.temp, n.type);
 }
@@ -319,6 +392,7 @@ void CodeGen::binary(Node &n) {
   if (op == "*") return code_.imul(eax, ecx);
   if (op == "AND") return code_.and_(eax, ecx);
   if (op == "OR") return code_.or_(eax, ecx);
+  if (op == "XOR") return code_.xor_(eax, ecx);
   error_at(n.loc, "internal: operator " + op);
   (void)a;
 }
@@ -444,7 +518,7 @@ void CodeGen::assign(Node &target, Node &value) {
   switch (target.kind) {
   case NK::Var:
     expr(value);
-    return store(slot_mem(target.slot), t);
+    return store_slot(target.slot, t);
   case NK::Field:
     expr(value);
     push_value(t);
@@ -503,6 +577,8 @@ void CodeGen::stmt(Stmt &s) {
       }
       store(slot_mem(slot), slot.type);
     }
+    return;
+  case SK::Const:
     return;
   case SK::Assign:
     return assign(*s.target, *s.value);
@@ -589,7 +665,7 @@ void CodeGen::loop_stmt(Stmt &s) {
   CodeLabel top = code_.label(), exit = code_.label();
   if (s.kind == SK::For) {
     expr(*s.value);
-    store(slot_mem(s.target->slot), s.target->type);
+    store_slot(s.target->slot, s.target->type);
     expr(*s.to);
     store(slot_mem(s.limitSlot), s.limitSlot.type);
     expr(*s.step);
@@ -613,7 +689,7 @@ void CodeGen::loop_stmt(Stmt &s) {
   loops_.pop_back();
   if (s.kind == SK::For) {
     expr(*s.loopIncr);
-    store(slot_mem(s.target->slot), s.target->type);
+    store_slot(s.target->slot, s.target->type);
   }
   if (test && !atTop) {
     expr(*test);

@@ -53,6 +53,7 @@ private:
   // the vocabulary
   void emit_call(const char *entry, int32_t argBytes);
   void emit_call(img::CodeLabel target, int32_t argBytes);
+  void emit_dispatched_call(int32_t slot, int32_t argBytes); // receiver in EAX and on the stack
   void emit_nil_test();
   void emit_release(int32_t frameOffset, const Type &t);
   void emit_take_new(int32_t tempOffset, const Type &t); // EAX: a new reference, owned by the temp
@@ -61,7 +62,9 @@ private:
   void push_double_const(double v);
   void load(const img::Mem &m, const Type &t);
   void store(const img::Mem &m, const Type &t); // EAX or ST0 into m; references are exchanged
-  img::Mem slot_mem(const Slot &s);
+  img::Mem slot_mem(const Slot &s);             // may load ECX
+  void store_slot(const Slot &s, const Type &t);
+  void address_of(Node &n);
   void set_try_state(int32_t state);
   void prologue(Routine &r);
   void epilogue(Routine &r);
@@ -74,6 +77,7 @@ private:
   void compare(Node &n);
   void int_divide(Node &n);
   void call(Node &n);
+  void raise_event(Node &n);
   void control_ref(Node &n);
   void push_args(std::vector<NodeP> &args, const std::vector<Type> &types);
 

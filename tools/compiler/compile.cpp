@@ -65,6 +65,7 @@ struct Assembler {
       d.destructor = gen.destructor_of(c);
     }
     for (Routine *m : c->methods) d.methods.push_back({m->name, gen.label_of(m)});
+    for (Routine *m : c->dispatch) d.dispatch.push_back(gen.label_of(m));
     for (Routine *h : c->handlers) d.handlers.push_back({h->name, gen.label_of(h), h->eventNumber});
     for (Routine *m : c->menuHandlers) d.constants.push_back({m->name, 0, gen.label_of(m)});
     return d;

@@ -1,5 +1,5 @@
-// The runtime as the compiler binds it: classes from the runtime's member
-// tables, and the built-in functions.
+// The runtime as the compiler binds it: classes and global functions from
+// the runtime's shared tables.
 #include "library.h"
 #include "names.h"
 #include <cstring>
@@ -8,66 +8,14 @@ namespace basc {
 
 using K = Type::Kind;
 
-// Built-in functions. Overloads differ by argument count; Mid and InStr have
-// two forms each.
-static const FunctionDef kFunctions[] = {
-    {"Val", "StringVal", K::Double, {K::String}},
-    {"CDbl", "runCDbl", K::Double, {K::String}},
-    {"Str", "StringStr", K::String, {K::Double}},
-    {"CStr", "runCStr", K::String, {K::Double}},
-    {"Format", "StringFormat", K::String, {K::Double, K::String}},
-    {"Hex", "RuntimeHex", K::String, {K::Integer}},
-    {"Oct", "RuntimeOct", K::String, {K::Integer}},
-    {"Bin", "RuntimeBin", K::String, {K::Integer}},
-    {"Floor", "RuntimeFloor", K::Double, {K::Double}},
-    {"Ceil", "RuntimeCeil", K::Double, {K::Double}},
-    {"Round", "RuntimeRound", K::Double, {K::Double}},
-    {"Abs", "RuntimeAbs", K::Double, {K::Double}},
-    {"Sqrt", "RuntimeSqrt", K::Double, {K::Double}},
-    {"Pow", "RuntimePow", K::Double, {K::Double, K::Double}},
-    {"Exp", "RuntimeExp", K::Double, {K::Double}},
-    {"Log", "RuntimeLog", K::Double, {K::Double}},
-    {"Sin", "RuntimeSin", K::Double, {K::Double}},
-    {"Cos", "RuntimeCos", K::Double, {K::Double}},
-    {"Tan", "RuntimeTan", K::Double, {K::Double}},
-    {"ASin", "RuntimeASin", K::Double, {K::Double}},
-    {"ACos", "RuntimeACos", K::Double, {K::Double}},
-    {"ATan", "RuntimeATan", K::Double, {K::Double}},
-    {"ATan2", "RuntimeATan2", K::Double, {K::Double, K::Double}},
-    {"Max", "RuntimeMax", K::Double, {K::Double, K::Double}},
-    {"Min", "RuntimeMin", K::Double, {K::Double, K::Double}},
-    {"Rnd", "rnd", K::Double, {}},
-    {"Len", "StringLen", K::Integer, {K::String}},
-    {"Left", "StringLeft", K::String, {K::String, K::Integer}},
-    {"Right", "StringRight", K::String, {K::String, K::Integer}},
-    {"Mid", "StringMid2", K::String, {K::String, K::Integer}},
-    {"Mid", "StringMid3", K::String, {K::String, K::Integer, K::Integer}},
-    {"InStr", "StringInStr", K::Integer, {K::Integer, K::String, K::String}},
-    {"Asc", "StringAsc", K::Integer, {K::String}},
-    {"Chr", "StringChr", K::String, {K::Integer}},
-    {"LCase", "StringLCase", K::String, {K::String}},
-    {"UCase", "StringUCase", K::String, {K::String}},
-    {"TitleCase", "StringTitleCase", K::String, {K::String}},
-    {"Trim", "runTrim", K::String, {K::String}},
-    {"LTrim", "runLTrim", K::String, {K::String}},
-    {"RTrim", "runRTrim", K::String, {K::String}},
-    {"Replace", "StringReplace", K::String, {K::String, K::String, K::String}},
-    {"ReplaceAll", "StringReplaceAll", K::String, {K::String, K::String, K::String}},
-    {"CountFields", "StringCountFields", K::Integer, {K::String, K::String}},
-    {"NthField", "StringNthField", K::String, {K::String, K::String, K::Integer}},
-    {"StrComp", "StringStrCompare", K::Integer, {K::String, K::String, K::Integer}},
-    {"MsgBox", "RuntimeMsgBox", K::Void, {K::String}},
-    {"LineTrace", "lineTrace", K::Void, {K::String}},
-};
-
-const FunctionDef *find_function(const std::string &name, size_t argCount) {
-  for (const FunctionDef &f : kFunctions)
-    if (iequal(f.name, name) && f.params.size() == argCount) return &f;
+const BuiltinFunction *find_function(const std::string &name, size_t argCount) {
+  for (const BuiltinFunction &f : kBuiltinFunctions)
+    if (iequal(f.name, name) && size_t(f.paramCount) == argCount) return &f;
   return nullptr;
 }
 
 bool function_name_exists(const std::string &name) {
-  for (const FunctionDef &f : kFunctions)
+  for (const BuiltinFunction &f : kBuiltinFunctions)
     if (iequal(f.name, name)) return true;
   return false;
 }
@@ -185,6 +133,14 @@ const BuiltinMethod *find_builtin_method(const ClassInfo *cls, const std::string
 const BuiltinEvent *find_builtin_event(const ClassInfo *cls, const std::string &name) {
   return find_in_chain(cls, name, &BuiltinClass::firstEvent, &BuiltinClass::eventCount,
                        kBuiltinEvents);
+}
+
+const EventDecl *find_image_event(const ClassInfo *cls, const std::string &name) {
+  for (; cls; cls = cls->super)
+    if (cls->decl)
+      for (const EventDecl &e : cls->decl->events)
+        if (iequal(e.name, name)) return &e;
+  return nullptr;
 }
 
 FieldAccess field_access(const char *accessor) {

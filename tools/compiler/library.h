@@ -1,6 +1,6 @@
-// What the compiler knows about the runtime: the classes and their members,
-// read from the runtime's own member tables (objects/builtins.h), and the
-// built-in functions with the entry points they call.
+// What the compiler knows about the runtime: the classes and their members
+// and the global functions, all read from the runtime's own tables
+// (objects/builtins.h).
 #pragma once
 #include "ast.h"
 #include "objects/builtins.h"
@@ -22,9 +22,12 @@ struct ClassInfo {
   std::vector<Routine *> handlers; // event handlers (image classes and control subclasses)
   std::vector<Routine *> menuHandlers;
   std::vector<Routine *> methods;
+  std::vector<Routine *> dispatch; // the dispatch table: the superclass's, overrides replaced,
+                                   // then the class's new methods
   Routine *constructor = nullptr, *destructor = nullptr;
   bool needsLifecycle = false; // the class has a constructor and destructor pair
   ClassDecl *window = nullptr; // a per-control subclass: its window class
+  bool controlArray = false;   // a per-control subclass shared by a control array's elements
 
   bool derives_from(const ClassInfo *other) const {
     for (const ClassInfo *c = this; c; c = c->super)
@@ -34,15 +37,8 @@ struct ClassInfo {
   std::string display() const { return name.empty() ? "(control subclass)" : name; }
 };
 
-// A built-in function: a fixed signature bound to one runtime entry point.
-struct FunctionDef {
-  const char *name;
-  const char *entry;
-  Type::Kind result;
-  std::vector<Type::Kind> params;
-};
-
-const FunctionDef *find_function(const std::string &name, size_t argCount);
+// The global function of that name taking argCount arguments, or nil.
+const BuiltinFunction *find_function(const std::string &name, size_t argCount);
 bool function_name_exists(const std::string &name);
 
 // The type named by a member table ("Integer", "String", a class name).
@@ -70,6 +66,18 @@ struct Classes {
 const BuiltinProperty *find_builtin_property(const ClassInfo *cls, const std::string &name);
 const BuiltinMethod *find_builtin_method(const ClassInfo *cls, const std::string &name);
 const BuiltinEvent *find_builtin_event(const ClassInfo *cls, const std::string &name);
+
+// The handler numbers of the events image classes declare: one each, counted
+// from here, above the numbers of the runtime's own events.
+inline constexpr int32_t kImageEventBase = 0x10000;
+
+// The image event of that name declared by cls or a class above it, or nil.
+const EventDecl *find_image_event(const ClassInfo *cls, const std::string &name);
+
+// A handler of a control-array element reads the element's position in its
+// array here, in the control itself: the field the window's control map keeps
+// (the Index property, at 36, is the number the description gave).
+inline constexpr int32_t kControlArrayPositionOffset = 20;
 
 // The shared field accessors of the member tables are read and written in
 // place by compiled code; every other accessor is an entry point.

@@ -1,22 +1,28 @@
 // The parser. The grammar, top down:
 //   file       = { toplevel NL }
-//   toplevel   = class | window | routine | "Dim" global | project | menubar | plugin
+//   toplevel   = class | window | routine | "Dim" global | const | project | menubar | plugin
+//   const      = "Const" name ["As" type] "=" literal
 //   class      = "Class" name ["Inherits" name] NL { member NL } "End" "Class"
 //   window     = "Window" name ["Inherits" name] NL { member | control | name "=" literal NL }
 //                "End" "Window"
-//   member     = ("Property" | "Dim") name "As" type | routine
+//   member     = ("Property" | "Dim") name "As" type | "Event" name params ["As" type] | routine
 //   routine    = ("Sub" | "Function" | "Handler" | "MenuHandler") name ["." name] params
 //                ["As" type] NL block "End" kind
+//   params     = "(" [param {"," param}] ")";  param = ["ByRef" | "ByVal"] name "As" type
 //   control    = "Control" name ["(" int ")"] "As" name NL { name "=" literal NL } "End" "Control"
-//   statement  = dim | if | select | for | while | do | exit | return | try | raise
-//              | expr ["=" expr] | expr args
-//   expr       = or;  or = and {"Or" and};  and = not {"And" not};  not = "Not" not | compare
+//   statement  = dim | const | if | select | for | while | do | exit | return | try | raise
+//              | raiseevent | expr ["=" expr] | expr args
+//   expr       = or;  or = and {("Or" | "Xor") and};  and = not {"And" not};
+//   not        = "Not" not | compare
 //   compare    = concat {("=" | "<>" | "<" | ">" | "<=" | ">=") concat | "IsA" name}
 //   concat     = additive {"&" additive}
 //   additive   = mod {("+" | "-") mod};  mod = intdiv {"Mod" intdiv}
 //   intdiv     = term {"\" term};  term = unary {("*" | "/") unary}
-//   unary      = "-" unary | postfix;  postfix = primary {"." name | "(" args ")"}
+//   unary      = "-" unary | power;  power = postfix {"^" exponent}
+//   exponent   = "-" exponent | postfix;  postfix = primary {"." name | "(" args ")"}
 //   primary    = literal | name | "Self" | "Me" | "Nil" | "New" name ["(" ")"] | "(" expr ")"
+//              | raiseevent
+//   raiseevent = "RaiseEvent" name ["(" args ")"]
 #include "parse.h"
 #include "names.h"
 #include <set>
@@ -26,12 +32,12 @@ namespace basc {
 namespace {
 
 const std::set<std::string> kReserved = {
-    "AND",         "AS",      "CASE",   "CATCH",    "CLASS", "CONTROL", "DIM",
-    "DO",          "ELSE",    "ELSEIF", "END",      "EXIT",  "FALSE",   "FOR",
-    "FUNCTION",    "HANDLER", "IF",     "INHERITS", "ISA",   "LOOP",    "ME",
-    "MENUHANDLER", "MOD",     "NEW",    "NEXT",     "NIL",   "NOT",     "OR",
-    "PROPERTY",    "RAISE",   "RETURN", "SELECT",   "SELF",  "STEP",    "SUB",
-    "THEN",        "TO",      "TRUE",   "TRY",      "UNTIL", "WEND",    "WHILE",
+    "AND",     "AS",     "CASE",     "CATCH", "CLASS", "CONST",    "CONTROL",     "DIM",
+    "DO",      "ELSE",   "ELSEIF",   "END",   "EXIT",  "FALSE",    "FOR",         "FUNCTION",
+    "HANDLER", "IF",     "INHERITS", "ISA",   "LOOP",  "ME",       "MENUHANDLER", "MOD",
+    "NEW",     "NEXT",   "NIL",      "NOT",   "OR",    "PROPERTY", "RAISE",       "RAISEEVENT",
+    "RETURN",  "SELECT", "SELF",     "STEP",  "SUB",   "THEN",     "TO",          "TRUE",
+    "TRY",     "UNTIL",  "WEND",     "WHILE", "XOR",
 };
 
 const int kMaxDepth = 200; /* nesting of blocks and expressions */
@@ -116,10 +122,12 @@ struct Parser {
   void class_decl(bool isWindow);
   void member(ClassDecl &c);
   std::unique_ptr<Routine> routine();
-  void params(Routine &r);
+  void event(ClassDecl &c);
+  void params(std::vector<Param> &out);
   void control(ClassDecl &c);
   PropValue prop_value();
   void global_dim();
+  ConstDecl const_decl();
   void project();
   void menu_bar();
   MenuEntry menu_entry(bool topLevel);
@@ -160,8 +168,11 @@ struct Parser {
   NodeP intdiv();
   NodeP term();
   NodeP unary();
+  NodeP power();
+  NodeP exponent();
   NodeP postfix();
   NodeP primary();
+  NodeP raise_event();
   void args(Node &call);
   NodeP binary(const std::string &op, NodeP l, NodeP r, Loc loc) {
     NodeP n = node(NK::Binary, loc);
@@ -186,10 +197,11 @@ void Parser::toplevel() {
   if (accept("WINDOW")) return class_decl(true);
   if (is("SUB") || is("FUNCTION")) return prog.routines.push_back(routine());
   if (accept("DIM")) return global_dim();
+  if (is("CONST")) return prog.consts.push_back(const_decl());
   if (is("PROJECT")) return project();
   if (is("MENUBAR")) return menu_bar();
   if (is("PLUGIN")) return plugin();
-  expected("Class, Window, Sub, Function, Dim, Project, MenuBar or Plugin");
+  expected("Class, Window, Sub, Function, Dim, Const, Project, MenuBar or Plugin");
 }
 
 void Parser::class_decl(bool isWindow) {
@@ -231,9 +243,19 @@ void Parser::member(ClassDecl &c) {
     c.properties.push_back(std::move(p));
     return;
   }
+  if (accept("EVENT")) return event(c);
   if (is("SUB") || is("FUNCTION") || is("HANDLER") || is("MENUHANDLER"))
     return c.routines.push_back(routine());
-  expected("Property, Sub, Function, Handler or MenuHandler");
+  expected("Property, Event, Sub, Function, Handler or MenuHandler");
+}
+
+void Parser::event(ClassDecl &c) {
+  EventDecl e;
+  e.loc = tok().loc;
+  e.name = name("an event name");
+  if (is("(")) params(e.params);
+  if (accept("AS")) e.resultRef = type_name();
+  c.events.push_back(std::move(e));
 }
 
 std::unique_ptr<Routine> Parser::routine() {
@@ -259,7 +281,7 @@ std::unique_ptr<Routine> Parser::routine() {
     if (iequal(r->name, "Constructor")) r->kind = RoutineKind::Constructor;
     if (iequal(r->name, "Destructor")) r->kind = RoutineKind::Destructor;
   }
-  if (is("(")) params(*r);
+  if (is("(")) params(r->params);
   if (accept("AS")) r->resultRef = type_name();
   expect_nl();
   r->body = block({"END"});
@@ -268,16 +290,18 @@ std::unique_ptr<Routine> Parser::routine() {
   return r;
 }
 
-void Parser::params(Routine &r) {
+void Parser::params(std::vector<Param> &out) {
   expect("(");
   if (accept(")")) return;
   do {
     Param p;
+    p.byRef = accept("BYREF");
+    if (!p.byRef) accept("BYVAL");
     p.loc = tok().loc;
     p.name = name("a parameter name");
     expect("AS");
     p.typeRef = type_name();
-    r.params.push_back(std::move(p));
+    out.push_back(std::move(p));
   } while (accept(","));
   expect(")");
 }
@@ -319,6 +343,17 @@ PropValue Parser::prop_value() {
   expect("=");
   v.value = unary();
   return v;
+}
+
+ConstDecl Parser::const_decl() {
+  ConstDecl c;
+  expect("CONST");
+  c.loc = tok().loc;
+  c.name = name("a constant name");
+  if (accept("AS")) c.typeRef = type_name();
+  expect("=");
+  c.value = unary();
+  return c;
 }
 
 void Parser::global_dim() {
@@ -509,6 +544,14 @@ Block Parser::block(std::initializer_list<const char *> enders) {
 
 std::unique_ptr<Stmt> Parser::statement() {
   if (is("DIM")) return dim_stmt();
+  if (is("CONST")) {
+    auto s = stmt(SK::Const);
+    ConstDecl c = const_decl();
+    s->names.push_back(c.name);
+    s->typeRef = c.typeRef;
+    s->value = std::move(c.value);
+    return s;
+  }
   if (is("IF")) return if_stmt();
   if (is("SELECT")) return select_stmt();
   if (is("FOR")) return for_stmt();
@@ -518,6 +561,11 @@ std::unique_ptr<Stmt> Parser::statement() {
   if (is("RETURN")) return return_stmt();
   if (is("TRY")) return try_stmt();
   if (is("RAISE")) return raise_stmt();
+  if (is("RAISEEVENT")) {
+    auto s = stmt(SK::Expr);
+    s->value = raise_event();
+    return s;
+  }
   return simple_stmt();
 }
 
@@ -747,10 +795,11 @@ NodeP Parser::expr() {
 
 NodeP Parser::or_expr() {
   NodeP n = and_expr();
-  while (is("OR")) {
+  while (is("OR") || is("XOR")) {
     Loc at = tok().loc;
+    std::string op = tok().upper;
     advance();
-    n = binary("OR", std::move(n), and_expr(), at);
+    n = binary(op, std::move(n), and_expr(), at);
   }
   return n;
 }
@@ -847,7 +896,7 @@ NodeP Parser::term() {
 
 // Unary minus; a negated number literal is folded, so -2147483648 is a literal.
 NodeP Parser::unary() {
-  if (!is("-")) return postfix();
+  if (!is("-")) return power();
   Deeper d(*this);
   Loc at = tok().loc;
   advance();
@@ -867,6 +916,27 @@ NodeP Parser::unary() {
   NodeP n = node(NK::Unary, at);
   n->text = "NEG";
   n->lhs = std::move(operand);
+  return n;
+}
+
+// a ^ b ^ c is (a ^ b) ^ c; -a ^ b is -(a ^ b), and a ^ -b takes the minus.
+NodeP Parser::power() {
+  NodeP n = postfix();
+  while (is("^")) {
+    Loc at = tok().loc;
+    advance();
+    n = binary("^", std::move(n), exponent(), at);
+  }
+  return n;
+}
+
+NodeP Parser::exponent() {
+  if (!is("-")) return postfix();
+  Deeper d(*this);
+  NodeP n = node(NK::Unary, tok().loc);
+  advance();
+  n->text = "NEG";
+  n->lhs = exponent();
   return n;
 }
 
@@ -890,6 +960,14 @@ NodeP Parser::postfix() {
       return n;
     }
   }
+}
+
+NodeP Parser::raise_event() {
+  NodeP n = node(NK::RaiseEvent, tok().loc);
+  expect("RAISEEVENT");
+  n->text = name("an event name");
+  if (is("(")) args(*n);
+  return n;
 }
 
 void Parser::args(Node &call) {
@@ -951,6 +1029,7 @@ NodeP Parser::primary() {
     if (accept("(")) expect(")");
     return n;
   }
+  if (is("RAISEEVENT")) return raise_event();
   if (t.kind != TokKind::Word) expected("an expression");
   n = node(NK::Name, t.loc);
   n->text = name("an expression");

@@ -133,7 +133,7 @@ void Lexer::punct() {
       return add(TokKind::Punct, t, at);
     }
   char c = peek();
-  if (std::string_view("()=<>+-*/\\,.&").find(c) == std::string_view::npos) {
+  if (std::string_view("()=<>+-*/\\,.&^").find(c) == std::string_view::npos) {
     char buf[64];
     unsigned char u = (unsigned char)c;
     if (u >= 0x20 && u < 0x7F)

@@ -1,5 +1,6 @@
 ' Image classes: properties after the superclass, methods, constructors,
-' New, Nil, IsA and casts.
+' New, Nil, IsA and casts, and overridden methods reached through a
+' superclass reference or through Self.
 Class Shape
   Property Name As String
   Property Sides As Integer
@@ -8,6 +9,15 @@ Class Shape
   End Sub
   Function Describe() As String
     Return Name + " with " + Str(Sides) + " sides"
+  End Function
+  Function Label() As String
+    Return "[" + Describe() + "]"
+  End Function
+End Class
+
+Class Circle Inherits Shape
+  Function Describe() As String
+    Return "a circle"
   End Function
 End Class
 
@@ -37,5 +47,7 @@ Sub Main()
   Dim nothing As Shape
   If nothing = Nil Then LineTrace "unset is Nil"
   If Not (nothing IsA Shape) Then LineTrace "Nil is no Shape"
+  Dim round As Shape = New Circle
+  LineTrace round.Describe() + " " + round.Label() + " " + sh.Label()
   sh = Nil
 End Sub

@@ -50,6 +50,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   detached wineboot --init
 fi
 detached wineserver -p 30 || true
+# A crashing program must fail its test at once, not wait behind Wine's crash
+# dialog (which other tests' drivers could also take for their message box).
+if [ ! -f "$state/no-crash-dialog" ]; then
+  detached wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f &&
+    touch "$state/no-crash-dialog"
+fi
 flock -u 9
 exec 9>&-
 

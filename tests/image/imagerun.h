@@ -48,7 +48,8 @@ protected:
     if (expectBox)
       command += "{ " + start +
                  "; } & timeout 120 '" WINE_RUN "' '" DRIVER_EXE
-                 "' message --timeout 60 >box.txt 2>&1; wait; }";
+                 "' message --timeout 60 --process '" +
+                 exe.filename().string() + "' >box.txt 2>&1; wait; }";
     else
       command += start + "; }";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;

@@ -1,0 +1,342 @@
+// Names, members and calls: finding what a name reaches (locals, the class
+// chain, the window, globals, built-ins), and checking the arguments of
+// routine, method, function and event calls.
+#include "checker.h"
+#include <algorithm>
+
+namespace basc {
+
+void Checker::check_args(std::vector<NodeP> &args, const std::vector<Type> &want, Loc loc,
+                         const std::string &what) {
+  if (args.size() != want.size())
+    error_at(loc, what + " takes " + std::to_string(want.size()) + " argument(s), not " +
+                      std::to_string(args.size()));
+  int32_t bytes = 4; /* and a receiver */
+  for (const Type &t : want) bytes += type_size(t);
+  pushed += bytes;
+  mostPushed = std::max(mostPushed, pushed);
+  for (size_t i = 0; i < args.size(); i++) {
+    if (args[i]->address) continue; /* checked by the caller */
+    expr(args[i]);
+    convert(args[i], want[i], ("argument " + std::to_string(i + 1) + " of " + what).c_str());
+  }
+  pushed -= bytes;
+}
+
+void Checker::routine_call(NodeP &n, basc::Routine *target, NodeP receiver, std::vector<NodeP> args,
+                           Loc loc) {
+  std::vector<Type> want;
+  for (Param &p : target->params) want.push_back(resolve_type(p.typeRef));
+  for (size_t i = 0; i < args.size() && i < want.size(); i++) {
+    if (!target->params[i].byRef) continue;
+    expr(args[i]);
+    Node &a = *args[i];
+    if ((a.kind != NK::Var && a.kind != NK::Field) || a.readOnly)
+      error_at(a.loc, "argument " + std::to_string(i + 1) + " of " + target->name +
+                          " is ByRef and needs a variable or a property");
+    if (!(a.type == want[i]))
+      error_at(a.loc, "argument " + std::to_string(i + 1) + " of " + target->name +
+                          " is ByRef and must be " + type_text(want[i]) + ", not " +
+                          type_text(a.type));
+    a.address = true;
+  }
+  NodeP c = make(NK::CallRoutine, loc);
+  c->routine = target;
+  c->lhs = std::move(receiver);
+  c->dispatched = c->lhs && target->slot >= 0 && overridden_below(c->lhs->type.cls, target);
+  c->args = std::move(args);
+  check_args(c->args, want, loc, target->name);
+  c->type = target->kind == RoutineKind::Function ? resolve_type(target->resultRef) : Type{};
+  give_temp(*c);
+  n = std::move(c);
+}
+
+void Checker::method_call(NodeP &n, const BuiltinMethod *m, NodeP receiver, std::vector<NodeP> args,
+                          Loc loc) {
+  if (!*m->callEntry) error_at(loc, std::string("method ") + m->name + " is not available");
+  std::vector<Type> want;
+  for (int32_t i = 0; i < m->paramCount; i++)
+    want.push_back(table_type(classes, kBuiltinParams[m->firstParam + i].type));
+  NodeP c = make(NK::CallMethod, loc);
+  c->method = m;
+  c->lhs = std::move(receiver);
+  if (c->lhs->kind == NK::ControlRef) c->lhs->forWrite = true, give_temp(*c->lhs);
+  c->args = std::move(args);
+  check_args(c->args, want, loc, m->name);
+  c->type = *m->resultType ? table_type(classes, m->resultType) : Type{};
+  give_temp(*c);
+  n = std::move(c);
+}
+
+// RaiseEvent runs the handler of an event of Self's class chain, if the
+// object's class or a control has one; with none it gives the result type's
+// zero value.
+void Checker::raise_event(NodeP &n) {
+  if (!r->owner) error_at(n->loc, "RaiseEvent is only available in a class's routines");
+  const EventDecl *e = find_image_event(r->selfClass, n->text);
+  if (!e) error_at(n->loc, r->selfClass->display() + " declares no event " + n->text);
+  std::vector<Type> want;
+  for (const Param &p : e->params) want.push_back(p.type);
+  check_args(n->args, want, n->loc, e->name);
+  n->event = e;
+  n->type = e->result;
+  give_temp(*n);
+}
+
+void Checker::function_call(NodeP &n, const BuiltinFunction *f, std::vector<NodeP> args, Loc loc) {
+  std::vector<Type> want;
+  for (int32_t i = 0; i < f->paramCount; i++)
+    want.push_back(table_type(classes, kBuiltinParams[f->firstParam + i].type));
+  NodeP c = make(NK::CallFunction, loc);
+  c->function = f;
+  c->args = std::move(args);
+  check_args(c->args, want, loc, f->name);
+  c->type = *f->resultType ? table_type(classes, f->resultType) : Type{};
+  give_temp(*c);
+  n = std::move(c);
+}
+
+Member Checker::find_member(ClassInfo *cls, const std::string &name) {
+  Member m;
+  for (ClassInfo *c = cls; c; c = c->super) {
+    if (c->decl) {
+      for (const Property &p : c->decl->properties)
+        if (iequal(p.name, name)) return m.kind = Member::Field, m.field = &p, m;
+      for (Routine *rt : c->methods)
+        if (iequal(rt->name, name)) return m.kind = Member::Routine, m.routine = rt, m;
+      for (const ControlDecl &d : c->decl->controls)
+        if (iequal(d.name, name))
+          return m.kind = Member::Control, m.control = &d, m.isArray = d.index != INT32_MIN, m;
+    }
+    if (c->builtin) {
+      if ((m.prop = find_builtin_property(c, name))) return m.kind = Member::Prop, m;
+      if ((m.method = find_builtin_method(c, name))) return m.kind = Member::Method, m;
+    }
+  }
+  return m;
+}
+
+// Resolves n (a Name, or the callee of a Call when isCall) as a member of
+// cls reached through receiver(). False when cls has no such member.
+bool Checker::resolve_in(NodeP &n, ClassInfo *cls, std::function<NodeP()> receiver, bool isCall) {
+  Node &src = *n;
+  std::string nm = isCall ? src.lhs->text : src.text;
+  Member m = find_member(cls, nm);
+  if (m.kind == Member::None) return false;
+  std::vector<NodeP> args;
+  if (isCall) args = std::move(src.args);
+  Loc loc = src.loc;
+  switch (m.kind) {
+  case Member::None:
+    return false;
+  case Member::Field:
+  case Member::Prop: {
+    if (isCall) error_at(loc, nm + " is a property, not a method");
+    NodeP f = make(m.kind == Member::Field ? NK::Field : NK::PropGet, loc);
+    f->lhs = receiver();
+    if (m.kind == Member::Field) {
+      f->offset = m.field->offset;
+      f->type = f->slot.type = m.field->type;
+    } else {
+      if (!*m.prop->getter)
+        error_at(loc, std::string("property ") + m.prop->name + " cannot be read");
+      f->prop = m.prop;
+      f->type = table_type(classes, m.prop->type);
+    }
+    n = std::move(f);
+    give_temp(*n);
+    return true;
+  }
+  case Member::Routine:
+    routine_call(n, m.routine, receiver(), std::move(args), loc);
+    return true;
+  case Member::Method:
+    method_call(n, m.method, receiver(), std::move(args), loc);
+    return true;
+  case Member::Control: {
+    NodeP c = make(NK::ControlRef, loc);
+    c->text = m.control->name;
+    c->lhs = receiver();
+    c->type = {K::Object, m.control->cls};
+    if (m.isArray) {
+      if (args.size() != 1) error_at(loc, "control array " + nm + " needs one index");
+      expr(args[0]);
+      convert(args[0], {K::Integer, nullptr}, "a control-array index");
+      c->args = std::move(args);
+      give_temp(*c); /* the element comes back as a new reference */
+    } else if (isCall) {
+      error_at(loc, nm + " is not a control array");
+    }
+    n = std::move(c);
+    return true;
+  }
+  }
+  return false;
+}
+
+void Checker::name(NodeP &n) {
+  std::string u = upper(n->text);
+  if (!locals.count(u) && !params.count(u) && (consts.count(u) || globalConsts.count(u))) {
+    const Node *v = consts.count(u) ? consts[u] : globalConsts[u];
+    NodeP copy = make(v->kind, n->loc);
+    copy->ival = v->ival, copy->fval = v->fval, copy->text = v->text, copy->type = v->type;
+    n = std::move(copy);
+    return;
+  }
+  if (locals.count(u) || params.count(u)) {
+    NodeP v = make(NK::Var, n->loc);
+    if (locals.count(u)) {
+      v->slot = locals[u];
+    } else {
+      Param *p = params[u];
+      v->slot = {Slot::Frame, p->offset, p->type, p->byRef};
+    }
+    v->type = v->slot.type;
+    n = std::move(v);
+    return;
+  }
+  Loc loc = n->loc;
+  if (r->owner && r->selfClass->controlArray && iequal(n->text, "Index")) {
+    NodeP f = make(NK::Field, loc); /* the element's position, not the Index property */
+    f->lhs = self_node(loc);
+    f->offset = kControlArrayPositionOffset;
+    f->type = f->slot.type = {K::Integer, nullptr};
+    f->readOnly = true;
+    n = std::move(f);
+    return;
+  }
+  if (r->owner) {
+    if (resolve_in(
+            n, r->selfClass, [&] { return self_node(loc); }, false))
+      return;
+    if (r->selfClass->window) { /* a control handler reaches its window's members */
+      ClassInfo *window = r->selfClass->window->info;
+      auto windowOf = [&] {
+        NodeP w = make(NK::WindowOf, loc);
+        w->lhs = self_node(loc);
+        w->type = {K::Object, window};
+        return w;
+      };
+      if (resolve_in(n, window, windowOf, false)) return;
+    }
+  }
+  for (GlobalDecl &g : prog.globals)
+    if (iequal(g.name, n->text)) {
+      NodeP v = make(NK::Var, loc);
+      v->slot = g.slot;
+      v->type = g.slot.type;
+      n = std::move(v);
+      return;
+    }
+  for (auto &rt : prog.routines)
+    if (iequal(rt->name, n->text)) return routine_call(n, rt.get(), nullptr, {}, loc);
+  if (const BuiltinFunction *f = find_function(n->text, 0)) return function_call(n, f, {}, loc);
+  ClassInfo *cls = classes.find(n->text);
+  if (cls && cls->decl && cls->isWindow) {
+    NodeP w = make(NK::Implicit, loc);
+    w->cls = cls;
+    w->type = {K::Object, cls};
+    n = std::move(w);
+    give_temp(*n);
+    return;
+  }
+  error_at(loc, "unknown name '" + n->text + "'");
+}
+
+void Checker::member(NodeP &n) {
+  expr(n->lhs);
+  const Type &t = n->lhs->type;
+  if (t.kind != K::Object)
+    error_at(n->loc, "a " + type_text(t) + " value has no member " + n->text);
+  NodeP obj = std::move(n->lhs);
+  NodeP keep = make(NK::Name, n->loc);
+  keep->text = n->text;
+  Node *raw = obj.get();
+  bool used = false;
+  auto receiver = [&] {
+    used = true;
+    return std::move(obj);
+  };
+  if (!resolve_in(keep, raw->type.cls, receiver, false) || !used)
+    error_at(n->loc, raw->type.cls->display() + " has no member " + n->text);
+  n = std::move(keep);
+}
+
+void Checker::call(NodeP &n) {
+  Node &callee = *n->lhs;
+  Loc loc = n->loc;
+  if (callee.kind == NK::Name) {
+    std::string u = upper(callee.text);
+    if (!locals.count(u) && !params.count(u)) {
+      NodeP probe = make(NK::Call, loc);
+      probe->lhs = std::move(n->lhs);
+      probe->args = std::move(n->args);
+      std::string nm = probe->lhs->text;
+      if (r->owner) {
+        if (resolve_in(
+                probe, r->selfClass, [&] { return self_node(loc); }, true))
+          return void(n = std::move(probe));
+        if (r->selfClass->window) {
+          ClassInfo *window = r->selfClass->window->info;
+          auto windowOf = [&] {
+            NodeP w = make(NK::WindowOf, loc);
+            w->lhs = self_node(loc);
+            w->type = {K::Object, window};
+            return w;
+          };
+          if (resolve_in(probe, window, windowOf, true)) return void(n = std::move(probe));
+        }
+      }
+      for (auto &rt : prog.routines)
+        if (iequal(rt->name, nm))
+          return routine_call(n, rt.get(), nullptr, std::move(probe->args), loc);
+      if (function_name_exists(nm)) {
+        size_t count = probe->args.size();
+        if (iequal(nm, "InStr") && count == 2) { /* InStr(s, t) searches from 1 */
+          NodeP one = make(NK::IntLit, loc);
+          one->ival = 1;
+          probe->args.insert(probe->args.begin(), std::move(one));
+          count = 3;
+        }
+        const BuiltinFunction *f = find_function(nm, count);
+        if (!f) error_at(loc, "wrong number of arguments for " + nm);
+        return function_call(n, f, std::move(probe->args), loc);
+      }
+      ClassInfo *cls = classes.find(nm);
+      if (cls && cls != classes.object) { /* a cast: ClassName(expr) */
+        if (probe->args.size() != 1) error_at(loc, "a cast takes one value");
+        NodeP c = make(NK::Cast, loc);
+        c->lhs = std::move(probe->args[0]);
+        expr(c->lhs);
+        if (c->lhs->type.kind != K::Object && c->lhs->type.kind != K::Nil)
+          error_at(c->lhs->loc, "only objects can be cast to a class");
+        c->cls = cls;
+        c->type = {K::Object, cls};
+        return void(n = std::move(c));
+      }
+      error_at(loc, "unknown name '" + nm + "'");
+    }
+    error_at(loc, callee.text + " is a variable, not a routine");
+  }
+  if (callee.kind == NK::Member) {
+    expr(callee.lhs);
+    const Type &t = callee.lhs->type;
+    if (t.kind != K::Object)
+      error_at(loc, "a " + type_text(t) + " value has no member " + callee.text);
+    NodeP probe = make(NK::Call, loc);
+    probe->lhs = make(NK::Name, callee.loc);
+    probe->lhs->text = callee.text;
+    probe->args = std::move(n->args);
+    NodeP obj = std::move(callee.lhs);
+    ClassInfo *cls = t.cls;
+    std::string shown = cls->display();
+    if (!resolve_in(
+            probe, cls, [&] { return std::move(obj); }, true))
+      error_at(loc, shown + " has no member " + probe->lhs->text);
+    n = std::move(probe);
+    return;
+  }
+  error_at(loc, "this expression cannot be called");
+}
+
+} // namespace basc

@@ -1,0 +1,180 @@
+// Expressions: implicit conversions, operators, and the dispatch over
+// expression kinds.
+#include "checker.h"
+
+namespace basc {
+
+// ---- expressions ----
+
+bool Checker::convertible(const Type &from, const Type &to) const {
+  if (from == to) return true;
+  if (from.is_numeric() && to.is_numeric()) return true;
+  if (to.kind == K::Object && from.kind == K::Nil) return true;
+  if (to.kind == K::Object && from.kind == K::Object)
+    return to.cls == classes.object || from.cls->derives_from(to.cls);
+  return false;
+}
+
+// Integer to floating point goes through the runtime (IntToFP) except for
+// literals, which become Double constants; floating point to Integer through
+// FPToInt; Single and Double share the widened form until a store.
+void Checker::convert(NodeP &n, const Type &to, const char *context) {
+  const Type &from = n->type;
+  if (from == to) return;
+  if (!convertible(from, to))
+    error_at(n->loc,
+             std::string(context) + " must be " + type_text(to) + ", not " + type_text(from));
+  if (to.kind == K::Object || (from.is_intlike() && to.is_intlike()) ||
+      (from.is_float() && to.is_float())) {
+    n->type = to;
+    return;
+  }
+  if (n->kind == NK::IntLit && to.is_float()) {
+    n->kind = NK::RealLit;
+    n->fval = double(n->ival);
+    n->type = to;
+    return;
+  }
+  NodeP c = make(NK::Convert, n->loc);
+  c->type = to;
+  c->lhs = std::move(n);
+  n = std::move(c);
+}
+
+void Checker::unary(NodeP &n) {
+  expr(n->lhs);
+  Type t = n->lhs->type;
+  if (n->text == "NEG") {
+    if (!t.is_numeric()) error_at(n->loc, "cannot negate a " + type_text(t));
+    n->type = t.kind == K::Single ? Type{K::Double, nullptr} : t;
+    return;
+  }
+  if (t.kind != K::Boolean && !t.is_intlike())
+    error_at(n->loc, "Not needs a Boolean or an Integer");
+  n->type = t;
+}
+
+void Checker::binary(NodeP &n) {
+  expr(n->lhs);
+  expr(n->rhs);
+  Type a = n->lhs->type, b = n->rhs->type;
+  const std::string &op = n->text;
+  Type integer{K::Integer, nullptr}, dbl{K::Double, nullptr}, boolean{K::Boolean, nullptr};
+  auto fail = [&] {
+    error_at(n->loc, "operator " + op + " cannot take " + type_text(a) + " and " + type_text(b));
+  };
+  if (op == "AND" || op == "OR" || op == "XOR") {
+    if (a.kind == K::Boolean && b.kind == K::Boolean) return void(n->type = boolean);
+    if (a.is_intlike() && b.is_intlike()) return void(n->type = integer);
+    fail();
+  }
+  if (op == "&" || (op == "+" && a.kind == K::String)) {
+    if (a.kind != K::String || b.kind != K::String) fail();
+    n->type = a;
+    n->text = "&";
+    return give_temp(*n);
+  }
+  if (op == "=" || op == "<>" || op == "<" || op == ">" || op == "<=" || op == ">=") {
+    n->type = boolean;
+    if (a.kind == K::String && b.kind == K::String) return;
+    if (a.is_numeric() && b.is_numeric()) {
+      if (!(a.is_intlike() && b.is_intlike()))
+        convert(n->lhs, dbl, "operand"), convert(n->rhs, dbl, "operand");
+      return;
+    }
+    if (op != "=" && op != "<>") fail();
+    if (a.kind == K::Boolean && b.kind == K::Boolean) return;
+    bool objA = a.kind == K::Object || a.kind == K::Nil,
+         objB = b.kind == K::Object || b.kind == K::Nil;
+    if (objA && objB) return;
+    fail();
+  }
+  if (!a.is_numeric() || !b.is_numeric()) fail();
+  if (op == "^") { /* a call of the runtime's Pow */
+    NodeP c = make(NK::CallFunction, n->loc);
+    c->function = find_function("Pow", 2);
+    convert(n->lhs, dbl, "operand");
+    convert(n->rhs, dbl, "operand");
+    c->args.push_back(std::move(n->lhs));
+    c->args.push_back(std::move(n->rhs));
+    c->type = dbl;
+    n = std::move(c);
+    return;
+  }
+  if (op == "\\" || op == "MOD") {
+    convert(n->lhs, integer, "operand");
+    convert(n->rhs, integer, "operand");
+    return void(n->type = integer);
+  }
+  if (op == "/" || !(a.is_intlike() && b.is_intlike())) {
+    convert(n->lhs, dbl, "operand");
+    convert(n->rhs, dbl, "operand");
+    return void(n->type = dbl);
+  }
+  n->type = integer; /* + - * on Integer and Color wrap around */
+}
+
+void Checker::expr(NodeP &n) {
+  switch (n->kind) {
+  case NK::IntLit:
+    if (n->ival > INT32_MAX || n->ival < INT32_MIN)
+      error_at(n->loc, "integer literal is out of range");
+    n->type = {K::Integer, nullptr};
+    return;
+  case NK::RealLit:
+    n->type = {K::Double, nullptr};
+    return;
+  case NK::StrLit:
+    n->type = {K::String, nullptr};
+    return;
+  case NK::BoolLit:
+    n->type = {K::Boolean, nullptr};
+    return;
+  case NK::ColorLit:
+    n->type = {K::Color, nullptr};
+    return;
+  case NK::NilLit:
+    n->type = {K::Nil, nullptr};
+    return;
+  case NK::SelfRef:
+    if (!r->owner) error_at(n->loc, "Self is only available in a class's routines");
+    n->type = {K::Object, r->selfClass};
+    return;
+  case NK::Name:
+    return name(n);
+  case NK::Member:
+    return member(n);
+  case NK::Call:
+    return call(n);
+  case NK::Unary:
+    return unary(n);
+  case NK::Binary:
+    return binary(n);
+  case NK::RaiseEvent:
+    return raise_event(n);
+  case NK::New: {
+    Type t = resolve_type(n->typeRef);
+    if (t.kind != K::Object || t.cls == classes.object || t.cls->external)
+      error_at(n->typeRef.loc, "New needs a class of this program or of the runtime");
+    if (t.cls->builtin && (t.cls->builtin->flags & kInterface))
+      error_at(n->typeRef.loc, "an interface cannot be created");
+    n->cls = t.cls;
+    n->type = t;
+    return give_temp(*n);
+  }
+  case NK::IsA: {
+    expr(n->lhs);
+    if (n->lhs->type.kind != K::Object && n->lhs->type.kind != K::Nil)
+      error_at(n->loc, "IsA needs an object");
+    Type t = resolve_type(n->typeRef);
+    if (t.kind != K::Object) error_at(n->typeRef.loc, "IsA needs a class");
+    n->cls = t.cls;
+    n->type = {K::Boolean, nullptr};
+    return;
+  }
+  default:
+    return; /* already checked */
+  }
+}
+
+} // namespace basc

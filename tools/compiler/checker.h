@@ -1,0 +1,146 @@
+// Internal to the checker: the Checker's state and the members that reach
+// a name, shared by check.cpp and the check_*.cpp files, with the type
+// helpers they all use.
+//
+// The checker. Expressions are rewritten in place: a Name becomes a Var, a
+// Field, a PropGet, a ControlRef or a call; implicit conversions become
+// Convert nodes; every new reference an expression produces gets a frame
+// temporary that owns it until the routine returns.
+#pragma once
+#include "check.h"
+#include "names.h"
+#include <functional>
+#include <map>
+#include <set>
+
+namespace basc {
+
+using K = Type::Kind;
+
+inline std::string type_text(const Type &t) {
+  switch (t.kind) {
+  case K::Void:
+    return "no value";
+  case K::Integer:
+    return "Integer";
+  case K::Single:
+    return "Single";
+  case K::Double:
+    return "Double";
+  case K::Boolean:
+    return "Boolean";
+  case K::String:
+    return "String";
+  case K::Color:
+    return "Color";
+  case K::Nil:
+    return "Nil";
+  case K::Object:
+    return t.cls ? t.cls->display() : "Object";
+  }
+  return "?";
+}
+
+inline int32_t type_size(const Type &t) { return t.kind == K::Double ? 8 : 4; }
+
+// The members a name can reach in a class chain.
+struct Member {
+  enum Kind { None, Field, Prop, Routine, Method, Control } kind = None;
+  const Property *field = nullptr;
+  const BuiltinProperty *prop = nullptr;
+  basc::Routine *routine = nullptr;
+  const BuiltinMethod *method = nullptr;
+  const ControlDecl *control = nullptr;
+  bool isArray = false;
+};
+
+struct Checker {
+  Program &prog;
+  Checked &out;
+  Classes &classes;
+
+  // the routine being checked
+  Routine *r = nullptr;
+  std::map<std::string, Slot> locals;
+  std::map<std::string, Param *> params;
+  std::map<std::string, const Node *> consts, globalConsts; // checked literals
+  int32_t next = 0;                                         // lowest frame offset in use
+  std::vector<std::string> loops;                           // FOR, WHILE, DO, innermost last
+  int32_t tryCount = 0, tryCurrent = 0;
+  int32_t nextEvent = 0;              // image events numbered so far
+  int32_t pushed = 0, mostPushed = 0; // argument bytes on the stack at once, nested calls included
+
+  Checker(Program &p, Checked &o) : prog(p), out(o), classes(o.classes) {}
+
+  // ---- declarations ----
+  void run();
+  void declare_classes();
+  void resolve_class(ClassDecl &c);
+  void layout(ClassInfo *c, std::set<ClassInfo *> &busy);
+  void control_classes(ClassDecl &c);
+  void bind_routines(ClassDecl &c);
+  void dispatch_table(ClassInfo *c);
+  void declare_events(ClassDecl &c);
+  void check_image_handler(Routine &h, const EventDecl &e, const ClassInfo *target);
+  void handled_once(const ClassInfo *cls);
+  bool overridden_below(const ClassInfo *cls, const Routine *m) const;
+  void bind_handler(ClassDecl &c, Routine &h);
+  void check_event_signature(Routine &h, const ClassInfo *cls);
+  void check_descriptions(ClassDecl &c);
+  void check_prop_value(const PropValue &v, const ClassInfo *cls, bool window);
+  void check_menu(std::vector<MenuEntry> &entries);
+  void globals();
+  const Node *constant(const std::string &name, const TypeRef &t, NodeP &value);
+  Type resolve_type(const TypeRef &t, bool allowVoid = false);
+
+  // ---- routines ----
+  void routine(Routine &rt);
+  int32_t frame_slot(const Type &t, bool release);
+  int32_t temp(const Type &t) { return frame_slot(t, t.is_ref()); }
+
+  // ---- statements ----
+  void block(Block &b);
+  void stmt(Stmt &s);
+  void dim(Stmt &s);
+  void assign(Stmt &s);
+  void for_stmt(Stmt &s);
+  void select_stmt(Stmt &s);
+  void try_stmt(Stmt &s);
+  void condition(NodeP &n);
+
+  // ---- expressions ----
+  void expr(NodeP &n);
+  void name(NodeP &n);
+  void member(NodeP &n);
+  void call(NodeP &n);
+  void binary(NodeP &n);
+  void unary(NodeP &n);
+  void convert(NodeP &n, const Type &to, const char *context);
+  bool convertible(const Type &from, const Type &to) const;
+  Member find_member(ClassInfo *cls, const std::string &name);
+  bool resolve_in(NodeP &n, ClassInfo *cls, std::function<NodeP()> receiver, bool isCall);
+  NodeP make(NK kind, Loc loc) {
+    auto n = std::make_unique<Node>();
+    n->kind = kind;
+    n->loc = loc;
+    return n;
+  }
+  NodeP self_node(Loc loc) {
+    NodeP n = make(NK::SelfRef, loc);
+    n->type = {K::Object, r->selfClass};
+    return n;
+  }
+  void raise_event(NodeP &n);
+  void routine_call(NodeP &n, basc::Routine *target, NodeP receiver, std::vector<NodeP> args,
+                    Loc loc);
+  void method_call(NodeP &n, const BuiltinMethod *m, NodeP receiver, std::vector<NodeP> args,
+                   Loc loc);
+  void function_call(NodeP &n, const BuiltinFunction *f, std::vector<NodeP> args, Loc loc);
+  void check_args(std::vector<NodeP> &args, const std::vector<Type> &want, Loc loc,
+                  const std::string &what);
+  void give_temp(Node &n) {
+    if (n.type.is_ref()) n.temp = temp(n.type);
+  }
+};
+
+} // namespace basc

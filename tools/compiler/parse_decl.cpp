@@ -1,0 +1,353 @@
+// The top of the grammar: the file, its classes and windows with their
+// members, routines, events and controls, constants, globals, and the
+// Project, MenuBar and Plugin blocks.
+#include "parser.h"
+
+namespace basc {
+
+void Parser::file() {
+  skip_nl();
+  while (!at_end()) {
+    toplevel();
+    expect_nl();
+    skip_nl();
+  }
+}
+
+void Parser::toplevel() {
+  if (accept("CLASS")) return class_decl(false);
+  if (accept("WINDOW")) return class_decl(true);
+  if (is("SUB") || is("FUNCTION")) return prog.routines.push_back(routine());
+  if (accept("DIM")) return global_dim();
+  if (is("CONST")) return prog.consts.push_back(const_decl());
+  if (is("PROJECT")) return project();
+  if (is("MENUBAR")) return menu_bar();
+  if (is("PLUGIN")) return plugin();
+  expected("Class, Window, Sub, Function, Dim, Const, Project, MenuBar or Plugin");
+}
+
+void Parser::class_decl(bool isWindow) {
+  auto c = std::make_unique<ClassDecl>();
+  c->isWindow = isWindow;
+  c->loc = tok().loc;
+  c->name = name("a class name");
+  if (accept("INHERITS")) c->superRef = type_name();
+  expect_nl();
+  const char *ender = isWindow ? "WINDOW" : "CLASS";
+  for (;;) {
+    skip_nl();
+    if (at_end())
+      error_at(c->loc,
+               std::string("missing 'End ") + (isWindow ? "Window" : "Class") + "' for " + c->name);
+    if (accept("END")) {
+      expect(ender);
+      break;
+    }
+    if (isWindow && is("CONTROL")) {
+      control(*c);
+    } else if (isWindow && tok().kind == TokKind::Word && next().upper == "=") {
+      c->windowProps.push_back(prop_value());
+    } else {
+      member(*c);
+    }
+    expect_nl();
+  }
+  prog.classes.push_back(std::move(c));
+}
+
+void Parser::member(ClassDecl &c) {
+  if (accept("PROPERTY") || accept("DIM")) {
+    Property p;
+    p.loc = tok().loc;
+    p.name = name("a property name");
+    expect("AS");
+    p.typeRef = type_name();
+    c.properties.push_back(std::move(p));
+    return;
+  }
+  if (accept("EVENT")) return event(c);
+  if (is("SUB") || is("FUNCTION") || is("HANDLER") || is("MENUHANDLER"))
+    return c.routines.push_back(routine());
+  expected("Property, Event, Sub, Function, Handler or MenuHandler");
+}
+
+void Parser::event(ClassDecl &c) {
+  EventDecl e;
+  e.loc = tok().loc;
+  e.name = name("an event name");
+  if (is("(")) params(e.params);
+  if (accept("AS")) e.resultRef = type_name();
+  c.events.push_back(std::move(e));
+}
+
+std::unique_ptr<Routine> Parser::routine() {
+  auto r = std::make_unique<Routine>();
+  r->loc = tok().loc;
+  const char *ender;
+  if (accept("SUB")) {
+    r->kind = RoutineKind::Sub, ender = "SUB";
+  } else if (accept("FUNCTION")) {
+    r->kind = RoutineKind::Function, ender = "FUNCTION";
+  } else if (accept("HANDLER")) {
+    r->kind = RoutineKind::Handler, ender = "HANDLER";
+  } else {
+    expect("MENUHANDLER");
+    r->kind = RoutineKind::MenuHandler, ender = "MENUHANDLER";
+  }
+  r->name = name("a routine name");
+  if (r->kind == RoutineKind::Handler && accept(".")) {
+    r->controlName = r->name;
+    r->name = name("an event name");
+  }
+  if (r->kind == RoutineKind::Sub) {
+    if (iequal(r->name, "Constructor")) r->kind = RoutineKind::Constructor;
+    if (iequal(r->name, "Destructor")) r->kind = RoutineKind::Destructor;
+  }
+  if (is("(")) params(r->params);
+  if (accept("AS")) r->resultRef = type_name();
+  expect_nl();
+  r->body = block({"END"});
+  expect("END");
+  if (!accept(ender)) expected(std::string("'End ") + ender + "'");
+  return r;
+}
+
+void Parser::params(std::vector<Param> &out) {
+  expect("(");
+  if (accept(")")) return;
+  do {
+    Param p;
+    p.byRef = accept("BYREF");
+    if (!p.byRef) accept("BYVAL");
+    p.loc = tok().loc;
+    p.name = name("a parameter name");
+    expect("AS");
+    p.typeRef = type_name();
+    out.push_back(std::move(p));
+  } while (accept(","));
+  expect(")");
+}
+
+void Parser::control(ClassDecl &c) {
+  expect("CONTROL");
+  ControlDecl d;
+  d.loc = tok().loc;
+  d.name = name("a control name");
+  if (accept("(")) {
+    if (tok().kind != TokKind::Int || tok().ival > INT32_MAX) expected("a control-array index");
+    d.index = int32_t(tok().ival);
+    advance();
+    expect(")");
+  }
+  expect("AS");
+  d.classRef = type_name();
+  expect_nl();
+  for (;;) {
+    skip_nl();
+    if (at_end()) error_at(d.loc, "missing 'End Control' for " + d.name);
+    if (accept("END")) {
+      expect("CONTROL");
+      break;
+    }
+    d.props.push_back(prop_value());
+    expect_nl();
+  }
+  c.controls.push_back(std::move(d));
+}
+
+// name = literal, where the literal may be negative.
+PropValue Parser::prop_value() {
+  PropValue v;
+  v.loc = tok().loc;
+  if (tok().kind != TokKind::Word) expected("a property name");
+  v.name = tok().text;
+  advance();
+  expect("=");
+  v.value = unary();
+  return v;
+}
+
+ConstDecl Parser::const_decl() {
+  ConstDecl c;
+  expect("CONST");
+  c.loc = tok().loc;
+  c.name = name("a constant name");
+  if (accept("AS")) c.typeRef = type_name();
+  expect("=");
+  c.value = unary();
+  return c;
+}
+
+void Parser::global_dim() {
+  GlobalDecl g;
+  g.loc = tok().loc;
+  g.name = name("a variable name");
+  expect("AS");
+  g.typeRef = type_name();
+  prog.globals.push_back(std::move(g));
+}
+
+namespace {
+
+std::string string_value(Parser &p, const char *what) {
+  if (p.tok().kind != TokKind::Str) p.expected(what);
+  std::string s = p.tok().text;
+  p.advance();
+  return s;
+}
+
+bool bool_value(Parser &p) {
+  if (p.accept("TRUE")) return true;
+  if (p.accept("FALSE")) return false;
+  p.expected("True or False");
+}
+
+} // namespace
+
+// Project NL { setting NL } End Project, where a setting is one of
+//   ApplicationName = "text" | CharacterSet = n | MDI = True | MainWindow = name
+//   FileType "name", "creator", "type", "extensions" | Message n = "text"
+//   UnhandledException = "text"   (message 4)
+void Parser::project() {
+  ProjectDecl &pj = prog.project;
+  if (pj.present) error_at(tok().loc, "a second Project block");
+  pj.present = true;
+  pj.loc = tok().loc;
+  advance();
+  expect_nl();
+  for (;;) {
+    skip_nl();
+    if (at_end()) error_at(pj.loc, "missing 'End Project'");
+    if (accept("END")) {
+      expect("PROJECT");
+      break;
+    }
+    Loc at = tok().loc;
+    if (accept("FILETYPE")) {
+      ProjectDecl::FileType t;
+      t.name = string_value(*this, "the file type's name");
+      expect(",");
+      t.creator = string_value(*this, "the creator code");
+      expect(",");
+      t.type = string_value(*this, "the type code");
+      expect(",");
+      t.extensions = string_value(*this, "the extensions");
+      pj.fileTypes.push_back(t);
+    } else if (accept("MESSAGE")) {
+      if (tok().kind != TokKind::Int || tok().ival > 255) expected("a message number (0 to 255)");
+      size_t n = size_t(tok().ival);
+      advance();
+      expect("=");
+      if (pj.messages.size() <= n) pj.messages.resize(n + 1);
+      pj.messages[n] = string_value(*this, "the message text");
+    } else {
+      std::string key = upper(name("a project setting"));
+      expect("=");
+      if (key == "APPLICATIONNAME") {
+        pj.applicationName = string_value(*this, "the application name");
+      } else if (key == "CHARACTERSET") {
+        if (tok().kind != TokKind::Int) expected("a character-set number");
+        pj.characterSet = int32_t(tok().ival);
+        advance();
+      } else if (key == "MDI") {
+        pj.mdi = bool_value(*this);
+      } else if (key == "MAINWINDOW") {
+        pj.mainWindow = type_name();
+      } else if (key == "UNHANDLEDEXCEPTION") {
+        if (pj.messages.size() < 5) pj.messages.resize(5);
+        pj.messages[4] = string_value(*this, "the message text");
+      } else {
+        error_at(at, "unknown project setting '" + key + "'");
+      }
+    }
+    expect_nl();
+  }
+}
+
+// MenuBar NL { entry } End MenuBar, where an entry is
+//   Menu "text" [name] NL { entry } End Menu        (AppMenu ... End AppMenu: kind 1)
+//   Item name "text" [Key "k"] [Index n] [Help "text"] [As class]
+//   Separator
+void Parser::menu_bar() {
+  if (prog.hasMenuBar) error_at(tok().loc, "a second MenuBar block");
+  prog.hasMenuBar = true;
+  Loc start = tok().loc;
+  advance();
+  expect_nl();
+  for (;;) {
+    skip_nl();
+    if (at_end()) error_at(start, "missing 'End MenuBar'");
+    if (accept("END")) {
+      expect("MENUBAR");
+      return;
+    }
+    prog.menuBar.push_back(menu_entry(true));
+    expect_nl();
+  }
+}
+
+MenuEntry Parser::menu_entry(bool topLevel) {
+  Deeper d(*this);
+  MenuEntry e;
+  e.loc = tok().loc;
+  bool appMenu = is("APPMENU");
+  if (appMenu || is("MENU")) {
+    advance();
+    e.kind = appMenu ? 1 : 0;
+    e.submenu = true;
+    if (!appMenu) e.text = string_value(*this, "the menu's text");
+    if (!is_nl()) e.name = name("the menu's name");
+    expect_nl();
+    for (;;) {
+      skip_nl();
+      if (at_end()) error_at(e.loc, "missing 'End Menu'");
+      if (accept("END")) {
+        expect(appMenu ? "APPMENU" : "MENU");
+        break;
+      }
+      e.items.push_back(menu_entry(false));
+      expect_nl();
+    }
+    return e;
+  }
+  if (topLevel) expected("Menu or AppMenu");
+  if (accept("SEPARATOR")) {
+    e.text = "-";
+    return e;
+  }
+  expect("ITEM");
+  e.name = name("the item's name");
+  e.text = string_value(*this, "the item's text");
+  for (;;) {
+    if (accept("KEY")) {
+      e.commandKey = string_value(*this, "the shortcut key");
+    } else if (accept("INDEX")) {
+      if (tok().kind != TokKind::Int || tok().ival > INT32_MAX) expected("a menu-array index");
+      e.index = int32_t(tok().ival);
+      advance();
+    } else if (accept("HELP")) {
+      e.balloonHelp = string_value(*this, "the help text");
+    } else if (accept("AS")) {
+      e.classRef = type_name();
+    } else {
+      break;
+    }
+  }
+  return e;
+}
+
+void Parser::plugin() {
+  PluginDecl p;
+  p.loc = tok().loc;
+  p.sourceFile = tok().loc.file;
+  advance();
+  p.path = string_value(*this, "the plug-in's file name");
+  prog.plugins.push_back(std::move(p));
+}
+
+void parse(const std::vector<Token> &tokens, Program &program) {
+  Parser p{tokens, program};
+  p.file();
+}
+
+} // namespace basc

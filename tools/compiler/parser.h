@@ -1,0 +1,189 @@
+// Internal to the parser: the Parser's state, its token helpers, and one
+// method per grammar rule, shared by parse_decl.cpp, parse_stmt.cpp and
+// parse_expr.cpp.
+//
+// The parser. The grammar, top down:
+//   file       = { toplevel NL }
+//   toplevel   = class | window | routine | "Dim" global | const | project | menubar | plugin
+//   const      = "Const" name ["As" type] "=" literal
+//   class      = "Class" name ["Inherits" name] NL { member NL } "End" "Class"
+//   window     = "Window" name ["Inherits" name] NL { member | control | name "=" literal NL }
+//                "End" "Window"
+//   member     = ("Property" | "Dim") name "As" type | "Event" name params ["As" type] | routine
+//   routine    = ("Sub" | "Function" | "Handler" | "MenuHandler") name ["." name] params
+//                ["As" type] NL block "End" kind
+//   params     = "(" [param {"," param}] ")";  param = ["ByRef" | "ByVal"] name "As" type
+//   control    = "Control" name ["(" int ")"] "As" name NL { name "=" literal NL } "End" "Control"
+//   statement  = dim | const | if | select | for | while | do | exit | return | try | raise
+//              | raiseevent | expr ["=" expr] | expr args
+//   expr       = or;  or = and {("Or" | "Xor") and};  and = not {"And" not};
+//   not        = "Not" not | compare
+//   compare    = concat {("=" | "<>" | "<" | ">" | "<=" | ">=") concat | "IsA" name}
+//   concat     = additive {"&" additive}
+//   additive   = mod {("+" | "-") mod};  mod = intdiv {"Mod" intdiv}
+//   intdiv     = term {"\" term};  term = unary {("*" | "/") unary}
+//   unary      = "-" unary | power;  power = postfix {"^" exponent}
+//   exponent   = "-" exponent | postfix;  postfix = primary {"." name | "(" args ")"}
+//   primary    = literal | name | "Self" | "Me" | "Nil" | "New" name ["(" ")"] | "(" expr ")"
+//              | raiseevent
+//   raiseevent = "RaiseEvent" name ["(" args ")"]
+#pragma once
+#include "parse.h"
+#include "names.h"
+#include <set>
+
+namespace basc {
+
+inline const std::set<std::string> kReserved = {
+    "AND",     "AS",     "CASE",     "CATCH", "CLASS", "CONST",    "CONTROL",     "DIM",
+    "DO",      "ELSE",   "ELSEIF",   "END",   "EXIT",  "FALSE",    "FOR",         "FUNCTION",
+    "HANDLER", "IF",     "INHERITS", "ISA",   "LOOP",  "ME",       "MENUHANDLER", "MOD",
+    "NEW",     "NEXT",   "NIL",      "NOT",   "OR",    "PROPERTY", "RAISE",       "RAISEEVENT",
+    "RETURN",  "SELECT", "SELF",     "STEP",  "SUB",   "THEN",     "TO",          "TRUE",
+    "TRY",     "UNTIL",  "WEND",     "WHILE", "XOR",
+};
+
+const int kMaxDepth = 200; /* nesting of blocks and expressions */
+
+struct Parser {
+  const std::vector<Token> &toks;
+  Program &prog;
+  size_t pos = 0;
+  int depth = 0;
+
+  const Token &tok() const { return toks[pos]; }
+  const Token &next() const { return toks[pos + 1 < toks.size() ? pos + 1 : pos]; }
+  bool at_end() const { return tok().kind == TokKind::End; }
+  bool is(const char *word) const {
+    return (tok().kind == TokKind::Word || tok().kind == TokKind::Punct) && tok().upper == word;
+  }
+  bool is_nl() const { return tok().kind == TokKind::Newline || at_end(); }
+  void advance() {
+    if (!at_end()) pos++;
+  }
+  bool accept(const char *word) {
+    if (!is(word)) return false;
+    advance();
+    return true;
+  }
+  std::string found() const {
+    switch (tok().kind) {
+    case TokKind::Newline:
+      return "end of line";
+    case TokKind::End:
+      return "end of file";
+    case TokKind::Str:
+      return "string \"" + tok().text + "\"";
+    default:
+      return "'" + tok().text + "'";
+    }
+  }
+  [[noreturn]] void expected(const std::string &what) {
+    error_at(tok().loc, "expected " + what + ", found " + found());
+  }
+  void expect(const char *word) {
+    if (!accept(word)) expected(std::string("'") + word + "'");
+  }
+  void expect_nl() {
+    if (tok().kind == TokKind::Newline) return advance();
+    if (!at_end()) expected("end of line");
+  }
+  void skip_nl() {
+    while (tok().kind == TokKind::Newline) advance();
+  }
+  std::string name(const char *what = "a name") {
+    if (tok().kind != TokKind::Word) expected(what);
+    if (kReserved.count(tok().upper))
+      error_at(tok().loc, "'" + tok().text + "' is a reserved word");
+    std::string n = tok().text;
+    advance();
+    return n;
+  }
+  TypeRef type_name() {
+    TypeRef t{"", tok().loc};
+    t.name = name("a type name");
+    return t;
+  }
+  struct Deeper {
+    Parser &p;
+    Deeper(Parser &p) : p(p) {
+      if (++p.depth > kMaxDepth) error_at(p.tok().loc, "nesting is too deep");
+    }
+    ~Deeper() { p.depth--; }
+  };
+
+  NodeP node(NK kind, Loc loc) {
+    auto n = std::make_unique<Node>();
+    n->kind = kind;
+    n->loc = loc;
+    return n;
+  }
+
+  // ---- top level ----
+  void file();
+  void toplevel();
+  void class_decl(bool isWindow);
+  void member(ClassDecl &c);
+  std::unique_ptr<Routine> routine();
+  void event(ClassDecl &c);
+  void params(std::vector<Param> &out);
+  void control(ClassDecl &c);
+  PropValue prop_value();
+  void global_dim();
+  ConstDecl const_decl();
+  void project();
+  void menu_bar();
+  MenuEntry menu_entry(bool topLevel);
+  void plugin();
+
+  // ---- statements ----
+  Block block(std::initializer_list<const char *> enders);
+  bool at_block_end(std::initializer_list<const char *> enders);
+  std::unique_ptr<Stmt> statement();
+  std::unique_ptr<Stmt> stmt(SK kind) {
+    auto s = std::make_unique<Stmt>();
+    s->kind = kind;
+    s->loc = tok().loc;
+    return s;
+  }
+  std::unique_ptr<Stmt> dim_stmt();
+  std::unique_ptr<Stmt> if_stmt();
+  std::unique_ptr<Stmt> select_stmt();
+  CaseClause::Test case_test();
+  std::unique_ptr<Stmt> for_stmt();
+  std::unique_ptr<Stmt> while_stmt();
+  std::unique_ptr<Stmt> do_stmt();
+  std::unique_ptr<Stmt> exit_stmt();
+  std::unique_ptr<Stmt> return_stmt();
+  std::unique_ptr<Stmt> try_stmt();
+  std::unique_ptr<Stmt> raise_stmt();
+  std::unique_ptr<Stmt> simple_stmt();
+
+  // ---- expressions ----
+  NodeP expr();
+  NodeP or_expr();
+  NodeP and_expr();
+  NodeP not_expr();
+  NodeP compare();
+  NodeP concat();
+  NodeP additive();
+  NodeP mod_expr();
+  NodeP intdiv();
+  NodeP term();
+  NodeP unary();
+  NodeP power();
+  NodeP exponent();
+  NodeP postfix();
+  NodeP primary();
+  NodeP raise_event();
+  void args(Node &call);
+  NodeP binary(const std::string &op, NodeP l, NodeP r, Loc loc) {
+    NodeP n = node(NK::Binary, loc);
+    n->text = op;
+    n->lhs = std::move(l);
+    n->rhs = std::move(r);
+    return n;
+  }
+};
+
+} // namespace basc

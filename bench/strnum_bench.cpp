@@ -3,6 +3,7 @@
 // and StringInStrB against a naive search, each printed as a ratio (ours over
 // theirs). The texts are checked against the C library's along the way.
 #include "startup/RuntimeMain.h"
+#include "strdef.h"
 #include "text/numbers.h"
 #include "text/strfuncs.h"
 #include <windows.h>
@@ -54,20 +55,6 @@ static std::vector<double> make_values() {
       v.push_back(pow(10.0, (double)(rng() % 4000) / 100 - 20) * ((rng() & 1) ? 1 : -1));
   }
   return v;
-}
-
-static std::string reference_str(double x) {
-  char text[400];
-  double ax = fabs(x);
-  if (x == 0) return "0";
-  if (ax >= 0.00001 && ax <= 1000000) {
-    int n = snprintf(text, sizeof text, "%.7f", x);
-    while (text[n - 1] == '0') n--;
-    if (text[n - 1] == '.') n--;
-    return std::string(text, n);
-  }
-  snprintf(text, sizeof text, "%.6e", x);
-  return text;
 }
 
 static void report(const char *what, double ours, double theirs, int count) {

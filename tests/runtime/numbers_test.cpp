@@ -3,6 +3,7 @@
 // patterns under the separators in force, digits, conversions, mathematics.
 #include "recorder.h"
 #include "text/numbers.h"
+#include "strdef.h"
 #include "texts.h"
 #include <cerrno>
 #include <cfloat>
@@ -64,22 +65,6 @@ TEST_F(NumberTest, StrGivesTheExactTexts) {
       {-NAN, "nan"},
   };
   for (const Case &c : cases) EXPECT_EQ(take(StringStr(c.x)), c.text) << c.text;
-}
-
-// The definition computed the C library's way: 7 decimals with trailing zeros
-// (and a bare point) removed in the fixed range, 6 decimals in exponent form.
-std::string reference_str(double x) {
-  char text[400];
-  if (x == 0) return "0";
-  double ax = fabs(x);
-  if (ax >= 0.00001 && ax <= 1000000) {
-    int n = snprintf(text, sizeof text, "%.7f", x);
-    while (text[n - 1] == '0') n--;
-    if (text[n - 1] == '.') n--;
-    return std::string(text, n);
-  }
-  snprintf(text, sizeof text, "%.6e", x);
-  return text;
 }
 
 // Random bit patterns cover every exponent; values drawn around the fixed

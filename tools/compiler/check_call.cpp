@@ -54,9 +54,7 @@ void Checker::routine_call(NodeP &n, basc::Routine *target, NodeP receiver, std:
 void Checker::method_call(NodeP &n, const BuiltinMethod *m, NodeP receiver, std::vector<NodeP> args,
                           Loc loc) {
   if (!*m->callEntry) error_at(loc, std::string("method ") + m->name + " is not available");
-  std::vector<Type> want;
-  for (int32_t i = 0; i < m->paramCount; i++)
-    want.push_back(table_type(classes, kBuiltinParams[m->firstParam + i].type));
+  std::vector<Type> want = table_params(classes, m->firstParam, m->paramCount);
   NodeP c = make(NK::CallMethod, loc);
   c->method = m;
   c->lhs = std::move(receiver);
@@ -84,9 +82,7 @@ void Checker::raise_event(NodeP &n) {
 }
 
 void Checker::function_call(NodeP &n, const BuiltinFunction *f, std::vector<NodeP> args, Loc loc) {
-  std::vector<Type> want;
-  for (int32_t i = 0; i < f->paramCount; i++)
-    want.push_back(table_type(classes, kBuiltinParams[f->firstParam + i].type));
+  std::vector<Type> want = table_params(classes, f->firstParam, f->paramCount);
   NodeP c = make(NK::CallFunction, loc);
   c->function = f;
   c->args = std::move(args);

@@ -31,6 +31,13 @@ Type table_type(Classes &classes, const char *name) {
   return Type{K::Object, c ? c : classes.object};
 }
 
+std::vector<Type> table_params(Classes &classes, int32_t first, int32_t count) {
+  std::vector<Type> types;
+  for (int32_t i = 0; i < count; i++)
+    types.push_back(table_type(classes, kBuiltinParams[first + i].type));
+  return types;
+}
+
 Classes::Classes() {
   auto root = std::make_unique<ClassInfo>();
   root->name = "Object";

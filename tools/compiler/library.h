@@ -44,6 +44,8 @@ bool function_name_exists(const std::string &name);
 // The type named by a member table ("Integer", "String", a class name).
 struct Classes;
 Type table_type(Classes &classes, const char *name);
+// The types of `count` parameters of the shared table from `first` on.
+std::vector<Type> table_params(Classes &classes, int32_t first, int32_t count);
 
 // Every class the program names, created on first use, and the class
 // directory in index order.

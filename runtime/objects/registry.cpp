@@ -9,6 +9,8 @@
 #include "startup/fault.h"
 #include "startup/thread.h"
 #include "text/string.h"
+#include "ui/runctl.h"
+#include "ui/runview.h"
 #include <cstring>
 #include <iterator>
 
@@ -75,7 +77,6 @@ static_assert(std::size(fieldRoutines) == std::size(kFieldAccessors));
 
 /* ---- stand-ins for members whose routines are not built yet ---- */
 
-[[noreturn]] static void createPaneUnbuilt(Object *) { fault_unbuilt("CreatePane"); }
 [[noreturn]] static void methodUnbuilt(Object *) { fault_unbuilt("a built-in method"); }
 
 // The routine an accessor or method name stands for; nil for "".
@@ -162,7 +163,7 @@ static void fillMembers(ClassDef *cls, const BuiltinClass &b) {
   addEvents(cls, b);
   if (b.flags & kPane) {
     RString *name = str_from("CreatePane");
-    class_add_handler(cls, name, 0, (void *)createPaneUnbuilt);
+    class_add_handler(cls, name, 0, (void *)control_create_pane_routine(b.name));
     RuntimeUnlockString(name);
   }
   addInterfaces(cls, b);
@@ -187,4 +188,6 @@ void registry_init() {
   gRuntimeExceptionClass = registry_find("RuntimeException");
   gFolderItemClass->destructor = folderitem_destructor; /* releases the path */
   thread_classes_attach();
+  window_classes_attach();
+  control_classes_attach();
 }

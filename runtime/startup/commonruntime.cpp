@@ -14,6 +14,8 @@
 #include "startup/platform.h"
 #include "text/packed.h"
 #include "text/string.h"
+#include "ui/mdi.h"
+#include "ui/window.h"
 #include "ui/winclasses.h"
 #include <ole2.h>
 #include <cstdio>
@@ -407,6 +409,7 @@ void RuntimeInit(const uint8_t *classDirectory) {
   gStartTick = GetTickCount();
   gRuntimeStarted = true;
   ui_register_window_classes();
+  window_install();
   setUpServices();
   gStackLimit = (uintptr_t)__builtin_frame_address(0) - kStackReserve;
   ResolveDeferredLinks();
@@ -416,6 +419,7 @@ void RuntimeInit(const uint8_t *classDirectory) {
   interfaces_build();
   int32_t appIndex = findApplicationClass();
   loadProjectItems(&dir);
+  if (gSettings.mdi) mdi_start(); /* the frame holds every window from now on */
   gAppObject = appIndex >= 0 ? RuntimeNewObject(appIndex) : CreateInstance(gApplicationClass);
   raise_event(gAppObject, "Open");
   if (gAppObject && !openCommandLineDocuments(gAppObject)) ApplicationNewDocument(gAppObject);

@@ -46,3 +46,9 @@ void theme_unload() {
   themeLibrary = nullptr;
   gTheme = ThemeRoutines();
 }
+
+bool theme_active() {
+  typedef BOOL(WINAPI * Ask)();
+  return gTheme.IsAppThemed && gTheme.IsThemeActive && ((Ask)(void *)gTheme.IsAppThemed)() &&
+         ((Ask)(void *)gTheme.IsThemeActive)();
+}

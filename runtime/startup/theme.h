@@ -15,3 +15,7 @@ extern ThemeRoutines gTheme; // all nil unless the library was loaded
 bool platform_is_xp(); // asked once, then remembered
 void theme_load();     // on XP only
 void theme_unload();
+
+// True while the runtime draws with visual styles: the library is loaded and
+// reports the application themed and the theme active.
+bool theme_active();

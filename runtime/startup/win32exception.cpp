@@ -164,6 +164,18 @@ asm(".globl _call_compiled\n"
     "popl %edi\n\tpopl %esi\n\tpopl %ebx\n\tpopl %ebp\n\t"
     "ret");
 
+asm(".globl _call_compiled_words\n"
+    "_call_compiled_words:\n\t"
+    "pushl %ebp\n\tmovl %esp, %ebp\n\t"
+    "pushl %ebx\n\tpushl %esi\n\tpushl %edi\n\t"
+    "movl 16(%ebp), %ecx\n\tmovl 12(%ebp), %edx\n"
+    "1:\n\ttestl %ecx, %ecx\n\tjz 2f\n\t"
+    "pushl -4(%edx,%ecx,4)\n\tdecl %ecx\n\tjmp 1b\n"
+    "2:\n\tcall *8(%ebp)\n\t"
+    "leal -12(%ebp), %esp\n\t"
+    "popl %edi\n\tpopl %esi\n\tpopl %ebx\n\tpopl %ebp\n\t"
+    "ret");
+
 /* ---- nobody caught it ---- */
 
 static bool isA(Object *exception, const char *className) {

@@ -30,6 +30,8 @@ void exception_drop_handlers_below(const void *frame);
 // caught an exception returns with the registers the raise left behind; this
 // keeps EBX, ESI and EDI for the runtime code that called it.
 extern "C" uint32_t call_compiled(void *entry, uint32_t first, uint32_t second);
+// The same with `count` argument words, words[0] pushed last (the first argument).
+extern "C" uint32_t call_compiled_words(void *entry, const uint32_t *words, int32_t count);
 
 extern "C" {
 [[noreturn]] void RuntimeRaiseException(Object *exception);

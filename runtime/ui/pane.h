@@ -1,0 +1,171 @@
+// The pane tree: everything visible inside a runtime window is a pane, the
+// window's own native object being the root. Panes carry geometry in window
+// content coordinates, visibility and enabled state, focus and mouse capture,
+// cursors, help texts, painting, and the use count that defers disposal while
+// an event handler of the pane runs.
+#pragma once
+#include "objects/objects.h"
+#include <windows.h>
+
+struct RString;
+struct View;
+
+// A rectangle as the runtime keeps it: signed 16-bit, top first.
+struct Rect16 {
+  int16_t top, left, bottom, right;
+};
+static_assert(sizeof(Rect16) == 8);
+
+inline bool rect_equal(Rect16 a, Rect16 b) {
+  return a.top == b.top && a.left == b.left && a.bottom == b.bottom && a.right == b.right;
+}
+inline bool rect_encloses(Rect16 outer, Rect16 inner) {
+  return inner.left >= outer.left && inner.right <= outer.right && inner.top >= outer.top &&
+         inner.bottom <= outer.bottom;
+}
+inline bool rect_holds(Rect16 r, POINT p) {
+  return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
+}
+inline RECT rect_platform(Rect16 r) { return {r.left, r.top, r.right, r.bottom}; }
+
+struct Pane;
+
+// What a kind of pane does differently. Nil entries take the default: no
+// drawing of its own, mouse and keys not handled, notifications ignored.
+struct PaneKind {
+  const char *name;
+  void (*draw)(Pane *pane, HDC dc); // window coordinates; the native control draws itself otherwise
+  bool (*mouseDown)(Pane *pane, POINT at, int modifiers); // true: handled (and maybe tracking)
+  void (*mouseDrag)(Pane *pane, POINT at);                // while tracking
+  void (*mouseUp)(Pane *pane, POINT at);                  // tracking ended here
+  void (*gotFocus)(Pane *pane);
+  void (*lostFocus)(Pane *pane);
+  bool (*keyDown)(Pane *pane, int character, int keyCode, int modifiers);
+  LRESULT (*command)(Pane *pane, int notification); // a reflected command notification
+  LRESULT (*notify)(Pane *pane, NMHDR *header);     // a reflected notification
+  LRESULT (*scroll)(Pane *pane, UINT message, WPARAM wParam);
+  bool (*drawItem)(Pane *pane, DRAWITEMSTRUCT *item);
+  void (*activeChanged)(Pane *pane); // the window (de)activated: redraw in that look
+  void (*destroy)(Pane *pane);       // releases what the kind keeps beyond the pane
+};
+
+// The pane record. Kinds of pane that keep more put a Pane first in their own
+// record and give their size to pane_create.
+struct Pane {
+  const PaneKind *kind;    // 0: its routines
+  Object *owner;           // 4: the control whose events it reports (retained); nil for a root
+  Rect16 bounds;           // 8: window content coordinates
+  int16_t width, height;   // 16: kept beside the bounds
+  int32_t useCount;        // 20: raised around event handlers; destroyed below 0
+  Pane *parent;            // 24: nil for the root
+  Pane *next;              // 28: next sibling (towards the front)
+  int32_t tabPanelIndex;   // 32: 0 = not on a tab
+  uint8_t shown;           // 36: the control's own Visible
+  uint8_t tabVisible;      // 37: visible on the current tab
+  uint8_t enabled;         // 38
+  uint8_t active;          // 39: cleared while its window is inactive
+  uint8_t closing;         // 40: disposal started
+  uint8_t autoDeactivate;  // 41
+  uint8_t quietEnable;     // 42: no redraw when enabled changes
+  HCURSOR cursor;          // 44: nil = none
+  RString *help;           // 48: HelpTag, else BalloonHelp: shown while enabled
+  RString *disabledHelp;   // 52: shown while disabled
+  Pane *attached;          // 56: first pane that follows this one's state
+  Pane *nextAttached;      // 60: next in the attached list of the pane it follows
+  Pane *prev;              // 64: previous sibling
+  HWND hwnd;               // 68: the native window, or nil
+  HDC dc;                  // 72: while painting
+  HWND toolTip;            // 76: made when it first has a help text
+  Pane *firstChild;        // 80
+  Pane *nativeParent;      // 84: the pane whose native window is the parent of ours (nil: root)
+  WNDPROC nativeProcedure; // 88: a native control's own procedure, which ours forwards to
+  RString *balloonHelp;    // 92: kept to fall back on when HelpTag is empty
+  int32_t recordSize;      // 96: bytes of the whole record, for its release
+  uint8_t isRoot;          // 100: the window's own pane, which its View frees
+};
+
+// State requests, passed down to every child.
+enum PaneRequest {
+  kPaneEnable = 5,
+  kPaneDisable = 6,
+  kPaneShow = 7,
+  kPaneHide = 8,
+  kPaneActivate = 1000,
+  kPaneDeactivate = 1001,
+};
+
+// Modifier bits recorded with mouse and command messages.
+enum Modifiers {
+  kModCommand = 0x1000, // Ctrl
+  kModShift = 0x200,
+  kModOption = 0x800,  // Alt
+  kModControl = 0x100, // either Windows key
+};
+int modifiers_now(); // from the keyboard state
+
+// Sets up a root pane in place (the window's native object); bounds 0,0 to size.
+void pane_init_root(Pane *root, const PaneKind *kind, HWND hwnd, int width, int height);
+
+// Makes a pane of `size` bytes (zeroed beyond the Pane) under `parent`,
+// covering `bounds` in window coordinates. With a native class the native
+// child window is made and parented by the rules of the tree. Nil only when
+// the native window cannot be made.
+Pane *pane_create(const PaneKind *kind, int32_t size, Pane *parent, Rect16 bounds,
+                  int32_t tabPanelIndex, const char *nativeClass, const char *title, DWORD style,
+                  DWORD exStyle);
+extern bool gPaneCloning; // set while a control-array element makes its pane
+
+void pane_set_owner(Pane *pane, Object *control); // retains; once only
+void pane_dispose(Pane *pane);                    // disposal: children first, then the pane
+void pane_begin_event(Pane *pane);
+bool pane_end_event(Pane *pane); // true when the pane was destroyed
+
+Pane *pane_root(Pane *pane);
+View *pane_view(Pane *pane); // the view at the root of the pane's tree
+Pane *pane_from_hwnd(HWND hwnd);
+bool pane_on_screen(const Pane *pane);
+bool pane_contains(const Pane *outer, const Pane *inner); // inner lies inside outer, recursively
+
+void pane_set_bounds(Pane *pane, Rect16 bounds, bool redraw);
+void pane_invalidate(Pane *pane);
+void pane_invalidate_rect(Pane *pane, Rect16 area); // window coordinates
+void pane_repaint_now(Pane *pane);
+void pane_request(Pane *pane, PaneRequest request); // applied to the pane and all its children
+void pane_set_shown(Pane *pane, bool shown);
+void pane_set_tab_visible(Pane *pane, bool visible);
+void pane_set_enabled(Pane *pane, bool enabled, bool redraw);
+void pane_set_tab_panel_index(Pane *pane, int32_t index);
+void pane_attach(Pane *pane, Pane *follower); // the follower copies the pane's state from now on
+void pane_set_cursor(Pane *pane, HCURSOR cursor);
+void pane_set_help(Pane *pane, RString *helpTag, RString *balloonHelp, RString *disabledHelp);
+
+// Hit testing and the mouse, in window coordinates.
+Pane *pane_front_child_at(Pane *pane, POINT at); // front-most on-screen child under the point
+bool pane_mouse_down(Pane *pane, POINT at, int modifiers);
+void pane_track(Pane *pane);         // the pane takes the mouse (capture on its root window)
+void pane_finish_tracking_at_once(); // asked during a mouse down: the release follows at once
+void pane_end_tracking(POINT at);    // capture released, then the pane's mouse up
+void pane_forward_drag(POINT at);    // a captured mouse move
+Pane *pane_tracking();
+bool pane_tracking_wants_finish();
+HCURSOR pane_cursor_at(Pane *pane, POINT at);
+
+// Keyboard focus: at most one pane in the process.
+void pane_set_focus(Pane *pane); // nil: none
+Pane *pane_focus();
+extern bool gFocusChanged;
+
+// Painting a pane that draws itself: BeginPaint, baseline text, window
+// coordinates, the kind's draw routine.
+void pane_paint(Pane *pane);
+
+// The reflection step shared by every procedure that parents native
+// controls: commands, notifications, scrolls, owner drawing and control
+// colours of a child are handed to the child's pane. True with *result set
+// when the message was the child's.
+bool pane_reflect(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT *result);
+
+// A window's coordinates of a point given in a native window's client area.
+POINT pane_window_point(Pane *pane, POINT client);
+
+void pane_install_procedure(); // the procedure of "QX_Pane" and "QX_CanvasPane"

@@ -1,0 +1,13 @@
+// The window procedure of "QXWindow": platform messages turned into runtime
+// behaviour and Window events; the root pane's routines; mouse-over tracking.
+#pragma once
+#include "ui/window.h"
+
+extern const PaneKind kRootPaneKind;
+
+void window_proc_install();             // the procedure of "QXWindow"
+void window_proc_forget(View *view);    // the view is going: no mouse-over state refers to it
+void window_refresh_cursor(View *view); // a cursor setting changed: show it now if over the view
+void window_note_control_cursor(HCURSOR cursor); // the cursor of the control the mouse entered
+void window_track_mouse();                       // the loop's mouse-over step, before each message
+LRESULT window_message(View *view, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -33,20 +33,22 @@ struct Pane;
 // What a kind of pane does differently. Nil entries take the default: no
 // drawing of its own, mouse and keys not handled, notifications ignored.
 struct PaneKind {
-  const char *name;
-  void (*draw)(Pane *pane, HDC dc); // window coordinates; the native control draws itself otherwise
-  bool (*mouseDown)(Pane *pane, POINT at, int modifiers); // true: handled (and maybe tracking)
-  void (*mouseDrag)(Pane *pane, POINT at);                // while tracking
-  void (*mouseUp)(Pane *pane, POINT at);                  // tracking ended here
-  void (*gotFocus)(Pane *pane);
-  void (*lostFocus)(Pane *pane);
-  bool (*keyDown)(Pane *pane, int character, int keyCode, int modifiers);
-  LRESULT (*command)(Pane *pane, int notification); // a reflected command notification
-  LRESULT (*notify)(Pane *pane, NMHDR *header);     // a reflected notification
-  LRESULT (*scroll)(Pane *pane, UINT message, WPARAM wParam);
-  bool (*drawItem)(Pane *pane, DRAWITEMSTRUCT *item);
-  void (*activeChanged)(Pane *pane); // the window (de)activated: redraw in that look
-  void (*destroy)(Pane *pane);       // releases what the kind keeps beyond the pane
+  const char *name = "";
+  void (*draw)(Pane *pane,
+               HDC dc) = nullptr; // window coordinates; the native control draws itself otherwise
+  bool (*mouseDown)(Pane *pane, POINT at,
+                    int modifiers) = nullptr;        // true: handled (and maybe tracking)
+  void (*mouseDrag)(Pane *pane, POINT at) = nullptr; // while tracking
+  void (*mouseUp)(Pane *pane, POINT at) = nullptr;   // tracking ended here
+  void (*gotFocus)(Pane *pane) = nullptr;
+  void (*lostFocus)(Pane *pane) = nullptr;
+  bool (*keyDown)(Pane *pane, int character, int keyCode, int modifiers) = nullptr;
+  LRESULT (*command)(Pane *pane, int notification) = nullptr; // a reflected command notification
+  LRESULT (*notify)(Pane *pane, NMHDR *header) = nullptr;     // a reflected notification
+  LRESULT (*scroll)(Pane *pane, UINT message, WPARAM wParam) = nullptr;
+  bool (*drawItem)(Pane *pane, DRAWITEMSTRUCT *item) = nullptr;
+  void (*activeChanged)(Pane *pane) = nullptr; // the window (de)activated: redraw in that look
+  void (*destroy)(Pane *pane) = nullptr;       // releases what the kind keeps beyond the pane
 };
 
 // The pane record. Kinds of pane that keep more put a Pane first in their own

@@ -93,20 +93,12 @@ void control_lost_focus(Pane *pane) {
 }
 
 const PaneKind kControlPaneKind = {
-    "control",
-    nullptr,
-    control_mouse_down,
-    control_mouse_drag,
-    control_mouse_up,
-    control_got_focus,
-    control_lost_focus,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
+    .name = "control",
+    .mouseDown = control_mouse_down,
+    .mouseDrag = control_mouse_drag,
+    .mouseUp = control_mouse_up,
+    .gotFocus = control_got_focus,
+    .lostFocus = control_lost_focus,
 };
 
 Pane *control_make_pane(ControlObject *c, const PaneKind *kind, int32_t size,

@@ -89,4 +89,9 @@ int32_t getWindowCount();
 Object *getWindow(int32_t index);
 int32_t windowControlCountGetter(WindowObject *window);
 Object *windowControl(WindowObject *window, int32_t index);
+// Property accessors (windowprops.cpp); the parameter of windowPos* is 0
+// Left, 1 Top, 2 Width, 3 Height.
+int32_t windowPosGetter(WindowObject *window, int32_t which);
+void windowPosSetter(WindowObject *window, int32_t which, int32_t value);
+void windowFullScreenSetter(WindowObject *window, int32_t, bool value);
 }

@@ -48,8 +48,12 @@ static void rootMouseUp(Pane *root, POINT at) {
 static void rootDestroy(Pane *root) { pool_free(root, sizeof(View)); }
 
 const PaneKind kRootPaneKind = {
-    "window", rootDraw, rootMouseDown, rootMouseDrag, rootMouseUp, nullptr, nullptr,
-    nullptr,  nullptr,  nullptr,       nullptr,       nullptr,     nullptr, rootDestroy,
+    .name = "window",
+    .draw = rootDraw,
+    .mouseDown = rootMouseDown,
+    .mouseDrag = rootMouseDrag,
+    .mouseUp = rootMouseUp,
+    .destroy = rootDestroy,
 };
 
 /* ---- mouse-over tracking ---- */

@@ -56,6 +56,12 @@ if [ ! -f "$state/no-crash-dialog" ]; then
   detached wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f &&
     touch "$state/no-crash-dialog"
 fi
+# Windows unmanaged by a window manager: Xvfb runs none, and Wine would wait
+# a second for one to answer each time a window is hidden or destroyed.
+if [ ! -f "$state/unmanaged-windows" ]; then
+  detached wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f &&
+    touch "$state/unmanaged-windows"
+fi
 flock -u 9
 exec 9>&-
 

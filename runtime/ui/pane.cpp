@@ -460,6 +460,10 @@ void pane_set_cursor(Pane *pane, HCURSOR cursor) {
 
 Pane *pane_focus() { return focused; }
 
+void pane_focus_idle() {
+  if (focused && !focused->closing && focused->kind->idle) focused->kind->idle(focused);
+}
+
 // A pane gains the focus: the platform focus follows unless it is there.
 static void gain(Pane *pane) {
   focused = pane;

@@ -49,6 +49,7 @@ struct PaneKind {
   bool (*drawItem)(Pane *pane, DRAWITEMSTRUCT *item) = nullptr;
   void (*activeChanged)(Pane *pane) = nullptr; // the window (de)activated: redraw in that look
   void (*destroy)(Pane *pane) = nullptr;       // releases what the kind keeps beyond the pane
+  void (*idle)(Pane *pane) = nullptr;          // upkeep while it has the focus (a caret)
 };
 
 // The pane record. Kinds of pane that keep more put a Pane first in their own
@@ -155,6 +156,7 @@ HCURSOR pane_cursor_at(Pane *pane, POINT at);
 // Keyboard focus: at most one pane in the process.
 void pane_set_focus(Pane *pane); // nil: none
 Pane *pane_focus();
+void pane_focus_idle(); // the focused pane's idle call
 extern bool gFocusChanged;
 
 // Painting a pane that draws itself: BeginPaint, baseline text, window

@@ -9,6 +9,7 @@
 #include "startup/fault.h"
 #include "text/msgbox.h"
 #include "text/string.h"
+#include "ui/droptarget.h"
 #include "ui/mdi.h"
 #include "ui/runctl.h"
 #include "ui/runview.h"
@@ -181,6 +182,7 @@ View *view_create(WindowObject *window, RString *title, Rect16 bounds, int style
                  bounds.bottom - bounds.top);
   SetWindowLongPtrA(hwnd, 0, (LONG_PTR)view);
   if (view->hasMenu) menuWindow = view;
+  view->dropTarget = drop_target_register(hwnd);
   view->next = gWindowList;
   gWindowList = view;
   view->nextView = gViewList;
@@ -213,6 +215,8 @@ void view_destroy(View *view) {
   unlink<&View::nextView>(&gViewList, view);
   unlink<&View::nextModal>(&gModalList, view);
   freeAttributes(view);
+  drop_target_revoke(hwnd, view->dropTarget);
+  view->dropTarget = nullptr;
   if (view->controlBrush) DeleteObject(view->controlBrush);
   view->controlBrush = nullptr;
   SetWindowLongPtrA(hwnd, 0, 0); /* its last messages go to the platform's default */
@@ -358,6 +362,7 @@ void window_install() {
   gLoopHooks.mouseCaptured = mouseCaptured;
   gLoopHooks.trackMouse = window_track_mouse;
   gLoopHooks.mdiClient = mdi_client;
+  gLoopHooks.focusIdle = pane_focus_idle;
   gMsgBoxContext = {modalListEmpty, firstVisibleModal, mdiMode,
                     mdi_frame,      firstPlainWindow,  applicationName};
 }

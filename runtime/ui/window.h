@@ -5,6 +5,7 @@
 #include "ui/pane.h"
 
 struct WindowObject;
+struct IDropTarget;
 
 // A named attribute of a native window.
 struct ViewAttribute {
@@ -39,6 +40,7 @@ struct View {
   HBRUSH controlBrush;       // the solid brush for control colours, replaced each time
   RECT mdiFrameRestore;      // the MDI frame's rectangle before full-screen mode
   LONG mdiFrameStyle;        // and its style
+  IDropTarget *dropTarget;   // registered with the platform for the native window
 };
 
 extern View *gWindowList;     // newest first

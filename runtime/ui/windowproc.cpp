@@ -275,13 +275,23 @@ void window_refresh_cursor(View *view) {
 
 static POINT pointOf(LPARAM lParam) { return {(short)LOWORD(lParam), (short)HIWORD(lParam)}; }
 
-static void buttonDown(View *view, LPARAM lParam) {
+WindowMessage gLastMessage;
+static bool contextualClick; // the mouse down being routed came from the right button
+
+// A click on the window's own area; the right button's is a contextual click.
+static void buttonDown(View *view, LPARAM lParam, bool contextual) {
   POINT at = pointOf(lParam);
+  contextualClick = contextual;
   pane_mouse_down(&view->pane, at, modifiers_now());
+  contextualClick = false;
   if (pane_tracking_wants_finish()) pane_end_tracking(at);
 }
 
+extern "C" bool IsCMMClick() { return contextualClick; }
+
 LRESULT window_message(View *view, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  gLastMessage = {message, wParam, lParam, (DWORD)GetMessageTime(), {}};
+  GetCursorPos(&gLastMessage.cursor);
   LRESULT result;
   if (pane_reflect(hwnd, message, wParam, lParam, &result)) return result;
   switch (message) {
@@ -333,8 +343,12 @@ LRESULT window_message(View *view, HWND hwnd, UINT message, WPARAM wParam, LPARA
     if (GetCapture() == hwnd && pane_tracking()) pane_forward_drag(pointOf(lParam));
     return 0;
   case WM_LBUTTONDOWN:
-    buttonDown(view, lParam);
+  case WM_RBUTTONDOWN:
+    buttonDown(view, lParam, message == WM_RBUTTONDOWN);
     return 0;
+  case WM_ENTERIDLE:
+    pane_focus_idle();
+    break;
   case WM_LBUTTONUP:
   case WM_RBUTTONUP:
     if (pane_tracking()) pane_end_tracking(pointOf(lParam));

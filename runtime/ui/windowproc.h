@@ -5,6 +5,17 @@
 
 extern const PaneKind kRootPaneKind;
 
+// The message a runtime window received last, with its time and the cursor
+// position then: what mouse and modifier queries read.
+struct WindowMessage {
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  DWORD time;
+  POINT cursor;
+};
+extern WindowMessage gLastMessage;
+
 void window_proc_install();             // the procedure of "QXWindow"
 void window_proc_forget(View *view);    // the view is going: no mouse-over state refers to it
 void window_refresh_cursor(View *view); // a cursor setting changed: show it now if over the view

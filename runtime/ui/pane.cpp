@@ -17,6 +17,8 @@ static const char kInstanceProperty[] = "QXInstance"; // native controls: their 
 
 bool gPaneCloning;
 bool gFocusChanged;
+static void focusNobody(Pane *, Pane *) {}
+void (*gFocusMoved)(Pane *from, Pane *to) = focusNobody;
 static Pane *focused;     // the focused pane of the process
 static Pane *tracking;    // the pane that captured the mouse
 static bool finishAtOnce; // the tracking pane asked for the release right away
@@ -479,8 +481,12 @@ void pane_set_focus(Pane *pane) {
   focused = nullptr;
   if (previous && previous->kind && previous->kind->lostFocus) previous->kind->lostFocus(previous);
   gFocusChanged = true;
-  if (focused || !pane || pane->closing) return; /* the LostFocus handler chose another */
+  if (focused || !pane || pane->closing) { /* the LostFocus handler chose another */
+    gFocusMoved(previous, focused);
+    return;
+  }
   gain(pane);
+  gFocusMoved(previous, focused);
 }
 
 /* ---- help texts ---- */
@@ -602,6 +608,8 @@ static LRESULT CALLBACK nativeControlProcedure(HWND hwnd, UINT message, WPARAM w
   WNDPROC own = pane->nativeProcedure;
   LRESULT result;
   if (pane_reflect(hwnd, message, wParam, lParam, &result)) return result;
+  if (pane->kind->filter && pane->kind->filter(pane, message, wParam, lParam, &result))
+    return result;
   switch (message) {
   case WM_SETFOCUS:
   case WM_KILLFOCUS:

@@ -50,6 +50,9 @@ struct PaneKind {
   void (*activeChanged)(Pane *pane) = nullptr; // the window (de)activated: redraw in that look
   void (*destroy)(Pane *pane) = nullptr;       // releases what the kind keeps beyond the pane
   void (*idle)(Pane *pane) = nullptr;          // upkeep while it has the focus (a caret)
+  // A native control's messages before its own procedure sees them; true
+  // with *result set when taken.
+  bool (*filter)(Pane *pane, UINT message, WPARAM wParam, LPARAM lParam, LRESULT *result) = nullptr;
 };
 
 // The pane record. Kinds of pane that keep more put a Pane first in their own
@@ -158,6 +161,8 @@ void pane_set_focus(Pane *pane); // nil: none
 Pane *pane_focus();
 void pane_focus_idle(); // the focused pane's idle call
 extern bool gFocusChanged;
+// Told after every change of the focused pane (from, to; either may be nil).
+extern void (*gFocusMoved)(Pane *from, Pane *to);
 
 // Painting a pane that draws itself: BeginPaint, baseline text, window
 // coordinates, the kind's draw routine.

@@ -9,7 +9,10 @@
 #include "startup/win32exception.h"
 #include "text/array.h"
 #include "text/string.h"
+#include "ui/buttons.h"
 #include "ui/runview.h"
+#include "ui/statictext.h"
+#include "ui/tabpanel.h"
 #include "ui/window.h"
 #include "ui/windowproc.h"
 #include <cstdio>
@@ -31,6 +34,13 @@ static void *handlerFor(Object *o, const char *event) {
 }
 
 bool has_handler(Object *o, const char *event) { return handlerFor(o, event) != nullptr; }
+
+void *method_entry(Object *o, const char *name) {
+  for (ClassDef *cls = o ? o->cls : nullptr; cls; cls = cls->superclass)
+    for (MethodRecord *m = cls->methods; m; m = m->next)
+      if (name_is(m->name, name)) return m->entry;
+  return nullptr;
+}
 
 Delivery deliver(Object *o, Pane *pane, const char *event, const uint32_t *args, int count) {
   void *entry = handlerFor(o, event);
@@ -147,7 +157,9 @@ struct PaneMaker {
   CreatePaneRoutine make;
 };
 static const PaneMaker kPaneMakers[] = {
-    {"", nullptr}, /* the control kinds add themselves here */
+    {"PushButton", pushButton_createPane}, {"CheckBox", checkBox_createPane},
+    {"RadioButton", radio_createPane},     {"GroupBox", groupBox_createPane},
+    {"StaticText", staticText_createPane}, {"TabPanel", tabPanel_createPane},
 };
 
 CreatePaneRoutine control_create_pane_routine(const char *className) {
@@ -156,7 +168,12 @@ CreatePaneRoutine control_create_pane_routine(const char *className) {
   return createPaneUnbuilt;
 }
 
-void control_classes_attach() { gControlClass->destructor = controlDestructor; }
+void control_classes_attach() {
+  gControlClass->destructor = controlDestructor;
+  buttons_install();
+  statictext_install();
+  tabpanel_install();
+}
 
 /* ---- walks over a window's controls ---- */
 

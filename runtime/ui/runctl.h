@@ -72,6 +72,8 @@ inline Delivery deliver_to_control(ControlObject *c, const char *event,
 // is delivered is dropped.
 Delivery deliver_change(ControlObject *c, const char *event);
 bool has_handler(Object *object, const char *event);
+// The entry of the method named `name` on the object's class chain, or nil.
+void *method_entry(Object *object, const char *name);
 
 // What every control's pane does for its control: events of the mouse and of
 // focus go to the control's handlers. Kinds of control start from this table.

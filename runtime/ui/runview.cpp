@@ -243,15 +243,8 @@ static Object *controlAt(WindowObject *w, int32_t position) {
 
 // The named part of a control, through its "getBoundPart" method; nil when
 // it has none or the lookup fails.
-static void *methodEntry(Object *o, const char *name) {
-  for (ClassDef *cls = o->cls; cls; cls = cls->superclass)
-    for (MethodRecord *m = cls->methods; m; m = m->next)
-      if (name_is(m->name, name)) return m->entry;
-  return nullptr;
-}
-
 static Object *boundPart(Object *control, RString *part) {
-  void *lookUp = control ? methodEntry(control, "getBoundPart") : nullptr;
+  void *lookUp = control ? method_entry(control, "getBoundPart") : nullptr;
   return lookUp ? ((Object * (*)(Object *, RString *)) lookUp)(control, part) : nullptr;
 }
 
@@ -266,7 +259,7 @@ static void bindOne(Object *source, Object *target, int32_t classIndex) {
   Object *binding = RuntimeNewObject(classIndex);
   ClassDef *face = registry_find("bindingInterface");
   void *bind =
-      binding && face && implements(binding, face) ? methodEntry(binding, "bind") : nullptr;
+      binding && face && implements(binding, face) ? method_entry(binding, "bind") : nullptr;
   if (bind) ((void (*)(Object *, Object *, Object *))bind)(binding, source, target);
   RuntimeUnlockObject(binding);
 }

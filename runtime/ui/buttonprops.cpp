@@ -6,6 +6,7 @@
 
 typedef ButtonObject B;
 
+
 static RString *retained(RString *s) {
   RuntimeLockString(s);
   return s;

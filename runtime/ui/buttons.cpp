@@ -15,6 +15,12 @@
 
 /* ---- mnemonics ---- */
 
+// Upper case through the runtime's table; ASCII letters fold in every code
+// page, where the table of a double-byte one leaves single bytes alone.
+static uint8_t upper(uint8_t c) {
+  return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : chartables()->upper[c];
+}
+
 uint8_t caption_mnemonic(const char *s, int32_t length) {
   uint8_t found = 0;
   for (int32_t i = 0; i + 1 < length; i++) {
@@ -25,7 +31,7 @@ uint8_t caption_mnemonic(const char *s, int32_t length) {
     }
     found = (uint8_t)s[++i];
   }
-  return chartables()->upper[found];
+  return upper(found);
 }
 
 /* ---- records ---- */
@@ -94,6 +100,7 @@ static bool filterMouse(Pane *p, UINT message, LPARAM lParam) {
   if (!b) return false;
   POINT at = {(short)LOWORD(lParam), (short)HIWORD(lParam)};
   uint32_t args[] = {word(at.x), word(at.y)}; /* client coordinates are the control's */
+  bpane(p)->clicking = message == WM_LBUTTONDOWN;
   if (message == WM_LBUTTONDOWN) {
     Delivery d = deliver_to_control(&b->control, "MouseDown", args, 2);
     if (d == kPaneGone) return true;
@@ -214,8 +221,9 @@ static void checkRadio(ButtonObject *b) {
 
 static void gotFocus(Pane *p) {
   ButtonObject *b = buttonOf(p);
-  if (b && bpane(p)->kind == kRadioButton && !SendMessageA(p->hwnd, BM_GETCHECK, 0, 0))
-    checkRadio(b); /* a radio that takes focus unchecked becomes checked */
+  if (b && bpane(p)->kind == kRadioButton && !bpane(p)->clicking &&
+      !SendMessageA(p->hwnd, BM_GETCHECK, 0, 0))
+    checkRadio(b); /* taking focus checks it; a click checks it itself, once */
   if (b && b->control.pane == p) control_got_focus(p);
 }
 
@@ -251,7 +259,7 @@ static Pane *withMnemonic(Pane *root, uint8_t c) {
 }
 
 Pane *buttons_with_mnemonic(View *view, uint8_t c) {
-  return view && c ? withMnemonic(&view->pane, chartables()->upper[c]) : nullptr;
+  return view && c ? withMnemonic(&view->pane, upper(c)) : nullptr;
 }
 
 void buttons_press(Pane *p) {
@@ -376,6 +384,7 @@ static void makePane(Object *o, int kind, DWORD style) {
   if (kind != kGroupBox)
     bp->mnemonic = caption_mnemonic(str_cview(b->caption), str_len(b->caption));
   if (kind == kPushButton) bp->isDefault = b->isDefault, bp->isCancel = b->isCancel;
+  if (bp->isDefault) buttons_restyle(b->control.view);
   if (kind == kCheckBox || kind == kRadioButton) /* the initial value: no report */
     SendMessageA(p->hwnd, BM_SETCHECK, b->value ? BST_CHECKED : BST_UNCHECKED, 0);
 }

@@ -47,6 +47,7 @@ struct ButtonPane {
   uint8_t checking;   // a radio is being checked
   uint8_t isDefault, isCancel;
   uint8_t mnemonic; // upper-cased, 0 for none
+  uint8_t clicking; // between the press and the release of a click
 };
 
 enum ButtonKind { kPushButton, kCheckBox, kRadioButton, kGroupBox };
@@ -79,3 +80,9 @@ void pushButton_createPane(Object *o);
 void checkBox_createPane(Object *o);
 void radio_createPane(Object *o);
 void groupBox_createPane(Object *o);
+
+extern "C" {
+void pushButtonPush(ButtonObject *b);
+void checkBoxValueSetter(ButtonObject *b, int32_t, bool value);
+void radioValueSetter(ButtonObject *b, int32_t, bool value);
+}

@@ -41,6 +41,7 @@ static void runRule(TabPanelObject *t) {
   if (!open(t) || !t->control.window) return;
   Rule r = {t, (int)SendMessageA(t->control.pane->hwnd, TCM_GETCURSEL, 0, 0) + 1};
   controls_each(t->control.window, applyRule, &r);
+  buttons_restyle(t->control.view); /* the default button must be on the shown tab */
 }
 
 // A new selection: the rule, then Change.

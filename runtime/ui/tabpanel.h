@@ -26,3 +26,8 @@ void tabpanel_install(); // the window's tab-panel pass and the class's destruct
 // tab whose caption's mnemonic is c takes the focus and selects it; true
 // when one had it.
 bool tabpanel_select_by_mnemonic(View *view, uint8_t c);
+
+extern "C" {
+int32_t tabPanelValueGetter(TabPanelObject *t);
+void tabPanelValueSetter(TabPanelObject *t, int32_t, int32_t value);
+}

@@ -2,7 +2,7 @@
 // packed streams), their controls on real native windows, the close
 // sequence, event order, and native notifications reaching control panes.
 #include "objects/registry.h"
-#include "packed.h"
+#include "describe.h"
 #include "recorder.h"
 #include "startup/RuntimeMain.h"
 #include "startup/application.h"
@@ -18,44 +18,7 @@
 
 namespace {
 
-using Pairs = std::vector<std::pair<std::string, std::string>>;
-
-// A window description: the window's pairs, then one record per control.
-struct Description {
-  img::Bytes stream;
-  int32_t controls = 0;
-  img::Bytes records;
-
-  Description(int32_t classIndex, const Pairs &window) {
-    img::put_packed_int(stream, (int32_t)window.size());
-    img::put_packed_int(stream, classIndex);
-    put(stream, window);
-  }
-  Description &control(int32_t classIndex, const Pairs &pairs) {
-    img::put_packed_int(records, classIndex);
-    img::put_packed_int(records, (int32_t)pairs.size());
-    put(records, pairs);
-    controls++;
-    return *this;
-  }
-  // The length word, the stream, no bindings.
-  img::Bytes bytes() const {
-    img::Bytes body = stream;
-    img::put_packed_int(body, controls);
-    body.insert(body.end(), records.begin(), records.end());
-    img::put_packed_int(body, 0);
-    img::Bytes out;
-    img::put_u32(out, (uint32_t)body.size());
-    out.insert(out.end(), body.begin(), body.end());
-    return out;
-  }
-  static void put(img::Bytes &b, const Pairs &pairs) {
-    for (auto &[name, value] : pairs) {
-      img::put_packed_string(b, name);
-      img::put_packed_string(b, value);
-    }
-  }
-};
+using namespace describe;
 
 std::string gLog;
 bool gCancelClose;
@@ -104,18 +67,6 @@ void makeTabs(Object *o) {
   SendMessageA(p->hwnd, TCM_INSERTITEMA, 0, (LPARAM)&item);
 }
 
-void addHandler(ClassDef *cls, const char *event, void *entry) {
-  RString *name = str_from(event);
-  class_add_handler(cls, name, 0, entry);
-  RuntimeUnlockString(name);
-}
-
-void pump() {
-  MSG m;
-  for (int i = 0; i < 50; i++)
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
-}
-
 class WindowTest : public RuntimeTest {
 protected:
   enum { kWindow, kButton, kGroup, kTabs, kClasses };
@@ -160,12 +111,6 @@ protected:
     for (ClassDef *c : table) class_teardown(c);
     class_teardown(&buttonBase);
     RuntimeTest::TearDown();
-  }
-  static void derive(ClassDef *cls, const char *name, ClassDef *super, int32_t size) {
-    class_setup(cls);
-    cls->name = str_from(name);
-    cls->superclass = super;
-    cls->instanceSize = size;
   }
 
   static Pairs windowPairs(Pairs extra = {}) {

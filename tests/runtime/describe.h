@@ -1,0 +1,72 @@
+// Window descriptions for in-process tests, written with the image toolkit's
+// packed streams, and small helpers to make classes and pump messages.
+#pragma once
+#include "objects/classdef.h"
+#include "packed.h"
+#include "text/string.h"
+#include <string>
+#include <utility>
+#include <vector>
+#include <windows.h>
+
+namespace describe {
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+// A window description: the window's pairs, then one record per control.
+struct Description {
+  img::Bytes stream;
+  int32_t controls = 0;
+  img::Bytes records;
+
+  Description(int32_t classIndex, const Pairs &window) {
+    img::put_packed_int(stream, (int32_t)window.size());
+    img::put_packed_int(stream, classIndex);
+    put(stream, window);
+  }
+  Description &control(int32_t classIndex, const Pairs &pairs) {
+    img::put_packed_int(records, classIndex);
+    img::put_packed_int(records, (int32_t)pairs.size());
+    put(records, pairs);
+    controls++;
+    return *this;
+  }
+  // The length word, the stream, no bindings.
+  img::Bytes bytes() const {
+    img::Bytes body = stream;
+    img::put_packed_int(body, controls);
+    body.insert(body.end(), records.begin(), records.end());
+    img::put_packed_int(body, 0);
+    img::Bytes out;
+    img::put_u32(out, (uint32_t)body.size());
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+  }
+  static void put(img::Bytes &b, const Pairs &pairs) {
+    for (auto &[name, value] : pairs) {
+      img::put_packed_string(b, name);
+      img::put_packed_string(b, value);
+    }
+  }
+};
+
+inline void addHandler(ClassDef *cls, const char *event, void *entry) {
+  RString *name = str_from(event);
+  class_add_handler(cls, name, 0, entry);
+  RuntimeUnlockString(name);
+}
+
+inline void derive(ClassDef *cls, const char *name, ClassDef *super, int32_t size) {
+  class_setup(cls);
+  cls->name = str_from(name);
+  cls->superclass = super;
+  cls->instanceSize = size;
+}
+
+inline void pump() {
+  MSG m;
+  for (int i = 0; i < 50; i++)
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+}
+
+} // namespace describe

@@ -2,6 +2,7 @@
 // registration entry points they call, the completion pass over their
 // classes, and the shared accessors for fields of their instance data.
 #include "objects/plugin.h"
+#include "ui/plugincontrol.h"
 #include "karuplugin.h"
 #include "objects/dump.h"
 #include "objects/objects.h"
@@ -212,10 +213,12 @@ static void destructWrapper(Object *o, ClassDef *cls) {
   releaseFields(o, cls);
 }
 
-// Stand-ins for the control's pane until the window layer makes panes; the
-// entry tells which of the two kinds the control asked for.
-static void *plainPane(Object *) { return nullptr; }
-static void *canvasPane(Object *) { return nullptr; }
+const KARUControlDescription *plugin_control_of(const ClassDef *cls) {
+  for (; cls; cls = cls->superclass)
+    for (PluginClass *p = controls; p; p = p->next)
+      if (&p->def == cls) return p->control;
+  return nullptr;
+}
 
 /* ---- members from descriptions ---- */
 
@@ -484,8 +487,7 @@ ClassDef *PluginRegisterControl(void *description) {
   p->constructor = d->constructor;
   p->destructor = d->destructor;
   p->state = kComplete;
-  addHandler(cls, "CreatePane",
-             reinterpret_cast<void *>(d->flags & KARU_CONTROL_CANVAS ? canvasPane : plainPane));
+  addHandler(cls, "CreatePane", reinterpret_cast<void *>(plugin_control_create_pane));
   addProperties(cls, d->properties, d->propertyCount, kControlData, true);
   addMethods(cls, d->methods, d->methodCount);
   addEvents(cls, d->events, d->eventCount);

@@ -16,5 +16,9 @@ void plugins_install();
 ClassDef *plugin_find_class(const char *name);   // plug-in classes only, ignoring case
 ClassDef *plugin_find_control(const char *name); // plug-in controls only, ignoring case
 
+// The description of the plug-in control a class is or derives from, or nil.
+struct KARUControlDescription;
+const KARUControlDescription *plugin_control_of(const ClassDef *cls);
+
 // A plug-in global method's entry point (assignForm: its assignment form), or nil.
 void *plugin_find_global_method(const char *name, bool assignForm);

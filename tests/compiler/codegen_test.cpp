@@ -196,6 +196,15 @@ TEST(Codegen, ControlArrayHandlerReadsTheElementPositionAtOffset20) {
   EXPECT_EQ(find(single.code1, "8b 40 14"), -1);
 }
 
+// Sources are UTF-8; the image carries their texts in code page 932.
+TEST(Codegen, Utf8TextsReachTheImageInShiftJis) {
+  img::Image im = build("Window W\n  Title = \"\xE8\xA8\x88\xE7\xAE\x97\"\nEnd Window\n"
+                        "Sub Main()\n  LineTrace \"\xE5\xAE\x9F\xE8\xA1\x8C\"\nEnd Sub\n");
+  std::string data(im.data1.begin(), im.data1.end());
+  EXPECT_NE(data.find("\x05Title\x04\x8C\x76\x8E\x5A"), std::string::npos); /* 計算 */
+  EXPECT_NE(data.find("\x04\x8E\xC0\x8D\x73"), std::string::npos);           /* 実行 */
+}
+
 TEST(Codegen, DoubleOperationsAreRoundedThroughMemory) {
   img::Image im = build("Sub Main()\n  Dim a As Double\n  a = a * a\nEnd Sub\n");
   /* fmul qword [esp]; fstp qword [esp]; fld qword [esp]; add esp, 8 */

@@ -36,6 +36,7 @@ TEST(Frontend, MalformedSourcesAreReportedWhereTheyGoWrong) {
       {"Sub Main()\n  Dim s As String = Left(\"a\")\nEnd Sub\n", "2:25",
        "wrong number of arguments"},
       {"Sub Main()\n  Dim d As Double = 1 @ 2\nEnd Sub\n", "2:23", "unexpected character '@'"},
+      {"Sub Main()\n  LineTrace \"\xF0\x9F\x98\x80\"\nEnd Sub\n", "2:14", "code page 932 lacks"},
       {"Sub Main()\n  Dim d As Integer\n  Dim d As Integer\nEnd Sub\n", "3:3", "declared twice"},
       {"Class A Inherits Application\n  Handler Opn()\n  End Handler\nEnd Class\n", "2:3",
        "has no event Opn"},

@@ -3,6 +3,7 @@
 // and the entry routine, then linking and the map file.
 #include "compile.h"
 #include "descriptions.h"
+#include "encoding.h"
 #include "imagefile.h"
 #include "parse.h"
 #include <deque>
@@ -191,11 +192,13 @@ struct Assembler {
 CompileResult compile(const std::vector<SourceFile> &sources, const CompileOptions &options) {
   CompileResult result;
   std::deque<std::string> names; /* the locations point into these */
+  std::deque<std::string> texts; /* and the tokens into these */
   Program prog;
   try {
     for (const SourceFile &s : sources) {
       names.push_back(s.name);
-      parse(tokenize(&names.back(), s.text), prog);
+      texts.push_back(to_code_page(&names.back(), s.text));
+      parse(tokenize(&names.back(), texts.back()), prog);
     }
     Checked checked;
     check(prog, checked);

@@ -281,14 +281,17 @@ TEST(Descriptions, MenuBarEncodesEntriesItemsAndSubmenus) {
   parse(tokenize(&file,
                  "MenuBar\n  Menu \"File\"\n    Item FileQuit \"Quit\" Key \"Q\" As QuitMenuItem\n"
                  "    Separator\n    Menu \"More\" More\n      Item A \"A\" Index 2\n"
-                 "    End Menu\n  End Menu\nEnd MenuBar\n"),
+                 "    End Menu\n    Placeholder\n  End Menu\n  Placeholder\nEnd MenuBar\n"),
         prog);
   Checked checked;
   check(prog, checked);
   img::Bytes b = menu_bar(prog.menuBar, checked);
-  /* entry count 1; entry: kind 0, "File", no name, index, no key, two helps, 0, submenu 1 */
+  /* the last entry: kind 2, empty texts, index, helps, bytes 0 0, class, no items */
+  EXPECT_EQ(to_hex(img::Bytes(b.end() - 15, b.end())),
+            "02 00 00 c0 80 80 80 10 00 00 00 00 00 00 00");
+  /* entry count 2; entry: kind 0, "File", no name, index, no key, two helps, 0, submenu 1 */
   EXPECT_EQ(to_hex(img::Bytes(b.begin(), b.begin() + 16)),
-            "01 00 04 46 69 6c 65 00 c0 80 80 80 10 00 00 00");
+            "02 00 04 46 69 6c 65 00 c0 80 80 80 10 00 00 00");
   std::string text(b.begin(), b.end());
   for (const char *s : {"FileQuit", "Quit", "More"}) EXPECT_NE(text.find(s), std::string::npos);
 }

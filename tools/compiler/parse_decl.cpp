@@ -268,6 +268,7 @@ void Parser::project() {
 //   Menu "text" [name] NL { entry } End Menu        (AppMenu ... End AppMenu: kind 1)
 //   Item name "text" [Key "k"] [Index n] [Help "text"] [As class]
 //   Separator
+//   Placeholder                                      (kind 2, at any level)
 void Parser::menu_bar() {
   if (prog.hasMenuBar) error_at(tok().loc, "a second MenuBar block");
   prog.hasMenuBar = true;
@@ -310,7 +311,11 @@ MenuEntry Parser::menu_entry(bool topLevel) {
     }
     return e;
   }
-  if (topLevel) expected("Menu or AppMenu");
+  if (accept("PLACEHOLDER")) { /* kind 2: read and dropped by the runtime */
+    e.kind = 2;
+    return e;
+  }
+  if (topLevel) expected("Menu, AppMenu or Placeholder");
   if (accept("SEPARATOR")) {
     e.text = "-";
     return e;

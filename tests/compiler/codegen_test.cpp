@@ -202,7 +202,7 @@ TEST(Codegen, Utf8TextsReachTheImageInShiftJis) {
                         "Sub Main()\n  LineTrace \"\xE5\xAE\x9F\xE8\xA1\x8C\"\nEnd Sub\n");
   std::string data(im.data1.begin(), im.data1.end());
   EXPECT_NE(data.find("\x05Title\x04\x8C\x76\x8E\x5A"), std::string::npos); /* 計算 */
-  EXPECT_NE(data.find("\x04\x8E\xC0\x8D\x73"), std::string::npos);           /* 実行 */
+  EXPECT_NE(data.find("\x04\x8E\xC0\x8D\x73"), std::string::npos);          /* 実行 */
 }
 
 TEST(Codegen, DoubleOperationsAreRoundedThroughMemory) {
@@ -253,23 +253,28 @@ TEST(Descriptions, WindowCarriesItsPropertiesAndControlsWithTheirSubclasses) {
   parse(tokenize(&file, "Window Main\n  Title = \"Calc\"\n  Width = 519\n"
                         "  Control R(0) As RadioButton\n    Value = True\n  End Control\n"
                         "  Control R(1) As RadioButton\n    TabPanelIndex = 2\n  End Control\n"
-                        "  Control E As EditField\n  End Control\n"
+                        "  Control E As EditField Subclassed\n  End Control\n"
                         "  Handler R.Action()\n  End Handler\nEnd Window\n"),
         prog);
   Checked checked;
   check(prog, checked);
   std::string text = decode_window(window_description(*prog.classes[0], checked));
   EXPECT_EQ(text,
-            "window class 0: Name=Main Frame=0 HasBackColor=False BackColor=16777215 Backdrop=0 "
+            "window class 1: Name=Main Frame=0 HasBackColor=False BackColor=16777215 Backdrop=0 "
             "Title=Calc Visible=True FullScreen=False MenuBarVisible=True CloseBox=True "
             "GrowIcon=False ZoomIcon=False BalloonHelp= MacProcID=0 Placement=0 Width=519 "
             "Height=300 MinWidth=64 MinHeight=64 MaxWidth=32000 MaxHeight=32000\n"
-            "control class 1: Name=R Index=0 TabPanelIndex=0 Value=True\n"
-            "control class 1: Name=R Index=1 TabPanelIndex=2\n"
-            "control class 2: Name=E Index=-2147483648 TabPanelIndex=0\n"
+            "control class 3: Name=R Index=0 TabPanelIndex=0 Value=True\n"
+            "control class 3: Name=R Index=1 TabPanelIndex=2\n"
+            "control class 5: Name=E Index=-2147483648 TabPanelIndex=0\n"
             "bindings 0");
-  /* the array's shared subclass carries the handler and derives from RadioButton */
-  ClassInfo *sub = checked.classes.directory[1];
+  /* classes in the order a reader meets them: Window, Main, RadioButton, the
+     array's shared subclass (which carries the handler), EditField, E's own */
+  std::vector<std::string> names;
+  for (ClassInfo *c : checked.classes.directory) names.push_back(c->display());
+  EXPECT_EQ(names, (std::vector<std::string>{"Window", "Main", "RadioButton", "(control subclass)",
+                                             "EditField", "(control subclass)"}));
+  ClassInfo *sub = checked.classes.directory[3];
   EXPECT_EQ(sub->super->name, "RadioButton");
   ASSERT_EQ(sub->handlers.size(), 1u);
   EXPECT_EQ(sub->handlers[0]->eventNumber, 1001);

@@ -215,6 +215,7 @@ struct ControlDecl {
   std::vector<PropValue> props;
   Loc loc;
   ClassInfo *cls = nullptr; // its class, or the per-control subclass carrying handlers
+  bool ownClass = false;    // "Subclassed": a subclass of its own even without handlers
 };
 
 struct ClassDecl {

@@ -110,6 +110,7 @@ void Checker::globals() {
 void Checker::run() {
   declare_classes();
   for (auto &c : prog.classes) control_classes(*c);
+  number_classes();
   for (auto &c : prog.classes) declare_events(*c);
   for (auto &c : prog.classes) bind_routines(*c);
   for (ClassInfo *c : out.imageClasses) handled_once(c);

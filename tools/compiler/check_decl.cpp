@@ -33,7 +33,6 @@ void Checker::declare_classes() {
   for (auto &c : prog.classes) resolve_class(*c);
   std::set<ClassInfo *> busy;
   for (auto &c : prog.classes) layout(c->info, busy);
-  for (auto &c : prog.classes) classes.index_of(c->info);
   for (auto &c : prog.classes) out.imageClasses.push_back(c->info);
 }
 
@@ -96,22 +95,44 @@ void Checker::control_classes(ClassDecl &c) {
       if (&o != &d && iequal(o.name, d.name) && (o.index == INT32_MIN) != (d.index == INT32_MIN))
         error_at(d.loc, "control " + d.name + " is both a control array and a single control");
   }
-  for (auto &r : c.routines) {
-    if (r->controlName.empty()) continue;
-    std::string u = upper(r->controlName);
-    if (!base.count(u)) error_at(r->loc, "window " + c.name + " has no control " + r->controlName);
+  auto subclassOf = [&](const std::string &name) {
+    std::string u = upper(name);
     if (!sub.count(u)) {
       sub[u] = classes.add_control_subclass(base[u], &c);
       for (ControlDecl &d : c.controls)
-        if (iequal(d.name, r->controlName)) sub[u]->controlArray = d.index != INT32_MIN;
+        if (iequal(d.name, name)) sub[u]->controlArray = d.index != INT32_MIN;
       out.imageClasses.push_back(sub[u]);
-      classes.index_of(sub[u]);
     }
-    r->selfClass = sub[u];
+    return sub[u];
+  };
+  for (auto &r : c.routines) {
+    if (r->controlName.empty()) continue;
+    if (!base.count(upper(r->controlName)))
+      error_at(r->loc, "window " + c.name + " has no control " + r->controlName);
+    r->selfClass = subclassOf(r->controlName);
   }
+  for (ControlDecl &d : c.controls)
+    if (d.ownClass) subclassOf(d.name);
   for (ControlDecl &d : c.controls) {
     std::string u = upper(d.name);
     d.cls = sub.count(u) ? sub[u] : base[u];
+  }
+}
+
+// Directory indexes in the order a reader meets the classes: each image class
+// after its superclasses, a window's controls after it, each control's class
+// before the control's own subclass. Classes named later (by New, by the menu
+// bar) follow in the order the code generator asks for them.
+void Checker::number_classes() {
+  std::function<void(ClassInfo *)> number = [&](ClassInfo *c) {
+    if (c->index >= 0) return;
+    bool ownsSuper = c->decl || c->window; /* the image's classes record their superclass */
+    if (ownsSuper && c->super && c->super != classes.object) number(c->super);
+    classes.index_of(c);
+  };
+  for (auto &c : prog.classes) {
+    number(c->info);
+    for (ControlDecl &d : c->controls) number(d.cls);
   }
 }
 

@@ -78,6 +78,7 @@ struct Checker {
   void resolve_class(ClassDecl &c);
   void layout(ClassInfo *c, std::set<ClassInfo *> &busy);
   void control_classes(ClassDecl &c);
+  void number_classes();
   void bind_routines(ClassDecl &c);
   void dispatch_table(ClassInfo *c);
   void declare_events(ClassDecl &c);

@@ -141,6 +141,7 @@ void Parser::control(ClassDecl &c) {
   }
   expect("AS");
   d.classRef = type_name();
+  d.ownClass = accept("SUBCLASSED");
   expect_nl();
   for (;;) {
     skip_nl();

@@ -8,6 +8,7 @@
 #include "startup/commonruntime.h"
 #include "text/packed.h"
 #include "text/string.h"
+#include "ui/mdi.h"
 #include "ui/runctl.h"
 #include "ui/window.h"
 #include <cstring>
@@ -102,7 +103,14 @@ static void offset(Rect16 *b, int dx, int dy) {
   b->top = (int16_t)(b->top + dy), b->bottom = (int16_t)(b->bottom + dy);
 }
 
-static void place(WindowObject *w, int defaultPlacement) {
+static void place(WindowObject *w, FrameKind kind) {
+  int defaultPlacement = kind.placement;
+  bool child = kind.styleCode == 8 || kind.styleCode == 6; /* document windows: MDI children */
+  if (HWND client = child ? mdi_client() : nullptr) { /* placed within the frame's client area */
+    POINT origin = {0, 0};
+    ClientToScreen(client, &origin);
+    offset(&w->bounds, origin.x, origin.y);
+  }
   int placement = w->placement ? w->placement : defaultPlacement;
   if (placement == 1) placement = 2;
   switch (placement) {
@@ -315,7 +323,7 @@ Object *RuntimeCreateWindow(const uint8_t *description, Object **variable) {
     RuntimeUnlockString(name);
     RuntimeUnlockString(value);
   }
-  place(w, frameKind(w->frame).placement);
+  place(w, frameKind(w->frame));
   w->controls = map_new();
   bool made = construct(&in, w, variable);
   if (made) gTabPanelPass(w);

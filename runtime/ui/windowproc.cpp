@@ -65,16 +65,19 @@ void window_proc_forget(View *view) {
   if (mouseView == view) mouseView = nullptr;
 }
 
+// The runtime window under a point: the nearest ancestor that is one (an MDI
+// child's root is the frame, which is none).
 static View *viewUnder(POINT screen) {
-  HWND under = WindowFromPoint(screen);
-  return under ? view_from_hwnd(GetAncestor(under, GA_ROOT)) : nullptr;
+  for (HWND h = WindowFromPoint(screen); h; h = GetAncestor(h, GA_PARENT))
+    if (View *v = view_from_hwnd(h)) return v;
+  return nullptr;
 }
 
 void window_track_mouse() {
   POINT p;
   if (!GetCursorPos(&p)) return;
   View *view = viewUnder(p);
-  if (view && view->mdiChild == 0 && view->closing) view = nullptr;
+  if (view && view->closing) view = nullptr;
   if (view != mouseView) {
     if (mouseView && mouseView->window && !mouseView->closing) {
       controls_mouse_left(mouseView->window);

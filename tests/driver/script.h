@@ -1,0 +1,41 @@
+// The driver's script language: one command a line, each printing one result
+// line (controls: one a control), the first failure ending the run.
+//
+//   start [--dir FOLDER] PROGRAM [ARG...]  start a program; only its windows count
+//   wait-window CLASS|* [TITLE]  wait for its top-level window, which becomes current
+//   controls                     list the current window's controls
+//   read [CONTROL]               print the current window, or one control
+//   wait-text CONTROL TEXT       wait until a control's text is TEXT
+//   click CONTROL                click a control in its middle
+//   click-tab TAB [--control C]  click a tab of a SysTabControl32 (the first one)
+//   type TEXT                    type into the focused control
+//   key COMBINATION...           press keys: ctrl+q, alt+f, shift+tab, return, a
+//   menu PATH                    choose a menu item: "File/Quit", "ファイル/終了"
+//   message [--press B|none]     read the message box, press OK, Cancel, Yes... or a text
+//   close                        click the current window's close box
+//   wait-exit                    wait until the program ends; print its exit code
+//   sleep SECONDS                pause
+//   timeout SECONDS              how long waits last from now on (10 to begin with)
+//   screenshot NAME              save the screen as NN-NAME.png in the screenshot folder
+//
+// Every wait gives up after the timeout (or --timeout S on the command), and
+// control lookups wait too. A CONTROL is "#ID", "Class[N]" (the Nth of its
+// class, from 0) or its text as a person reads it ("&Apply" is "Apply").
+// Words are separated by blanks; "..." quotes, with \" \\ \n \t inside; a
+// line starting with # is a comment. Controls and windows print as
+//   control Button id=104 text="Blue" screen=L,T,R,B client=L,T,R,B visible=1
+//     enabled=1 [focused=1] [checked=0|1|2] [tab=N tabtext="..." tabs=N]
+// with texts in UTF-8. A failure prints "error: line N: command: why",
+// saves NN-failure.png and ends the started program.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace script {
+
+// Runs the lines of a script. Screenshots go to the folder shots (a Unix
+// name; none are taken when it is empty). Returns 0 when every command did
+// what it says, 1 when one failed.
+int run(const std::vector<std::string> &lines, const std::string &shots);
+
+} // namespace script

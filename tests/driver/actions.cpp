@@ -7,6 +7,7 @@
 #include "text.h"
 #include "ui.h"
 #include <cstdio>
+#include <cstdlib>
 
 namespace script {
 
@@ -53,6 +54,18 @@ bool doClick(Session &s, const Args &a) {
   POINT at = ui::centre(ui::screenRect(c));
   if (!clickAt(s, s.window, c, at)) return false;
   printf("clicked %s at %ld,%ld\n", what.c_str(), at.x, at.y);
+  return true;
+}
+
+// A click on the window itself, at a point of its content area.
+bool doClickAt(Session &s, const Args &a) {
+  if (!needWindow(s)) return false;
+  POINT at = {atol(a.words[0].c_str()), atol(a.words[1].c_str())};
+  ClientToScreen(s.window, &at);
+  HWND under = WindowFromPoint(at);
+  if (!clickAt(s, s.window, under == s.window || IsChild(s.window, under) ? under : s.window, at))
+    return false;
+  printf("clicked %s,%s at %ld,%ld\n", a.words[0].c_str(), a.words[1].c_str(), at.x, at.y);
   return true;
 }
 

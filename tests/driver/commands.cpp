@@ -224,6 +224,7 @@ static const Command kCommands[] = {
     {"wait-text", doWaitText, 2, 2, "wait-text CONTROL TEXT [--timeout S]"},
     {"click", doClick, 1, 1, "click CONTROL"},
     {"click-tab", doClickTab, 1, 1, "click-tab TAB [--control CONTROL]"},
+    {"click-at", doClickAt, 2, 2, "click-at X Y"},
     {"type", doType, 1, 1, "type TEXT"},
     {"key", doKey, 1, 99, "key COMBINATION..."},
     {"menu", doMenu, 1, 1, "menu PATH"},

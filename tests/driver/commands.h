@@ -55,6 +55,7 @@ void settle(Session &s); // lets the program take in the input just given
 // The commands that act through real input (actions.cpp).
 bool doClick(Session &s, const Args &a);
 bool doClickTab(Session &s, const Args &a);
+bool doClickAt(Session &s, const Args &a);
 bool doType(Session &s, const Args &a);
 bool doKey(Session &s, const Args &a);
 bool doMenu(Session &s, const Args &a);

@@ -8,6 +8,7 @@
 //   wait-text CONTROL TEXT       wait until a control's text is TEXT
 //   click CONTROL                click a control in its middle
 //   click-tab TAB [--control C]  click a tab of a SysTabControl32 (the first one)
+//   click-at X Y                 click the current window at a point of its content area
 //   type TEXT                    type into the focused control
 //   key COMBINATION...           press keys: ctrl+q, alt+f, shift+tab, return, a
 //   menu PATH                    choose a menu item: "File/Quit", "ファイル/終了"

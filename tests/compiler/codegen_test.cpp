@@ -259,15 +259,26 @@ TEST(Descriptions, WindowCarriesItsPropertiesAndControlsWithTheirSubclasses) {
   Checked checked;
   check(prog, checked);
   std::string text = decode_window(window_description(*prog.classes[0], checked));
-  EXPECT_EQ(text,
-            "window class 1: Name=Main Frame=0 HasBackColor=False BackColor=16777215 Backdrop=0 "
-            "Title=Calc Visible=True FullScreen=False MenuBarVisible=True CloseBox=True "
-            "GrowIcon=False ZoomIcon=False BalloonHelp= MacProcID=0 Placement=0 Width=519 "
-            "Height=300 MinWidth=64 MinHeight=64 MaxWidth=32000 MaxHeight=32000\n"
-            "control class 3: Name=R Index=0 TabPanelIndex=0 Value=True\n"
-            "control class 3: Name=R Index=1 TabPanelIndex=2\n"
-            "control class 5: Name=E Index=-2147483648 TabPanelIndex=0\n"
-            "bindings 0");
+  /* every control record lists its kind's defaults, the source's values in their places */
+  const std::string rect = " Left=0 Top=0 Width=80 Height=22 Visible=True HelpTag= BalloonHelp= "
+                           "DisabledBalloonHelp= AutoDeactivate=True LockLeft=False LockTop=False "
+                           "LockRight=False LockBottom=False Enabled=True";
+  const std::string font = " TextFont=System TextSize=12 Bold=False Italic=False Underline=False";
+  EXPECT_EQ(
+      text,
+      "window class 1: Name=Main Frame=0 HasBackColor=False BackColor=16777215 Backdrop=0 "
+      "Title=Calc Visible=True FullScreen=False MenuBarVisible=True CloseBox=True "
+      "GrowIcon=False ZoomIcon=False BalloonHelp= MacProcID=0 Placement=0 Width=519 "
+      "Height=300 MinWidth=64 MinHeight=64 MaxWidth=32000 MaxHeight=32000\n"
+      "control class 3: Name=R Index=0 TabPanelIndex=0" +
+          rect + " Caption= Value=True" + font +
+          "\ncontrol class 3: Name=R Index=1 TabPanelIndex=2" + rect + " Caption= Value=False" +
+          font + "\ncontrol class 5: Name=E Index=-2147483648 TabPanelIndex=0" + rect +
+          " Text= Border=True MultiLine=False ScrollBarHorizontal=False ScrollBar=True "
+          "ScrollBarVertical=True Styled=True Password=False UseFocusRing=True ReadOnly=False "
+          "LimitText=0 AcceptTabs=False Alignment=3 TextColor=0 BackColor=16777215 "
+          "DataSource= DataField=" +
+          font + "\nbindings 0");
   /* classes in the order a reader meets them: Window, Main, RadioButton, the
      array's shared subclass (which carries the handler), EditField, E's own */
   std::vector<std::string> names;

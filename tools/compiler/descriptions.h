@@ -8,6 +8,8 @@ namespace basc {
 
 // The stream of a window description (without its length word).
 img::Bytes window_description(const ClassDecl &window, Checked &checked);
+// A control's (name, value) pairs as its record lists them.
+std::vector<std::pair<std::string, std::string>> control_pairs(const ControlDecl &d);
 
 // The menu bar stream (without its kind and length words).
 img::Bytes menu_bar(const std::vector<MenuEntry> &entries, Checked &checked);

@@ -54,6 +54,87 @@ static const std::pair<const char *, const char *> kWindowDefaults[] = {
     {"MaxHeight", "32000"},
 };
 
+// What a new control starts with, in the order its record lists them: the
+// position and state every control has, then its kind's own.
+using Defaults = std::vector<std::pair<const char *, const char *>>;
+static const Defaults kRectDefaults = {
+    {"Left", "0"},
+    {"Top", "0"},
+    {"Width", "80"},
+    {"Height", "22"},
+    {"Visible", "True"},
+    {"HelpTag", ""},
+    {"BalloonHelp", ""},
+    {"DisabledBalloonHelp", ""},
+    {"AutoDeactivate", "True"},
+    {"LockLeft", "False"},
+    {"LockTop", "False"},
+    {"LockRight", "False"},
+    {"LockBottom", "False"},
+    {"Enabled", "True"},
+};
+static const Defaults kTextDefaults = {
+    {"TextFont", "System"}, {"TextSize", "12"},     {"Bold", "False"},
+    {"Italic", "False"},    {"Underline", "False"},
+};
+static const std::pair<const char *, Defaults> kKindDefaults[] = {
+    {"StaticText",
+     {{"Text", ""},
+      {"TextAlign", "0"},
+      {"TextColor", "0"},
+      {"MultiLine", "False"},
+      {"DataSource", ""},
+      {"DataField", ""}}},
+    {"EditField",
+     {{"Text", ""},
+      {"Border", "True"},
+      {"MultiLine", "False"},
+      {"ScrollBarHorizontal", "False"},
+      {"ScrollBar", "True"},
+      {"ScrollBarVertical", "True"},
+      {"Styled", "True"},
+      {"Password", "False"},
+      {"UseFocusRing", "True"},
+      {"ReadOnly", "False"},
+      {"LimitText", "0"},
+      {"AcceptTabs", "False"},
+      {"Alignment", "3"},
+      {"TextColor", "0"},
+      {"BackColor", "16777215"},
+      {"DataSource", ""},
+      {"DataField", ""}}},
+    {"PushButton", {{"Caption", ""}, {"Default", "False"}, {"Cancel", "False"}}},
+    {"CheckBox", {{"Caption", ""}, {"Value", "False"}}},
+    {"RadioButton", {{"Caption", ""}, {"Value", "False"}}},
+    {"GroupBox", {{"Caption", ""}}},
+    {"TabPanel", {{"TabDefinition", ""}, {"Facing", "0"}, {"SmallTabs", "False"}}},
+};
+
+// Name, Index and TabPanelIndex, the defaults of the control's kind with
+// the source's values in their places, then the source's other values.
+std::vector<std::pair<std::string, std::string>> control_pairs(const ControlDecl &d) {
+  std::vector<std::pair<std::string, std::string>> pairs = {
+      {"Name", d.name}, {"Index", std::to_string(d.index)}, {"TabPanelIndex", "0"}};
+  const ClassInfo *kind = d.cls;
+  while (kind && !kind->builtin && !kind->external) kind = kind->super;
+  auto add = [&](const Defaults &list) {
+    for (auto &[name, value] : list) pairs.push_back({name, value});
+  };
+  add(kRectDefaults);
+  for (auto &[name, list] : kKindDefaults)
+    if (kind && kind->builtin && iequal(kind->name, name)) {
+      add(list);
+      add(kTextDefaults); /* every kind listed shows text */
+    }
+  for (const PropValue &v : d.props) {
+    bool known = false;
+    for (auto &p : pairs)
+      if (iequal(p.first, v.name)) p.second = literal_text(*v.value), known = true;
+    if (!known) pairs.push_back({v.name, literal_text(*v.value)});
+  }
+  return pairs;
+}
+
 img::Bytes window_description(const ClassDecl &w, Checked &checked) {
   std::vector<std::pair<std::string, std::string>> props;
   for (auto &[name, value] : kWindowDefaults) props.push_back({name, value});
@@ -74,23 +155,12 @@ img::Bytes window_description(const ClassDecl &w, Checked &checked) {
   }
   put_packed_int(b, int32_t(w.controls.size()));
   for (const ControlDecl &d : w.controls) {
-    std::string tab = "0";
-    for (const PropValue &v : d.props)
-      if (iequal(v.name, "TabPanelIndex")) tab = literal_text(*v.value);
     put_packed_int(b, checked.classes.index_of(d.cls));
-    int32_t count = 3; /* Name, Index, TabPanelIndex */
-    for (const PropValue &v : d.props) count += !iequal(v.name, "TabPanelIndex");
-    put_packed_int(b, count);
-    put_packed_string(b, "Name");
-    put_packed_string(b, d.name);
-    put_packed_string(b, "Index");
-    put_packed_string(b, std::to_string(d.index));
-    put_packed_string(b, "TabPanelIndex");
-    put_packed_string(b, tab);
-    for (const PropValue &v : d.props) {
-      if (iequal(v.name, "TabPanelIndex")) continue;
-      put_packed_string(b, v.name);
-      put_packed_string(b, literal_text(*v.value));
+    std::vector<std::pair<std::string, std::string>> pairs = control_pairs(d);
+    put_packed_int(b, int32_t(pairs.size()));
+    for (auto &[name, value] : pairs) {
+      put_packed_string(b, name);
+      put_packed_string(b, value);
     }
   }
   put_packed_int(b, 0); /* no bindings */

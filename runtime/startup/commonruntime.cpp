@@ -15,6 +15,7 @@
 #include "text/packed.h"
 #include "text/string.h"
 #include "ui/mdi.h"
+#include "ui/menubar.h"
 #include "ui/window.h"
 #include "ui/winclasses.h"
 #include <ole2.h>
@@ -419,6 +420,7 @@ void RuntimeInit(const uint8_t *classDirectory) {
   interfaces_build();
   int32_t appIndex = findApplicationClass();
   loadProjectItems(&dir);
+  menubar_ensure();               /* the frame and the first document window carry it */
   if (gSettings.mdi) mdi_start(); /* the frame holds every window from now on */
   gAppObject = appIndex >= 0 ? RuntimeNewObject(appIndex) : CreateInstance(gApplicationClass);
   raise_event(gAppObject, "Open");

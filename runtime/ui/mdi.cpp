@@ -1,6 +1,7 @@
 // MDI mode: the frame window with its MDI client, the children that runtime
 // windows become, and the MDIWindow object that compiled code sees.
 #include "ui/mdi.h"
+#include "ui/menubar.h"
 #include "objects/registry.h"
 #include "startup/RuntimeMain.h"
 #include "startup/application.h"
@@ -117,11 +118,10 @@ static View *activeView() {
   return child ? view_from_hwnd(child) : nullptr;
 }
 
-// Menus are not built yet: when they are, the Quit item's Action goes first
-// to the active window's menu handlers, then to the application's, and a
-// handler that answers True keeps the application running. Until then
-// nothing cancels.
-static bool quitItemCancels(View *) { return false; }
+// The Quit item's Action goes first to the active window's menu handlers,
+// then to the application's; a handler that answers True keeps the
+// application running.
+static bool quitItemCancels(View *front) { return menus_offer_quit(front); }
 
 static HWND makeClient(HWND hwnd) {
   CLIENTCREATESTRUCT ccs = {nullptr, kFirstChildId};

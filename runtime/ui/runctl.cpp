@@ -10,6 +10,7 @@
 #include "text/array.h"
 #include "text/string.h"
 #include "ui/buttons.h"
+#include "ui/editfield.h"
 #include "ui/runview.h"
 #include "ui/statictext.h"
 #include "ui/tabpanel.h"
@@ -160,6 +161,7 @@ static const PaneMaker kPaneMakers[] = {
     {"PushButton", pushButton_createPane}, {"CheckBox", checkBox_createPane},
     {"RadioButton", radio_createPane},     {"GroupBox", groupBox_createPane},
     {"StaticText", staticText_createPane}, {"TabPanel", tabPanel_createPane},
+    {"EditField", editField_createPane},
 };
 
 CreatePaneRoutine control_create_pane_routine(const char *className) {
@@ -173,6 +175,7 @@ void control_classes_attach() {
   buttons_install();
   statictext_install();
   tabpanel_install();
+  editfield_install();
 }
 
 /* ---- walks over a window's controls ---- */

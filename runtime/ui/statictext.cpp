@@ -5,6 +5,7 @@
 #include "text/string.h"
 #include "ui/buttons.h"
 #include "ui/fonts.h"
+#include "ui/keyboard.h"
 #include "ui/runview.h"
 #include "ui/statictext.h"
 #include "ui/window.h"
@@ -83,9 +84,22 @@ static const PaneKind kStaticKind = {
     .mouseUp = control_mouse_up,
 };
 
+// A caption's mnemonic makes Alt+character the static text's accelerator key.
+static void registerAccelerator(StaticTextObject *t) {
+  Pane *p = t->control.pane;
+  uint8_t c = p ? caption_mnemonic(str_cview(t->text), str_len(t->text)) : 0;
+  if (!c) return;
+  char name[8] = "Alt+";
+  name[4] = (char)c;
+  RString *key = str_from(name);
+  shortcut_register(kShortcutAccelerator, p->hwnd, 0, key);
+  RuntimeUnlockString(key);
+}
+
 void staticText_createPane(Object *o) {
-  ControlObject *c = (ControlObject *)o;
-  control_make_pane(c, &kStaticKind, sizeof(Pane), "QX_Pane", "", 0);
+  StaticTextObject *t = (StaticTextObject *)o;
+  control_make_pane(&t->control, &kStaticKind, sizeof(Pane), "QX_Pane", "", 0);
+  registerAccelerator(t);
 }
 
 static void staticDestructor(Object *o, ClassDef *) {
@@ -107,6 +121,7 @@ static void redraw(StaticTextObject *t) {
 extern "C" {
 void staticCaptionSetter(StaticTextObject *t, int32_t, RString *v) {
   str_assign(&t->text, v);
+  registerAccelerator(t);
   redraw(t);
 }
 void staticTextAlignSetter(StaticTextObject *t, int32_t, int32_t v) {

@@ -11,6 +11,7 @@
 #include "text/string.h"
 #include "ui/droptarget.h"
 #include "ui/mdi.h"
+#include "ui/menubar.h"
 #include "ui/runctl.h"
 #include "ui/runview.h"
 #include "ui/windowproc.h"
@@ -354,6 +355,7 @@ static const char *applicationName() { return str_cview(gSettings.applicationNam
 
 void window_install() {
   window_proc_install();
+  menus_install();
   pane_install_procedure();
   gLoopHooks.refreshWindows = window_pass;
   gLoopHooks.noWindowOpen = noWindowOpen;

@@ -1,0 +1,97 @@
+// EditField: the text-entry control on the platform's rich-edit control. Its
+// instance record, and what the menus and the keyboard translation ask of a
+// focused field: the edit commands, the edit-menu enabling, the keys it keeps.
+#pragma once
+#include "ui/runctl.h"
+
+struct MenuItemObject;
+
+struct EditFieldObject {
+  ControlObject control;       // 0
+  RString *dataSource;         // 92: the data control it is bound to, by name
+  RString *dataField;          // 96: the column within it
+  RString *textFont;           // 100: as assigned; the pane maps the name
+  int16_t textSize;            // 104: a character height of size x 15 twips
+  uint8_t bold;                // 106
+  uint8_t italic;              // 107
+  uint8_t underline;           // 108
+  void *adapter;               // 112: not used; the pane reports through its owner
+  uint8_t border;              // 116
+  uint8_t multiLine;           // 117
+  uint8_t scrollBarHorizontal; // 118: multi-line only
+  uint8_t scrollBarVertical;   // 119: multi-line only; ScrollBar too
+  uint8_t readOnly;            // 120
+  RString *text;               // 124: the text last given by a setter or the description
+  int32_t limitText;           // 128: 0 = the pane's limit of 1,000,000
+  int32_t backColor;           // 132: 0x00RRGGBB
+  int32_t textColor;           // 136: 0x00RRGGBB
+  uint8_t changeLock;          // 140: TextChange is being delivered
+  uint8_t selectionLock;       // 141: SelChange is being delivered
+  uint8_t password;            // 142
+  uint8_t styled;              // 143
+  uint8_t acceptTabs;          // 144
+  uint8_t liveUpdate;          // 145: push every change to the binding
+  uint8_t useFocusRing;        // 146
+  Object *binding;             // 148: the object bound to the field, or nil
+  int32_t alignment;           // 152: 0 default, 1 left, 2 centre, 3 right
+};
+static_assert(offsetof(EditFieldObject, dataSource) == 92);
+static_assert(offsetof(EditFieldObject, textSize) == 104);
+static_assert(offsetof(EditFieldObject, adapter) == 112);
+static_assert(offsetof(EditFieldObject, border) == 116);
+static_assert(offsetof(EditFieldObject, readOnly) == 120);
+static_assert(offsetof(EditFieldObject, text) == 124);
+static_assert(offsetof(EditFieldObject, limitText) == 128);
+static_assert(offsetof(EditFieldObject, backColor) == 132);
+static_assert(offsetof(EditFieldObject, textColor) == 136);
+static_assert(offsetof(EditFieldObject, changeLock) == 140);
+static_assert(offsetof(EditFieldObject, password) == 142);
+static_assert(offsetof(EditFieldObject, useFocusRing) == 146);
+static_assert(offsetof(EditFieldObject, binding) == 148);
+static_assert(offsetof(EditFieldObject, alignment) == 152);
+static_assert(sizeof(EditFieldObject) == 156);
+
+void editField_createPane(Object *o);
+void editfield_install(); // the class's destructor
+
+/* ---- what the menus and the keyboard translation use ---- */
+
+enum EditCommand { kEditCut, kEditCopy, kEditPaste, kEditClear, kEditSelectAll };
+
+// The pane as an edit field's pane (nil for any other pane) and its field.
+bool editField_is(const Pane *pane);
+EditFieldObject *editField_of(Pane *pane);
+
+// Whether the field of `pane` can carry out the command now: with a
+// selection, Cut when neither read-only nor a password field, Clear when not
+// read-only, Copy when not a password field; Paste when not read-only and
+// the clipboard holds text; Select All when it holds any text.
+bool editField_can(Pane *pane, EditCommand command);
+// Carries it out when it can (text and selection changes are reported);
+// false when it could not.
+bool editField_do(Pane *pane, EditCommand command);
+
+// A menu command while the field has the focus: its class chain's menu
+// handlers for the item's name first, then EditCut, EditCopy, EditPaste or
+// EditClear by the field itself. True when handled.
+bool editField_menu_command(Pane *pane, MenuItemObject *item);
+// The enabling pass's step for the focused field: enables those of the
+// items EditCut, EditCopy, EditPaste and EditClear that it can carry out.
+void editField_menu_enable(Pane *pane);
+
+// Keys the field keeps from focus navigation and the default button: Tab in
+// a multi-line field that accepts tabs, Return in a multi-line field.
+bool editField_keeps_key(Pane *pane, int vk);
+
+// The pane's routines (key-downs of the navigation keys arrive through
+// its keyDown, offered by the key translation step).
+const PaneKind *editField_pane_kind();
+
+// Loads a file's contents into the field: rich text when it begins with
+// "{\rtf", plain text otherwise. False without a pane.
+bool editField_load(EditFieldObject *e, const void *bytes, int32_t length);
+
+extern "C" {
+RString *editTextGetter(EditFieldObject *e);
+void editTextSetter(EditFieldObject *e, int32_t, RString *text);
+}

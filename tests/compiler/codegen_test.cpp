@@ -205,6 +205,21 @@ TEST(Codegen, Utf8TextsReachTheImageInShiftJis) {
   EXPECT_NE(data.find("\x04\x8E\xC0\x8D\x73"), std::string::npos);          /* 実行 */
 }
 
+// Menu items are reached by name; property texts may join literals and Chr(n).
+TEST(Codegen, MenuItemsByNameAndJoinedTexts) {
+  img::Image im =
+      build("MenuBar\n  Menu \"Other\"\n    Item About \"About\"\n  End Menu\nEnd MenuBar\n"
+            "Window W\n  Title = \"A\" + Chr(13) + \"B\"\n"
+            "  Handler EnableMenuItems()\n    About.Enabled = True\n  End Handler\n"
+            "End Window\n");
+  std::string imports(im.code2.begin(), im.code2.end());
+  EXPECT_NE(imports.find("RuntimeMenuReference"), std::string::npos);
+  std::string data(im.data1.begin(), im.data1.end());
+  EXPECT_NE(data.find("\x05Title\x03"
+                      "A\rB"),
+            std::string::npos);
+}
+
 TEST(Codegen, DoubleOperationsAreRoundedThroughMemory) {
   img::Image im = build("Sub Main()\n  Dim a As Double\n  a = a * a\nEnd Sub\n");
   /* fmul qword [esp]; fstp qword [esp]; fld qword [esp]; add esp, 8 */

@@ -62,6 +62,7 @@ enum class NK {
   Field,        // an image-class property: lhs object, offset
   PropGet,      // a built-in property: lhs object, prop
   ControlRef,   // a window's control by name: lhs window, name, [index in args[0]]
+  MenuRef,      // a menu item of the menu bar by name (a new reference)
   WindowOf,     // a control's window: lhs control
   Implicit,     // a window class's implicit instance: cls
   CallRoutine,  // an image routine: routine, [lhs receiver], args

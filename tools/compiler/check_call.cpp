@@ -6,6 +6,13 @@
 
 namespace basc {
 
+// An item of the menu bar (at any depth) carries that name.
+static bool menu_item_named(const std::vector<MenuEntry> &entries, const std::string &name) {
+  for (const MenuEntry &e : entries)
+    if ((!e.submenu && iequal(e.name, name)) || menu_item_named(e.items, name)) return true;
+  return false;
+}
+
 void Checker::check_args(std::vector<NodeP> &args, const std::vector<Type> &want, Loc loc,
                          const std::string &what) {
   if (args.size() != want.size())
@@ -227,6 +234,14 @@ void Checker::name(NodeP &n) {
   for (auto &rt : prog.routines)
     if (iequal(rt->name, n->text)) return routine_call(n, rt.get(), nullptr, {}, loc);
   if (const BuiltinFunction *f = find_function(n->text, 0)) return function_call(n, f, {}, loc);
+  if (menu_item_named(prog.menuBar, n->text)) {
+    NodeP m = make(NK::MenuRef, loc);
+    m->text = n->text;
+    m->type = {K::Object, classes.builtin("MenuItem")};
+    n = std::move(m);
+    give_temp(*n);
+    return;
+  }
   ClassInfo *cls = classes.find(n->text);
   if (cls && cls->decl && cls->isWindow) {
     NodeP w = make(NK::Implicit, loc);

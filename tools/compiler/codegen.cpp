@@ -216,6 +216,8 @@ void CodeGen::expr(Node &n) {
     if (n.type.is_ref()) emit_take_new(n.temp, n.type);
     return;
   }
+  case NK::MenuRef:
+    return menu_ref(n);
   case NK::ControlRef:
     return control_ref(n);
   case NK::WindowOf:
@@ -270,6 +272,15 @@ void CodeGen::expr(Node &n) {
   default:
     error_at(n.loc, "internal: unchecked expression");
   }
+}
+
+// RuntimeMenuReference hands over a new reference to the item, nil when the
+// menu bar has none of that name.
+void CodeGen::menu_ref(Node &n) {
+  code_.push(DataRef(string_const(n.text)));
+  emit_call("RuntimeMenuReference", 4);
+  emit_take_new(n.temp, n.type);
+  emit_nil_test();
 }
 
 // RuntimeControlFetch lends the control (for reading); RuntimeControlReference

@@ -79,6 +79,7 @@ private:
   void call(Node &n);
   void raise_event(Node &n);
   void control_ref(Node &n);
+  void menu_ref(Node &n);
   void push_args(std::vector<NodeP> &args, const std::vector<Type> &types);
 
   // statements

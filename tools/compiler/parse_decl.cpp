@@ -156,7 +156,17 @@ void Parser::control(ClassDecl &c) {
   c.controls.push_back(std::move(d));
 }
 
-// name = literal, where the literal may be negative.
+// A text known while parsing: a string literal, or Chr of an integer literal.
+static bool text_constant(const Node &n, std::string *out) {
+  if (n.kind == NK::StrLit) return *out = n.text, true;
+  bool chr = n.kind == NK::Call && n.lhs && n.lhs->kind == NK::Name && iequal(n.lhs->text, "Chr") &&
+             n.args.size() == 1 && n.args[0]->kind == NK::IntLit && n.args[0]->ival >= 0 &&
+             n.args[0]->ival < 256;
+  if (chr) *out = std::string(1, char(n.args[0]->ival));
+  return chr;
+}
+
+// name = literal, where the literal may be negative; texts may be joined with +.
 PropValue Parser::prop_value() {
   PropValue v;
   v.loc = tok().loc;
@@ -165,6 +175,16 @@ PropValue Parser::prop_value() {
   advance();
   expect("=");
   v.value = unary();
+  while (is("+")) { /* texts joined: "a" + Chr(13) + "b" */
+    Loc at = tok().loc;
+    advance();
+    NodeP rhs = unary();
+    std::string left, right;
+    if (!text_constant(*v.value, &left) || !text_constant(*rhs, &right))
+      error_at(at, "a property's text joins only string literals and Chr(n)");
+    v.value->kind = NK::StrLit;
+    v.value->text = left + right;
+  }
   return v;
 }
 
@@ -190,10 +210,25 @@ void Parser::global_dim() {
 
 namespace {
 
+// A string literal, or several joined with +, where Chr(n) stands for one byte.
 std::string string_value(Parser &p, const char *what) {
   if (p.tok().kind != TokKind::Str) p.expected(what);
   std::string s = p.tok().text;
   p.advance();
+  while (p.accept("+")) {
+    if (p.tok().kind == TokKind::Str) {
+      s += p.tok().text;
+      p.advance();
+      continue;
+    }
+    if (!p.accept("CHR")) p.expected("a string literal or Chr(n)");
+    p.expect("(");
+    if (p.tok().kind != TokKind::Int || p.tok().ival > 255)
+      p.expected("a character code (0 to 255)");
+    s += char(p.tok().ival);
+    p.advance();
+    p.expect(")");
+  }
   return s;
 }
 

@@ -6,7 +6,6 @@
 
 typedef ButtonObject B;
 
-
 static RString *retained(RString *s) {
   RuntimeLockString(s);
   return s;

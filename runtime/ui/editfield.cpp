@@ -491,6 +491,9 @@ void editField_createPane(Object *o) {
   ep->background = GetSysColor(COLOR_WINDOW);
   ep->quiet = 1; /* reports stay off until the field is complete */
   format_field_font(ep, e);
+  RECT client; /* the text lies within the border, where right-aligned text must end too */
+  GetClientRect(p->hwnd, &client);
+  SendMessageA(p->hwnd, EM_SETRECT, 0, (LPARAM)&client);
   format_alignment(ep, e->alignment);
   ep->readOnly = e->readOnly;
   edit_send(ep, EM_SETREADONLY, e->readOnly);

@@ -548,6 +548,19 @@ void pane_paint(Pane *pane) {
   pane_end_event(pane); /* a Paint handler may have closed it */
 }
 
+void pane_paint_parent_background(Pane *pane, HDC dc) {
+  HWND parent = pane->hwnd ? GetParent(pane->hwnd) : nullptr;
+  if (!parent) return;
+  POINT origin = {0, 0}; /* the pane's corner in the parent's client area */
+  MapWindowPoints(pane->hwnd, parent, &origin, 1);
+  int saved = SaveDC(dc);
+  SetViewportOrgEx(dc, -origin.x, -origin.y, nullptr);
+  SetWindowOrgEx(dc, 0, 0, nullptr);
+  SendMessageA(parent, WM_ERASEBKGND, (WPARAM)dc, 0);
+  SendMessageA(parent, WM_PRINTCLIENT, (WPARAM)dc, PRF_CLIENT);
+  RestoreDC(dc, saved);
+}
+
 /* ---- messages ---- */
 
 bool pane_reflect(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT *result) {

@@ -167,6 +167,10 @@ extern void (*gFocusMoved)(Pane *from, Pane *to);
 // Painting a pane that draws itself: BeginPaint, baseline text, window
 // coordinates, the kind's draw routine.
 void pane_paint(Pane *pane);
+// Paints what the pane's native parent shows behind the pane into dc (the
+// pane's own drawing context): a control on a tab control or in a group box
+// looks through to it.
+void pane_paint_parent_background(Pane *pane, HDC dc);
 
 // The reflection step shared by every procedure that parents native
 // controls: commands, notifications, scrolls, owner drawing and control

@@ -117,6 +117,11 @@ Pane *control_make_pane(ControlObject *c, const PaneKind *kind, int32_t size,
   if (!c->view) return nullptr;
   c->pane = pane_create(kind, size, &c->view->pane, c->bounds, c->tabPanelIndex, nativeClass, title,
                         style, exStyle);
+  if (c->pane && c->pane->hwnd && c->window && c->window->controls) {
+    int32_t n = 1; /* the native identifier: the control's place on its window, from 1 */
+    for (MapNode *m = c->window->controls->first; m && m->value != &c->header; m = m->after) n++;
+    SetWindowLongPtrA(c->pane->hwnd, GWLP_ID, n);
+  }
   return c->pane;
 }
 

@@ -20,6 +20,7 @@ static COLORREF dimmed(COLORREF c) {
 }
 
 static void fillBackground(Pane *p, HDC dc) {
+  if (p->nativeParent) return pane_paint_parent_background(p, dc); /* on a tab or in a group */
   View *view = pane_view(p);
   WindowObject *w = view ? view->window : nullptr;
   RECT r = rect_platform(p->bounds);

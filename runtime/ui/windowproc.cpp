@@ -229,6 +229,12 @@ LRESULT view_control_colour(Pane *pane, HDC dc, UINT, LPARAM control) {
     SetBkMode(dc, TRANSPARENT);
     return (LRESULT)GetStockObject(HOLLOW_BRUSH);
   }
+  bool frame = (GetWindowLongA((HWND)control, GWL_STYLE) & 0xF) == BS_GROUPBOX;
+  if (frame || pane->nativeParent) { /* on a tab control or in a group box: it shows through */
+    if (!frame) pane_paint_parent_background(pane, dc); /* a frame covers others' places */
+    SetBkMode(dc, TRANSPARENT);
+    return (LRESULT)GetStockObject(HOLLOW_BRUSH);
+  }
   return 0;
 }
 

@@ -85,6 +85,12 @@ static bool isClass(const Pane *pane, const char *name) {
   return pane->hwnd && GetClassNameA(pane->hwnd, actual, sizeof actual) && !_stricmp(actual, name);
 }
 
+static bool isGroupBox(HWND hwnd) {
+  char name[16];
+  return GetClassNameA(hwnd, name, sizeof name) && !_stricmp(name, "Button") &&
+         (GetWindowLongA(hwnd, GWL_STYLE) & 0xF) == BS_GROUPBOX;
+}
+
 static Rect16 grownForCloning(Rect16 r) {
   if (gPaneCloning) r.top--, r.left--; /* a clone may sit on its model's edge */
   return r;
@@ -158,6 +164,12 @@ Pane *pane_create(const PaneKind *kind, int32_t size, Pane *parent, Rect16 bound
   if (nativeClass) {
     pane->nativeParent = nativeParentFor(parent, bounds, tabPanelIndex, nativeClass, style);
     HWND owner = pane->nativeParent ? pane->nativeParent->hwnd : parent->hwnd;
+    /* A parent paints around its children, but a group box is only a frame:
+       what lies behind it is painted, and it draws on top, last. */
+    LONG ownerStyle = GetWindowLongA(owner, GWL_STYLE);
+    if (!isGroupBox(owner)) SetWindowLongA(owner, GWL_STYLE, ownerStyle | WS_CLIPCHILDREN);
+    if (!_stricmp(nativeClass, "BUTTON") && (style & 0xF) == BS_GROUPBOX)
+      exStyle |= WS_EX_TRANSPARENT;
     RECT r = nativeRect(pane);
     int extra = !_stricmp(nativeClass, "COMBOBOX") ? 200 : 0; /* room for its list */
     pane->hwnd = CreateWindowExA(exStyle, nativeClass, title ? title : "", style | 0x50000000,
@@ -550,6 +562,7 @@ void pane_paint(Pane *pane) {
 
 void pane_paint_parent_background(Pane *pane, HDC dc) {
   HWND parent = pane->hwnd ? GetParent(pane->hwnd) : nullptr;
+  while (parent && isGroupBox(parent)) parent = GetParent(parent); /* frames show through */
   if (!parent) return;
   POINT origin = {0, 0}; /* the pane's corner in the parent's client area */
   MapWindowPoints(pane->hwnd, parent, &origin, 1);

@@ -148,6 +148,7 @@ View *view_create(WindowObject *window, RString *title, Rect16 bounds, int style
     fault_report("window", 519);
     return nullptr;
   }
+  s.style |= WS_CLIPCHILDREN; /* its own painting never covers its controls */
   if (growIcon) s.style |= WS_THICKFRAME;
   if (closeBox) s.style |= WS_SYSMENU;
   if (zoomIcon) s.style |= WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;

@@ -1,0 +1,146 @@
+// The calculator, morvint.exe, used as a person would: typing into its
+// fields, choosing ground types and shapes, pressing the compute buttons on
+// each tab, opening the About windows, quitting. Screenshots of each tab with
+// its results are kept.
+#include "e2e.h"
+#include <fstream>
+#include <regex>
+
+namespace {
+
+using e2e::DriverRun;
+
+class Morvint : public e2e::EndToEndTest {
+protected:
+  std::map<std::string, std::string> id; // a control's name: "#n", its place on the window
+
+  void SetUp() override {
+    EndToEndTest::SetUp();
+    copy(MORVINT_EXE);
+    std::ifstream source(MORVINT_SOURCES "/MainWindow.bas");
+    std::regex control(R"(^\s*Control (\S+) As )");
+    int n = 0;
+    for (std::string line; std::getline(source, line);) {
+      std::smatch m;
+      if (std::regex_search(line, m, control)) id[m[1]] = "#" + std::to_string(++n);
+    }
+    ASSERT_EQ(n, 95);
+  }
+
+  // Replaces what a field holds with text, typed.
+  std::string enter(const std::string &field, const std::string &text) {
+    std::string s = "click " + id[field] + "\nkey end shift+home delete\n";
+    return text.empty() ? s : s + "type \"" + text + "\"\n";
+  }
+  std::string read(const std::string &field) { return "read " + id[field] + "\n"; }
+
+  // The text the nth read of field printed.
+  static std::string textOf(const DriverRun &run, const std::string &control, size_t n) {
+    size_t seen = 0;
+    for (const std::string &line : run.starting("control ")) {
+      auto f = e2e::fields(line);
+      if ("#" + f["id"] == control && seen++ == n) return f["text"];
+    }
+    return "<not read>";
+  }
+
+  static constexpr const char *kStart = "start morvint.exe\n"
+                                        "wait-window QXWindow \"Morvint　Ｖ4.1.3\"\n";
+};
+
+TEST_F(Morvint, SoundingTabFloorsThenDoublesTheLongTermValue) {
+  struct {
+    const char *nsw, *longTerm, *shortTerm;
+  } cases[] = {{"10", "36", "72"},
+               {"", "30", "60"},
+               {"150", "120", "240"},
+               {"200", "120", "240"},
+               {"-10", "24", "48"}};
+  std::string script = std::string(kStart) + "click-tab \"(三)\"\n";
+  for (auto &c : cases)
+    script += enter("EditField7", c.nsw) + "click " + id["PushButton2"] + "\n" +
+              read("EditField14") + read("EditField15");
+  script += "screenshot tab3\nkey ctrl+q\nwait-exit\n";
+  DriverRun run = drive(script);
+  ASSERT_EQ(run.exitCode, 0) << run.output();
+  for (size_t i = 0; i < std::size(cases); i++) {
+    EXPECT_EQ(textOf(run, id["EditField14"], i), cases[i].longTerm) << cases[i].nsw;
+    EXPECT_EQ(textOf(run, id["EditField15"], i), cases[i].shortTerm) << cases[i].nsw;
+  }
+  EXPECT_TRUE(run.has("exit 0"));
+}
+
+TEST_F(Morvint, PlateLoadTabUsesTheGroundTypeChosen) {
+  std::string script = std::string(kStart) + "click-tab \"(二)\"\n" + "click 砂質地盤\n" +
+                       enter("EditField16", "1") + enter("EditField17", "18") +
+                       enter("EditField18", "100") + "click " + id["PushButton3"] + "\n" +
+                       read("EditField8") + read("EditField13") +
+                       /* a ground type changes only the code: nothing is computed */
+                       "click 密実な砂質地盤\n" + read("EditField8") + enter("EditField16", "0.5") +
+                       enter("EditField17", "16") + enter("EditField18", "50") + "click " +
+                       id["PushButton3"] + "\n" + read("EditField8") + read("EditField13") +
+                       read("RadioButton2(0)") + "screenshot tab2\nclose\nwait-exit\n";
+  DriverRun run = drive(script);
+  ASSERT_EQ(run.exitCode, 0) << run.output();
+  EXPECT_EQ(textOf(run, id["EditField8"], 0), "136");
+  EXPECT_EQ(textOf(run, id["EditField13"], 0), "236");
+  EXPECT_EQ(textOf(run, id["EditField8"], 1), "136");
+  EXPECT_EQ(textOf(run, id["EditField8"], 2), "82");
+  EXPECT_EQ(textOf(run, id["EditField13"], 1), "132");
+  EXPECT_TRUE(run.has("exit 0")) << "closing the main window ends the program";
+}
+
+TEST_F(Morvint, ShearTabWorksOutFactorsAndBothTerms) {
+  std::string inputs = enter("EditField1", "0") + enter("EditField2", "30") +
+                       enter("EditField4", "2") + enter("EditField9", "10") +
+                       enter("EditField10", "1") + enter("EditField11", "18") +
+                       enter("EditField12", "17");
+  std::string results;
+  for (const char *f : {"EditField5", "EditField6", "EditField19", "EditField20", "EditField21",
+                        "EditField22", "EditField23", "EditField24", "EditField25", "EditField26"})
+    results += read(f);
+  std::string script = std::string(kStart) + inputs + "click " + id["PushButton1"] + "\n" +
+                       results + "screenshot tab1\nclick 円形以外\n" + enter("EditField1", "40") +
+                       enter("EditField3", "3") + "click " + id["PushButton1"] + "\n" + results +
+                       read("EditField1") + "key ctrl+q\nwait-exit\n";
+  DriverRun run = drive(script);
+  ASSERT_EQ(run.exitCode, 0) << run.output();
+  const char *circular[] = {"289.743", "579.486", "30.65", "16.6", "18.95",
+                            "1",       "1",       "1",     "1.2",  "0.3"};
+  const char *other[] = {"99.187", "198.375", "30.65", "16.6", "18.95"};
+  const char *fields[] = {"EditField5",  "EditField6",  "EditField19", "EditField20",
+                          "EditField21", "EditField22", "EditField23", "EditField24",
+                          "EditField25", "EditField26"};
+  for (size_t i = 0; i < std::size(circular); i++)
+    EXPECT_EQ(textOf(run, id[fields[i]], 0), circular[i]) << fields[i];
+  for (size_t i = 0; i < std::size(other); i++)
+    EXPECT_EQ(textOf(run, id[fields[i]], 1), other[i]) << fields[i];
+  EXPECT_EQ(textOf(run, id["EditField23"], 1), "0"); /* iγ: θ taken as φ */
+  EXPECT_EQ(textOf(run, id["EditField1"], 0), "40"); /* the field keeps what was typed */
+}
+
+TEST_F(Morvint, AboutWindowsOpenFromTheMenuAndCloseWithTheirButton) {
+  DriverRun run = drive(std::string(kStart) + R"(
+menu "その他/About..."
+wait-window QXWindow "このプログラムについて"
+wait-window QXWindow "Morvint　Ｖ4.1.3"
+menu "その他/About..."
+wait-window QXWindow "このプログラムについて"
+screenshot about
+click ＯＫ
+wait-window QXWindow "このプログラムについて"
+click ＯＫ
+wait-window QXWindow "Morvint　Ｖ4.1.3"
+menu "その他/このプログラムについて..."
+message --press OK
+menu "ファイル/終了"
+wait-exit
+)");
+  ASSERT_EQ(run.exitCode, 0) << run.output();
+  std::vector<std::string> box = run.starting("message ");
+  ASSERT_EQ(box.size(), 1u) << run.output();
+  EXPECT_NE(e2e::fields(box[0])["text"].find("Morvint Ver. 1.4.3"), std::string::npos) << box[0];
+  EXPECT_TRUE(run.has("exit 0")) << run.output();
+}
+
+} // namespace

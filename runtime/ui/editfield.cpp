@@ -121,6 +121,7 @@ void edit_put_text(EditPane *ep, RString *text) {
   edit_quiet(ep);
   SetWindowTextA(edit_hwnd(ep), str_cview(text));
   edit_loud(ep);
+  format_realign(ep);
 }
 
 CHARRANGE edit_selection(EditPane *ep) {
@@ -286,7 +287,9 @@ static void lostFocus(Pane *p) {
 
 static LRESULT command(Pane *p, int notification) {
   EditFieldObject *e = fieldOf(p);
-  if (e && notification == EN_CHANGE && !epane(p)->quiet) edit_report_text(e);
+  if (!e || notification != EN_CHANGE || epane(p)->quiet) return 0;
+  if (edit_length(epane(p)) == 0) format_realign(epane(p)); /* emptied, it keeps its alignment */
+  edit_report_text(e);
   return 0;
 }
 

@@ -142,6 +142,12 @@ void format_alignment(EditPane *ep, int32_t alignment) {
   edit_loud(ep);
 }
 
+void format_realign(EditPane *ep) {
+  int32_t alignment = ep->alignment;
+  ep->alignment = -1;
+  format_alignment(ep, alignment);
+}
+
 int32_t format_sel_alignment(EditPane *ep) {
   PARAFORMAT pf;
   memset(&pf, 0, sizeof pf);

@@ -72,7 +72,10 @@ void format_field_font(EditPane *ep, EditFieldObject *e); // TextFont ... Underl
 void format_text_colour(EditPane *ep, int32_t colour);    // all text
 void format_background(EditPane *ep, int32_t colour);
 void format_alignment(EditPane *ep, int32_t alignment); // nothing when already current
-int32_t format_sel_alignment(EditPane *ep);             // -1 when the paragraphs differ
+// The field's alignment again, for text that replaced every paragraph (the
+// control gives new text the default paragraph format).
+void format_realign(EditPane *ep);
+int32_t format_sel_alignment(EditPane *ep); // -1 when the paragraphs differ
 void format_set_sel_alignment(EditPane *ep, int32_t alignment);
 
 // The selection's character format (consistent attributes in its mask).

@@ -55,11 +55,48 @@ static const void *const unbuiltRoutines[] = {
 
 const int kUnbuiltEntryCount = sizeof kUnbuiltEntries / sizeof kUnbuiltEntries[0];
 
-int entry_find(const char *name) {
-  for (int i = 0; i < kEntrySlots; i++) {
-    const char *slotName = kEntryTable[i].name;
-    if (slotName && lstrcmpiA(slotName, name) == 0) return i;
+/* ---- lookup by name: an index over the table, built on first use ---- */
+
+// Entry names are ASCII identifiers, so ignoring case is folding a-z.
+static uint8_t fold(char c) { return c >= 'a' && c <= 'z' ? (uint8_t)(c - 'a' + 'A') : (uint8_t)c; }
+
+static bool sameName(const char *a, const char *b) {
+  for (;; a++, b++) {
+    if (fold(*a) != fold(*b)) return false;
+    if (!*a) return true;
   }
+}
+
+static uint32_t nameHash(const char *s) {
+  uint32_t h = 2166136261u;
+  for (; *s; s++) h = (h ^ fold(*s)) * 16777619u;
+  return h;
+}
+
+enum { kIndexSize = 4096 }; /* a power of two, over three times the names */
+struct NameIndex {
+  int16_t slot[kIndexSize]; // table slot + 1; 0 for an empty place
+};
+
+// Open addressing in slot order, so that the lowest slot of a name is the one kept.
+static NameIndex makeIndex() {
+  NameIndex index = {};
+  for (int i = 0; i < kEntrySlots; i++) {
+    const char *name = kEntryTable[i].name;
+    if (!name) continue;
+    uint32_t at = nameHash(name) & (kIndexSize - 1);
+    while (index.slot[at] && !sameName(kEntryTable[index.slot[at] - 1].name, name))
+      at = (at + 1) & (kIndexSize - 1);
+    if (!index.slot[at]) index.slot[at] = (int16_t)(i + 1);
+  }
+  return index;
+}
+
+int entry_find(const char *name) {
+  static const NameIndex index = makeIndex();
+  for (uint32_t at = nameHash(name) & (kIndexSize - 1); index.slot[at];
+       at = (at + 1) & (kIndexSize - 1))
+    if (sameName(kEntryTable[index.slot[at] - 1].name, name)) return index.slot[at] - 1;
   return -1;
 }
 

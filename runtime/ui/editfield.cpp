@@ -492,23 +492,25 @@ void editField_createPane(Object *o) {
   ep->multiLine = e->multiLine;
   ep->mask = '*';
   ep->background = GetSysColor(COLOR_WINDOW);
-  ep->quiet = 1; /* reports stay off until the field is complete */
+  ep->quiet = 1;                                 /* reports stay off until the field is complete */
+  SendMessageA(p->hwnd, WM_SETREDRAW, FALSE, 0); /* one layout at the end, not one per setting */
   format_field_font(ep, e);
   RECT client; /* the text lies within the border, where right-aligned text must end too */
   GetClientRect(p->hwnd, &client);
   SendMessageA(p->hwnd, EM_SETRECT, 0, (LPARAM)&client);
   format_alignment(ep, e->alignment);
   ep->readOnly = e->readOnly;
-  edit_send(ep, EM_SETREADONLY, e->readOnly);
+  if (e->readOnly) edit_send(ep, EM_SETREADONLY, TRUE); /* a new control is writable */
   format_background(ep, e->backColor);
   format_text_colour(ep, e->textColor);
   ep->useFocusRing = e->useFocusRing;
-  e->changeLock = e->selectionLock = 1; /* the initial text reports nothing */
-  edit_put_text(ep, e->text);
+  e->changeLock = e->selectionLock = 1;             /* the initial text reports nothing */
+  if (str_len(e->text)) edit_put_text(ep, e->text); /* a new control is empty */
   edit_send(ep, EM_EXLIMITTEXT, 0, e->limitText ? e->limitText : 1000000);
   e->changeLock = e->selectionLock = 0;
   mask_set_password(ep, e->password);
   ep->acceptTabs = e->acceptTabs;
+  SendMessageA(p->hwnd, WM_SETREDRAW, TRUE, 0);
   edit_loud(ep);
 }
 

@@ -167,7 +167,8 @@ Pane *pane_create(const PaneKind *kind, int32_t size, Pane *parent, Rect16 bound
     /* A parent paints around its children, but a group box is only a frame:
        what lies behind it is painted, and it draws on top, last. */
     LONG ownerStyle = GetWindowLongA(owner, GWL_STYLE);
-    if (!isGroupBox(owner)) SetWindowLongA(owner, GWL_STYLE, ownerStyle | WS_CLIPCHILDREN);
+    if (!(ownerStyle & WS_CLIPCHILDREN) && !isGroupBox(owner))
+      SetWindowLongA(owner, GWL_STYLE, ownerStyle | WS_CLIPCHILDREN);
     if (!_stricmp(nativeClass, "BUTTON") && (style & 0xF) == BS_GROUPBOX)
       exStyle |= WS_EX_TRANSPARENT;
     RECT r = nativeRect(pane);

@@ -211,19 +211,7 @@ void controlLockTopSetter(C *c, int32_t, bool v) { c->lockTop = v; }
 void controlLockRightSetter(C *c, int32_t, bool v) { c->lockRight = v; }
 void controlLockBottomSetter(C *c, int32_t, bool v) { c->lockBottom = v; }
 
-int32_t ctlPosGetter(C *c, int32_t which) {
-  Rect16 b = c->bounds;
-  switch (which) {
-  case 0:
-    return b.left;
-  case 1:
-    return b.top;
-  case 2:
-    return b.right - b.left;
-  default:
-    return b.bottom - b.top;
-  }
-}
+int32_t ctlPosGetter(C *c, int32_t which) { return rect_part(c->bounds, which); }
 
 static void shift(C *c, int dx, int dy) {
   c->bounds.left = (int16_t)(c->bounds.left + dx),

@@ -38,29 +38,12 @@ static RECT frameOverhead() {
   return r;
 }
 
-// Keeps the content of a dragged rectangle within [low, high] (0: no limit)
-// by moving the dragged edge.
-static void clampEdge(LONG *from, LONG *to, bool dragFrom, int overhead, int low, int high) {
-  int size = *to - *from - overhead;
-  if (low > 0 && size < low) size = low;
-  if (high > 0 && size > high) size = high;
-  if (dragFrom)
-    *from = *to - size - overhead;
-  else
-    *to = *from + size + overhead;
-}
-
 static void limitSizing(WPARAM edge, RECT *r) {
   MdiWindowObject *o = frameObject;
   if (!o) return;
   RECT over = frameOverhead();
-  int overX = over.right - over.left, overY = over.bottom - over.top;
-  bool left = edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT;
-  bool right = edge == WMSZ_RIGHT || edge == WMSZ_TOPRIGHT || edge == WMSZ_BOTTOMRIGHT;
-  bool top = edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT;
-  bool bottom = edge == WMSZ_BOTTOM || edge == WMSZ_BOTTOMLEFT || edge == WMSZ_BOTTOMRIGHT;
-  if (left || right) clampEdge(&r->left, &r->right, left, overX, o->minWidth, o->maxWidth);
-  if (top || bottom) clampEdge(&r->top, &r->bottom, top, overY, o->minHeight, o->maxHeight);
+  limit_dragged_rect(r, edge, {over.right - over.left, over.bottom - over.top},
+                     {o->minWidth, o->minHeight, o->maxWidth, o->maxHeight});
 }
 
 // Gives the frame the outer rectangle around that content area; a
@@ -269,37 +252,13 @@ typedef MdiWindowObject M;
 extern "C" {
 
 int32_t MDIWindowPosGetter(M *o, int32_t which) {
-  Rect16 b = frame && !IsIconic(frame) ? contentOf(frame) : o->bounds;
-  switch (which) {
-  case 0:
-    return b.left;
-  case 1:
-    return b.top;
-  case 2:
-    return b.right - b.left;
-  default:
-    return b.bottom - b.top;
-  }
+  return rect_part(frame && !IsIconic(frame) ? contentOf(frame) : o->bounds, which);
 }
 
 void MDIWindowPosSetter(M *o, int32_t which, int32_t v) {
   bool live = frame && !IsIconic(frame);
   Rect16 b = live ? contentOf(frame) : o->bounds;
-  int16_t width = (int16_t)(b.right - b.left), height = (int16_t)(b.bottom - b.top);
-  switch (which) { /* moving keeps the size */
-  case 0:
-    b.left = (int16_t)v, b.right = (int16_t)(v + width);
-    break;
-  case 1:
-    b.top = (int16_t)v, b.bottom = (int16_t)(v + height);
-    break;
-  case 2:
-    b.right = (int16_t)(b.left + v);
-    break;
-  default:
-    b.bottom = (int16_t)(b.top + v);
-    break;
-  }
+  rect_set_part(&b, which, v);
   if (!live) o->bounds = b; /* a live frame reports its move, with the events, itself */
   if (frame) placeFrame(b, live);
 }

@@ -28,6 +28,39 @@ inline bool rect_holds(Rect16 r, POINT p) {
 }
 inline RECT rect_platform(Rect16 r) { return {r.left, r.top, r.right, r.bottom}; }
 
+// The four position properties of a rectangle: 0 Left, 1 Top, 2 Width, 3 Height.
+inline int32_t rect_part(Rect16 r, int32_t which) {
+  switch (which) {
+  case 0:
+    return r.left;
+  case 1:
+    return r.top;
+  case 2:
+    return r.right - r.left;
+  default:
+    return r.bottom - r.top;
+  }
+}
+// Sets one: Left and Top move the rectangle (keeping its size), Width and
+// Height move its right or bottom edge.
+inline void rect_set_part(Rect16 *r, int32_t which, int32_t v) {
+  int16_t width = (int16_t)(r->right - r->left), height = (int16_t)(r->bottom - r->top);
+  switch (which) {
+  case 0:
+    r->left = (int16_t)v, r->right = (int16_t)(v + width);
+    break;
+  case 1:
+    r->top = (int16_t)v, r->bottom = (int16_t)(v + height);
+    break;
+  case 2:
+    r->right = (int16_t)(r->left + v);
+    break;
+  default:
+    r->bottom = (int16_t)(r->top + v);
+    break;
+  }
+}
+
 struct Pane;
 
 // What a kind of pane does differently. Nil entries take the default: no

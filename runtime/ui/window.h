@@ -65,6 +65,14 @@ bool view_attribute(View *view, const char *name, int32_t *value);
 void view_resize_rule(View *view);
 void view_record_bounds(View *view); // the native content rectangle as the Window's bounds
 
+// The size limits of a content area (0: no limit), as Window and MDIWindow keep them.
+struct SizeLimits {
+  int16_t minWidth, minHeight, maxWidth, maxHeight;
+};
+// Keeps the content of a rectangle being dragged by `edge` (a WMSZ_ code)
+// within the limits by moving the dragged edges; over: the non-client overhead.
+void limit_dragged_rect(RECT *r, WPARAM edge, SIZE over, const SizeLimits &limits);
+
 void window_pass(); // applies recorded bounds to native windows; shows the ones to show
 void view_show(View *view);
 void view_hide(View *view);

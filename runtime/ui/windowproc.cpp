@@ -186,8 +186,7 @@ static int captionHeight(int frame) {
   return frame == 4 ? 0 : GetSystemMetrics(SM_CYCAPTION);
 }
 
-// Keeps the content of a dragged rectangle within [low, high] (0: no limit)
-// by moving the dragged edge.
+// Keeps the content size within [low, high] (0: no limit) by moving the dragged edge.
 static void clampEdge(LONG *from, LONG *to, bool dragFrom, int overhead, int low, int high) {
   int size = *to - *from - overhead;
   if (low > 0 && size < low) size = low;
@@ -198,18 +197,22 @@ static void clampEdge(LONG *from, LONG *to, bool dragFrom, int overhead, int low
     *to = *from + size + overhead;
 }
 
-static void limitSizing(View *view, WPARAM edge, RECT *r) {
-  WindowObject *w = view->window;
-  if (!w) return;
-  int overX = 2 * GetSystemMetrics(SM_CXSIZEFRAME);
-  int overY = 2 * GetSystemMetrics(SM_CYSIZEFRAME) + captionHeight(w->frame) +
-              (GetMenu(view->pane.hwnd) && !gSettings.mdi ? GetSystemMetrics(SM_CYMENU) : 0);
+void limit_dragged_rect(RECT *r, WPARAM edge, SIZE over, const SizeLimits &l) {
   bool left = edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT;
   bool right = edge == WMSZ_RIGHT || edge == WMSZ_TOPRIGHT || edge == WMSZ_BOTTOMRIGHT;
   bool top = edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT;
   bool bottom = edge == WMSZ_BOTTOM || edge == WMSZ_BOTTOMLEFT || edge == WMSZ_BOTTOMRIGHT;
-  if (left || right) clampEdge(&r->left, &r->right, left, overX, w->minWidth, w->maxWidth);
-  if (top || bottom) clampEdge(&r->top, &r->bottom, top, overY, w->minHeight, w->maxHeight);
+  if (left || right) clampEdge(&r->left, &r->right, left, over.cx, l.minWidth, l.maxWidth);
+  if (top || bottom) clampEdge(&r->top, &r->bottom, top, over.cy, l.minHeight, l.maxHeight);
+}
+
+static void limitSizing(View *view, WPARAM edge, RECT *r) {
+  WindowObject *w = view->window;
+  if (!w) return;
+  SIZE over = {2 * GetSystemMetrics(SM_CXSIZEFRAME),
+               2 * GetSystemMetrics(SM_CYSIZEFRAME) + captionHeight(w->frame) +
+                   (GetMenu(view->pane.hwnd) && !gSettings.mdi ? GetSystemMetrics(SM_CYMENU) : 0)};
+  limit_dragged_rect(r, edge, over, {w->minWidth, w->minHeight, w->maxWidth, w->maxHeight});
 }
 
 /* ---- colours and background ---- */

@@ -20,38 +20,11 @@ void WindowVisibleSetter(W *w, int32_t, bool v) {
     view_hide(w->view);
 }
 
-int32_t windowPosGetter(W *w, int32_t which) {
-  Rect16 b = w->bounds;
-  switch (which) {
-  case 0:
-    return b.left;
-  case 1:
-    return b.top;
-  case 2:
-    return b.right - b.left;
-  default:
-    return b.bottom - b.top;
-  }
-}
+int32_t windowPosGetter(W *w, int32_t which) { return rect_part(w->bounds, which); }
 
 void windowPosSetter(W *w, int32_t which, int32_t v) {
   if (w->fullScreen) return;
-  Rect16 &b = w->bounds;
-  int16_t width = (int16_t)(b.right - b.left), height = (int16_t)(b.bottom - b.top);
-  switch (which) {
-  case 0:
-    b.left = (int16_t)v, b.right = (int16_t)(v + width);
-    break; /* moving keeps the size */
-  case 1:
-    b.top = (int16_t)v, b.bottom = (int16_t)(v + height);
-    break;
-  case 2:
-    b.right = (int16_t)(b.left + v);
-    break;
-  default:
-    b.bottom = (int16_t)(b.top + v);
-    break;
-  }
+  rect_set_part(&w->bounds, which, v);
   if (!w->view) return;
   view_move_to_bounds(w->view);
   view_resize_rule(w->view);

@@ -2,6 +2,10 @@
 // packed streams, and small helpers to make classes and pump messages.
 #pragma once
 #include "objects/classdef.h"
+#include "objects/registry.h"
+#include "startup/RuntimeMain.h"
+#include "ui/window.h"
+#include "ui/winclasses.h"
 #include "packed.h"
 #include "text/string.h"
 #include <string>
@@ -61,6 +65,15 @@ inline void derive(ClassDef *cls, const char *name, ClassDef *super, int32_t siz
   cls->name = str_from(name);
   cls->superclass = super;
   cls->instanceSize = size;
+}
+
+// What a test needs before it makes windows: the built-in classes, the
+// window classes and the window procedures.
+inline void set_up_windows() {
+  if (!gInstance) gInstance = GetModuleHandleA(nullptr);
+  registry_init();
+  ui_register_window_classes();
+  window_install();
 }
 
 inline void pump() {

@@ -114,10 +114,7 @@ protected:
 
   void SetUp() override {
     RuntimeTest::SetUp();
-    if (!gInstance) gInstance = GetModuleHandleA(nullptr);
-    registry_init();
-    ui_register_window_classes();
-    window_install();
+    describe::set_up_windows();
     gLog.clear();
     gSwallow.clear();
     derive(&window, "TestWindow", gWindowClass, 120);

@@ -164,10 +164,7 @@ protected:
 
   void SetUp() override {
     RuntimeTest::SetUp();
-    if (!gInstance) gInstance = GetModuleHandleA(nullptr);
-    registry_init();
-    ui_register_window_classes();
-    window_install();
+    describe::set_up_windows();
     gLog.clear();
     gWindowTakes = gAppTakes = gQuitTakes = gKeyDownTakes = false;
     gMenuBarDescription = nullptr;

@@ -168,12 +168,12 @@ TEST_F(ObjectsTest, TypeTests) {
     EXPECT_EQ(RuntimeObjectIsa(k.object, k.classIndex), k.isa) << "class index " << k.classIndex;
   RuntimeCheckCast(nullptr, 3); /* nil passes every cast */
   RuntimeCheckCast(c, 2);
-  EXPECT_EXIT( /* raised; uncaught, without a message table: an empty message */
-      {
-        registry_init();
-        RuntimeCheckCast(plain, 3);
-      },
-      testing::ExitedWithCode(0), "\\[message box\\] \n\\[exit\\] 0");
+  EXPECT_EXIT(/* raised; uncaught, without a message table: an empty message */
+              {
+                registry_init();
+                RuntimeCheckCast(plain, 3);
+              },
+              testing::ExitedWithCode(0), "\\[message box\\] \n\\[exit\\] 0");
   for (Object *o : {c, plain, derivedFromImpl}) RuntimeUnlockObject(o);
   delete classImpl.interfaces;
   classImpl.interfaces = nullptr;

@@ -1,6 +1,7 @@
 // The pane tree on a real runtime window: tab visibility, hit testing order,
 // focus handed on by a LostFocus handler, hiding down the tree, clipping by a
 // container canvas, deferred disposal, and the font and colour services.
+#include "describe.h"
 #include "objects/registry.h"
 #include "recorder.h"
 #include "startup/RuntimeMain.h"
@@ -43,10 +44,7 @@ protected:
 
   void SetUp() override {
     RuntimeTest::SetUp();
-    if (!gInstance) gInstance = GetModuleHandleA(nullptr);
-    registry_init();
-    ui_register_window_classes();
-    window_install();
+    describe::set_up_windows();
     gLog.clear();
     gAccept = false;
     gRedirectFocus = nullptr;

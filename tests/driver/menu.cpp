@@ -137,13 +137,22 @@ bool choose(HWND window, const std::string &path, double seconds, std::string *e
     return false;
   }
   int positions[kMenuDepth];
+  POINT lastClick = {0, 0};
   for (size_t level = 0; level < parts.size(); level++) {
-    if (!waitShown(window, (int)level, positions, seconds, error)) return false;
+    /* A click that opens a menu can be lost while the window is still coming
+       to the front (a busy machine, a box just closed): click it again. */
+    DWORD start = GetTickCount();
+    while (!waitShown(window, (int)level, positions, level ? 2 : seconds, error)) {
+      if (!level || GetTickCount() - start > seconds * 1000 || gQuery->count < 0) return false;
+      input::foreground(window, seconds);
+      input::click(lastClick);
+    }
     bool last = level + 1 == parts.size();
     int index = find(parts[level]);
     if (!checkItem(index, parts[level], last, error)) return false;
     positions[level] = index;
-    input::click(ui::centre(gQuery->items[index].screen));
+    lastClick = ui::centre(gQuery->items[index].screen);
+    input::click(lastClick);
   }
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);

@@ -3,6 +3,7 @@
 // painting, reflection of native notifications, and deferred disposal.
 #include "ui/pane.h"
 #include "objects/utility.h"
+#include "text/array.h"
 #include "startup/RuntimeMain.h"
 #include "startup/fault.h"
 #include "startup/theme.h"
@@ -226,11 +227,11 @@ static void destroy(Pane *pane) {
   str_assign(&pane->balloonHelp, nullptr);
   for (Pane *c = pane->firstChild; c; c = c->next) c->parent = nullptr; /* orphans, if any */
   unlinkChild(pane);
-  if (pane->toolTip) DestroyWindow(pane->toolTip);
+  if (pane->toolTip) pane_destroy_window(pane->toolTip);
   if (!pane->isRoot) {
     HWND hwnd = pane->hwnd;
     detachNative(pane);
-    if (hwnd && IsWindow(hwnd)) DestroyWindow(hwnd);
+    pane_destroy_window(hwnd);
   }
   Object *owner = pane->owner;
   bool root = pane->isRoot;
@@ -628,8 +629,7 @@ static bool paneMouse(Pane *pane, UINT message, LPARAM lParam) {
   return pane->kind->mouseDown && pane->kind->mouseDown(pane, at, modifiers_now());
 }
 
-static LRESULT CALLBACK nativeControlProcedure(HWND hwnd, UINT message, WPARAM wParam,
-                                               LPARAM lParam) {
+static LRESULT nativeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Pane *pane = (Pane *)GetPropA(hwnd, kInstanceProperty);
   if (!pane) return DefWindowProcA(hwnd, message, wParam, lParam);
   WNDPROC own = pane->nativeProcedure;
@@ -650,6 +650,42 @@ static LRESULT CALLBACK nativeControlProcedure(HWND hwnd, UINT message, WPARAM w
     break;
   }
   return CallWindowProcA(own, hwnd, message, wParam, lParam);
+}
+
+/* ---- native windows destroyed when no native procedure runs ---- */
+
+// A control's own procedure may go on with its window's data after it has
+// notified its parent (a push button clicked closes its window): while any
+// runs, windows are hidden at once and destroyed afterwards.
+static int nativeDepth;
+static Vector doomed;
+
+static LRESULT CALLBACK nativeControlProcedure(HWND hwnd, UINT message, WPARAM wParam,
+                                               LPARAM lParam) {
+  nativeDepth++;
+  LRESULT result = nativeMessage(hwnd, message, wParam, lParam);
+  nativeDepth--;
+  return result;
+}
+
+void pane_destroy_window(HWND hwnd) {
+  if (!hwnd || !IsWindow(hwnd)) return;
+  if (!nativeDepth) {
+    DestroyWindow(hwnd);
+    return;
+  }
+  ShowWindow(hwnd, SW_HIDE);
+  if (!doomed.elementSize) vec_init(&doomed);
+  vec_append_ptr(&doomed, hwnd);
+}
+
+void pane_destroy_pending() {
+  if (nativeDepth || !vec_count(&doomed)) return;
+  for (int32_t i = 0; i < vec_count(&doomed); i++) {
+    HWND hwnd = (HWND)vec_get_ptr(&doomed, i);
+    if (IsWindow(hwnd)) DestroyWindow(hwnd);
+  }
+  vec_set_count(&doomed, 0);
 }
 
 static LRESULT CALLBACK paneProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -215,3 +215,8 @@ bool pane_reflect(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT
 POINT pane_window_point(Pane *pane, POINT client);
 
 void pane_install_procedure(); // the procedure of "QX_Pane" and "QX_CanvasPane"
+
+// Destroys a native window, or, while a native control's own procedure is
+// running, hides it and destroys it at the next pane_destroy_pending.
+void pane_destroy_window(HWND hwnd);
+void pane_destroy_pending(); // the loop calls it through the window pass

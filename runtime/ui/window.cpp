@@ -225,7 +225,7 @@ void view_destroy(View *view) {
   if (view->mdiChild)
     mdi_destroy_child(hwnd);
   else
-    DestroyWindow(hwnd);
+    pane_destroy_window(hwnd);
   view->pane.hwnd = nullptr;
   releaseVariable(view);
   pane_dispose(&view->pane); /* the View itself goes when its pane is destroyed */
@@ -285,6 +285,7 @@ void view_record_bounds(View *view) {
 }
 
 void window_pass() {
+  pane_destroy_pending();
   for (View *v = gWindowList; v; v = v->next) {
     WindowObject *w = v->window;
     if (v->closing || !w || !v->pane.hwnd || IsIconic(v->pane.hwnd) || v->fullScreen) continue;

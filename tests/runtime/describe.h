@@ -60,6 +60,12 @@ inline void addHandler(ClassDef *cls, const char *event, void *entry) {
   RuntimeUnlockString(name);
 }
 
+// Gives the class's handler for the event another routine.
+inline void replaceHandler(ClassDef *cls, const char *event, void *entry) {
+  for (HandlerRecord *h = cls->handlers; h; h = h->next)
+    if (name_is(h->name, event)) h->entry = entry;
+}
+
 inline void derive(ClassDef *cls, const char *name, ClassDef *super, int32_t size) {
   class_setup(cls);
   cls->name = str_from(name);

@@ -37,8 +37,12 @@ bool onCancelClose(Object *o) {
   logEvent(o, "CancelClose");
   return gCancelClose;
 }
+void closeOwnWindow(Object *o) { /* an Action handler that closes the button's window */
+  logEvent(o, "Action");
+  RuntimeCloseWindow(as_control(o)->window);
+}
 void closeAgain(Object *o) { /* a Close handler that closes its window again */
-  logEvent(o, "Close");
+  logEvent(o, "Close!");
   RuntimeCloseWindow((WindowObject *)o);
 }
 
@@ -237,9 +241,9 @@ TEST_F(WindowTest, EventsComeInOrderAndCloseRunsOnce) {
   EXPECT_TRUE(fetch(w, "A"));
   gLog.clear();
   gCancelClose = false;
-  addHandler(&window, "Close", (void *)closeAgain); /* found before onClose */
+  replaceHandler(&window, "Close", (void *)closeAgain);
   RuntimeCloseWindow(w);
-  EXPECT_EQ(gLog, "window.CancelClose A.Close B.Close window.Close ");
+  EXPECT_EQ(gLog, "window.CancelClose A.Close B.Close window.Close! ");
   EXPECT_FALSE(w->view);
   EXPECT_FALSE(fetch(w, "A"));
   EXPECT_EQ(variable, nullptr); /* released and cleared with the native window */
@@ -299,6 +303,28 @@ TEST_F(WindowTest, ButtonsInsideTabControlsAndGroupBoxesDeliverAction) {
   pump();
   EXPECT_EQ(gLog, "InTab.Action InGroup.Action ");
   RuntimeCloseWindow(w);
+  RuntimeUnlockObject(&w->header);
+}
+
+// The button's own procedure goes on after its click notification: its
+// window is hidden at once and destroyed only when that procedure is done.
+TEST_F(WindowTest, AButtonThatClosesItsWindowOutlivesItsOwnClick) {
+  Description d(kWindow, windowPairs({{"Visible", "True"}}));
+  d.control(kButton, buttonPairs("Done", kNone, {10, 10, 40, 110}));
+  WindowObject *w = create(d);
+  ASSERT_TRUE(w);
+  window_pass();
+  pump();
+  HWND root = w->view->pane.hwnd, done = as_control(fetch(w, "Done"))->pane->hwnd;
+  replaceHandler(&button, "Action", (void *)closeOwnWindow);
+  gLog.clear();
+  SendMessageA(done, BM_CLICK, 0, 0);
+  EXPECT_EQ(gLog, "Done.Action window.CancelClose Done.Close window.Close ");
+  EXPECT_FALSE(w->view);
+  window_pass(); /* the loop's next iteration */
+  EXPECT_FALSE(IsWindow(done));
+  EXPECT_FALSE(IsWindow(root));
+  EXPECT_TRUE(gRecorder.boxes.empty());
   RuntimeUnlockObject(&w->header);
 }
 

@@ -368,8 +368,7 @@ static const PaneKind kGroupKind = {
 };
 
 static HFONT fontOf(ButtonObject *b) {
-  return font_acquire(str_len(b->textFont) ? str_cview(b->textFont) : "System", b->textSize,
-                      b->bold, b->italic, b->underline);
+  return font_acquire_control(b->textFont, b->textSize, b->bold, b->italic, b->underline);
 }
 
 static void makePane(Object *o, int kind, DWORD style) {

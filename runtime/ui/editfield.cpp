@@ -139,6 +139,16 @@ void edit_select(EditPane *ep, int32_t start, int32_t end) {
 
 int32_t edit_length(EditPane *ep) { return GetWindowTextLengthA(edit_hwnd(ep)); }
 
+void edit_paste(EditPane *ep) {
+  if (ep->password) { /* the clear text never reaches the screen */
+    mask_paste(ep);
+    return;
+  }
+  edit_quiet(ep);
+  edit_send(ep, WM_PASTE);
+  edit_loud(ep);
+}
+
 void edit_replace_selection(EditPane *ep, RString *text) {
   if (ep->password) return mask_replace_selection(ep, text);
   edit_quiet(ep);
@@ -344,13 +354,7 @@ bool editField_do(Pane *p, EditCommand command) {
     edit_replace_selection(ep, nullptr);
     break;
   case kEditPaste:
-    if (ep->password) {
-      mask_paste(ep);
-    } else {
-      edit_quiet(ep);
-      edit_send(ep, WM_PASTE);
-      edit_loud(ep);
-    }
+    edit_paste(ep);
     break;
   }
   if (e) edit_report_both(e);

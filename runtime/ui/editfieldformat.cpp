@@ -56,7 +56,7 @@ void format_field_font(EditPane *ep, EditFieldObject *e) {
   cf.dwEffects = effects(e->bold, e->italic, e->underline);
   cf.yHeight = twips(e->textSize);
   cf.bCharSet = charset();
-  setFace(&cf, font_face(str_len(e->textFont) ? str_cview(e->textFont) : "System"));
+  setFace(&cf, font_control_face(e->textFont));
   applyAll(ep, &cf);
 }
 

@@ -49,7 +49,9 @@ int32_t edit_length(EditPane *ep);               // as the control counts it: it
 CHARRANGE edit_selection(EditPane *ep);
 void edit_select(EditPane *ep, int32_t start, int32_t end); // quietly
 void edit_replace_selection(EditPane *ep, RString *text);   // quietly, undo allowed
-int32_t edit_library_version();                             // of the rich-edit library
+void edit_paste(
+    EditPane *ep); // the clipboard's text at the selection, quietly; masked in a password field
+int32_t edit_library_version(); // of the rich-edit library
 
 /* ---- password masking (editfieldmask.cpp) ---- */
 

@@ -373,13 +373,7 @@ void editCopyToClipboard(E *e) {
 void editPasteFromClipboard(E *e) {
   EditPane *ep = edit_pane(e);
   if (!ep) return;
-  if (ep->password) {
-    mask_paste(ep);
-  } else {
-    edit_quiet(ep);
-    edit_send(ep, WM_PASTE);
-    edit_loud(ep);
-  }
+  edit_paste(ep);
   edit_report_both(e);
 }
 }

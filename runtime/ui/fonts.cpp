@@ -3,6 +3,7 @@
 // theme colour indices.
 #include "ui/fonts.h"
 #include "objects/utility.h"
+#include "text/string.h"
 #include <cstring>
 
 static const struct {
@@ -53,6 +54,14 @@ HFONT font_acquire(const char *name, int size, bool bold, bool italic, bool unde
   memcpy(f->face, face, sizeof face);
   cache = f;
   return font;
+}
+
+const char *font_control_face(RString *textFont) {
+  return font_face(str_len(textFont) ? str_cview(textFont) : "System");
+}
+
+HFONT font_acquire_control(RString *textFont, int size, bool bold, bool italic, bool underline) {
+  return font_acquire(font_control_face(textFont), size, bold, italic, underline);
 }
 
 void font_release(HFONT font) {

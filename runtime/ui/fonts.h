@@ -14,6 +14,9 @@ const char *font_face(const char *name);
 // share one platform font, counted. Size 0 is the default, 12 pixels.
 HFONT font_acquire(const char *name, int size, bool bold, bool italic, bool underline);
 void font_release(HFONT font);
+// The same for a control's TextFont, whose empty text is the system font.
+const char *font_control_face(RString *textFont); // mapped
+HFONT font_acquire_control(RString *textFont, int size, bool bold, bool italic, bool underline);
 int font_cache_count(); // fonts held, for tests
 
 // Theme colour indices: 1 button face, 2 button text, 3 light grey, 4 dark

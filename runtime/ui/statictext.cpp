@@ -58,8 +58,7 @@ static void draw(Pane *p, HDC dc) {
   StaticTextObject *t = textOf(p);
   if (!t || !pane_on_screen(p)) return;
   fillBackground(p, dc);
-  HFONT font = font_acquire(str_len(t->textFont) ? str_cview(t->textFont) : "System", t->textSize,
-                            t->bold, t->italic, t->underline);
+  HFONT font = font_acquire_control(t->textFont, t->textSize, t->bold, t->italic, t->underline);
   HGDIOBJ old = SelectObject(dc, font);
   COLORREF colour = color_platform(t->textColor);
   SetTextColor(dc, p->active ? colour : dimmed(colour));

@@ -72,8 +72,7 @@ static LRESULT notify(Pane *p, NMHDR *header) {
 }
 
 static HFONT fontOf(TabPanelObject *t) {
-  return font_acquire(str_len(t->textFont) ? str_cview(t->textFont) : "System", t->textSize,
-                      t->bold, t->italic, t->underline);
+  return font_acquire_control(t->textFont, t->textSize, t->bold, t->italic, t->underline);
 }
 
 static const PaneKind kTabKind = {

@@ -69,20 +69,10 @@ protected:
   }
 
   static Pairs at(const char *name, Rect16 r, Pairs extra = {}) {
-    Pairs p = {{"Name", name},
-               {"Index", "-2147483648"},
-               {"Left", std::to_string(r.left)},
-               {"Top", std::to_string(r.top)},
-               {"Width", std::to_string(r.right - r.left)},
-               {"Height", std::to_string(r.bottom - r.top)},
-               {"Visible", "True"},
-               {"Enabled", "True"}};
-    p.insert(p.end(), extra.begin(), extra.end());
-    return p;
+    return placed(name, "-2147483648", r, extra);
   }
   void open(Description &d) {
-    img::Bytes bytes = d.bytes();
-    w = (WindowObject *)RuntimeCreateWindow(bytes.data(), nullptr);
+    w = open_window(d);
     ASSERT_TRUE(w);
     window_pass();
     pump();
@@ -92,12 +82,7 @@ protected:
     return Description(kWindow,
                        {{"Name", "W"}, {"Frame", "0"}, {"Width", "500"}, {"Height", "300"}});
   }
-  ButtonObject *get(const char *name) {
-    RString *key = str_from(name);
-    Object *o = RuntimeControlFetch(w, key);
-    RuntimeUnlockString(key);
-    return (ButtonObject *)o;
-  }
+  ButtonObject *get(const char *name) { return (ButtonObject *)control_named(w, name); }
   static void click(ButtonObject *b, POINT release = {5, 5}) {
     HWND h = b->control.pane->hwnd;
     SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));

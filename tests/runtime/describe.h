@@ -4,6 +4,8 @@
 #include "objects/classdef.h"
 #include "objects/registry.h"
 #include "startup/RuntimeMain.h"
+#include "ui/runctl.h"
+#include "ui/runview.h"
 #include "ui/window.h"
 #include "ui/winclasses.h"
 #include "packed.h"
@@ -53,6 +55,34 @@ struct Description {
     }
   }
 };
+
+// A control's record: its name and index, where it sits, shown and enabled,
+// then the pairs given.
+inline Pairs placed(const char *name, const char *index, Rect16 r, const Pairs &extra = {}) {
+  Pairs p = {{"Name", name},
+             {"Index", index},
+             {"Left", std::to_string(r.left)},
+             {"Top", std::to_string(r.top)},
+             {"Width", std::to_string(r.right - r.left)},
+             {"Height", std::to_string(r.bottom - r.top)},
+             {"Visible", "True"},
+             {"Enabled", "True"}};
+  p.insert(p.end(), extra.begin(), extra.end());
+  return p;
+}
+
+inline WindowObject *open_window(const Description &d, Object **variable = nullptr) {
+  img::Bytes bytes = d.bytes();
+  return (WindowObject *)RuntimeCreateWindow(bytes.data(), variable);
+}
+
+// A control of the window by its key (not retained), or nil.
+inline Object *control_named(WindowObject *w, const char *key) {
+  RString *name = str_from(key);
+  Object *o = RuntimeControlFetch(w, name);
+  RuntimeUnlockString(name);
+  return o;
+}
 
 inline void addHandler(ClassDef *cls, const char *event, void *entry) {
   RString *name = str_from(event);

@@ -156,19 +156,13 @@ protected:
       top += 70;
       name[0]++;
     }
-    img::Bytes bytes = d.bytes();
-    w = (WindowObject *)RuntimeCreateWindow(bytes.data(), nullptr);
+    w = open_window(d);
     ASSERT_TRUE(w);
     window_pass();
     pump();
     gLog.clear();
   }
-  EditFieldObject *get(const char *name) {
-    RString *key = str_from(name);
-    Object *o = RuntimeControlFetch(w, key);
-    RuntimeUnlockString(key);
-    return (EditFieldObject *)o;
-  }
+  EditFieldObject *get(const char *name) { return (EditFieldObject *)control_named(w, name); }
   static HWND hwnd(EditFieldObject *e) { return e->control.pane->hwnd; }
   static std::string shown(EditFieldObject *e) {
     char buffer[256] = "";

@@ -488,30 +488,19 @@ TEST_F(MenuTest, KeysGoToTheFocusedPaneThenTheWindow) {
 // (Cancel) and other (&Keep).
 WindowObject *openButtons() {
   auto at = [](const char *name, int top, Pairs extra) {
-    Pairs p = {{"Name", name},      {"Index", "-2147483648"},
-               {"Left", "10"},      {"Top", std::to_string(top)},
-               {"Width", "80"},     {"Height", "20"},
-               {"Visible", "True"}, {"Enabled", "True"}};
-    p.insert(p.end(), extra.begin(), extra.end());
-    return p;
+    return placed(name, "-2147483648", {(int16_t)top, 10, (int16_t)(top + 20), 90}, extra);
   };
   Description d(0, {{"Name", "W"}, {"Frame", "0"}, {"Width", "300"}, {"Height", "200"}});
   d.control(1, at("ok", 10, {{"Caption", "&Save"}, {"Default", "True"}}))
       .control(1, at("cancel", 40, {{"Caption", "Cancel"}, {"Cancel", "True"}}))
       .control(1, at("other", 70, {{"Caption", "&Keep"}}));
-  img::Bytes bytes = d.bytes();
-  WindowObject *w = (WindowObject *)RuntimeCreateWindow(bytes.data(), nullptr);
+  WindowObject *w = open_window(d);
   window_pass();
   pump();
   return w;
 }
 
-Pane *paneOf(WindowObject *w, const char *name) {
-  RString *key = str_from(name);
-  Object *o = RuntimeControlFetch(w, key);
-  RuntimeUnlockString(key);
-  return as_control(o)->pane;
-}
+Pane *paneOf(WindowObject *w, const char *name) { return as_control(control_named(w, name))->pane; }
 
 void closeWindow(WindowObject *w) {
   RuntimeCloseWindow(w);

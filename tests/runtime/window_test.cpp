@@ -121,29 +121,13 @@ protected:
     return p;
   }
   static Pairs buttonPairs(const char *name, const char *index, Rect16 r, Pairs extra = {}) {
-    Pairs p = {{"Name", name},
-               {"Index", index},
-               {"TabPanelIndex", "0"},
-               {"Left", std::to_string(r.left)},
-               {"Top", std::to_string(r.top)},
-               {"Width", std::to_string(r.right - r.left)},
-               {"Height", std::to_string(r.bottom - r.top)},
-               {"Visible", "True"},
-               {"Enabled", "True"}};
-    p.insert(p.end(), extra.begin(), extra.end());
-    return p;
+    return placed(name, index, r, extra);
   }
 
   WindowObject *create(const Description &d, Object **variable = nullptr) {
-    img::Bytes bytes = d.bytes();
-    return (WindowObject *)RuntimeCreateWindow(bytes.data(), variable);
+    return open_window(d, variable);
   }
-  static Object *fetch(WindowObject *w, const char *key) {
-    RString *name = str_from(key);
-    Object *o = RuntimeControlFetch(w, name);
-    RuntimeUnlockString(name);
-    return o;
-  }
+  static Object *fetch(WindowObject *w, const char *key) { return control_named(w, key); }
 };
 
 constexpr const char *kNone = "-2147483648";

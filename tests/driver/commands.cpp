@@ -2,6 +2,7 @@
 // them back and take screenshots, and the table of all commands.
 #include "commands.h"
 #include "host.h"
+#include "inside.h"
 #include "text.h"
 #include "ui.h"
 #include <cstdio>
@@ -53,7 +54,9 @@ HWND findControl(Session &s, const std::string &selector, double seconds) {
 }
 
 void settle(Session &s) {
-  Sleep(50);
+  /* The input mark shows the input has been handled; with no window to hook
+     (the program is starting or has ended) a short pause has to do. */
+  if (!s.window || !IsWindow(s.window) || !inside::caughtUp(s.window, s.process, 5)) Sleep(50);
   if (s.process) WaitForInputIdle(s.process, 2000);
   if (s.window && IsWindow(s.window))
     SendMessageTimeoutW(s.window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);

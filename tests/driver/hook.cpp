@@ -1,9 +1,13 @@
-// The driver's hook library. Under Wine a menu can be read only inside the
-// process that owns it, so the driver hooks the window's thread with this
-// library: the hook answers the driver's menu question there, for one level
-// of the window's menus, in the driver's shared memory block.
-#include "menuquery.h"
+// The driver's hook library, loaded into the program under test on the
+// thread of the window being driven. Under Wine a menu can be read only inside
+// the process that owns it: one hook answers the driver's menu question there,
+// for one level of the window's menus, in the driver's shared memory block.
+// The other tells the driver when the program has taken in the input sent so
+// far, by watching for the driver's input mark.
+#include "hookprotocol.h"
 #include <cstdio>
+
+static LONG gMenuCommands; /* chosen menu items, as their commands are taken from the queue */
 
 static HMENU menuAt(HWND window, const MenuQuery &q) {
   HMENU menu = GetMenu(window);
@@ -57,6 +61,7 @@ static void answer(HWND window, DWORD driver) {
     q->count = menu ? GetMenuItemCount(menu) : -1;
     if (q->count > kMenuItems) q->count = kMenuItems;
     q->shown = menu && (q->depth == 0 || isShown(menu));
+    q->commands = gMenuCommands;
     for (int i = 0; i < q->count; i++) describe(window, menu, q->depth == 0, i, &q->items[i]);
     UnmapViewOfFile(q);
   }
@@ -67,5 +72,29 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK DriverHookProc(int code, WPARA
   static UINT question = RegisterWindowMessageW(kMenuQueryMessage);
   const CWPSTRUCT *m = (const CWPSTRUCT *)lp;
   if (code == HC_ACTION && m->message == question) answer(m->hwnd, (DWORD)m->wParam);
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+static void markSeen(DWORD driver) {
+  wchar_t name[64];
+  swprintf(name, 64, L"%ls%lu", kInputMarkEvent, driver);
+  if (HANDLE seen = OpenEventW(EVENT_MODIFY_STATE, FALSE, name)) {
+    SetEvent(seen);
+    CloseHandle(seen);
+  }
+}
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    DriverInputHookProc(int code, WPARAM wp, LPARAM lp) {
+  MSG *m = (MSG *)lp;
+  bool mark = (m->message == WM_KEYDOWN || m->message == WM_KEYUP) && m->wParam == kInputMarkKey &&
+              GetMessageExtraInfo() != 0;
+  if (code == HC_ACTION && wp == PM_REMOVE && m->message == WM_COMMAND && !m->lParam &&
+      HIWORD(m->wParam) == 0)
+    gMenuCommands++;
+  if (code == HC_ACTION && wp == PM_REMOVE && mark) {
+    if (m->message == WM_KEYUP) markSeen((DWORD)GetMessageExtraInfo());
+    m->message = WM_NULL; /* the program never sees the mark */
+  }
   return CallNextHookEx(nullptr, code, wp, lp);
 }

@@ -5,43 +5,17 @@
 // on the screen. The choosing itself is done with real mouse clicks.
 #include "menu.h"
 #include "input.h"
-#include "menuquery.h"
+#include "hookprotocol.h"
+#include "inside.h"
 #include "text.h"
 #include "ui.h"
+#include <cstdio>
 #include <vector>
 
 namespace menu {
 
-static HHOOK gHook;
-static DWORD gHookedThread;
 static HANDLE gBlock;
 static MenuQuery *gQuery;
-
-void release() {
-  if (gHook) UnhookWindowsHookEx(gHook);
-  gHook = nullptr;
-  gHookedThread = 0;
-}
-
-static bool hook(HWND window, std::string *error) {
-  DWORD thread = GetWindowThreadProcessId(window, nullptr);
-  if (gHook && gHookedThread == thread) return true;
-  release();
-  wchar_t path[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  while (n > 0 && path[n - 1] != L'\\' && path[n - 1] != L'/') n--;
-  lstrcpyW(path + n, L"driverhook.dll");
-  HMODULE library = LoadLibraryW(path);
-  HOOKPROC procedure =
-      library ? (HOOKPROC)(void *)GetProcAddress(library, "DriverHookProc") : nullptr;
-  if (procedure) gHook = SetWindowsHookExW(WH_CALLWNDPROC, procedure, library, thread);
-  if (!gHook) {
-    *error = "could not hook the program's thread with " + text::utf8(path);
-    return false;
-  }
-  gHookedThread = thread;
-  return true;
-}
 
 static bool openBlock(std::string *error) {
   if (gQuery) return true;
@@ -56,7 +30,7 @@ static bool openBlock(std::string *error) {
 // Asks the hook about the menu that the first depth positions lead to.
 static bool ask(HWND window, int depth, const int *path, std::string *error) {
   static UINT question = RegisterWindowMessageW(kMenuQueryMessage);
-  if (!hook(window, error) || !openBlock(error)) return false;
+  if (!inside::hook(window, error) || !openBlock(error)) return false;
   gQuery->depth = depth;
   for (int i = 0; i < depth; i++) gQuery->path[i] = path[i];
   gQuery->count = -2; /* unanswered */
@@ -126,12 +100,9 @@ static bool checkItem(int index, const std::string &name, bool last, std::string
   return false;
 }
 
-bool choose(HWND window, const std::string &path, double seconds, std::string *error) {
-  std::vector<std::string> parts = split(path);
-  if (parts.size() > kMenuDepth) {
-    *error = "menu path deeper than " + std::to_string(kMenuDepth) + " levels";
-    return false;
-  }
+// Clicks down the path once and waits for the menu to close.
+static bool clickThrough(HWND window, const std::vector<std::string> &parts, double seconds,
+                         std::string *error) {
   if (!input::foreground(window, seconds)) {
     *error = "could not bring the window to the foreground";
     return false;
@@ -158,11 +129,41 @@ bool choose(HWND window, const std::string &path, double seconds, std::string *e
   GetWindowThreadProcessId(window, &pid);
   for (DWORD start = GetTickCount(); menuOpen(pid); Sleep(50)) {
     if (GetTickCount() - start > seconds * 1000) {
-      *error = "the menu stayed open after choosing " + text::quote(path);
+      *error = "the menu stayed open after choosing the item";
       return false;
     }
   }
   return true;
+}
+
+bool choose(HWND window, const std::string &path, double seconds, std::string *error) {
+  std::vector<std::string> parts = split(path);
+  if (parts.size() > kMenuDepth) {
+    *error = "menu path deeper than " + std::to_string(kMenuDepth) + " levels";
+    return false;
+  }
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  /* A menu can close on a click at its item without the item being chosen,
+     when the window's activation catches up with the menu (a box just closed
+     on a busy machine). The hook counts the commands the program takes, and a
+     choice that brought none is made again. */
+  bool chosen = false;
+  for (int attempt = 0; attempt < 3 && !chosen; attempt++) {
+    if (!ask(window, 0, nullptr, error)) break;
+    int before = gQuery->commands;
+    if (!clickThrough(window, parts, seconds, error)) break;
+    inside::caughtUp(window, process, 5);
+    std::string gone; /* a window closed or busy with the command has taken it */
+    chosen = !IsWindow(window) || !ask(window, 0, nullptr, &gone) || gQuery->commands != before;
+    if (!chosen)
+      printf("the program lost the choice of %s; choosing it again\n", text::quote(path).c_str());
+  }
+  if (process) CloseHandle(process);
+  if (!chosen && error->empty())
+    *error = "the program did not take the choice of " + text::quote(path);
+  return chosen;
 }
 
 } // namespace menu

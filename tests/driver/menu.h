@@ -10,7 +10,4 @@ namespace menu {
 // "ファイル/終了", one level a slash, each level named as text::names allows.
 bool choose(HWND window, const std::string &path, double seconds, std::string *error);
 
-// Takes the driver's hook out of the program again.
-void release();
-
 } // namespace menu

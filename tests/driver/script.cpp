@@ -3,7 +3,7 @@
 // of commands.
 #include "script.h"
 #include "commands.h"
-#include "menu.h"
+#include "inside.h"
 #include <cstdio>
 
 namespace script {
@@ -67,7 +67,7 @@ static bool parse(const std::vector<Word> &words, Args *args, std::string *error
 }
 
 static void endProgram(Session &s) {
-  menu::release();
+  inside::release();
   if (!s.process) return;
   if (WaitForSingleObject(s.process, 0) == WAIT_TIMEOUT) {
     TerminateProcess(s.process, 1);

@@ -269,7 +269,7 @@ bool loop_can_recover() { return recoverable && GetCurrentThreadId() == loopThre
 
 void loop_recover() {
   recoverable = false;
-  exception_drop_handlers_below(recovery[2]); /* the saved stack pointer */
+  exception_abandon_frames_below(recovery[2]); /* the saved stack pointer */
   __builtin_longjmp(recovery, 1);
 }
 

@@ -79,8 +79,8 @@ static bool cleanCallSite(Cursor *c, uint8_t *args) {
   bool skip = false;
   for (;;) {
     uint8_t code = take(c);
-    c->at++; /* the byte between is not read */
-    if (code == 0 || !c->ok) return skip;
+    if (code == 0 || !c->ok) return skip; /* the routine's code goes on right after the 0 */
+    c->at++;                              /* the byte between is not read */
     if (code == kSiteString || code == kSiteObject) {
       uint8_t offset = take(c);
       c->at++;
@@ -136,20 +136,25 @@ struct SehRecord {
   void *handler;
 };
 
-// Platform exception registrations below `frame` belong to abandoned frames.
-// The list's head is the first word of the thread's information block.
-void exception_drop_handlers_below(const void *frame) {
+static void (*finishAbandoned)(const void *frame);
+
+void exception_on_abandon(void (*finish)(const void *frame)) { finishAbandoned = finish; }
+
+// The platform's registration list has its head in the first word of the
+// thread's information block.
+void exception_abandon_frames_below(const void *frame) {
   SehRecord *r;
   asm volatile("movl %%fs:0, %0" : "=r"(r));
   while (r != (SehRecord *)-1 && (uintptr_t)r < (uintptr_t)frame) r = r->next;
   asm volatile("movl %0, %%fs:0" : : "r"(r) : "memory");
+  if (finishAbandoned) finishAbandoned(frame);
 }
 
 // The stack pointer stays where it is: the routine's closing leave restores
 // it from the frame pointer.
 [[noreturn]] static void continueAt(uint8_t *frame, const uint8_t *handler, Object *exception) {
   *(Object **)(frame - 4) = RuntimeLockObject(exception);
-  exception_drop_handlers_below(frame);
+  exception_abandon_frames_below(frame);
   asm volatile("movl %0, %%ebp\n\tjmp *%1" : : "a"(frame), "d"(handler) : "memory");
   __builtin_unreachable();
 }

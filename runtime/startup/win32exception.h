@@ -22,9 +22,11 @@ uintptr_t exception_stack_limit();
 
 void exception_install_last_chance(); // the process-level handler for platform faults
 
-// Forgets the platform's exception registrations of frames below `frame`,
-// which a jump to an outer frame abandons.
-void exception_drop_handlers_below(const void *frame);
+// A jump to an outer frame abandons the frames below `frame`: this forgets
+// their platform exception registrations and has the subsystem that asked for
+// it (exception_on_abandon) finish what they had begun.
+void exception_abandon_frames_below(const void *frame);
+void exception_on_abandon(void (*finish)(const void *frame));
 
 // Calls a compiled routine with two word arguments. A compiled routine that
 // caught an exception returns with the registers the raise left behind; this

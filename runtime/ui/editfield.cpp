@@ -402,9 +402,10 @@ static Delivery menuHandlers(EditFieldObject *e, MenuItemObject *item) {
       if (!k->value || !names_equal(k->name, item->name)) continue;
       Pane *p = e->control.pane;
       if (!p) return kPaneGone;
-      pane_begin_event(p);
+      Ongoing work = {.pane = p};
+      ongoing_begin(&work);
       uint32_t answer = call_compiled_words((void *)(uintptr_t)k->value, words, count);
-      if (pane_end_event(p)) return kPaneGone;
+      if (ongoing_end(&work)) return kPaneGone;
       if (answer & 0xFF) return kAnsweredTrue;
     }
   return kAnsweredFalse;

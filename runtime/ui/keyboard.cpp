@@ -147,9 +147,10 @@ static void runShortcut(const Shortcut *s, View *view) {
   }
   Pane *pane = pane_from_hwnd((HWND)s->target);
   if (!usable(pane, view)) return;
-  pane_begin_event(pane); /* its handlers may dispose of it */
+  Ongoing work = {.pane = pane}; /* its handlers may dispose of it */
+  ongoing_begin(&work);
   runControlShortcut(s, pane);
-  pane_end_event(pane);
+  ongoing_end(&work);
 }
 
 // The newest shortcut of that name. A control's shortcut belongs to its own
@@ -173,9 +174,10 @@ static bool runMnemonic(View *view, int vk) {
   RuntimeUnlockString(name);
   if (!c) return false;
   if (Pane *button = gKeyboardHooks.buttonWithMnemonic(view, (uint8_t)c)) {
-    pane_begin_event(button);
+    Ongoing work = {.pane = button};
+    ongoing_begin(&work);
     gKeyboardHooks.clickButton(button);
-    pane_end_event(button);
+    ongoing_end(&work);
     return true;
   }
   return gKeyboardHooks.selectTabByMnemonic(view, (uint8_t)c);
@@ -316,10 +318,11 @@ bool keyboard_key_down(HWND hwnd, int vk, int modifiers) {
   View *view = viewHolding(hwnd);
   if (!view || view->closing) return false;
   gKeyModifiers = modifiers & (kModCommand | kModShift | kModOption);
-  pane_begin_event(&view->pane); /* a handler may close the window */
+  Ongoing work = {.pane = &view->pane}; /* a handler may close the window */
+  ongoing_begin(&work);
   bool consumed = translate(view, hwnd, vk);
   bool closed = view->pane.closing;
-  pane_end_event(&view->pane);
+  ongoing_end(&work);
   return consumed || closed;
 }
 

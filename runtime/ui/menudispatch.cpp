@@ -53,13 +53,12 @@ static bool runMenuHandlers(Object *receiver, Pane *pane, MenuItemObject *item) 
   for (ConstantRecord *c = receiver->cls->constants; c; c = c->next) {
     if (!c->value || !names_equal(c->name, item->name)) continue;
     uint32_t words[] = {(uint32_t)(uintptr_t)receiver, (uint32_t)item->index};
-    if (pane) pane_begin_event(pane);
-    RuntimeLockObject(receiver);
+    Ongoing work = {.pane = pane, .receiver = receiver};
+    ongoing_begin(&work);
     uint32_t taken =
         call_compiled_words((void *)(uintptr_t)c->value, words, item->index == kNoIndex ? 1 : 2) &
         0xFF;
-    RuntimeUnlockObject(receiver);
-    bool gone = pane && pane_end_event(pane);
+    bool gone = ongoing_end(&work);
     if (taken) return true;
     if (gone) return false; /* the window closed: its handlers are done */
   }

@@ -241,12 +241,47 @@ static void destroy(Pane *pane) {
   if (!root) pool_free(pane, size);
 }
 
-void pane_begin_event(Pane *pane) { pane->useCount++; }
-
-bool pane_end_event(Pane *pane) {
+// A pane starts with a use count of 0, its own; a disposed pane is destroyed
+// when the count falls below that.
+static bool release(Pane *pane) {
   if (--pane->useCount >= 0) return false;
   destroy(pane);
   return true;
+}
+
+/* ---- work in progress ---- */
+
+static thread_local Ongoing *ongoing; // the innermost record of the thread
+
+void ongoing_begin(Ongoing *work) {
+  work->outer = ongoing;
+  ongoing = work;
+  if (work->pane) work->pane->useCount++;
+  if (work->receiver) RuntimeLockObject(work->receiver);
+}
+
+bool ongoing_end(Ongoing *work) {
+  ongoing = work->outer; /* records end innermost first */
+  if (work->receiver) RuntimeUnlockObject(work->receiver);
+  return work->pane && release(work->pane);
+}
+
+bool ongoing_changing(const ControlObject *c) {
+  for (Ongoing *w = ongoing; w; w = w->outer)
+    if (w->changing == c) return true;
+  return false;
+}
+
+static bool nativeRunning() {
+  for (Ongoing *w = ongoing; w; w = w->outer)
+    if (w->native) return true;
+  return false;
+}
+
+// The stack grows down: records below frame belong to frames the exception
+// left, innermost first on the list.
+void ongoing_abandon_below(const void *frame) {
+  while (ongoing && (uintptr_t)ongoing < (uintptr_t)frame) ongoing_end(ongoing);
 }
 
 void pane_dispose(Pane *pane) {
@@ -266,7 +301,7 @@ void pane_dispose(Pane *pane) {
   if (view && view->focusPane == pane) view->focusPane = nullptr;
   ControlObject *c = pane_control(pane);
   if (c && c->pane == pane) c->pane = nullptr; /* the owner link hears of it */
-  pane_end_event(pane);
+  release(pane);
 }
 
 /* ---- geometry and invalidation ---- */
@@ -555,11 +590,12 @@ void pane_paint(Pane *pane) {
   SetTextAlign(dc, TA_BASELINE);
   if (!pane->isRoot) SetViewportOrgEx(dc, -pane->bounds.left, -pane->bounds.top, nullptr);
   HWND hwnd = pane->hwnd;
-  pane_begin_event(pane);
+  Ongoing work = {.pane = pane};
+  ongoing_begin(&work);
   if (pane->kind->draw) pane->kind->draw(pane, dc);
   pane->dc = nullptr;
   EndPaint(hwnd, &ps);
-  pane_end_event(pane); /* a Paint handler may have closed it */
+  ongoing_end(&work); /* a Paint handler may have closed it */
 }
 
 void pane_paint_parent_background(Pane *pane, HDC dc) {
@@ -657,20 +693,20 @@ static LRESULT nativeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 // A control's own procedure may go on with its window's data after it has
 // notified its parent (a push button clicked closes its window): while any
 // runs, windows are hidden at once and destroyed afterwards.
-static int nativeDepth;
 static Vector doomed;
 
 static LRESULT CALLBACK nativeControlProcedure(HWND hwnd, UINT message, WPARAM wParam,
                                                LPARAM lParam) {
-  nativeDepth++;
+  Ongoing work = {.native = true};
+  ongoing_begin(&work);
   LRESULT result = nativeMessage(hwnd, message, wParam, lParam);
-  nativeDepth--;
+  ongoing_end(&work);
   return result;
 }
 
 void pane_destroy_window(HWND hwnd) {
   if (!hwnd || !IsWindow(hwnd)) return;
-  if (!nativeDepth) {
+  if (!nativeRunning()) {
     DestroyWindow(hwnd);
     return;
   }
@@ -680,7 +716,7 @@ void pane_destroy_window(HWND hwnd) {
 }
 
 void pane_destroy_pending() {
-  if (nativeDepth || !vec_count(&doomed)) return;
+  if (nativeRunning() || !vec_count(&doomed)) return;
   for (int32_t i = 0; i < vec_count(&doomed); i++) {
     HWND hwnd = (HWND)vec_get_ptr(&doomed, i);
     if (IsWindow(hwnd)) DestroyWindow(hwnd);

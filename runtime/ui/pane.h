@@ -7,6 +7,7 @@
 #include "objects/objects.h"
 #include <windows.h>
 
+struct ControlObject;
 struct RString;
 struct View;
 
@@ -156,8 +157,25 @@ extern bool gPaneCloning; // set while a control-array element makes its pane
 
 void pane_set_owner(Pane *pane, Object *control); // retains; once only
 void pane_dispose(Pane *pane);                    // disposal: children first, then the pane
-void pane_begin_event(Pane *pane);
-bool pane_end_event(Pane *pane); // true when the pane was destroyed
+
+// What a frame has begun around a call into compiled code or a native
+// control's procedure, and must finish after it: a pane held (its use count,
+// so that a handler may close it), a receiver locked, a control whose change
+// event runs (such events do not nest), a native procedure running (native
+// windows are destroyed only when none runs). The record lives in that frame,
+// on a list of the thread's; an exception that continues at an outer frame
+// finishes the records it abandons.
+struct Ongoing {
+  Ongoing *outer = nullptr;
+  Pane *pane = nullptr;
+  Object *receiver = nullptr;
+  ControlObject *changing = nullptr;
+  bool native = false;
+};
+void ongoing_begin(Ongoing *work);
+bool ongoing_end(Ongoing *work); // true when its pane was destroyed meanwhile
+bool ongoing_changing(const ControlObject *c);
+void ongoing_abandon_below(const void *frame); // finishes the records below frame
 
 Pane *pane_root(Pane *pane);
 View *pane_view(Pane *pane); // the view at the root of the pane's tree

@@ -48,25 +48,19 @@ Delivery deliver(Object *o, Pane *pane, const char *event, const uint32_t *args,
   if (!entry) return kAnsweredFalse;
   uint32_t words[8] = {(uint32_t)(uintptr_t)o};
   for (int i = 0; i < count && i < 7; i++) words[i + 1] = args[i];
-  if (pane) pane_begin_event(pane);
-  RuntimeLockObject(o); /* the handler may drop the last other reference */
+  Ongoing work = {.pane = pane, .receiver = o}; /* the handler may drop the last other reference */
+  ongoing_begin(&work);
   uint32_t result = call_compiled_words(entry, words, count + 1);
-  RuntimeUnlockObject(o);
-  if (pane && pane_end_event(pane)) return kPaneGone;
+  if (ongoing_end(&work)) return kPaneGone;
   return (result & 0xFF) ? kAnsweredTrue : kAnsweredFalse;
 }
 
 Delivery deliver_change(ControlObject *c, const char *event) {
-  static Vector busy; /* the controls whose change event is running */
-  for (int32_t i = 0; i < vec_count(&busy); i++)
-    if (vec_get_ptr(&busy, i) == c) return kAnsweredFalse; /* re-entered: dropped */
-  vec_append_ptr(&busy, c);
+  if (ongoing_changing(c)) return kAnsweredFalse; /* re-entered: dropped */
+  Ongoing work = {.changing = c};
+  ongoing_begin(&work);
   Delivery d = deliver_to_control(c, event);
-  for (int32_t i = vec_count(&busy) - 1; i >= 0; i--)
-    if (vec_get_ptr(&busy, i) == c) {
-      vec_remove(&busy, i);
-      break;
-    }
+  ongoing_end(&work);
   return d;
 }
 

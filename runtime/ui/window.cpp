@@ -7,6 +7,7 @@
 #include "startup/application.h"
 #include "startup/commonruntime.h"
 #include "startup/fault.h"
+#include "startup/win32exception.h"
 #include "text/msgbox.h"
 #include "text/string.h"
 #include "ui/droptarget.h"
@@ -359,6 +360,7 @@ void window_install() {
   window_proc_install();
   menus_install();
   pane_install_procedure();
+  exception_on_abandon(ongoing_abandon_below);
   gLoopHooks.refreshWindows = window_pass;
   gLoopHooks.noWindowOpen = noWindowOpen;
   gLoopHooks.closeFrontWindow = closeFrontWindow;

@@ -193,6 +193,20 @@ TEST_F(ExceptionTest, CallSiteCleanupListsReleaseTheirArguments) {
   }
 }
 
+// The routine in slot 3 raises from its last call, so that its leave follows
+// the call site's descriptor at once: the search still finds its table and
+// goes on to the caller's catch.
+TEST_F(ExceptionTest, ARaiseFromARoutinesLastCallReachesTheCallersCatch) {
+  Code x;
+  enter(x, 1);
+  callAt(x, (void *)RuntimeNilObject);
+  m.place(3, x);
+  build({.raise = [&](Code &a) { callAt(a, m.at(3)); }, .aTable = catchAll});
+  m.run(1);
+  EXPECT_EQ(className(caughtA), "NilObjectException");
+  RuntimeUnlockObject((Object *)caughtA);
+}
+
 TEST_F(ExceptionTest, SearchFindsTheNearestMatchingCatchEntry) {
   Object *cast = CreateInstance(gRuntimeExceptionClass);
   Object *own = CreateInstance(&reportableEx);

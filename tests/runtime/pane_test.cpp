@@ -1,10 +1,12 @@
 // The pane tree on a real runtime window: tab visibility, hit testing order,
 // focus handed on by a LostFocus handler, hiding down the tree, clipping by a
 // container canvas, deferred disposal, and the font and colour services.
+#include "compiled.h"
 #include "describe.h"
 #include "objects/registry.h"
 #include "recorder.h"
 #include "startup/RuntimeMain.h"
+#include "startup/win32exception.h"
 #include "text/string.h"
 #include "ui/fonts.h"
 #include "ui/runctl.h"
@@ -144,14 +146,64 @@ TEST_F(PaneTest, AControlInsideACanvasIsClippedToItForHitTesting) {
 TEST_F(PaneTest, APaneDisposedDuringItsEventGoesWhenTheEventEnds) {
   Pane *p = make('a', {10, 10, 30, 90}, "QX_Pane");
   HWND hwnd = p->hwnd;
-  pane_begin_event(p);
+  Ongoing event = {.pane = p};
+  ongoing_begin(&event);
   pane_dispose(p);
   pane_dispose(p); /* at most once */
   EXPECT_TRUE(IsWindow(hwnd));
-  EXPECT_TRUE(pane_end_event(p)); /* gone now */
+  EXPECT_TRUE(ongoing_end(&event)); /* gone now */
   EXPECT_FALSE(IsWindow(hwnd));
   EXPECT_EQ(view->pane.firstChild, nullptr);
   EXPECT_TRUE(gRecorder.boxes.empty());
+}
+
+// A compiled routine that catches whatever its call of deliver raises, as
+// when code pushes a button whose Action handler closes the button's window
+// and then fails: the event is over all the same, so the pane goes and the
+// receiver is let go.
+TEST_F(PaneTest, AnEventLeftByAnExceptionIsOverAllTheSame) {
+  using namespace compiled;
+  Pane *p = make('a', {10, 10, 30, 90}, "QX_Pane");
+  HWND hwnd = p->hwnd;
+  ClassDef *classes[] = {gRuntimeExceptionClass};
+  gClassTable = classes;
+  gClassCount = 1;
+  Machine m;
+  Code handler; /* disposes of the pane, then raises */
+  enter(handler, 1);
+  handler.push(int32_t(uintptr_t(p)));
+  callAt(handler, (void *)pane_dispose, 1);
+  callAt(handler, (void *)RuntimeNilObject);
+  m.place(2, handler);
+  ClassDef pushable, cls;
+  describe::derive(&pushable, "Pushable", &gObjectClass, 16);
+  class_add_event(&pushable, "Action", nullptr, nullptr, 1);
+  describe::derive(&cls, "Raiser", &pushable, 16);
+  describe::addHandler(&cls, "Action", m.at(2));
+  Object *receiver = CreateInstance(&cls);
+  static const char kAction[] = "Action";
+  int32_t caught = 0;
+  Code pusher;
+  enter(pusher, 1);
+  for (int32_t word :
+       {0, 0, int32_t(uintptr_t(kAction)), int32_t(uintptr_t(p)), int32_t(uintptr_t(receiver))})
+    pusher.push(word);
+  callAt(pusher, (void *)&deliver, 5);
+  CodeLabel caughtHere = pusher.here();
+  pusher.mov(eax, mem(ebp, -4));
+  storeEax(pusher, &caught);
+  m.place(1, pusher, {catchOf(0, caughtHere)});
+  m.run(1);
+  ASSERT_NE(caught, 0);
+  EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_EQ(view->pane.firstChild, nullptr);
+  EXPECT_EQ(receiver->refs, 1);
+  RuntimeUnlockObject((Object *)caught);
+  RuntimeUnlockObject(receiver);
+  class_teardown(&cls);
+  class_teardown(&pushable);
+  gClassTable = nullptr;
+  gClassCount = 0;
 }
 
 TEST(FontTest, ClassicNamesMapAndEqualFontsAreShared) {

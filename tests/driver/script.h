@@ -20,7 +20,8 @@
 //   screenshot NAME              save the screen as NN-NAME.png in the screenshot folder
 //
 // Every wait gives up after the timeout (or --timeout S on the command), and
-// control lookups wait too. A CONTROL is "#ID", "Class[N]" (the Nth of its
+// control lookups wait too. A command that gives input returns once the
+// program has handled it (inside.h), so the next command sees its effect. A CONTROL is "#ID", "Class[N]" (the Nth of its
 // class, from 0) or its text as a person reads it ("&Apply" is "Apply").
 // Words are separated by blanks; "..." quotes, with \" \\ \n \t inside; a
 // line starting with # is a comment. Controls and windows print as

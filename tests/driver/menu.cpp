@@ -150,14 +150,14 @@ bool choose(HWND window, const std::string &path, double seconds, std::string *e
      on a busy machine). The hook counts the commands the program takes, and a
      choice that brought none is made again. */
   bool chosen = false;
-  for (int attempt = 0; attempt < 3 && !chosen; attempt++) {
+  for (int attempt = 1; attempt <= 3 && !chosen; attempt++) {
     if (!ask(window, 0, nullptr, error)) break;
     int before = gQuery->commands;
     if (!clickThrough(window, parts, seconds, error)) break;
     inside::caughtUp(window, process, 5);
     std::string gone; /* a window closed or busy with the command has taken it */
     chosen = !IsWindow(window) || !ask(window, 0, nullptr, &gone) || gQuery->commands != before;
-    if (!chosen)
+    if (!chosen && attempt < 3)
       printf("the program lost the choice of %s; choosing it again\n", text::quote(path).c_str());
   }
   if (process) CloseHandle(process);

@@ -208,21 +208,7 @@ void Checker::name(NodeP &n) {
     n = std::move(f);
     return;
   }
-  if (r->owner) {
-    if (resolve_in(
-            n, r->selfClass, [&] { return self_node(loc); }, false))
-      return;
-    if (r->selfClass->window) { /* a control handler reaches its window's members */
-      ClassInfo *window = r->selfClass->window->info;
-      auto windowOf = [&] {
-        NodeP w = make(NK::WindowOf, loc);
-        w->lhs = self_node(loc);
-        w->type = {K::Object, window};
-        return w;
-      };
-      if (resolve_in(n, window, windowOf, false)) return;
-    }
-  }
+  if (r->owner && resolve_in_owner(n, loc, false)) return;
   for (GlobalDecl &g : prog.globals)
     if (iequal(g.name, n->text)) {
       NodeP v = make(NK::Var, loc);
@@ -273,6 +259,22 @@ void Checker::member(NodeP &n) {
   n = std::move(keep);
 }
 
+bool Checker::resolve_in_owner(NodeP &n, Loc loc, bool isCall) {
+  if (resolve_in(
+          n, r->selfClass, [&] { return self_node(loc); }, isCall))
+    return true;
+  if (!r->selfClass->window) return false;
+  ClassInfo *window =
+      r->selfClass->window->info; /* a control handler reaches its window's members */
+  auto windowOf = [&] {
+    NodeP w = make(NK::WindowOf, loc);
+    w->lhs = self_node(loc);
+    w->type = {K::Object, window};
+    return w;
+  };
+  return resolve_in(n, window, windowOf, isCall);
+}
+
 void Checker::call(NodeP &n) {
   Node &callee = *n->lhs;
   Loc loc = n->loc;
@@ -283,21 +285,7 @@ void Checker::call(NodeP &n) {
       probe->lhs = std::move(n->lhs);
       probe->args = std::move(n->args);
       std::string nm = probe->lhs->text;
-      if (r->owner) {
-        if (resolve_in(
-                probe, r->selfClass, [&] { return self_node(loc); }, true))
-          return void(n = std::move(probe));
-        if (r->selfClass->window) {
-          ClassInfo *window = r->selfClass->window->info;
-          auto windowOf = [&] {
-            NodeP w = make(NK::WindowOf, loc);
-            w->lhs = self_node(loc);
-            w->type = {K::Object, window};
-            return w;
-          };
-          if (resolve_in(probe, window, windowOf, true)) return void(n = std::move(probe));
-        }
-      }
+      if (r->owner && resolve_in_owner(probe, loc, true)) return void(n = std::move(probe));
       for (auto &rt : prog.routines)
         if (iequal(rt->name, nm))
           return routine_call(n, rt.get(), nullptr, std::move(probe->args), loc);

@@ -120,6 +120,9 @@ struct Checker {
   bool convertible(const Type &from, const Type &to) const;
   Member find_member(ClassInfo *cls, const std::string &name);
   bool resolve_in(NodeP &n, ClassInfo *cls, std::function<NodeP()> receiver, bool isCall);
+  // A bare name inside a class: a member of the class itself, or, in a
+  // control's handler, of the control's window.
+  bool resolve_in_owner(NodeP &n, Loc loc, bool isCall);
   NodeP make(NK kind, Loc loc) {
     auto n = std::make_unique<Node>();
     n->kind = kind;

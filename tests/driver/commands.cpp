@@ -56,7 +56,8 @@ HWND findControl(Session &s, const std::string &selector, double seconds) {
 void settle(Session &s) {
   /* The input mark shows the input has been handled; with no window to hook
      (the program is starting or has ended) a short pause has to do. */
-  if (!s.window || !IsWindow(s.window) || !inside::caughtUp(s.window, s.process, 5)) Sleep(50);
+  if (s.window && IsWindow(s.window) && inside::caughtUp(s.window, s.process, 5)) return;
+  Sleep(50);
   if (s.process) WaitForInputIdle(s.process, 2000);
   if (s.window && IsWindow(s.window))
     SendMessageTimeoutW(s.window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);

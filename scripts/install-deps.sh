@@ -1,19 +1,28 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on a Debian machine, and nothing
 # when everything is already there. Run as root (or with sudo available).
+#
+# Where this kernel refuses 32-bit programs (or MORVINT_GUEST=1), Wine runs in
+# a full-system guest instead: this machine then needs the emulator and the
+# tools that build the guest, and the guest carries Wine (scripts/guest/).
 set -euo pipefail
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$top/scripts/lib.sh"
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+APT_GET="${sudo_cmd[*]} apt-get"
 
 packages=(
   cmake ninja-build g++ make
   g++-mingw-w64-i686 gcc-mingw-w64-i686
-  wine wine32:i386
-  xvfb x11-utils xauth
-  locales fonts-ipafont-gothic
   googletest imagemagick clang-format
 )
+if guest_needed; then
+  packages+=(qemu-system-x86 debootstrap e2fsprogs util-linux)
+else
+  packages+=(wine wine32:i386 xvfb x11-utils xauth locales fonts-ipafont-gothic)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -22,13 +31,14 @@ done
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if [[ " ${missing[*]} " == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     "${sudo_cmd[@]}" dpkg --add-architecture i386
   fi
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo_cmd[@]}" apt-get update -qq
-  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  apt_update_retrying
+  apt_install "${missing[@]}"
 fi
+
+guest_needed && exit 0
 
 # Wine's ANSI code page follows the locale: ja_JP.UTF-8 gives code page 932,
 # en_US.UTF-8 code page 1252. Tests run under both.

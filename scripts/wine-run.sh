@@ -49,7 +49,11 @@ flock 9
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   detached wineboot --init
 fi
-detached wineserver -p 30 || true
+# The server lingers between programs: 30 s by default, for ever when
+# MORVINT_WINESERVER_LINGER=forever (whoever sets it stops the server).
+linger=${MORVINT_WINESERVER_LINGER:-30}
+[ "$linger" = forever ] && linger=
+detached wineserver -p $linger || true
 # A crashing program must fail its test at once, not wait behind Wine's crash
 # dialog (which other tests' drivers could also take for their message box).
 if [ ! -f "$state/no-crash-dialog" ]; then

@@ -9,9 +9,7 @@ set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$top/scripts/lib.sh"
 
-sudo_cmd=()
-[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-APT_GET="${sudo_cmd[*]} apt-get"
+APT_GET="as_root apt-get"
 
 packages=(
   cmake ninja-build g++ make
@@ -32,7 +30,7 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
   if [[ " ${missing[*]} " == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-    "${sudo_cmd[@]}" dpkg --add-architecture i386
+    as_root dpkg --add-architecture i386
   fi
   apt_update_retrying
   apt_install "${missing[@]}"
@@ -44,8 +42,8 @@ guest_needed && exit 0
 # en_US.UTF-8 code page 1252. Tests run under both.
 for loc in ja_JP en_US; do
   if ! locale -a 2>/dev/null | grep -qi "^$loc\.utf-\?8$"; then
-    "${sudo_cmd[@]}" sed -i "s/^# *$loc.UTF-8 UTF-8/$loc.UTF-8 UTF-8/" /etc/locale.gen
-    grep -q "^$loc.UTF-8 UTF-8" /etc/locale.gen || echo "$loc.UTF-8 UTF-8" | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
-    "${sudo_cmd[@]}" locale-gen >/dev/null
+    as_root sed -i "s/^# *$loc.UTF-8 UTF-8/$loc.UTF-8 UTF-8/" /etc/locale.gen
+    grep -q "^$loc.UTF-8 UTF-8" /etc/locale.gen || echo "$loc.UTF-8 UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
+    as_root locale-gen >/dev/null
   fi
 done

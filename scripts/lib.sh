@@ -1,6 +1,11 @@
 # Shell routines the project's scripts share: apt with retries, and the probe
 # that tells whether this kernel starts 32-bit programs. Sourced, not run.
 
+# Runs a command as root: as it is when this is root, else through sudo.
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
 # Runs "apt-get update" up to MORVINT_APT_TRIES times (default 4), pausing
 # MORVINT_APT_PAUSE seconds (default 15) between tries. A mirror caught
 # mid-sync fails one index with "File has unexpected size"; that passes.

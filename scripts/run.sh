@@ -13,9 +13,7 @@ say_test_bed
 "$top/scripts/build.sh"
 cd "$top/build"
 if guest_needed; then
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" "$top/scripts/guest/build.sh"
+  as_root "$top/scripts/guest/build.sh"
   port=${MORVINT_VNC_PORT:-5901}
   echo "The calculator starts in the guest (about a minute under emulation)."
   echo "See it with a VNC viewer at 127.0.0.1:$port (for example: vncviewer 127.0.0.1::$port)."

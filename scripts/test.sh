@@ -16,9 +16,7 @@ unset DISPLAY # tests get a display of their own
 cd "$top/build"
 
 if guest_needed; then
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" "$top/scripts/guest/build.sh"
+  as_root "$top/scripts/guest/build.sh"
   host_rc=0 guest_rc=0
   echo "== tests that run on this machine"
   ctest --output-on-failure -j"$(nproc)" -LE wine "$@" || host_rc=$?

@@ -10,11 +10,16 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 states=(wine wine-e2e)
 own=/var/lib/morvint-wine
 
+# Preparing starts from nothing: prefixes made by other settings go.
+[ "${1:-}" = --prepare ] && rm -rf "${own:?}"/*
 for name in "${states[@]}"; do
   mkdir -p "$own/$name" "$top/build/$name"
   mount --bind "$own/$name" "$top/build/$name" || exit 125
 done
 export MORVINT_WINESERVER_LINGER=forever
+# Programs start in seconds here, not in fractions of one: the driver's waits
+# for windows and texts get a minute.
+export MORVINT_DRIVER_TIMEOUT=${MORVINT_DRIVER_TIMEOUT:-60}
 
 stop_wine() {
   for name in "${states[@]}"; do

@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "inside.h"
 #include <cstdio>
+#include <cstdlib>
 
 namespace script {
 
@@ -102,9 +103,18 @@ static bool step(Session &s, const std::string &line, std::string *error) {
   return done;
 }
 
+// The timeout a script starts with: 10 seconds, or MORVINT_DRIVER_TIMEOUT
+// where programs start slowly (an emulated machine).
+static double startingTimeout() {
+  const char *given = getenv("MORVINT_DRIVER_TIMEOUT");
+  double seconds = given ? atof(given) : 0;
+  return seconds > 0 ? seconds : 10;
+}
+
 int run(const std::vector<std::string> &lines, const std::string &shots) {
   Session s;
   s.shots = shots;
+  s.timeout = startingTimeout();
   for (size_t n = 0; n < lines.size(); n++) {
     std::string error;
     if (step(s, lines[n], &error)) continue;

@@ -16,7 +16,8 @@
 //   close                        click the current window's close box
 //   wait-exit                    wait until the program ends; print its exit code
 //   sleep SECONDS                pause
-//   timeout SECONDS              how long waits last from now on (10 to begin with)
+//   timeout SECONDS              how long waits last from now on (10 to begin with,
+//                                or MORVINT_DRIVER_TIMEOUT seconds when it is set)
 //   screenshot NAME              save the screen as NN-NAME.png in the screenshot folder
 //
 // Every wait gives up after the timeout (or --timeout S on the command), and

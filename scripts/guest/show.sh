@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs a Windows program inside the guest on a display the host can reach: a
 # VNC X server on the guest's port 5900 (forwarded by scripts/guest/run.sh),
-# and a screenshot in build/screenshots/ once the program has had time to
-# draw, for a host with no VNC viewer. Returns when the program ends.
+# and, for a host with no VNC viewer, a screenshot in build/screenshots/ made
+# anew every half minute while the program runs. Returns when it ends.
 set -uo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 shot=$top/build/screenshots/guest-run.png
@@ -15,6 +15,13 @@ for _ in $(seq 100); do
 done
 "$top/scripts/wine-run.sh" "$@" &
 program=$!
-( sleep "${MORVINT_SHOT_DELAY:-40}" && mkdir -p "$(dirname "$shot")" &&
-  import -display :1 -window root "$shot" && echo "screenshot: $shot" ) &
+mkdir -p "$(dirname "$shot")"
+(
+  while sleep "${MORVINT_SHOT_PERIOD:-30}"; do
+    import -display :1 -window root "$shot.tmp.png" && mv "$shot.tmp.png" "$shot" &&
+      [ -z "${said:-}" ] && said=1 && echo "screenshot (made anew every half minute): $shot"
+  done
+) &
+shooter=$!
 wait $program
+kill $shooter 2>/dev/null

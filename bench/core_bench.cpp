@@ -1,6 +1,6 @@
 // Figures for the runtime core: small blocks from the memory pool against the
 // process heap, and runtime strings against std::string, measured in one run.
-#include "objects/utility.h"
+#include "base/pool.h"
 #include "startup/RuntimeMain.h"
 #include "text/string.h"
 #include <windows.h>

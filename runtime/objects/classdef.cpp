@@ -2,9 +2,9 @@
 // list, name folding, the member list records, the seven value types, and the
 // lookups by name and number that event dispatch and compiled code use.
 #include "objects/classdef.h"
-#include "objects/dump.h"
+#include "base/tagged.h"
 #include "objects/objects.h"
-#include "startup/fault.h"
+#include "base/fault.h"
 #include "text/string.h"
 #include <cstdio>
 #include <cstring>

@@ -2,7 +2,7 @@
 // As String) As Double": a small tokenizer and a recursive-descent reader
 // that yields the name, the parameter text and array, and the result type.
 #include "objects/classdef.h"
-#include "objects/dump.h"
+#include "base/tagged.h"
 #include "objects/plugin.h"
 #include "text/string.h"
 #include <cstring>

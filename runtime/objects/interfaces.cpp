@@ -2,9 +2,9 @@
 // class, one table of entry points per interface it implements; and the two
 // table lookups compiled code calls.
 #include "objects/classdef.h"
-#include "objects/dump.h"
+#include "base/tagged.h"
 #include "objects/objects.h"
-#include "startup/fault.h"
+#include "base/fault.h"
 #include <cstring>
 
 int32_t gInterfaceStamp;

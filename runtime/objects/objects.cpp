@@ -2,8 +2,8 @@
 // the iterative destruction through the pending list, type tests, the debug
 // enumeration of live objects and the debug instance of class "Runtime".
 #include "objects/objects.h"
-#include "objects/utility.h"
-#include "startup/fault.h"
+#include "base/pool.h"
+#include "base/fault.h"
 #include "startup/win32exception.h"
 #include "text/string.h"
 #include <algorithm>

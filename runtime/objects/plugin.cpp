@@ -4,13 +4,13 @@
 #include "objects/plugin.h"
 #include "ui/plugincontrol.h"
 #include "karuplugin.h"
-#include "objects/dump.h"
+#include "base/tagged.h"
 #include "objects/objects.h"
 #include "objects/registry.h"
-#include "objects/utility.h"
+#include "base/pool.h"
 #include "startup/entrytable.h"
-#include "startup/fault.h"
-#include "startup/platform.h"
+#include "base/fault.h"
+#include "base/platform.h"
 #include "text/string.h"
 #include <windows.h>
 #include <cstdarg>

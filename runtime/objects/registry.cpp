@@ -2,15 +2,10 @@
 // at start-up, the shared field accessors those members name, and the
 // case-insensitive class name map.
 #include "objects/registry.h"
-#include "files/file.h"
+#include "base/fault.h"
 #include "objects/builtins.h"
 #include "objects/objects.h"
-#include "startup/entrytable.h"
-#include "startup/fault.h"
-#include "startup/thread.h"
 #include "text/string.h"
-#include "ui/runctl.h"
-#include "ui/runview.h"
 #include <cstring>
 #include <iterator>
 
@@ -18,6 +13,7 @@ ClassDef *gApplicationClass, *gFolderItemClass, *gMenuItemClass, *gWindowClass, 
     *gRectControlClass, *gRuntimeExceptionClass;
 
 static ClassDef defs[kBuiltinClassCount];
+static void *(*entryNamed)(const char *name); // the entry table's lookup, from registry_init
 static ParameterDesc params[std::size(kBuiltinParams)];
 
 /* ---- the name map: 256 buckets over folded names ---- */
@@ -84,8 +80,8 @@ static void *routine(const char *name, void *none) {
   if (!*name) return none;
   for (size_t i = 0; i < std::size(kFieldAccessors); i++)
     if (!strcmp(name, kFieldAccessors[i])) return fieldRoutines[i];
-  void *r = entry_routine(name);
-  if (!r) fault_report("registry", __LINE__); /* builtins.def names no such entry */
+  void *r = entryNamed(name);
+  if (!r) fault_report("registry", 88); /* builtins.def names no such entry */
   return r;
 }
 
@@ -98,7 +94,7 @@ static const void *typeNamed(const char *name) {
   for (const TypeDescriptor *t : types)
     if (!strcmp(name, t->name)) return t;
   ClassDef *cls = registry_find(name);
-  if (!cls) fault_report("registry", __LINE__); /* builtins.def names no such type */
+  if (!cls) fault_report("registry", 101); /* builtins.def names no such type */
   return cls;
 }
 
@@ -151,7 +147,7 @@ static void addInterfaces(ClassDef *cls, const BuiltinClass &b) {
   for (int32_t i = b.firstInterface; i < b.firstInterface + b.interfaceCount; i++) {
     ClassDef *interface = registry_find(kBuiltinInterfaces[i]);
     if (!interface || !interface->isInterface)
-      fault_report("registry", __LINE__);
+      fault_report("registry", 154);
     else
       class_add_interface(cls, interface);
   }
@@ -161,19 +157,18 @@ static void fillMembers(ClassDef *cls, const BuiltinClass &b) {
   addProperties(cls, b);
   addMethods(cls, b);
   addEvents(cls, b);
-  if (b.flags & kPane) {
-    RString *name = str_from("CreatePane");
-    class_add_handler(cls, name, 0, (void *)control_create_pane_routine(b.name));
-    RuntimeUnlockString(name);
-  }
   addInterfaces(cls, b);
   cls->registered = 1;
 }
 
-void registry_init() {
-  static bool built;
+static bool built;
+
+bool registry_built() { return built; }
+
+void registry_init(void *(*entryRoutine)(const char *name)) {
   if (built) return;
   built = true;
+  entryNamed = entryRoutine;
   mapEnter(&gObjectClass);
   mapEnter(&gRuntimeClass);
   for (int32_t i = 0; i < kBuiltinClassCount; i++) setUp(&defs[i], kBuiltinClasses[i]);
@@ -186,8 +181,4 @@ void registry_init() {
   gControlClass = registry_find("Control");
   gRectControlClass = registry_find("RectControl");
   gRuntimeExceptionClass = registry_find("RuntimeException");
-  gFolderItemClass->destructor = folderitem_destructor; /* releases the path */
-  thread_classes_attach();
-  window_classes_attach();
-  control_classes_attach();
 }

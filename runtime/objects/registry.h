@@ -4,7 +4,11 @@
 #pragma once
 #include "objects/classdef.h"
 
-void registry_init(); // builds every built-in definition; once, inside RuntimeInit
+// Builds every built-in definition, once; entryRoutine finds the routine of a
+// runtime entry by name (nil when there is none). The subsystems attach their
+// constructors, destructors and handlers afterwards.
+void registry_init(void *(*entryRoutine)(const char *name));
+bool registry_built();
 
 // The built-in class of that name (ignoring case), or nil. Name map only.
 ClassDef *registry_find(const char *name);

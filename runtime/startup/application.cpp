@@ -4,10 +4,10 @@
 #include "startup/application.h"
 #include "startup/commonruntime.h"
 #include "startup/exitlist.h"
-#include "startup/fault.h"
+#include "base/fault.h"
 #include "startup/win32exception.h"
-#include "objects/utility.h"
-#include "text/array.h"
+#include "base/pool.h"
+#include "base/vector.h"
 #include <ole2.h>
 
 Object *gAppObject;

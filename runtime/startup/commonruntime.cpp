@@ -7,17 +7,24 @@
 #include "files/file.h"
 #include "objects/plugin.h"
 #include "objects/registry.h"
-#include "objects/utility.h"
+#include "base/pool.h"
 #include "startup/RuntimeMain.h"
 #include "startup/application.h"
-#include "startup/fault.h"
-#include "startup/platform.h"
+#include "startup/entrytable.h"
+#include "startup/thread.h"
+#include "base/fault.h"
+#include "base/platform.h"
 #include "text/packed.h"
 #include "text/string.h"
+#include "ui/buttons.h"
+#include "ui/editfield.h"
 #include "ui/mdi.h"
 #include "ui/menubar.h"
-#include "ui/window.h"
+#include "ui/runview.h"
+#include "ui/statictext.h"
+#include "ui/tabpanel.h"
 #include "ui/winclasses.h"
+#include "ui/window.h"
 #include <ole2.h>
 #include <cstdio>
 #include <cstring>
@@ -400,9 +407,22 @@ static bool openCommandLineDocuments(Object *app) {
 
 /* ---- RuntimeInit ---- */
 
+void runtime_classes_init() {
+  if (registry_built()) return; /* once a process: a second RuntimeInit keeps them */
+  registry_init(entry_routine);
+  gFolderItemClass->destructor = folderitem_destructor; /* releases the path */
+  thread_classes_attach();
+  window_classes_attach();
+  buttons_install();
+  statictext_install();
+  tabpanel_install();
+  editfield_install();
+  control_classes_attach(); /* after the kinds: it gives their classes CreatePane */
+}
+
 static void setUpServices() {
   OleInitialize(nullptr);
-  registry_init();
+  runtime_classes_init();
   plugins_install();
 }
 

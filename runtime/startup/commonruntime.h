@@ -3,7 +3,7 @@
 // application object with its opening events.
 #pragma once
 #include "objects/objects.h"
-#include "text/array.h"
+#include "base/vector.h"
 #include <windows.h>
 
 // A file type the image declares, for the file dialogs.
@@ -36,5 +36,10 @@ int32_t charset_for_script(int32_t script);
 // visit(item, context) for each; returns the number of items.
 int split_command_line(const char *line, void (*visit)(RString *item, void *context),
                        void *context);
+
+// The built-in classes with everything the subsystems attach to them: their
+// constructors, destructors and the controls' CreatePane handlers. Once a
+// process; RuntimeInit starts with it.
+void runtime_classes_init();
 
 extern "C" void RuntimeInit(const uint8_t *classDirectory);

@@ -2,7 +2,7 @@
 // the case-blind lookup, and the routines standing in for entries not built
 // yet, each of which names itself to the user and ends the process.
 #include "startup/entrytable.h"
-#include "startup/fault.h"
+#include "base/fault.h"
 #include <windows.h>
 
 // A built routine is declared by name alone: only its address is taken here,

@@ -1,7 +1,7 @@
 // The exit list: objects released, newest first, when the runtime shuts down.
 #include "startup/exitlist.h"
 #include "objects/objects.h"
-#include "text/array.h"
+#include "base/vector.h"
 
 static Vector exitObjects; /* oldest first; an all-zero vector is a valid empty one */
 

@@ -5,8 +5,8 @@
 #include "objects/registry.h"
 #include "startup/application.h"
 #include "startup/commonruntime.h"
-#include "startup/fault.h"
-#include "startup/platform.h"
+#include "base/fault.h"
+#include "base/platform.h"
 #include "startup/thread.h"
 #include "text/string.h"
 #include <cstdio>

@@ -1,7 +1,7 @@
 // RuntimeMsgBox: a text in a platform message box with the information icon
 // and an OK button, owned by the window the user is working in.
 #include "text/msgbox.h"
-#include "startup/platform.h"
+#include "base/platform.h"
 #include "text/string.h"
 
 static bool yes() { return true; }

@@ -2,8 +2,8 @@
 // replacement, fields, trimming, character codes and comparison, with the
 // helpers the double-byte forms share.
 #include "text/strfuncs.h"
-#include "objects/utility.h"
-#include "startup/fault.h"
+#include "base/pool.h"
+#include "base/fault.h"
 #include "text/chartables.h"
 #include <windows.h>
 #include <cstring>

@@ -2,8 +2,8 @@
 // lock, reference counting, the building and slicing primitives, the locale
 // comparison, and the C and length-prefixed views.
 #include "text/string.h"
-#include "objects/utility.h"
-#include "startup/fault.h"
+#include "base/pool.h"
+#include "base/fault.h"
 #include <windows.h>
 #include <cstring>
 

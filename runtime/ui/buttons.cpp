@@ -4,7 +4,7 @@
 // mnemonics, and every property accessor of the four classes.
 #include "ui/buttons.h"
 #include "objects/registry.h"
-#include "objects/utility.h"
+#include "base/pool.h"
 #include "startup/win32exception.h"
 #include "text/chartables.h"
 #include "text/string.h"
@@ -411,6 +411,10 @@ static void checkBoxDestructor(Object *o, ClassDef *cls) {
 
 void buttons_install() {
   gFocusMoved = focusMoved;
+  control_kind_register("PushButton", pushButton_createPane);
+  control_kind_register("CheckBox", checkBox_createPane);
+  control_kind_register("RadioButton", radio_createPane);
+  control_kind_register("GroupBox", groupBox_createPane);
   struct {
     const char *name;
     ObjectRoutine destructor;

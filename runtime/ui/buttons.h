@@ -2,7 +2,7 @@
 // instance records, the default and cancel buttons of a window, mnemonics,
 // and the radio group rule.
 #pragma once
-#include "text/array.h"
+#include "base/vector.h"
 #include "ui/runctl.h"
 
 // The fields the four button classes share after RectControl's.
@@ -75,7 +75,7 @@ void buttons_push(ButtonObject *b); // Action without a visual press, when enabl
 void buttons_add_receiver(PushButtonObject *b, Object *receiver);
 void buttons_remove_receiver(PushButtonObject *b, Object *receiver);
 
-void buttons_install(); // the CreatePane routines and the focus hook
+void buttons_install(); // the pane makers, destructors and the focus hook
 void pushButton_createPane(Object *o);
 void checkBox_createPane(Object *o);
 void radio_createPane(Object *o);

@@ -2,7 +2,7 @@
 // the insertion-order list that every walk follows.
 #include "ui/controlmap.h"
 #include "objects/classdef.h"
-#include "objects/utility.h"
+#include "base/pool.h"
 #include "text/string.h"
 #include <cstdio>
 #include <cstring>

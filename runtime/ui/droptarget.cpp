@@ -2,7 +2,7 @@
 // four drag questions. No kind of drop is accepted until the drag items and
 // their acceptance lists exist, so every drag is answered with "no effect".
 #include "ui/droptarget.h"
-#include "objects/utility.h"
+#include "base/pool.h"
 #include <ole2.h>
 #include <new>
 

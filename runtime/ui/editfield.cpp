@@ -3,7 +3,7 @@
 // turned into TextChange and SelChange; keys, focus and the mouse; the edit
 // commands with their menu items and the clipboard; the data binding push.
 #include "objects/registry.h"
-#include "objects/utility.h"
+#include "base/pool.h"
 #include "startup/win32exception.h"
 #include "text/chartables.h"
 #include "text/string.h"
@@ -526,5 +526,6 @@ static void editDestructor(Object *o, ClassDef *) {
 }
 
 void editfield_install() {
+  control_kind_register("EditField", editField_createPane);
   if (ClassDef *cls = registry_find("EditField")) cls->destructor = editDestructor;
 }

@@ -52,7 +52,7 @@ static_assert(offsetof(EditFieldObject, alignment) == 152);
 static_assert(sizeof(EditFieldObject) == 156);
 
 void editField_createPane(Object *o);
-void editfield_install(); // the class's destructor
+void editfield_install(); // the pane maker and the class's destructor
 
 /* ---- what the menus and the keyboard translation use ---- */
 

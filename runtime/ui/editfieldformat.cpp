@@ -1,7 +1,7 @@
 // Edit field formats: the whole field's font and colours, the selection's
 // character styles, paragraph alignment, and the style data that describe
 // each character's font, styles, colour and size. Reports are off throughout.
-#include "objects/utility.h"
+#include "base/pool.h"
 #include "text/chartables.h"
 #include "text/string.h"
 #include "ui/editfieldpane.h"

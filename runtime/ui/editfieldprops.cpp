@@ -1,8 +1,8 @@
 // EditField's entry points: property accessors and methods. Setters store
 // into the instance and hand the value to the pane when there is one; without
 // a pane getters answer from the instance and methods do nothing.
-#include "objects/utility.h"
-#include "startup/platform.h"
+#include "base/pool.h"
+#include "base/platform.h"
 #include "text/chartables.h"
 #include "text/msgbox.h"
 #include "text/string.h"

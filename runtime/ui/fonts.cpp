@@ -2,7 +2,7 @@
 // keyed by face, size and style with a reference count per font, and the
 // theme colour indices.
 #include "ui/fonts.h"
-#include "objects/utility.h"
+#include "base/pool.h"
 #include "text/string.h"
 #include <cstring>
 

@@ -3,7 +3,7 @@
 // the window's KeyDown, and finally drives focus navigation and the
 // default and cancel buttons.
 #include "ui/keyboard.h"
-#include "objects/utility.h"
+#include "base/pool.h"
 #include "text/string.h"
 #include "ui/buttons.h"
 #include "ui/editfield.h"

@@ -3,10 +3,10 @@
 // from its items' state, and the menu entry points of compiled code.
 #include "ui/menubar.h"
 #include "objects/registry.h"
-#include "objects/utility.h"
+#include "base/pool.h"
 #include "startup/application.h"
 #include "startup/commonruntime.h"
-#include "startup/fault.h"
+#include "base/fault.h"
 #include "startup/win32exception.h"
 #include "text/packed.h"
 #include "text/string.h"

@@ -3,7 +3,7 @@
 // points, menu command dispatch and the enabling pass.
 #pragma once
 #include "objects/objects.h"
-#include "text/array.h"
+#include "base/vector.h"
 #include "ui/controlmap.h"
 #include <windows.h>
 

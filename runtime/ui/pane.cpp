@@ -2,10 +2,10 @@
 // and enabled state, hit testing, focus, mouse tracking, cursors, help texts,
 // painting, reflection of native notifications, and deferred disposal.
 #include "ui/pane.h"
-#include "objects/utility.h"
-#include "text/array.h"
+#include "base/pool.h"
+#include "base/vector.h"
 #include "startup/RuntimeMain.h"
-#include "startup/fault.h"
+#include "base/fault.h"
 #include "startup/theme.h"
 #include "text/string.h"
 #include "ui/runctl.h"

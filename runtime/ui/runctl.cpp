@@ -4,16 +4,13 @@
 // rule's moving of locked controls.
 #include "ui/runctl.h"
 #include "objects/registry.h"
-#include "objects/utility.h"
-#include "startup/fault.h"
+#include "base/pool.h"
+#include "base/fault.h"
 #include "startup/win32exception.h"
-#include "text/array.h"
+#include "base/vector.h"
 #include "text/string.h"
-#include "ui/buttons.h"
-#include "ui/editfield.h"
+#include "objects/builtins.h"
 #include "ui/runview.h"
-#include "ui/statictext.h"
-#include "ui/tabpanel.h"
 #include "ui/window.h"
 #include "ui/windowproc.h"
 #include <cstdio>
@@ -152,29 +149,32 @@ static void controlDestructor(Object *o, ClassDef *) {
   fault_unbuilt(text);
 }
 
-struct PaneMaker {
+enum { kMostKinds = 32 };
+
+static struct {
   const char *className;
   CreatePaneRoutine make;
-};
-static const PaneMaker kPaneMakers[] = {
-    {"PushButton", pushButton_createPane}, {"CheckBox", checkBox_createPane},
-    {"RadioButton", radio_createPane},     {"GroupBox", groupBox_createPane},
-    {"StaticText", staticText_createPane}, {"TabPanel", tabPanel_createPane},
-    {"EditField", editField_createPane},
-};
+} kinds[kMostKinds]; // each kind of control names its CreatePane routine as it installs
+static int32_t kindCount;
 
-CreatePaneRoutine control_create_pane_routine(const char *className) {
-  for (const PaneMaker &m : kPaneMakers)
-    if (m.make && !_stricmp(m.className, className)) return m.make;
+void control_kind_register(const char *className, CreatePaneRoutine make) {
+  if (kindCount < kMostKinds) kinds[kindCount++] = {className, make};
+}
+
+static CreatePaneRoutine paneMaker(const char *className) {
+  for (int32_t i = 0; i < kindCount; i++)
+    if (!_stricmp(kinds[i].className, className)) return kinds[i].make;
   return createPaneUnbuilt;
 }
 
 void control_classes_attach() {
   gControlClass->destructor = controlDestructor;
-  buttons_install();
-  statictext_install();
-  tabpanel_install();
-  editfield_install();
+  for (const BuiltinClass &b : kBuiltinClasses) {
+    if (!(b.flags & kPane)) continue;
+    RString *name = str_from("CreatePane");
+    class_add_handler(registry_find(b.name), name, 0, (void *)paneMaker(b.name));
+    RuntimeUnlockString(name);
+  }
 }
 
 /* ---- walks over a window's controls ---- */

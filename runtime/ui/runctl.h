@@ -103,15 +103,17 @@ extern void (*gTabPanelPass)(WindowObject *window);
 void controls_mouse_moved(WindowObject *window, POINT at);
 void controls_mouse_left(WindowObject *window);
 
-// The built-in CreatePane routine of a control class, by class name.
+// A kind of control names the routine that makes its pane, once, when it
+// installs; control_classes_attach then gives each control class with a pane
+// its CreatePane handler (a class no kind named says it is not built yet).
 typedef void (*CreatePaneRoutine)(Object *control);
-CreatePaneRoutine control_create_pane_routine(const char *className);
+void control_kind_register(const char *className, CreatePaneRoutine make);
 
 // Runs each control of a window (a snapshot, retained for the walk) through fn.
 void controls_each(WindowObject *window, void (*fn)(ControlObject *c, void *context),
                    void *context);
 
-void control_classes_attach(); // the Control class's destructor
+void control_classes_attach(); // the Control class's destructor and the CreatePane handlers
 
 extern "C" {
 Object *RuntimeControlFetch(WindowObject *window, RString *name);

@@ -4,7 +4,7 @@
 // and listing windows.
 #include "ui/runview.h"
 #include "objects/registry.h"
-#include "objects/utility.h"
+#include "base/pool.h"
 #include "startup/commonruntime.h"
 #include "text/packed.h"
 #include "text/string.h"

@@ -109,6 +109,7 @@ static void staticDestructor(Object *o, ClassDef *) {
 }
 
 void statictext_install() {
+  control_kind_register("StaticText", staticText_createPane);
   if (ClassDef *cls = registry_find("StaticText")) cls->destructor = staticDestructor;
 }
 

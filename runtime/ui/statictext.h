@@ -24,4 +24,4 @@ static_assert(offsetof(StaticTextObject, multiLine) == 113);
 static_assert(sizeof(StaticTextObject) == 128);
 
 void staticText_createPane(Object *o);
-void statictext_install(); // the class's destructor
+void statictext_install(); // the pane maker and the class's destructor

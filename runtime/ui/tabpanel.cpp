@@ -155,6 +155,7 @@ static void tabPanelDestructor(Object *o, ClassDef *) {
 }
 
 void tabpanel_install() {
+  control_kind_register("TabPanel", tabPanel_createPane);
   gTabPanelPass = panelPass;
   if (ClassDef *cls = tabPanelClass()) cls->destructor = tabPanelDestructor;
 }

@@ -2,11 +2,11 @@
 // view and modal lists, attributes, the window pass, the resize rule, size
 // limits, and the loop's and message boxes' questions about windows.
 #include "ui/window.h"
-#include "objects/utility.h"
+#include "base/pool.h"
 #include "startup/RuntimeMain.h"
 #include "startup/application.h"
 #include "startup/commonruntime.h"
-#include "startup/fault.h"
+#include "base/fault.h"
 #include "startup/win32exception.h"
 #include "text/msgbox.h"
 #include "text/string.h"

@@ -3,7 +3,7 @@
 // routines, activation, size limits, control colours and mouse-over tracking.
 #include "ui/windowproc.h"
 #include "objects/registry.h"
-#include "objects/utility.h"
+#include "base/pool.h"
 #include "startup/application.h"
 #include "startup/commonruntime.h"
 #include "startup/theme.h"

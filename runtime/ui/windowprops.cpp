@@ -1,6 +1,6 @@
 // The Window class's property accessors. Setters store; when the native
 // window exists they also apply the value to it.
-#include "objects/utility.h"
+#include "base/pool.h"
 #include "text/string.h"
 #include "ui/runview.h"
 #include "ui/window.h"

@@ -20,7 +20,7 @@ class LoopTest : public RuntimeTest {
 protected:
   void SetUp() override {
     RuntimeTest::SetUp();
-    registry_init();
+    runtime_classes_init();
     gLoopHooks = kNoWindowHooks;
     gLoopHooks.focusIdle = [] { gIterations++; }; /* called once per iteration */
     gIterations = 0;
@@ -181,7 +181,7 @@ struct ThreadRun {
 ThreadRun gRun;
 
 TEST(ThreadTest, RunHandlerRunsOnItsOwnThreadOnce) {
-  registry_init();
+  runtime_classes_init();
   static Object *semaphore;
   semaphore = CreateInstance(registry_find("Semaphore"));
   ClassDef mine;

@@ -1,8 +1,8 @@
 // The growable vector and the block handle: growth, shifting, zero-filling,
 // 8-byte elements, misuse reports and the out-of-memory ending.
-#include "objects/utility.h"
+#include "base/pool.h"
 #include "recorder.h"
-#include "text/array.h"
+#include "base/vector.h"
 #include <cstring>
 #include <functional>
 

@@ -2,7 +2,7 @@
 // chain, interface tables and their lookups, the declaration grammar, and the
 // release of every member list.
 #include "objects/objects.h"
-#include "objects/utility.h"
+#include "base/pool.h"
 #include "recorder.h"
 #include "text/string.h"
 #include <string>

@@ -3,6 +3,7 @@
 #pragma once
 #include "objects/classdef.h"
 #include "objects/registry.h"
+#include "startup/commonruntime.h"
 #include "startup/RuntimeMain.h"
 #include "ui/runctl.h"
 #include "ui/runview.h"
@@ -107,7 +108,7 @@ inline void derive(ClassDef *cls, const char *name, ClassDef *super, int32_t siz
 // window classes and the window procedures.
 inline void set_up_windows() {
   if (!gInstance) gInstance = GetModuleHandleA(nullptr);
-  registry_init();
+  runtime_classes_init();
   ui_register_window_classes();
   window_install();
 }

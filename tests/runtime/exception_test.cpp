@@ -44,7 +44,7 @@ protected:
 
   void SetUp() override {
     RuntimeTest::SetUp();
-    registry_init();
+    runtime_classes_init();
     class_setup(&reportable);
     reportable.isInterface = 1;
     class_setup(&reportableEx);

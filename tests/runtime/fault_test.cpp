@@ -1,7 +1,7 @@
 // The assertion dialog, the out-of-memory ending and may-fail requests.
-#include "objects/utility.h"
+#include "base/pool.h"
 #include "recorder.h"
-#include "startup/fault.h"
+#include "base/fault.h"
 
 using FaultTest = RuntimeTest;
 

@@ -43,7 +43,7 @@ class WindowModeTest : public RuntimeTest {
 protected:
   void SetUp() override {
     RuntimeTest::SetUp();
-    registry_init();
+    runtime_classes_init();
     ui_register_window_classes();
     savedHooks = gLoopHooks, savedMenus = gMenuHooks, savedBoxes = gMsgBoxContext;
     window_install();

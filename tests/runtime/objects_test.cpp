@@ -2,7 +2,8 @@
 // faults, type tests, the class table entry points and the debug enumeration.
 #include "objects/objects.h"
 #include "objects/registry.h"
-#include "objects/utility.h"
+#include "startup/commonruntime.h"
+#include "base/pool.h"
 #include "recorder.h"
 #include "text/string.h"
 #include <fstream>
@@ -170,7 +171,7 @@ TEST_F(ObjectsTest, TypeTests) {
   RuntimeCheckCast(c, 2);
   EXPECT_EXIT(/* raised; uncaught, without a message table: an empty message */
               {
-                registry_init();
+                runtime_classes_init();
                 RuntimeCheckCast(plain, 3);
               },
               testing::ExitedWithCode(0), "\\[message box\\] \n\\[exit\\] 0");

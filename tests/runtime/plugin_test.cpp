@@ -5,6 +5,7 @@
 #include "objects/objects.h"
 #include "objects/plugin.h"
 #include "objects/registry.h"
+#include "startup/commonruntime.h"
 #include "recorder.h"
 #include "text/string.h"
 #include <fstream>
@@ -121,7 +122,7 @@ public:
     static bool installed;
     if (installed) return;
     installed = true;
-    registry_init();
+    runtime_classes_init();
     for (const char *stem : {"kpstale*.dll", "kplock*.dll"}) {
       removeLeftovers(systemPath(stem));
       removeLeftovers(windowsPath(stem));

@@ -1,6 +1,6 @@
 // The memory pool's size classes and counter, and tagged blocks.
-#include "objects/dump.h"
-#include "objects/utility.h"
+#include "base/tagged.h"
+#include "base/pool.h"
 #include "recorder.h"
 #include <thread>
 

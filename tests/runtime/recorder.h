@@ -2,7 +2,7 @@
 // echoed to standard error, where death tests read them), message boxes answer
 // with a chosen button, and the heap can be told to refuse.
 #pragma once
-#include "startup/platform.h"
+#include "base/platform.h"
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>

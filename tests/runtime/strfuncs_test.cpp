@@ -1,7 +1,7 @@
 // The string functions as compiled code sees them, under the code page in
 // force: clamping, sharing, searching (against a naive search too), replacing,
 // fields, trimming, case, comparison, the double-byte forms and the message box.
-#include "objects/utility.h"
+#include "base/pool.h"
 #include "recorder.h"
 #include "text/chartables.h"
 #include "text/msgbox.h"

@@ -1,7 +1,7 @@
 // Runtime strings: sharing, the buffer layout, the primitives' clamping rules,
 // comparison, fault reports, memory returned to the pool, and the lock.
 #include "text/string.h"
-#include "objects/utility.h"
+#include "base/pool.h"
 #include "recorder.h"
 #include <string>
 #include <thread>

@@ -1,9 +1,9 @@
 // The runtime's internal list: movable block handles over heap buffers, and
 // the growable vector of 4- or 8-byte elements kept in one.
-#include "text/array.h"
-#include "objects/utility.h"
-#include "startup/fault.h"
-#include "startup/platform.h"
+#include "base/vector.h"
+#include "base/pool.h"
+#include "base/fault.h"
+#include "base/platform.h"
 #include <climits>
 #include <cstring>
 

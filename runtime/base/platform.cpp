@@ -1,5 +1,5 @@
 // The real platform behind the routine table that tests may replace.
-#include "startup/platform.h"
+#include "base/platform.h"
 
 static int realMessageBox(HWND owner, const char *text, const char *caption, UINT type) {
   return MessageBoxA(owner, text, caption, type);

@@ -1,9 +1,9 @@
 // The memory pool: one free list per size class of 1 to 63 words, blocks cut
 // from 8192-byte chunks, larger requests passed to the platform heap, and the
 // memory-used counter. One lock guards it.
-#include "objects/utility.h"
-#include "startup/fault.h"
-#include "startup/platform.h"
+#include "base/pool.h"
+#include "base/fault.h"
+#include "base/platform.h"
 
 enum { kClasses = kPoolLargestSmall / 4 + 1 };
 

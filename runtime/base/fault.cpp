@@ -1,8 +1,8 @@
 // Internal fault reports: the assertion dialog (OK continues, Cancel quits),
 // the silent diagnostic output, and the endings for exhausted memory and for
 // routines this runtime does not provide yet.
-#include "startup/fault.h"
-#include "startup/platform.h"
+#include "base/fault.h"
+#include "base/platform.h"
 #include <cstdio>
 
 void fault_assert(int classCode, int number, const char *unit, int line) {

@@ -27,7 +27,7 @@ void fault_end_process() {
 
 void fault_out_of_memory(bool largeBlock) {
   fault_diagnostic("This application has run out of memory and must quit now.");
-  if (largeBlock) fault_report("utility", 708);
+  if (largeBlock) fault_report(kFaultLargeBlockRefused);
   fault_end_process(); // also when the user chose OK
 }
 

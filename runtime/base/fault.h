@@ -1,6 +1,7 @@
 // Internal fault reports: the assertion dialog, the diagnostic output and the
 // out-of-memory ending. Every consistency check of the runtime ends here.
 #pragma once
+#include "base/faultsites.h"
 
 enum {
   kFaultNamedUnit = 131,  // class code when a source unit is named
@@ -11,10 +12,11 @@ enum {
 // Shows the assertion dialog; returns only when the user chooses OK.
 void fault_assert(int classCode, int number, const char *unit, int line);
 
-// The usual report: a source unit and a line.
+// The usual report: a source unit and a line, normally one of the named sites.
 inline void fault_report(const char *unit, int line) {
   fault_assert(kFaultNamedUnit, kFaultNumberInUnit, unit, line);
 }
+inline void fault_report(FaultSite site) { fault_report(site.unit, site.line); }
 
 // Passes a text to the diagnostic output.
 void fault_diagnostic(const char *text);

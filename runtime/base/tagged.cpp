@@ -22,7 +22,7 @@ void tagged_free(void *block) {
   if (!block) return;
   TagHeader *h = (TagHeader *)block - 1;
   if (h->guard != kTagGuard) {
-    fault_report("dump", 64);
+    fault_report(kFaultTagGuardBroken);
     return; /* the size word cannot be trusted either: leak rather than corrupt the pool */
   }
   h->guard = kTagDead;

@@ -81,7 +81,7 @@ static bool inside(const Vector *v, int32_t i) { return i >= 0 && i < v->count; 
 
 int32_t vec_get(const Vector *v, int32_t i) {
   if (!inside(v, i)) {
-    fault_report("array", 68);
+    fault_report(kFaultVectorGetOutside);
     return 0;
   }
   int32_t value;
@@ -91,7 +91,7 @@ int32_t vec_get(const Vector *v, int32_t i) {
 
 int64_t vec_get8(const Vector *v, int32_t i) {
   if (!inside(v, i) || v->elementSize < 8) { // 8 bytes of a 4-byte slot overrun
-    fault_report("array", 82);
+    fault_report(kFaultVectorGet8Outside);
     return 0;
   }
   int64_t value;
@@ -100,12 +100,12 @@ int64_t vec_get8(const Vector *v, int32_t i) {
 }
 
 void vec_put(Vector *v, int32_t i, int32_t value) {
-  if (!inside(v, i)) return fault_report("array", 95);
+  if (!inside(v, i)) return fault_report(kFaultVectorPutOutside);
   memcpy(slot(v, i), &value, 4);
 }
 
 void vec_put8(Vector *v, int32_t i, int64_t value) {
-  if (!inside(v, i) || v->elementSize < 8) return fault_report("array", 107);
+  if (!inside(v, i) || v->elementSize < 8) return fault_report(kFaultVectorPut8Outside);
   memcpy(slot(v, i), &value, 8);
 }
 
@@ -123,19 +123,19 @@ static uint8_t *open_slot(Vector *v, int32_t i) {
 }
 
 void vec_insert(Vector *v, int32_t i, int32_t value) {
-  if (i < 0 || i > v->count) return fault_report("array", 132);
+  if (i < 0 || i > v->count) return fault_report(kFaultVectorInsertOutside);
   memcpy(open_slot(v, i), &value, 4);
 }
 
 void vec_insert8(Vector *v, int32_t i, int64_t value) {
-  if (i < 0 || i > v->count || v->elementSize < 8) return fault_report("array", 157);
+  if (i < 0 || i > v->count || v->elementSize < 8) return fault_report(kFaultVectorInsert8Outside);
   memcpy(open_slot(v, i), &value, 8);
 }
 
 void vec_append(Vector *v, int32_t value) { vec_insert(v, v->count, value); }
 
 void vec_remove(Vector *v, int32_t i) {
-  if (!inside(v, i)) return fault_report("array", 168);
+  if (!inside(v, i)) return fault_report(kFaultVectorRemoveOutside);
   uint8_t *at = slot(v, i);
   memmove(at, at + v->elementSize, (v->count - i - 1) * v->elementSize);
   v->count--;

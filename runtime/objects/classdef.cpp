@@ -194,7 +194,7 @@ EventRecord *class_find_event(const ClassDef *cls, const char *name) {
 HandlerRecord *event_find_handler(const Object *object, const EventRecord *event) {
   if (!object) return nullptr;
   if (!event) {
-    fault_report("objects", 5854);
+    fault_report(kFaultEventMissing);
     return nullptr;
   }
   HandlerRecord *found = nullptr;

@@ -41,7 +41,7 @@ static bool fillTable(ClassDef *cls, InterfaceEntry *entry) {
   for (MethodRecord *m = entry->interface->methods; m; m = m->next, i++) {
     MethodRecord *found = findMethod(cls, m->name);
     if (!found) {
-      fault_report("objects", 2398);
+      fault_report(kFaultInterfaceMethodMissing);
       return false;
     }
     entry->table[i] = found->entry;
@@ -63,7 +63,7 @@ bool interfaces_build() {
     for (ClassDef *k = c; k && !k->isInterface && k->interfaceStamp != gInterfaceStamp;
          k = k->superclass) {
       if (!buildClass(k)) {
-        fault_report("objects", 6091);
+        fault_report(kFaultInterfaceBuildFailed);
         return false;
       }
       if (k->registered) break;

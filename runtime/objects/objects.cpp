@@ -89,7 +89,7 @@ Object *RuntimeLockObject(Object *object) {
 void RuntimeUnlockObject(Object *object) {
   if (!object) return;
   if (object->refs <= 0) {
-    fault_report("objects", 471);
+    fault_report(kFaultObjectReleaseDead);
     return;
   }
   if (--object->refs == 0) destroy(object);
@@ -104,7 +104,7 @@ Object *KARUUnlockObject(Object *object) {
 
 Object *RuntimeNewObject(int32_t classIndex) {
   if (classIndex < 0 || classIndex >= gClassCount) {
-    fault_report("RuntimeMain", 1191);
+    fault_report(kFaultNewObjectBadClass);
     return nullptr;
   }
   return CreateInstance(gClassTable[classIndex]);

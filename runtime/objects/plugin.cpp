@@ -653,7 +653,7 @@ static WorkRecord *workRecords() {
   for (EmbeddedNode *node = embedded; node; node = node->next) {
     int32_t n = node->byteCount >= 5 ? node->bytes[4] : 0;
     if (node->byteCount < n + 5) { /* damaged node */
-      fault_report("plugin", __LINE__);
+      fault_report(kFaultPluginNodeDamaged);
       continue;
     }
     WorkRecord *w = (WorkRecord *)pool_alloc(sizeof(WorkRecord));

@@ -81,7 +81,7 @@ static void *routine(const char *name, void *none) {
   for (size_t i = 0; i < std::size(kFieldAccessors); i++)
     if (!strcmp(name, kFieldAccessors[i])) return fieldRoutines[i];
   void *r = entryNamed(name);
-  if (!r) fault_report("registry", 88); /* builtins.def names no such entry */
+  if (!r) fault_report(kFaultRegistryNoEntry); /* builtins.def names no such entry */
   return r;
 }
 
@@ -94,7 +94,7 @@ static const void *typeNamed(const char *name) {
   for (const TypeDescriptor *t : types)
     if (!strcmp(name, t->name)) return t;
   ClassDef *cls = registry_find(name);
-  if (!cls) fault_report("registry", 101); /* builtins.def names no such type */
+  if (!cls) fault_report(kFaultRegistryNoType); /* builtins.def names no such type */
   return cls;
 }
 
@@ -147,7 +147,7 @@ static void addInterfaces(ClassDef *cls, const BuiltinClass &b) {
   for (int32_t i = b.firstInterface; i < b.firstInterface + b.interfaceCount; i++) {
     ClassDef *interface = registry_find(kBuiltinInterfaces[i]);
     if (!interface || !interface->isInterface)
-      fault_report("registry", 154);
+      fault_report(kFaultRegistryNoInterface);
     else
       class_add_interface(cls, interface);
   }

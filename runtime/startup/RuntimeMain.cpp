@@ -338,7 +338,7 @@ void *LookUpPluginMember(const char *name) {
   char kind = name[0];
   if (kind == 0) return nullptr;
   if (!strchr("MWGS", kind)) {
-    fault_report("RuntimeMain", 538);
+    fault_report(kFaultPluginMemberKind);
     return nullptr;
   }
   const char *bang = strchr(name + 1, '!');
@@ -355,7 +355,7 @@ void *LookUpPluginMember(const char *name) {
     char text[300];
     snprintf(text, sizeof text, "Unable to load class: %s\n", className);
     OutputDebugStringA(text);
-    fault_report("RuntimeMain", 487);
+    fault_report(kFaultPluginClassNotLoaded);
     return nullptr;
   }
   return findMember(cls, kind, bang + 1);

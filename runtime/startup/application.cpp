@@ -302,7 +302,7 @@ void RuntimeRun() {
 // application is already quitting or a window refused.
 static bool closeApplication() {
   if (!gAppObject) {
-    fault_report("application", 1964);
+    fault_report(kFaultNoApplicationObject);
     return false;
   }
   if (appQuitting) return false;

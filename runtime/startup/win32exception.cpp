@@ -88,7 +88,7 @@ static bool cleanCallSite(Cursor *c, uint8_t *args) {
     } else if (code == kSiteNoCatch) {
       skip = true;
     } else {
-      fault_report("win32exception", 123);
+      fault_report(kFaultCleanupSiteUnknown);
     }
   }
 }
@@ -251,7 +251,7 @@ void exception_raise_from(Object *exception, void *frame, bool locked) {
 void exception_throw(const char *className) {
   ClassDef *cls = registry_find(className);
   if (!cls) { /* the registry holds every one once the runtime is initialised */
-    fault_report("win32exception", __LINE__);
+    fault_report(kFaultExceptionClassMissing);
     cls = &gObjectClass;
   }
   Object *exception = CreateInstance(cls);

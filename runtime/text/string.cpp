@@ -34,7 +34,7 @@ static bool retain(RString *s) {
 static RString *share(RString *s) {
   if (!s || retain(s)) return s;
   str_leave(); /* the dialog must not stall other threads' strings */
-  fault_report("string", 90);
+  fault_report(kFaultStringShareDead);
   str_enter();
   return nullptr;
 }
@@ -48,7 +48,7 @@ static void release(RString *s) {
   if (!s) return;
   if (s->refs <= 0) { /* left as it is: see retain() */
     str_leave();
-    fault_report("string", 102);
+    fault_report(kFaultStringReleaseDead);
     str_enter();
     return;
   }
@@ -220,11 +220,11 @@ RString *str_trim(RString *s) {
 uint8_t *str_writable(RString **s, int32_t i) {
   RString *r = *s;
   if (!r || r->length == 0) {
-    if (i != 0) fault_report("string", 387);
+    if (i != 0) fault_report(kFaultStringWriteEmpty);
     return &scratch;
   }
   if (i < 0 || i >= r->length) {
-    fault_report("string", 377);
+    fault_report(kFaultStringWriteOutside);
     return &scratch;
   }
   str_enter();

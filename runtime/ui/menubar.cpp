@@ -34,7 +34,7 @@ static int32_t takeId() {
       idsTaken[i / 32] |= 1u << (i % 32);
       return kFirstId + i;
     }
-  fault_report("menubar", __LINE__);
+  fault_report(kFaultMenuIdsExhausted);
   return 0;
 }
 
@@ -378,7 +378,7 @@ Object *RuntimeCloneMenu(RString *name) {
   while (findItem(name, n)) n++;
   MenuItemObject *model = n > 0 ? findItem(name, n - 1) : nullptr;
   if (!model || !model->menu) {
-    fault_report("menubar", 445);
+    fault_report(kFaultMenuCloneWithoutModel);
     return nullptr;
   }
   MenuItemObject *item = (MenuItemObject *)CreateInstance(model->header.cls);
@@ -434,7 +434,7 @@ RString *menuItemTextGetter(MenuItemObject *item, int32_t) {
 
 void menuItemTextSetter(MenuItemObject *item, int32_t, RString *text) {
   if (!item) {
-    fault_report("menubar", 868);
+    fault_report(kFaultMenuTextWithoutItem);
     return;
   }
   str_assign(&item->text, text);

@@ -196,7 +196,7 @@ Pane *pane_create(const PaneKind *kind, int32_t size, Pane *parent, Rect16 bound
 
 void pane_set_owner(Pane *pane, Object *control) {
   if (pane->owner) {
-    fault_report("pane", 382);
+    fault_report(kFaultPaneOwnerTwice);
     return;
   }
   pane->owner = RuntimeLockObject(control);
@@ -219,9 +219,9 @@ static void detachNative(Pane *pane) {
 }
 
 static void destroy(Pane *pane) {
-  if (pane == focused) fault_report("SubPane", 460);
-  if (pane == drawingPane) fault_report("SubPane", 461);
-  if (pane->useCount > 0) fault_report("SubPane", 462);
+  if (pane == focused) fault_report(kFaultPaneDestroyedFocused);
+  if (pane == drawingPane) fault_report(kFaultPaneDestroyedDrawing);
+  if (pane->useCount > 0) fault_report(kFaultPaneDestroyedInUse);
   str_assign(&pane->help, nullptr);
   str_assign(&pane->disabledHelp, nullptr);
   str_assign(&pane->balloonHelp, nullptr);

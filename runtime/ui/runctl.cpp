@@ -302,7 +302,7 @@ static int32_t firstFreeIndex(WindowObject *w, RString *name) {
 
 Object *RuntimeCloneControlReference(WindowObject *w, RString *name) {
   if (!w) {
-    fault_report("RuntimeMain", 2050);
+    fault_report(kFaultCloneWithoutWindow);
     return nullptr;
   }
   NameRecord *r = window_name_record(w, name);
@@ -386,7 +386,7 @@ void ControlClose(ControlObject *c) {
   if (!c) return;
   WindowObject *w = c->window ? c->window : c->owner;
   if (!w) {
-    fault_report("runctl", 5330);
+    fault_report(kFaultCloseWithoutWindow);
     return;
   }
   RuntimeLockObject(&c->header);

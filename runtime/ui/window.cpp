@@ -146,7 +146,7 @@ View *view_create(WindowObject *window, RString *title, Rect16 bounds, int style
                   bool growIcon, bool zoomIcon, int32_t) {
   FrameStyle s;
   if (!styleFor(styleCode, &s)) {
-    fault_report("window", 519);
+    fault_report(kFaultWindowFrameUnknown);
     return nullptr;
   }
   s.style |= WS_CLIPCHILDREN; /* its own painting never covers its controls */

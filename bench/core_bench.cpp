@@ -1,7 +1,7 @@
 // Figures for the runtime core: small blocks from the memory pool against the
 // process heap, and runtime strings against std::string, measured in one run.
 #include "base/pool.h"
-#include "startup/RuntimeMain.h"
+#include "startup/loader.h"
 #include "text/string.h"
 #include <windows.h>
 #include <cstdint>

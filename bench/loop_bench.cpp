@@ -2,7 +2,7 @@
 // inside RuntimeRun over ten seconds, with no periodic task (the loop sleeps
 // in GetMessageA), with one every 10 ticks (the plug-in controls' rate), and
 // with one of period 0, which keeps the loop polling without pause.
-#include "startup/RuntimeMain.h"
+#include "startup/loader.h"
 #include "startup/application.h"
 #include <windows.h>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // against snprintf("%.7f") and StringVal against strtod on the same values,
 // and StringInStrB against a naive search, each printed as a ratio (ours over
 // theirs). The texts are checked against the C library's along the way.
-#include "startup/RuntimeMain.h"
+#include "startup/loader.h"
 #include "strdef.h"
 #include "text/numbers.h"
 #include "text/strfuncs.h"

@@ -4,7 +4,7 @@
 #include "objects/objects.h"
 #include "base/pool.h"
 #include "base/fault.h"
-#include "startup/win32exception.h"
+#include "startup/exception.h"
 #include "text/string.h"
 #include <algorithm>
 #include <cstring>

@@ -2,10 +2,10 @@
 // the loop iteration with its recovery point, periodic tasks, deferred calls,
 // pending drops, the tick clock and shutdown.
 #include "startup/application.h"
-#include "startup/commonruntime.h"
+#include "startup/init.h"
 #include "startup/exitlist.h"
 #include "base/fault.h"
-#include "startup/win32exception.h"
+#include "startup/exception.h"
 #include "base/pool.h"
 #include "base/vector.h"
 #include <ole2.h>

@@ -2,7 +2,7 @@
 // handler, and CriticalSection and Semaphore objects that own platform records.
 #include "startup/thread.h"
 #include "objects/registry.h"
-#include "startup/win32exception.h"
+#include "startup/exception.h"
 #include <windows.h>
 #include <cstddef>
 

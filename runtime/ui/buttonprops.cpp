@@ -2,7 +2,7 @@
 // Setters store into the instance and bring the native button up to date.
 #include "text/string.h"
 #include "ui/buttons.h"
-#include "ui/window.h"
+#include "ui/nativewindow.h"
 
 typedef ButtonObject B;
 

@@ -5,12 +5,12 @@
 #include "ui/buttons.h"
 #include "objects/registry.h"
 #include "base/pool.h"
-#include "startup/win32exception.h"
+#include "startup/exception.h"
 #include "text/chartables.h"
 #include "text/string.h"
 #include "ui/fonts.h"
-#include "ui/runview.h"
-#include "ui/window.h"
+#include "ui/windowobject.h"
+#include "ui/nativewindow.h"
 #include <initializer_list>
 
 /* ---- mnemonics ---- */

@@ -3,7 +3,7 @@
 // and the radio group rule.
 #pragma once
 #include "base/vector.h"
-#include "ui/runctl.h"
+#include "ui/control.h"
 
 // The fields the four button classes share after RectControl's.
 struct ButtonObject {

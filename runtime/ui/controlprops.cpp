@@ -4,9 +4,9 @@
 #include "objects/registry.h"
 #include "startup/theme.h"
 #include "text/string.h"
-#include "ui/runctl.h"
-#include "ui/runview.h"
-#include "ui/window.h"
+#include "ui/control.h"
+#include "ui/windowobject.h"
+#include "ui/nativewindow.h"
 #include "ui/windowproc.h"
 
 typedef ControlObject C;

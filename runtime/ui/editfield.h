@@ -2,7 +2,7 @@
 // instance record, and what the menus and the keyboard translation ask of a
 // focused field: the edit commands, the edit-menu enabling, the keys it keeps.
 #pragma once
-#include "ui/runctl.h"
+#include "ui/control.h"
 
 struct MenuItemObject;
 

@@ -6,7 +6,7 @@
 #include "text/string.h"
 #include "ui/editfieldpane.h"
 #include "ui/fonts.h"
-#include "ui/window.h"
+#include "ui/nativewindow.h"
 #include <cstring>
 
 static const char kStyleFace[] = "MS Sans Serif"; // what style data start from

@@ -7,7 +7,7 @@
 #include "text/msgbox.h"
 #include "text/string.h"
 #include "ui/editfieldpane.h"
-#include "ui/window.h"
+#include "ui/nativewindow.h"
 #include <cstring>
 
 typedef EditFieldObject E;

@@ -2,8 +2,8 @@
 // gives up while there (and, in MDI mode, the frame window's), and the exact
 // way back to the bounds it had.
 #include "ui/mdi.h"
-#include "ui/runview.h"
-#include "ui/window.h"
+#include "ui/windowobject.h"
+#include "ui/nativewindow.h"
 
 static const DWORD kFrameBits = WS_CAPTION | WS_THICKFRAME; /* cleared: style & 0xFF3BFFFF */
 

@@ -8,10 +8,10 @@
 #include "ui/buttons.h"
 #include "ui/editfield.h"
 #include "ui/menubar.h"
-#include "ui/runctl.h"
-#include "ui/runview.h"
+#include "ui/control.h"
+#include "ui/windowobject.h"
 #include "ui/tabpanel.h"
-#include "ui/window.h"
+#include "ui/nativewindow.h"
 #include <commctrl.h>
 #include <cstring>
 #include <initializer_list>

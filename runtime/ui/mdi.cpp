@@ -3,12 +3,12 @@
 #include "ui/mdi.h"
 #include "ui/menubar.h"
 #include "objects/registry.h"
-#include "startup/RuntimeMain.h"
+#include "startup/loader.h"
 #include "startup/application.h"
-#include "startup/commonruntime.h"
+#include "startup/init.h"
 #include "text/string.h"
-#include "ui/runctl.h"
-#include "ui/window.h"
+#include "ui/control.h"
+#include "ui/nativewindow.h"
 #include "ui/windowproc.h"
 
 static const UINT kFirstChildId = 3000; /* the MDI client's identifiers for its children */

@@ -5,13 +5,13 @@
 #include "objects/registry.h"
 #include "base/pool.h"
 #include "startup/application.h"
-#include "startup/commonruntime.h"
+#include "startup/init.h"
 #include "base/fault.h"
-#include "startup/win32exception.h"
+#include "startup/exception.h"
 #include "text/packed.h"
 #include "text/string.h"
 #include "ui/keyboard.h"
-#include "ui/window.h"
+#include "ui/nativewindow.h"
 #include <cstring>
 #include <initializer_list>
 

@@ -4,16 +4,16 @@
 // the windows and the event loop.
 #include "objects/registry.h"
 #include "startup/application.h"
-#include "startup/commonruntime.h"
-#include "startup/win32exception.h"
+#include "startup/init.h"
+#include "startup/exception.h"
 #include "text/string.h"
 #include "ui/editfield.h"
 #include "ui/keyboard.h"
 #include "ui/mdi.h"
 #include "ui/menubar.h"
-#include "ui/runctl.h"
-#include "ui/runview.h"
-#include "ui/window.h"
+#include "ui/control.h"
+#include "ui/windowobject.h"
+#include "ui/nativewindow.h"
 
 /* ---- what kinds of pane do with menus ---- */
 

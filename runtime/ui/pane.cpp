@@ -4,12 +4,12 @@
 #include "ui/pane.h"
 #include "base/pool.h"
 #include "base/vector.h"
-#include "startup/RuntimeMain.h"
+#include "startup/loader.h"
 #include "base/fault.h"
 #include "startup/theme.h"
 #include "text/string.h"
-#include "ui/runctl.h"
-#include "ui/window.h"
+#include "ui/control.h"
+#include "ui/nativewindow.h"
 #include "ui/winclasses.h"
 #include <commctrl.h>
 #include <cstring>

@@ -5,7 +5,7 @@
 #include "ui/plugincontrol.h"
 #include "karuplugin.h"
 #include "objects/plugin.h"
-#include "ui/runctl.h"
+#include "ui/control.h"
 
 static const KARUControlDescription *descriptionOf(Pane *p) {
   ControlObject *c = pane_control(p);

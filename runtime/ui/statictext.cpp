@@ -6,9 +6,9 @@
 #include "ui/buttons.h"
 #include "ui/fonts.h"
 #include "ui/keyboard.h"
-#include "ui/runview.h"
+#include "ui/windowobject.h"
 #include "ui/statictext.h"
-#include "ui/window.h"
+#include "ui/nativewindow.h"
 #include <initializer_list>
 
 static StaticTextObject *textOf(Pane *p) { return (StaticTextObject *)pane_control(p); }

@@ -1,6 +1,6 @@
 // StaticText: text the runtime draws itself in a pane of its own class.
 #pragma once
-#include "ui/runctl.h"
+#include "ui/control.h"
 
 struct StaticTextObject {
   ControlObject control; // 0

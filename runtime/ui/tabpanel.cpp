@@ -2,13 +2,13 @@
 // on it are on screen (by their TabPanelIndex), the tab definition text, the
 // Value and Caption accessors, the Change event and tab shortcuts.
 #include "objects/registry.h"
-#include "startup/win32exception.h"
+#include "startup/exception.h"
 #include "text/string.h"
 #include "ui/buttons.h"
 #include "ui/fonts.h"
-#include "ui/runview.h"
+#include "ui/windowobject.h"
 #include "ui/tabpanel.h"
-#include "ui/window.h"
+#include "ui/nativewindow.h"
 #include <commctrl.h>
 
 struct TabPane {

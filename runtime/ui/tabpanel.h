@@ -1,6 +1,6 @@
 // TabPanel: a native tab control that shows the controls of the chosen tab.
 #pragma once
-#include "ui/runctl.h"
+#include "ui/control.h"
 
 struct TabPanelObject {
   ControlObject control;  // 0

@@ -5,10 +5,10 @@
 #include "objects/registry.h"
 #include "base/pool.h"
 #include "startup/application.h"
-#include "startup/commonruntime.h"
+#include "startup/init.h"
 #include "startup/theme.h"
-#include "ui/runctl.h"
-#include "ui/runview.h"
+#include "ui/control.h"
+#include "ui/windowobject.h"
 #include "ui/winclasses.h"
 
 /* ---- the root pane: the window's own events ---- */
@@ -256,7 +256,7 @@ static HCURSOR cursorOf(Object *mouseCursor) {
   return mouseCursor ? *(HCURSOR *)((char *)mouseCursor + 16) : nullptr;
 }
 
-extern Object *gAppCursor; // the Application's MouseCursor (runctl)
+extern Object *gAppCursor; // the Application's MouseCursor (ui/control.cpp)
 static HCURSOR lastControlCursor;
 
 void window_note_control_cursor(HCURSOR c) { lastControlCursor = c; }

@@ -1,7 +1,7 @@
 // The window procedure of "QXWindow": platform messages turned into runtime
 // behaviour and Window events; the root pane's routines; mouse-over tracking.
 #pragma once
-#include "ui/window.h"
+#include "ui/nativewindow.h"
 
 extern const PaneKind kRootPaneKind;
 

@@ -2,8 +2,8 @@
 // window exists they also apply the value to it.
 #include "base/pool.h"
 #include "text/string.h"
-#include "ui/runview.h"
-#include "ui/window.h"
+#include "ui/windowobject.h"
+#include "ui/nativewindow.h"
 #include "ui/windowproc.h"
 
 typedef WindowObject W;

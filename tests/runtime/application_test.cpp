@@ -4,7 +4,7 @@
 #include "objects/registry.h"
 #include "recorder.h"
 #include "startup/application.h"
-#include "startup/commonruntime.h"
+#include "startup/init.h"
 #include "startup/thread.h"
 #include "text/string.h"
 #include <string>

@@ -1,7 +1,7 @@
 // Pieces of runtime initialisation that need no image: the command-line
 // split, packed streams, and the character sets of the settings.
 #include "recorder.h"
-#include "startup/commonruntime.h"
+#include "startup/init.h"
 #include "text/packed.h"
 #include "text/string.h"
 

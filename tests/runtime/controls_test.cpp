@@ -4,11 +4,11 @@
 #include "describe.h"
 #include "objects/registry.h"
 #include "recorder.h"
-#include "startup/RuntimeMain.h"
+#include "startup/loader.h"
 #include "ui/buttons.h"
-#include "ui/runview.h"
+#include "ui/windowobject.h"
 #include "ui/tabpanel.h"
-#include "ui/window.h"
+#include "ui/nativewindow.h"
 #include "ui/winclasses.h"
 #include <commctrl.h>
 

@@ -5,11 +5,11 @@
 #include "describe.h"
 #include "objects/registry.h"
 #include "recorder.h"
-#include "startup/RuntimeMain.h"
+#include "startup/loader.h"
 #include "ui/editfield.h"
 #include "ui/menubar.h"
-#include "ui/runview.h"
-#include "ui/window.h"
+#include "ui/windowobject.h"
+#include "ui/nativewindow.h"
 #include "ui/winclasses.h"
 #include <algorithm>
 #include <richedit.h>

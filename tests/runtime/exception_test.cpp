@@ -5,9 +5,9 @@
 #include "objects/registry.h"
 #include "recorder.h"
 #include "startup/application.h"
-#include "startup/commonruntime.h"
+#include "startup/init.h"
 #include "startup/exitlist.h"
-#include "startup/win32exception.h"
+#include "startup/exception.h"
 #include "text/string.h"
 #include <cstdio>
 #include <functional>

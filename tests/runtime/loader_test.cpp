@@ -4,7 +4,7 @@
 #include "image.h"
 #include "imagefile.h"
 #include "recorder.h"
-#include "startup/RuntimeMain.h"
+#include "startup/loader.h"
 #include "startup/exitlist.h"
 #include "text/string.h"
 #include <filesystem>

@@ -1,5 +1,5 @@
 // Test entry: brings the runtime core up as the process entry would.
-#include "startup/RuntimeMain.h"
+#include "startup/loader.h"
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv) {

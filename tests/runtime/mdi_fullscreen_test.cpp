@@ -4,13 +4,13 @@
 #include "objects/registry.h"
 #include "recorder.h"
 #include "startup/application.h"
-#include "startup/commonruntime.h"
+#include "startup/init.h"
 #include "text/msgbox.h"
 #include "text/string.h"
 #include "ui/mdi.h"
-#include "ui/runview.h"
+#include "ui/windowobject.h"
 #include "ui/winclasses.h"
-#include "ui/window.h"
+#include "ui/nativewindow.h"
 #include <string>
 #include <vector>
 

@@ -5,13 +5,13 @@
 #include "describe.h"
 #include "objects/registry.h"
 #include "recorder.h"
-#include "startup/RuntimeMain.h"
-#include "startup/win32exception.h"
+#include "startup/loader.h"
+#include "startup/exception.h"
 #include "text/string.h"
 #include "ui/fonts.h"
-#include "ui/runctl.h"
-#include "ui/runview.h"
-#include "ui/window.h"
+#include "ui/control.h"
+#include "ui/windowobject.h"
+#include "ui/nativewindow.h"
 #include "ui/winclasses.h"
 #include <string>
 

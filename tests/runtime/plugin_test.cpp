@@ -5,7 +5,7 @@
 #include "objects/objects.h"
 #include "objects/plugin.h"
 #include "objects/registry.h"
-#include "startup/commonruntime.h"
+#include "startup/init.h"
 #include "recorder.h"
 #include "text/string.h"
 #include <fstream>

@@ -2,7 +2,7 @@
 // interfaces, the members other parts rely on, and the shared field accessors.
 #include "objects/objects.h"
 #include "objects/registry.h"
-#include "startup/commonruntime.h"
+#include "startup/init.h"
 #include "recorder.h"
 #include "startup/entrytable.h"
 #include "text/string.h"

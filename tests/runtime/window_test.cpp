@@ -4,12 +4,12 @@
 #include "objects/registry.h"
 #include "describe.h"
 #include "recorder.h"
-#include "startup/RuntimeMain.h"
+#include "startup/loader.h"
 #include "startup/application.h"
 #include "text/string.h"
-#include "ui/runctl.h"
-#include "ui/runview.h"
-#include "ui/window.h"
+#include "ui/control.h"
+#include "ui/windowobject.h"
+#include "ui/nativewindow.h"
 #include "ui/winclasses.h"
 #include <commctrl.h>
 #include <string>

@@ -1,7 +1,7 @@
 // Process entry and the application image: the image header resource, the
 // appended and development forms of the four blocks, linking the image's
 // imports, relocating its data, the resource block, and the entry routine.
-#include "startup/RuntimeMain.h"
+#include "startup/loader.h"
 #include "objects/objects.h"
 #include "objects/plugin.h"
 #include "objects/registry.h"
@@ -11,7 +11,7 @@
 #include "base/fault.h"
 #include "base/platform.h"
 #include "startup/theme.h"
-#include "startup/win32exception.h"
+#include "startup/exception.h"
 #include "text/string.h"
 #include <commctrl.h>
 #include <cstdarg>

@@ -1,10 +1,10 @@
 // Runtime exceptions: the frame walk over compiled call sites and routine
 // exception tables, continuing at a handler, the unhandled ending, the checks
 // compiled code calls, and the last-chance handler for platform faults.
-#include "startup/win32exception.h"
+#include "startup/exception.h"
 #include "objects/registry.h"
 #include "startup/application.h"
-#include "startup/commonruntime.h"
+#include "startup/init.h"
 #include "base/fault.h"
 #include "base/platform.h"
 #include "startup/thread.h"

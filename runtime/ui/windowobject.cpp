@@ -2,15 +2,15 @@
 // construction over the description stream, properties applied by name and
 // type, placement, per-name records, the close sequence, and showing, hiding
 // and listing windows.
-#include "ui/runview.h"
+#include "ui/windowobject.h"
 #include "objects/registry.h"
 #include "base/pool.h"
-#include "startup/commonruntime.h"
+#include "startup/init.h"
 #include "text/packed.h"
 #include "text/string.h"
 #include "ui/mdi.h"
-#include "ui/runctl.h"
-#include "ui/window.h"
+#include "ui/control.h"
+#include "ui/nativewindow.h"
 #include <cstring>
 #include <initializer_list>
 

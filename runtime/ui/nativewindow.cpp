@@ -1,20 +1,20 @@
 // Native windows: styles from the Frame, creation and destruction, the window,
 // view and modal lists, attributes, the window pass, the resize rule, size
 // limits, and the loop's and message boxes' questions about windows.
-#include "ui/window.h"
+#include "ui/nativewindow.h"
 #include "base/pool.h"
-#include "startup/RuntimeMain.h"
+#include "startup/loader.h"
 #include "startup/application.h"
-#include "startup/commonruntime.h"
+#include "startup/init.h"
 #include "base/fault.h"
-#include "startup/win32exception.h"
+#include "startup/exception.h"
 #include "text/msgbox.h"
 #include "text/string.h"
 #include "ui/droptarget.h"
 #include "ui/mdi.h"
 #include "ui/menubar.h"
-#include "ui/runctl.h"
-#include "ui/runview.h"
+#include "ui/control.h"
+#include "ui/windowobject.h"
 #include "ui/windowproc.h"
 #include <cstring>
 

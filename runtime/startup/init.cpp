@@ -3,12 +3,12 @@
 // project items and settings, and finally the application object and its
 // opening events. Everything read from the image is range-checked: a damaged
 // directory stops the application with a message instead of a crash.
-#include "startup/commonruntime.h"
+#include "startup/init.h"
 #include "files/file.h"
 #include "objects/plugin.h"
 #include "objects/registry.h"
 #include "base/pool.h"
-#include "startup/RuntimeMain.h"
+#include "startup/loader.h"
 #include "startup/application.h"
 #include "startup/entrytable.h"
 #include "startup/thread.h"
@@ -20,11 +20,11 @@
 #include "ui/editfield.h"
 #include "ui/mdi.h"
 #include "ui/menubar.h"
-#include "ui/runview.h"
+#include "ui/windowobject.h"
 #include "ui/statictext.h"
 #include "ui/tabpanel.h"
 #include "ui/winclasses.h"
-#include "ui/window.h"
+#include "ui/nativewindow.h"
 #include <ole2.h>
 #include <cstdio>
 #include <cstring>

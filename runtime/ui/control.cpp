@@ -2,16 +2,16 @@
 // event delivery from panes to the application's handlers with the use
 // count held, the mouse routing over a window's controls, and the resize
 // rule's moving of locked controls.
-#include "ui/runctl.h"
+#include "ui/control.h"
 #include "objects/registry.h"
 #include "base/pool.h"
 #include "base/fault.h"
-#include "startup/win32exception.h"
+#include "startup/exception.h"
 #include "base/vector.h"
 #include "text/string.h"
 #include "objects/builtins.h"
-#include "ui/runview.h"
-#include "ui/window.h"
+#include "ui/windowobject.h"
+#include "ui/nativewindow.h"
 #include "ui/windowproc.h"
 #include <cstdio>
 #include <cstring>

@@ -47,9 +47,10 @@ struct FrameMetrics {
 static FrameMetrics metricsOf(View *view) {
   WindowObject *w = view->window;
   FrameMetrics m = {};
-  if (w->frame == 3)
+  Frame frame = window_frame(w);
+  if (frame == Frame::Floating)
     m.caption = GetSystemMetrics(SM_CYSMCAPTION);
-  else if (w->frame != 2 && w->frame != 4)
+  else if (frame != Frame::Modal && frame != Frame::PlainBox)
     m.caption = GetSystemMetrics(SM_CYCAPTION);
   if (w->growIcon) {
     m.borderX = GetSystemMetrics(SM_CXSIZEFRAME);
@@ -162,7 +163,8 @@ void view_enter_full_screen(View *view) {
 // The style bits full-screen mode took away, as the Window's Frame and
 // GrowIcon say now.
 static DWORD frameBitsFor(WindowObject *w) {
-  DWORD bits = w->frame == 2 || w->frame == 4 ? WS_BORDER : WS_CAPTION;
+  Frame frame = window_frame(w);
+  DWORD bits = frame == Frame::Modal || frame == Frame::PlainBox ? WS_BORDER : WS_CAPTION;
   return w->growIcon ? bits | WS_THICKFRAME : bits;
 }
 

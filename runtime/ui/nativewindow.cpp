@@ -17,6 +17,7 @@
 #include "ui/windowobject.h"
 #include "ui/windowproc.h"
 #include <cstring>
+#include <iterator>
 
 View *gWindowList, *gViewList, *gModalList;
 bool gFirstActivation;
@@ -34,38 +35,29 @@ struct FrameStyle {
   bool modal, keepsResizable;
 };
 
-// The platform style of a style code; false for a code outside the table.
+enum {
+  kToolStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE,
+  kModalToolStyle = WS_EX_CLIENTEDGE | WS_EX_WINDOWEDGE | WS_EX_TOOLWINDOW,
+};
+
+// The platform style of each frame code from Document to ModalTool, in order.
+static const FrameStyle kFrameStyles[] = {
+    {WS_CAPTION, 0, false, true},
+    {WS_POPUP | WS_CAPTION, kToolStyle, false, true},
+    {WS_POPUP | WS_DLGFRAME, 0, true, false},
+    {WS_POPUP | WS_CAPTION, WS_EX_DLGMODALFRAME, true, false},
+    {WS_POPUP | WS_BORDER, 0, true, false},
+    {WS_POPUP | WS_BORDER, WS_EX_CLIENTEDGE, true, false},
+    {WS_CAPTION, 0, false, false},
+    {WS_POPUP | WS_BORDER, kModalToolStyle, true, false},
+};
+static_assert(std::size(kFrameStyles) == (size_t)Frame::ModalTool + 1);
+
+// The platform style of a frame code; false for a code outside 0..10.
 static bool styleFor(int code, FrameStyle *s) {
-  switch (code) {
-  case 0:
-  case 8:
-    *s = {0x00C00000, 0, false, true};
-    return true;
-  case 1:
-  case 9:
-    *s = {0x80C00000, 0x188, false, true};
-    return true;
-  case 2:
-  case 10:
-    *s = {0x80400000, 0, true, false};
-    return true;
-  case 3:
-    *s = {0x80C00000, 0x1, true, false};
-    return true;
-  case 4:
-    *s = {0x80800000, 0, true, false};
-    return true;
-  case 5:
-    *s = {0x80800000, 0x200, true, false};
-    return true;
-  case 6:
-    *s = {0x00C00000, 0, false, false};
-    return true;
-  case 7:
-    *s = {0x80800000, 0x380, true, false};
-    return true;
-  }
-  return false;
+  if (code < 0 || code > (int)Frame::WindowModal) return false;
+  *s = kFrameStyles[code >= (int)Frame::WindowDocument ? code - (int)Frame::WindowDocument : code];
+  return true;
 }
 
 static DWORD styleOf(View *view) { return (DWORD)GetWindowLongA(view->pane.hwnd, GWL_STYLE); }
@@ -142,10 +134,10 @@ static void freeAttributes(View *view) {
 
 static RECT contentRect(Rect16 b) { return {b.left, b.top, b.right, b.bottom}; }
 
-View *view_create(WindowObject *window, RString *title, Rect16 bounds, int styleCode, bool closeBox,
+View *view_create(WindowObject *window, RString *title, Rect16 bounds, int frameCode, bool closeBox,
                   bool growIcon, bool zoomIcon, int32_t) {
   FrameStyle s;
-  if (!styleFor(styleCode, &s)) {
+  if (!styleFor(frameCode, &s)) {
     fault_report(kFaultWindowFrameUnknown);
     return nullptr;
   }
@@ -155,15 +147,15 @@ View *view_create(WindowObject *window, RString *title, Rect16 bounds, int style
   if (zoomIcon) s.style |= WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
   View *view = (View *)pool_alloc(sizeof(View));
   memset(view, 0, sizeof(View));
-  view->styleCode = (uint8_t)styleCode;
+  Frame frame = view->frame = (Frame)frameCode;
   view->visible = 1;
   view->resizable = growIcon && s.keepsResizable;
   view->background = 0xFFFFFF;
   view->initialBounds = bounds;
   view->window = window;
   view->modal = s.modal;
-  view->mdiChild = gSettings.mdi && (styleCode == 0 || styleCode == 8 || styleCode == 6);
-  bool document = styleCode == 0 || styleCode == 8;
+  view->mdiChild = gSettings.mdi && frame_is_mdi_child(frame);
+  bool document = frame_is_document(frame);
   HMENU bar = gMenuHooks.bar();
   view->hasMenu = !gSettings.mdi && document && !menuWindow && bar;
   RECT r = contentRect(bounds);
@@ -351,7 +343,7 @@ static HWND firstVisibleModal() {
 static bool mdiMode() { return gSettings.mdi; }
 static HWND firstPlainWindow() {
   for (View *v = gWindowList; v; v = v->next)
-    if (v->styleCode == 0 || v->styleCode == 8) return v->pane.hwnd;
+    if (frame_is_document(v->frame)) return v->pane.hwnd;
   return nullptr;
 }
 static const char *applicationName() { return str_cview(gSettings.applicationName); }

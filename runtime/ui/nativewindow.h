@@ -7,6 +7,30 @@
 struct WindowObject;
 struct IDropTarget;
 
+// A native window's frame code: which platform style it gets. A Window's Frame
+// property is translated to one of these when the window is made; codes 8 to
+// 10 have the styles of 0 to 2.
+enum class Frame : uint8_t {
+  Document = 0,       // caption
+  Floating = 1,       // pop-up tool window with a caption, top-most
+  Modal = 2,          // pop-up with a dialog frame
+  MovableModal = 3,   // pop-up with a caption and a modal dialog frame
+  PlainBox = 4,       // pop-up with a border
+  ShadowedBox = 5,    // pop-up with a border and a client edge
+  Rounded = 6,        // caption, never resizable
+  ModalTool = 7,      // pop-up tool window with a border and edges, modal
+  WindowDocument = 8, // a Window's Document frame
+  GlobalFloating = 9, // a Window's global floating frame
+  WindowModal = 10,
+};
+
+// Document windows carry the menu bar outside MDI mode.
+inline bool frame_is_document(Frame f) {
+  return f == Frame::Document || f == Frame::WindowDocument;
+}
+// These become children of the MDI client in MDI mode.
+inline bool frame_is_mdi_child(Frame f) { return frame_is_document(f) || f == Frame::Rounded; }
+
 // A named attribute of a native window.
 struct ViewAttribute {
   ViewAttribute *next;
@@ -18,7 +42,7 @@ struct ViewAttribute {
 // the window description's controls live on.
 struct View {
   Pane pane;                 // the root pane
-  uint8_t styleCode;         // from the Frame
+  Frame frame;               // 1 byte
   uint8_t visible;           // to be shown by the window pass
   uint8_t resizable;         // GrowIcon on a document kind of window
   uint8_t active;            // between activation and deactivation
@@ -49,8 +73,8 @@ extern View *gModalList;      // newest first
 extern bool gFirstActivation; // the application has seen its first window activation
 
 // Makes the native window hidden, with the visible flag set; nil when the
-// platform refuses. Style codes outside 0..10 are a failed assertion.
-View *view_create(WindowObject *window, RString *title, Rect16 bounds, int styleCode, bool closeBox,
+// platform refuses. A frame code outside 0..10 is a failed assertion.
+View *view_create(WindowObject *window, RString *title, Rect16 bounds, int frame, bool closeBox,
                   bool growIcon, bool zoomIcon, int32_t macProcId);
 // The end of the close sequence: the menu bar given up, the native window
 // destroyed, the variable released, the lists left, the attributes freed.

@@ -174,9 +174,9 @@ Pane *pane_create(const PaneKind *kind, int32_t size, Pane *parent, Rect16 bound
       exStyle |= WS_EX_TRANSPARENT;
     RECT r = nativeRect(pane);
     int extra = !_stricmp(nativeClass, "COMBOBOX") ? 200 : 0; /* room for its list */
-    pane->hwnd = CreateWindowExA(exStyle, nativeClass, title ? title : "", style | 0x50000000,
-                                 r.left, r.top, r.right - r.left, r.bottom - r.top + extra, owner,
-                                 nullptr, gInstance, nullptr);
+    pane->hwnd = CreateWindowExA(exStyle, nativeClass, title ? title : "",
+                                 style | WS_CHILD | WS_VISIBLE, r.left, r.top, r.right - r.left,
+                                 r.bottom - r.top + extra, owner, nullptr, gInstance, nullptr);
     if (!pane->hwnd) {
       pool_free(pane, size);
       return nullptr;

@@ -123,6 +123,20 @@ struct Pane {
   int32_t recordSize;      // 96: bytes of the whole record, for its release
   uint8_t isRoot;          // 100: the window's own pane, which its View frees
 };
+static_assert(offsetof(Pane, owner) == 4);
+static_assert(offsetof(Pane, bounds) == 8);
+static_assert(offsetof(Pane, useCount) == 20);
+static_assert(offsetof(Pane, tabPanelIndex) == 32);
+static_assert(offsetof(Pane, shown) == 36);
+static_assert(offsetof(Pane, quietEnable) == 42);
+static_assert(offsetof(Pane, cursor) == 44);
+static_assert(offsetof(Pane, attached) == 56);
+static_assert(offsetof(Pane, hwnd) == 68);
+static_assert(offsetof(Pane, firstChild) == 80);
+static_assert(offsetof(Pane, nativeProcedure) == 88);
+static_assert(offsetof(Pane, recordSize) == 96);
+static_assert(offsetof(Pane, isRoot) == 100);
+static_assert(sizeof(Pane) == 104);
 
 // State requests, passed down to every child.
 enum PaneRequest {

@@ -89,14 +89,20 @@ void window_event(WindowObject *window, const char *event) {
 /* ---- placement ---- */
 
 struct FrameKind {
-  int styleCode, placement;
+  int code;      // the native window's frame code
+  int placement; // the default placement
 };
+// The Frame property's values 0 to 7 in order, translated for the native window.
 static FrameKind frameKind(int32_t frame) {
-  static const FrameKind kinds[8] = {{8, 4}, {3, 2}, {2, 2}, {1, 0},
-                                     {4, 2}, {5, 2}, {6, 4}, {9, 0}};
+  static const FrameKind kinds[8] = {
+      {(int)Frame::WindowDocument, 4}, {(int)Frame::MovableModal, 2},  {(int)Frame::Modal, 2},
+      {(int)Frame::Floating, 0},       {(int)Frame::PlainBox, 2},      {(int)Frame::ShadowedBox, 2},
+      {(int)Frame::Rounded, 4},        {(int)Frame::GlobalFloating, 0}};
   if (frame >= 0 && frame < 8) return kinds[frame];
   return {frame, 0}; /* the native window refuses it and says so */
 }
+
+Frame window_frame(const WindowObject *w) { return (Frame)frameKind(w->frame).code; }
 
 static void offset(Rect16 *b, int dx, int dy) {
   b->left = (int16_t)(b->left + dx), b->right = (int16_t)(b->right + dx);
@@ -105,7 +111,7 @@ static void offset(Rect16 *b, int dx, int dy) {
 
 static void place(WindowObject *w, FrameKind kind) {
   int defaultPlacement = kind.placement;
-  bool child = kind.styleCode == 8 || kind.styleCode == 6; /* document windows: MDI children */
+  bool child = frame_is_mdi_child((Frame)kind.code);
   if (HWND client = child ? mdi_client() : nullptr) { /* placed within the frame's client area */
     POINT origin = {0, 0};
     ClientToScreen(client, &origin);
@@ -219,7 +225,7 @@ static void openControl(ControlObject *c, void *) { deliver_to_control(c, "Open"
 static void readBindings(PackedStream *in, WindowObject *w);
 
 static bool construct(PackedStream *in, WindowObject *w, Object **variable) {
-  View *view = view_create(w, w->title, w->bounds, frameKind(w->frame).styleCode, w->closeBox,
+  View *view = view_create(w, w->title, w->bounds, frameKind(w->frame).code, w->closeBox,
                            w->growIcon, w->zoomIcon, w->macProcId);
   if (!view) return false;
   view_set_attribute(view, "RuntimeViewWindow", 1);

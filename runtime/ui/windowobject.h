@@ -74,6 +74,10 @@ bool window_close(WindowObject *window);
 // The close sequence without asking CancelClose (quitting asked already).
 void window_close_now(WindowObject *window);
 void window_classes_attach(); // the Window class's destructor
+
+// The native frame code the window's Frame property stands for.
+enum class Frame : uint8_t;
+Frame window_frame(const WindowObject *window);
 // Delivers an event without arguments to the window's handler, if any.
 void window_event(WindowObject *window, const char *event);
 

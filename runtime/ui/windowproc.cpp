@@ -113,7 +113,7 @@ static Pane *firstFocusable(Pane *pane) {
 }
 
 static void giveFocus(View *view) {
-  if (view->styleCode == 1 || view->styleCode == 7) return;
+  if (view->frame == Frame::Floating || view->frame == Frame::ModalTool) return; /* tool windows */
   Pane *p = view->focusPane;
   if (!p || !takesFocus(p)) p = firstFocusable(&view->pane);
   if (p)
@@ -151,10 +151,10 @@ static void activate(View *view, bool active) {
   if (!view->closing) gMenuHooks.enable();
 }
 
-// Tool windows of style code 1 float above others only while the application is active.
+// Floating tool windows stay above others only while the application is active.
 static void floatToolWindows(bool top) {
   for (View *v = gWindowList; v; v = v->next)
-    if (v->styleCode == 1 && v->pane.hwnd && IsWindowVisible(v->pane.hwnd)) {
+    if (v->frame == Frame::Floating && v->pane.hwnd && IsWindowVisible(v->pane.hwnd)) {
       SetWindowPos(v->pane.hwnd, top ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       if (!top && GetForegroundWindow())

@@ -227,7 +227,11 @@ struct Declaration {
   int32_t parameterCount;      // at most 32
 };
 // False with the error message (a new string) when the text does not parse.
-bool decl_parse(const char *text, Declaration *out, RString **error);
+// Besides the value types, a type name may stand for a class that classNamed
+// finds (nil: value types only).
+typedef ClassDef *(*ClassLookup)(const char *name);
+bool decl_parse(const char *text, Declaration *out, RString **error,
+                ClassLookup classNamed = nullptr);
 void decl_release(Declaration *d);
 
 extern "C" {

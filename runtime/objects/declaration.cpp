@@ -3,7 +3,6 @@
 // that yields the name, the parameter text and array, and the result type.
 #include "objects/classdef.h"
 #include "base/tagged.h"
-#include "objects/plugin.h"
 #include "text/string.h"
 #include <cstring>
 
@@ -19,8 +18,9 @@ struct Token {
 
 struct Reader {
   const char *text;
-  int32_t pos; // where the next token is looked for
-  Token tok;   // the current token
+  ClassLookup classNamed; // the classes a type name may stand for; nil: none
+  int32_t pos;            // where the next token is looked for
+  Token tok;              // the current token
 };
 
 static bool isNameStart(uint8_t c) {
@@ -68,8 +68,9 @@ static RString *tokenText(const Reader *r) {
 static const void *typeOf(const Reader *r) {
   if (r->tok.kind != kName) return nullptr;
   if (const TypeDescriptor *t = type_named(r->text + r->tok.start, r->tok.length)) return t;
+  if (!r->classNamed) return nullptr;
   RString *name = tokenText(r);
-  const void *cls = pluginObjectType(str_cview(name));
+  const void *cls = r->classNamed(str_cview(name));
   RuntimeUnlockString(name);
   return cls;
 }
@@ -161,10 +162,10 @@ static Failure declaration(Reader *r, Declaration *d, ParsedParameter *list) {
   return r->tok.kind == kEnd ? kNone : kFormat; /* nothing may follow */
 }
 
-bool decl_parse(const char *text, Declaration *out, RString **error) {
+bool decl_parse(const char *text, Declaration *out, RString **error, ClassLookup classNamed) {
   memset(out, 0, sizeof *out);
   *error = nullptr;
-  Reader r = {text, 0, {kEnd, 0, 0}};
+  Reader r = {text, classNamed, 0, {kEnd, 0, 0}};
   ParsedParameter list[kMaxParameters] = {};
   Failure failure = declaration(&r, out, list);
   if (failure == kNone) {

@@ -5,7 +5,7 @@
 // directory stops the application with a message instead of a crash.
 #include "startup/init.h"
 #include "files/file.h"
-#include "objects/plugin.h"
+#include "plugins/plugin.h"
 #include "objects/registry.h"
 #include "base/pool.h"
 #include "startup/loader.h"
@@ -25,6 +25,7 @@
 #include "ui/tabpanel.h"
 #include "ui/winclasses.h"
 #include "ui/nativewindow.h"
+#include "ui/plugincontrol.h"
 #include <ole2.h>
 #include <cstdio>
 #include <cstring>
@@ -407,8 +408,13 @@ static bool openCommandLineDocuments(Object *app) {
 
 /* ---- RuntimeInit ---- */
 
+// What the plug-in layer reaches above itself.
+static const PluginHost kPluginHost = {entry_routine, plugin_control_create_pane,
+                                       KARUInvalidateControl};
+
 void runtime_classes_init() {
   if (registry_built()) return; /* once a process: a second RuntimeInit keeps them */
+  plugins_connect(&kPluginHost);
   registry_init(entry_routine);
   gFolderItemClass->destructor = folderitem_destructor; /* releases the path */
   thread_classes_attach();

@@ -37,9 +37,10 @@ int32_t charset_for_script(int32_t script);
 int split_command_line(const char *line, void (*visit)(RString *item, void *context),
                        void *context);
 
-// The built-in classes with everything the subsystems attach to them: their
-// constructors, destructors and the controls' CreatePane handlers. Once a
-// process; RuntimeInit starts with it.
+// The built-in classes with everything the subsystems attach to them (their
+// constructors, destructors and the controls' CreatePane handlers), and the
+// plug-in layer connected to the routines it needs above it. Once a process;
+// RuntimeInit starts with it.
 void runtime_classes_init();
 
 extern "C" void RuntimeInit(const uint8_t *classDirectory);

@@ -3,7 +3,7 @@
 // imports, relocating its data, the resource block, and the entry routine.
 #include "startup/loader.h"
 #include "objects/objects.h"
-#include "objects/plugin.h"
+#include "plugins/plugin.h"
 #include "objects/registry.h"
 #include "base/pool.h"
 #include "startup/entrytable.h"

@@ -4,7 +4,7 @@
 // input, so its clicks pass to what lies behind it.
 #include "ui/plugincontrol.h"
 #include "karuplugin.h"
-#include "objects/plugin.h"
+#include "plugins/plugin.h"
 #include "ui/control.h"
 
 static const KARUControlDescription *descriptionOf(Pane *p) {

@@ -3,7 +3,7 @@
 // the carried ones are replaced, or reported when they cannot be.
 #include "karuplugin.h"
 #include "objects/objects.h"
-#include "objects/plugin.h"
+#include "plugins/plugin.h"
 #include "objects/registry.h"
 #include "startup/init.h"
 #include "recorder.h"

@@ -10,6 +10,15 @@ ClassDef *pluginObjectType(const char *name); // registry, plug-in controls, plu
 Object *PluginNewInstance(const char *name);
 }
 
+// What the plug-ins reach above their layer, given by RuntimeInit before any
+// plug-in registers.
+struct PluginHost {
+  void *(*entryRoutine)(const char *name);    // handed to each plug-in's main routine
+  void (*createControlPane)(Object *control); // the CreatePane of every plug-in control
+  void (*redrawControl)(Object *control);     // after a redrawing accessor set a field
+};
+void plugins_connect(const PluginHost *host);
+
 // Installs and loads every embedded plug-in, then completes their classes.
 void plugins_install();
 

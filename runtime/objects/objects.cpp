@@ -4,7 +4,6 @@
 #include "objects/objects.h"
 #include "base/pool.h"
 #include "base/fault.h"
-#include "startup/exception.h"
 #include "text/string.h"
 #include <algorithm>
 #include <cstring>
@@ -143,10 +142,6 @@ static bool isa(const Object *object, const ClassDef *target) {
 
 bool RuntimeObjectIsa(Object *object, int32_t classIndex) {
   return object && isa(object, tableClass(classIndex));
-}
-
-void RuntimeCheckCast(Object *object, int32_t classIndex) {
-  if (object && !isa(object, tableClass(classIndex))) exception_throw("IllegalCastException");
 }
 
 RString *class_display_name(const ClassDef *cls) {

@@ -40,7 +40,6 @@ Object *RuntimeNewObject(int32_t classIndex);
 Object *RuntimeProjectObject(int32_t projectIndex);
 Object *RuntimePictureReference(int32_t projectIndex);
 bool RuntimeObjectIsa(Object *object, int32_t classIndex);
-void RuntimeCheckCast(Object *object, int32_t classIndex);
 Object *RuntimeDebugInstance();
 int32_t RuntimeDebugObjectCount(Object *excluded);
 int32_t RuntimeDebugObjectID(Object *excluded, int32_t n);

@@ -270,6 +270,10 @@ void RuntimeReraiseException(Object *exception) {
 
 void RuntimeNilObject() { exception_throw("NilObjectException"); }
 
+void RuntimeCheckCast(Object *object, int32_t classIndex) {
+  if (object && !RuntimeObjectIsa(object, classIndex)) exception_throw("IllegalCastException");
+}
+
 uintptr_t exception_stack_limit() {
   uintptr_t own = thread_stack_limit();
   return own ? own : gStackLimit;

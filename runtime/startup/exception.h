@@ -39,5 +39,6 @@ extern "C" {
 [[noreturn]] void RuntimeRaiseException(Object *exception);
 [[noreturn]] void RuntimeReraiseException(Object *exception);
 [[noreturn]] void RuntimeNilObject();
+void RuntimeCheckCast(Object *object, int32_t classIndex); // nil passes every cast
 void RuntimeStackCheck();
 }

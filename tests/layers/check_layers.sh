@@ -26,7 +26,6 @@ rank() {
 # folder -> included header: upward includes not yet taken apart. The event
 # loop, exceptions, settings and the module handle still live in startup/.
 KNOWN='
-objects -> startup/exception.h
 ui -> startup/application.h
 ui -> startup/exception.h
 ui -> startup/init.h

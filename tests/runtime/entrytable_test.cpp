@@ -3,6 +3,7 @@
 #include "objects/objects.h"
 #include "recorder.h"
 #include "startup/entrytable.h"
+#include "startup/exception.h"
 #include "startup/trace.h"
 #include "text/string.h"
 #include <cstring>

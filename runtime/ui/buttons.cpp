@@ -299,7 +299,7 @@ void buttons_restyle(View *view) {
   restyle(&view->pane, chosen);
 }
 
-static void focusMoved(Pane *from, Pane *to) {
+void buttons_focus_moved(Pane *from, Pane *to) {
   View *a = from ? pane_view(from) : nullptr, *b = to ? pane_view(to) : nullptr;
   if (a && !a->pane.closing) buttons_restyle(a);
   if (b && b != a) buttons_restyle(b);
@@ -410,7 +410,6 @@ static void checkBoxDestructor(Object *o, ClassDef *cls) {
 }
 
 void buttons_install() {
-  gFocusMoved = focusMoved;
   control_kind_register("PushButton", pushButton_createPane);
   control_kind_register("CheckBox", checkBox_createPane);
   control_kind_register("RadioButton", radio_createPane);

@@ -66,6 +66,8 @@ Pane *buttons_with_mnemonic(View *view, uint8_t c);
 // box's toggle, a radio's check.
 void buttons_press(Pane *pane);
 void buttons_restyle(View *view); // the default-button style follows focus and Default
+// After every change of the focused pane (either may be nil): both windows restyle.
+void buttons_focus_moved(Pane *from, Pane *to);
 
 // What the property setters use.
 void buttons_check(ButtonObject *b, bool value); // Value set by code: the check, then its report
@@ -75,7 +77,7 @@ void buttons_push(ButtonObject *b); // Action without a visual press, when enabl
 void buttons_add_receiver(PushButtonObject *b, Object *receiver);
 void buttons_remove_receiver(PushButtonObject *b, Object *receiver);
 
-void buttons_install(); // the pane makers, destructors and the focus hook
+void buttons_install(); // the pane makers and the destructors
 void pushButton_createPane(Object *o);
 void checkBox_createPane(Object *o);
 void radio_createPane(Object *o);

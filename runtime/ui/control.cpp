@@ -128,9 +128,6 @@ void control_attach_pane(ControlObject *c) {
   pane_set_owner(p, &c->header);
 }
 
-static void noTabPanels(WindowObject *) {}
-void (*gTabPanelPass)(WindowObject *window) = noTabPanels;
-
 /* ---- the classes' own life ---- */
 
 static void controlDestructor(Object *o, ClassDef *) {

@@ -95,10 +95,6 @@ void control_attach_pane(ControlObject *c);
 // The resize rule's part for controls: LockRight and LockBottom follow the change.
 void controls_follow_resize(WindowObject *window, int dw, int dh);
 
-// The tab-panel pass over a window's controls after its construction; set by
-// the tab panels, nothing until then.
-extern void (*gTabPanelPass)(WindowObject *window);
-
 // The window-level mouse routing over a window's controls, window coordinates.
 void controls_mouse_moved(WindowObject *window, POINT at);
 void controls_mouse_left(WindowObject *window);

@@ -470,6 +470,7 @@ static const PaneKind kEditKind = {
     .notify = notify,
     .destroy = destroy,
     .filter = filter,
+    .keepsKey = editField_keeps_key,
 };
 
 const PaneKind *editField_pane_kind() { return &kEditKind; }

@@ -77,26 +77,18 @@ static bool nativePushButton(Pane *pane) {
   return isClass(pane->hwnd, "BUTTON") && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
 }
 
-static void nothing(Pane *) {}
-
 bool keyboard_tab_stop(Pane *pane, bool) {
   return (GetWindowLongA(pane->hwnd, GWL_STYLE) & WS_TABSTOP) != 0;
 }
 
-const KeyboardHooks kDefaultKeyboardHooks = {
-    focusAndPress,
-    selectNativeTab,
-    buttons_with_mnemonic,
-    tabpanel_select_by_mnemonic,
-    buttons_default,
-    buttons_cancel,
-    nativePushButton,
-    buttons_press,
-    editField_keeps_key,
-    keyboard_tab_stop,
-    nothing,
-};
-KeyboardHooks gKeyboardHooks = kDefaultKeyboardHooks;
+static bool acceptsFocus(Pane *pane, bool byArrow) {
+  auto rule = pane->kind->acceptsFocus ? pane->kind->acceptsFocus : keyboard_tab_stop;
+  return rule(pane, byArrow);
+}
+
+static bool keepsKey(Pane *focus, int vk) {
+  return focus->kind->keepsKey && focus->kind->keepsKey(focus, vk);
+}
 
 /* ---- shortcuts ---- */
 
@@ -126,10 +118,10 @@ static void press(Pane *pane) {
 static void runControlShortcut(const Shortcut *s, Pane *pane) {
   switch (s->kind) {
   case kShortcutClickButton:
-    gKeyboardHooks.clickButton(pane);
+    focusAndPress(pane);
     break;
   case kShortcutSelectTab:
-    gKeyboardHooks.selectTab(pane, s->detail);
+    selectNativeTab(pane, s->detail);
     break;
   case kShortcutPress:
     press(pane);
@@ -173,14 +165,14 @@ static bool runMnemonic(View *view, int vk) {
   int c = str_len(name) == 1 ? (uint8_t)str_cview(name)[0] : 0;
   RuntimeUnlockString(name);
   if (!c) return false;
-  if (Pane *button = gKeyboardHooks.buttonWithMnemonic(view, (uint8_t)c)) {
+  if (Pane *button = buttons_with_mnemonic(view, (uint8_t)c)) {
     Ongoing work = {.pane = button};
     ongoing_begin(&work);
-    gKeyboardHooks.clickButton(button);
+    focusAndPress(button);
     ongoing_end(&work);
     return true;
   }
-  return gKeyboardHooks.selectTabByMnemonic(view, (uint8_t)c);
+  return tabpanel_select_by_mnemonic(view, (uint8_t)c);
 }
 
 /* ---- the focused pane and the window ---- */
@@ -211,7 +203,7 @@ static bool offerKey(View *view, int vk, int modifiers) {
 /* ---- navigation ---- */
 
 static bool focusable(Pane *pane, View *view, bool byArrow) {
-  return pane->hwnd && usable(pane, view) && gKeyboardHooks.acceptsFocus(pane, byArrow);
+  return pane->hwnd && usable(pane, view) && acceptsFocus(pane, byArrow);
 }
 
 // The panes that can take focus, in pane-tree order.
@@ -239,7 +231,7 @@ static void moveFocus(View *view, bool backward, bool byArrow) {
     target = (Pane *)vec_get_ptr(&panes, at >= 0 && at + 1 < count ? at + 1 : 0);
   vec_dispose(&panes);
   if (!target || target == focus) return;
-  gKeyboardHooks.enteredByKeyboard(target);
+  if (target->kind->enteredByKeyboard) target->kind->enteredByKeyboard(target);
   if (!target->closing) pane_set_focus(target);
 }
 
@@ -258,19 +250,18 @@ static bool navigate(View *view, HWND hwnd, int vk, int modifiers) {
   switch (vk) {
   case VK_TAB:
     if (modifiers & kModCommand) return false;
-    if (focus && gKeyboardHooks.keepsKey(focus, VK_TAB)) return false;
+    if (focus && keepsKey(focus, VK_TAB)) return false;
     moveFocus(view, (modifiers & kModShift) != 0, false);
     return true;
   case VK_RETURN: {
-    if (focus && gKeyboardHooks.keepsKey(focus, VK_RETURN)) return false;
-    Pane *button =
-        focus && gKeyboardHooks.isPushButton(focus) ? focus : gKeyboardHooks.defaultButton(view);
-    if (button) gKeyboardHooks.push(button);
+    if (focus && keepsKey(focus, VK_RETURN)) return false;
+    Pane *button = focus && nativePushButton(focus) ? focus : buttons_default(view);
+    if (button) buttons_press(button);
     return false;
   }
   case VK_ESCAPE: {
-    Pane *cancel = gKeyboardHooks.cancelButton(view);
-    if (cancel) gKeyboardHooks.push(cancel);
+    Pane *cancel = buttons_cancel(view);
+    if (cancel) buttons_press(cancel);
     return cancel != nullptr;
   }
   case VK_LEFT:

@@ -48,27 +48,6 @@ void shortcut_register(int32_t kind, void *target, int32_t detail, RString *keyN
 void shortcut_remove(int32_t kind, void *target, int32_t detail);
 Shortcut *shortcut_list(); // newest first
 
-/* ---- what other controls add to the key translation ---- */
-
-// The controls' part of the translation: by default the push buttons', tab
-// panels' and text fields' own routines; a kind of pane with other focus
-// rules fills in acceptsFocus.
-struct KeyboardHooks {
-  void (*clickButton)(Pane *button);          // focus and click (it is enabled and on screen)
-  void (*selectTab)(Pane *tabs, int32_t tab); // focus, select, run the selection change
-  Pane *(*buttonWithMnemonic)(View *view, uint8_t c); // the window's button for Alt+c, or nil
-  bool (*selectTabByMnemonic)(View *view, uint8_t c); // a tab for Alt+c selected: true
-  Pane *(*defaultButton)(View *view);                 // the window's default push button, or nil
-  Pane *(*cancelButton)(View *view);                  // its cancel button, or nil
-  bool (*isPushButton)(Pane *pane);                   // Return pushes a focused push button
-  void (*push)(Pane *button);                         // Return or Escape pushes it
-  bool (*keepsKey)(Pane *focus, int vk);          // a text field that takes Tab or Return itself
-  bool (*acceptsFocus)(Pane *pane, bool byArrow); // of a kind that takes focus (radio rules)
-  void (*enteredByKeyboard)(Pane *pane);          // told before Tab or an arrow focuses it
-};
-extern KeyboardHooks gKeyboardHooks;
-extern const KeyboardHooks kDefaultKeyboardHooks;
-
 // The default focus rule: a native window with the tab-stop style.
 bool keyboard_tab_stop(Pane *pane, bool byArrow);
 

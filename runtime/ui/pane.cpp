@@ -8,6 +8,7 @@
 #include "base/fault.h"
 #include "startup/theme.h"
 #include "text/string.h"
+#include "ui/buttons.h"
 #include "ui/control.h"
 #include "ui/nativewindow.h"
 #include "ui/winclasses.h"
@@ -18,8 +19,6 @@ static const char kInstanceProperty[] = "QXInstance"; // native controls: their 
 
 bool gPaneCloning;
 bool gFocusChanged;
-static void focusNobody(Pane *, Pane *) {}
-void (*gFocusMoved)(Pane *from, Pane *to) = focusNobody;
 static Pane *focused;     // the focused pane of the process
 static Pane *tracking;    // the pane that captured the mouse
 static bool finishAtOnce; // the tracking pane asked for the release right away
@@ -531,11 +530,11 @@ void pane_set_focus(Pane *pane) {
   if (previous && previous->kind && previous->kind->lostFocus) previous->kind->lostFocus(previous);
   gFocusChanged = true;
   if (focused || !pane || pane->closing) { /* the LostFocus handler chose another */
-    gFocusMoved(previous, focused);
+    buttons_focus_moved(previous, focused);
     return;
   }
   gain(pane);
-  gFocusMoved(previous, focused);
+  buttons_focus_moved(previous, focused);
 }
 
 /* ---- help texts ---- */

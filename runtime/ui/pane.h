@@ -87,6 +87,13 @@ struct PaneKind {
   // A native control's messages before its own procedure sees them; true
   // with *result set when taken.
   bool (*filter)(Pane *pane, UINT message, WPARAM wParam, LPARAM lParam, LRESULT *result) = nullptr;
+  // The key translation's questions: a focused pane that takes Tab or Return
+  // itself (none by default); whether it takes focus from Tab or an arrow
+  // (by default, a native window with the tab-stop style); and a word before
+  // Tab or an arrow focuses it.
+  bool (*keepsKey)(Pane *focus, int vk) = nullptr;
+  bool (*acceptsFocus)(Pane *pane, bool byArrow) = nullptr;
+  void (*enteredByKeyboard)(Pane *pane) = nullptr;
 };
 
 // The pane record. Kinds of pane that keep more put a Pane first in their own
@@ -226,8 +233,6 @@ void pane_set_focus(Pane *pane); // nil: none
 Pane *pane_focus();
 void pane_focus_idle(); // the focused pane's idle call
 extern bool gFocusChanged;
-// Told after every change of the focused pane (from, to; either may be nil).
-extern void (*gFocusMoved)(Pane *from, Pane *to);
 
 // Painting a pane that draws itself: BeginPaint, baseline text, window
 // coordinates, the kind's draw routine.

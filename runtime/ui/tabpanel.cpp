@@ -61,7 +61,7 @@ static void ruleIfPanel(ControlObject *c, void *) {
   if (class_derives_from(c->header.cls, tabPanelClass())) runRule((TabPanelObject *)c);
 }
 
-static void panelPass(WindowObject *w) { controls_each(w, ruleIfPanel, nullptr); }
+void tabpanel_pass(WindowObject *w) { controls_each(w, ruleIfPanel, nullptr); }
 
 /* ---- the pane ---- */
 
@@ -156,7 +156,6 @@ static void tabPanelDestructor(Object *o, ClassDef *) {
 
 void tabpanel_install() {
   control_kind_register("TabPanel", tabPanel_createPane);
-  gTabPanelPass = panelPass;
   if (ClassDef *cls = tabPanelClass()) cls->destructor = tabPanelDestructor;
 }
 

@@ -21,7 +21,10 @@ static_assert(offsetof(TabPanelObject, facing) == 112);
 static_assert(sizeof(TabPanelObject) <= 124);
 
 void tabPanel_createPane(Object *o);
-void tabpanel_install(); // the pane maker, the tab-panel pass and the destructor
+void tabpanel_install(); // the pane maker and the class's destructor
+// The rule that shows each tab's controls, over a window's tab panels once
+// the window is made.
+void tabpanel_pass(WindowObject *window);
 // The select-tab shortcut: the enabled, shown tab panel of the window with a
 // tab whose caption's mnemonic is c takes the focus and selects it; true
 // when one had it.

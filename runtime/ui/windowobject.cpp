@@ -11,6 +11,7 @@
 #include "ui/mdi.h"
 #include "ui/control.h"
 #include "ui/nativewindow.h"
+#include "ui/tabpanel.h"
 #include <cstring>
 #include <initializer_list>
 
@@ -332,7 +333,7 @@ Object *RuntimeCreateWindow(const uint8_t *description, Object **variable) {
   place(w, frameKind(w->frame));
   w->controls = map_new();
   bool made = construct(&in, w, variable);
-  if (made) gTabPanelPass(w);
+  if (made) tabpanel_pass(w);
   pool_free(copy, (int32_t)length);
   if (made && fullScreen && w->view) view_enter_full_screen(w->view);
   if (w->view) return o;

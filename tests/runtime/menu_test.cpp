@@ -160,7 +160,6 @@ protected:
   WindowObject *window = nullptr;
   View *view = nullptr;
   Object *savedApp = nullptr;
-  KeyboardHooks savedHooks = gKeyboardHooks;
 
   void SetUp() override {
     RuntimeTest::SetUp();
@@ -203,7 +202,6 @@ protected:
     RuntimeUnlockObject(gAppObject);
     gAppObject = savedApp;
     gMenuQuit = ApplicationQuit;
-    gKeyboardHooks = savedHooks;
     menu_pane_ops_attach(&kLogging, nullptr);
     while (Shortcut *s = shortcut_list()) shortcut_remove(s->kind, s->target, s->detail);
     gClassTable = nullptr;

@@ -15,25 +15,8 @@ static RString *retained(RString *s) {
 #define TEXT_ACCESSORS(prefix, title)                                                              \
   RString *prefix##title##Getter(B *b) { return retained(b->caption); }                            \
   void prefix##title##Setter(B *b, int32_t, RString *v) { buttons_set_caption(b, v); }             \
-  RString *prefix##TextFontGetter(B *b) { return retained(b->textFont); }                          \
-  void prefix##TextFontSetter(B *b, int32_t, RString *v) {                                         \
-    str_assign(&b->textFont, v);                                                                   \
-    buttons_refresh_font(b);                                                                       \
-  }                                                                                                \
-  int32_t prefix##TextSizeGetter(B *b) { return b->textSize; }                                     \
-  void prefix##TextSizeSetter(B *b, int32_t, int32_t v) {                                          \
-    b->textSize = (int16_t)v;                                                                      \
-    buttons_refresh_font(b);                                                                       \
-  }                                                                                                \
-  STYLE_ACCESSORS(prefix, Bold, bold)                                                              \
-  STYLE_ACCESSORS(prefix, Italic, italic)                                                          \
-  STYLE_ACCESSORS(prefix, Underline, underline)
-#define STYLE_ACCESSORS(prefix, Name, field)                                                       \
-  bool prefix##Name##Getter(B *b) { return b->field; }                                             \
-  void prefix##Name##Setter(B *b, int32_t, bool v) {                                               \
-    b->field = v;                                                                                  \
-    buttons_refresh_font(b);                                                                       \
-  }
+  TEXT_STYLE_GETTERS(prefix, B, style)                                                             \
+  TEXT_STYLE_SETTERS(prefix, B, style, buttons_refresh_font)
 
 extern "C" {
 

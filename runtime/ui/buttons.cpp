@@ -367,9 +367,7 @@ static const PaneKind kGroupKind = {
     .destroy = [](Pane *p) { font_release(bpane(p)->font); },
 };
 
-static HFONT fontOf(ButtonObject *b) {
-  return font_acquire_control(b->textFont, b->textSize, b->bold, b->italic, b->underline);
-}
+static HFONT fontOf(ButtonObject *b) { return textstyle_acquire(&b->style); }
 
 static void makePane(Object *o, int kind, DWORD style) {
   ButtonObject *b = (ButtonObject *)o;
@@ -396,7 +394,7 @@ void groupBox_createPane(Object *o) { makePane(o, kGroupBox, BS_GROUPBOX); }
 static void buttonDestructor(Object *o, ClassDef *) {
   ButtonObject *b = (ButtonObject *)o;
   str_assign(&b->caption, nullptr);
-  str_assign(&b->textFont, nullptr);
+  textstyle_release(&b->style);
 }
 static void pushButtonDestructor(Object *o, ClassDef *cls) {
   buttonDestructor(o, cls);

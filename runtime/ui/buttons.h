@@ -4,22 +4,19 @@
 #pragma once
 #include "base/vector.h"
 #include "ui/control.h"
+#include "ui/textstyle.h"
 
 // The fields the four button classes share after RectControl's.
 struct ButtonObject {
   ControlObject control; // 0
   RString *caption;      // 92
-  RString *textFont;     // 96
-  int16_t textSize;      // 100
-  uint8_t bold;          // 102
-  uint8_t italic;        // 103
-  uint8_t underline;     // 104
+  TextStyle style;       // 96: TextFont, TextSize 100, Bold, Italic, Underline 104
   uint8_t value;         // 105: CheckBox and RadioButton
   uint8_t isDefault;     // 106: PushButton
   uint8_t isCancel;      // 107: PushButton
 };
 static_assert(offsetof(ButtonObject, caption) == 92);
-static_assert(offsetof(ButtonObject, textSize) == 100);
+static_assert(offsetof(ButtonObject, style) == 96);
 static_assert(offsetof(ButtonObject, value) == 105);
 static_assert(sizeof(ButtonObject) == 108);
 

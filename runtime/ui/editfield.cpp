@@ -522,8 +522,8 @@ void editField_createPane(Object *o) {
 
 static void editDestructor(Object *o, ClassDef *) {
   EditFieldObject *e = (EditFieldObject *)o;
-  for (RString **s : {&e->text, &e->textFont, &e->dataSource, &e->dataField})
-    str_assign(s, nullptr);
+  textstyle_release(&e->style);
+  for (RString **s : {&e->text, &e->dataSource, &e->dataField}) str_assign(s, nullptr);
 }
 
 void editfield_install() {

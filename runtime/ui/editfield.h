@@ -3,6 +3,7 @@
 // focused field: the edit commands, the edit-menu enabling, the keys it keeps.
 #pragma once
 #include "ui/control.h"
+#include "ui/textstyle.h"
 
 struct MenuItemObject;
 
@@ -10,11 +11,7 @@ struct EditFieldObject {
   ControlObject control;       // 0
   RString *dataSource;         // 92: the data control it is bound to, by name
   RString *dataField;          // 96: the column within it
-  RString *textFont;           // 100: as assigned; the pane maps the name
-  int16_t textSize;            // 104: a character height of size x 15 twips
-  uint8_t bold;                // 106
-  uint8_t italic;              // 107
-  uint8_t underline;           // 108
+  TextStyle style;             // 100: TextFont, TextSize 104 (x 15 twips), ..., Underline 108
   void *adapter;               // 112: not used; the pane reports through its owner
   uint8_t border;              // 116
   uint8_t multiLine;           // 117
@@ -36,7 +33,7 @@ struct EditFieldObject {
   int32_t alignment;           // 152: 0 default, 1 left, 2 centre, 3 right
 };
 static_assert(offsetof(EditFieldObject, dataSource) == 92);
-static_assert(offsetof(EditFieldObject, textSize) == 104);
+static_assert(offsetof(EditFieldObject, style) == 100);
 static_assert(offsetof(EditFieldObject, adapter) == 112);
 static_assert(offsetof(EditFieldObject, border) == 116);
 static_assert(offsetof(EditFieldObject, readOnly) == 120);

@@ -53,10 +53,10 @@ static DWORD effects(bool bold, bool italic, bool underline) {
 void format_field_font(EditPane *ep, EditFieldObject *e) {
   CHARFORMATA cf = blank();
   cf.dwMask = CFM_FACE | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_SIZE | CFM_CHARSET;
-  cf.dwEffects = effects(e->bold, e->italic, e->underline);
-  cf.yHeight = twips(e->textSize);
+  cf.dwEffects = effects(e->style.bold, e->style.italic, e->style.underline);
+  cf.yHeight = twips(e->style.size);
   cf.bCharSet = charset();
-  setFace(&cf, font_control_face(e->textFont));
+  setFace(&cf, font_control_face(e->style.font));
   applyAll(ep, &cf);
 }
 

@@ -136,31 +136,8 @@ void editPasswordSetter(E *e, int32_t, bool v) {
 
 /* ---- the whole field's font and colours ---- */
 
-RString *editTextFontGetter(E *e) { return retained(e->textFont); }
-void editTextFontSetter(E *e, int32_t, RString *v) {
-  str_assign(&e->textFont, v);
-  refreshFont(e);
-}
-int32_t editTextSizeGetter(E *e) { return e->textSize; }
-void editTextSizeSetter(E *e, int32_t, int32_t v) {
-  e->textSize = (int16_t)v;
-  refreshFont(e);
-}
-bool editBoldGetter(E *e) { return e->bold; }
-void editBoldSetter(E *e, int32_t, bool v) {
-  e->bold = v;
-  refreshFont(e);
-}
-bool editItalicGetter(E *e) { return e->italic; }
-void editItalicSetter(E *e, int32_t, bool v) {
-  e->italic = v;
-  refreshFont(e);
-}
-bool editUnderlineGetter(E *e) { return e->underline; }
-void editUnderlineSetter(E *e, int32_t, bool v) {
-  e->underline = v;
-  refreshFont(e);
-}
+TEXT_STYLE_GETTERS(edit, E, style)
+TEXT_STYLE_SETTERS(edit, E, style, refreshFont)
 
 void editTextColorSetter(E *e, int32_t, int32_t v) {
   e->textColor = v;

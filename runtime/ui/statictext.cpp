@@ -58,7 +58,7 @@ static void draw(Pane *p, HDC dc) {
   StaticTextObject *t = textOf(p);
   if (!t || !pane_on_screen(p)) return;
   fillBackground(p, dc);
-  HFONT font = font_acquire_control(t->textFont, t->textSize, t->bold, t->italic, t->underline);
+  HFONT font = textstyle_acquire(&t->style);
   HGDIOBJ old = SelectObject(dc, font);
   COLORREF colour = color_platform(t->textColor);
   SetTextColor(dc, p->active ? colour : dimmed(colour));
@@ -104,8 +104,8 @@ void staticText_createPane(Object *o) {
 
 static void staticDestructor(Object *o, ClassDef *) {
   StaticTextObject *t = (StaticTextObject *)o;
-  for (RString **s : {&t->text, &t->textFont, &t->dataSource, &t->dataField})
-    str_assign(s, nullptr);
+  textstyle_release(&t->style);
+  for (RString **s : {&t->text, &t->dataSource, &t->dataField}) str_assign(s, nullptr);
 }
 
 void statictext_install() {
@@ -134,14 +134,7 @@ void staticTextColorSetter(StaticTextObject *t, int32_t, int32_t v) {
   t->textColor = v;
   redraw(t);
 }
-void staticTextFontSetter(StaticTextObject *t, int32_t, RString *v) {
-  str_assign(&t->textFont, v);
-  redraw(t);
-}
-void staticTextSizeSetter(StaticTextObject *t, int32_t, int32_t v) {
-  t->textSize = (int16_t)v;
-  redraw(t);
-}
+TEXT_FONT_SETTERS(static, StaticTextObject, style, redraw)
 void staticAttributeSetter(StaticTextObject *t, int32_t offset, bool v) {
   *((uint8_t *)t + offset) = v; /* Bold, Italic or Underline, by the field's offset */
   redraw(t);

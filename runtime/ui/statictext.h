@@ -1,17 +1,14 @@
 // StaticText: text the runtime draws itself in a pane of its own class.
 #pragma once
 #include "ui/control.h"
+#include "ui/textstyle.h"
 
 struct StaticTextObject {
   ControlObject control; // 0
   RString *text;         // 92: Text and Caption
   int16_t textAlign;     // 96: 0 left, 1 centred, 2 right
   int32_t textColor;     // 100: 0x00RRGGBB
-  RString *textFont;     // 104
-  int16_t textSize;      // 108
-  uint8_t bold;          // 110
-  uint8_t italic;        // 111
-  uint8_t underline;     // 112
+  TextStyle style;       // 104: TextFont, TextSize 108, Bold, Italic, Underline 112
   uint8_t multiLine;     // 113
   RString *dataSource;   // 116
   RString *dataField;    // 120
@@ -19,7 +16,7 @@ struct StaticTextObject {
 };
 static_assert(offsetof(StaticTextObject, textAlign) == 96);
 static_assert(offsetof(StaticTextObject, textColor) == 100);
-static_assert(offsetof(StaticTextObject, textSize) == 108);
+static_assert(offsetof(StaticTextObject, style) == 104);
 static_assert(offsetof(StaticTextObject, multiLine) == 113);
 static_assert(sizeof(StaticTextObject) == 128);
 

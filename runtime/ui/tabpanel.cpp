@@ -71,9 +71,7 @@ static LRESULT notify(Pane *p, NMHDR *header) {
   return 0;
 }
 
-static HFONT fontOf(TabPanelObject *t) {
-  return font_acquire_control(t->textFont, t->textSize, t->bold, t->italic, t->underline);
-}
+static HFONT fontOf(TabPanelObject *t) { return textstyle_acquire(&t->style); }
 
 static const PaneKind kTabKind = {
     .name = "tab panel",
@@ -151,7 +149,7 @@ bool tabpanel_select_by_mnemonic(View *view, uint8_t c) {
 static void tabPanelDestructor(Object *o, ClassDef *) {
   TabPanelObject *t = (TabPanelObject *)o;
   str_assign(&t->tabDefinition, nullptr);
-  str_assign(&t->textFont, nullptr);
+  textstyle_release(&t->style);
 }
 
 void tabpanel_install() {
@@ -181,26 +179,7 @@ void tabPanelValueSetter(TabPanelObject *t, int32_t, int32_t v) {
   selectionChanged(t); /* the platform tells nobody of a selection made by code */
 }
 
-void tabPanelTextFontSetter(TabPanelObject *t, int32_t, RString *v) {
-  str_assign(&t->textFont, v);
-  refreshFont(t);
-}
-void tabPanelTextSizeSetter(TabPanelObject *t, int32_t, int32_t v) {
-  t->textSize = (int16_t)v;
-  refreshFont(t);
-}
-void tabPanelBoldSetter(TabPanelObject *t, int32_t, bool v) {
-  t->bold = v;
-  refreshFont(t);
-}
-void tabPanelItalicSetter(TabPanelObject *t, int32_t, bool v) {
-  t->italic = v;
-  refreshFont(t);
-}
-void tabPanelUnderlineSetter(TabPanelObject *t, int32_t, bool v) {
-  t->underline = v;
-  refreshFont(t);
-}
+TEXT_STYLE_SETTERS(tabPanel, TabPanelObject, style, refreshFont)
 
 RString *tabPanelCaptionGetter(TabPanelObject *t, int32_t index) {
   if (!open(t)) return nullptr;

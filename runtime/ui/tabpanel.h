@@ -1,21 +1,18 @@
 // TabPanel: a native tab control that shows the controls of the chosen tab.
 #pragma once
 #include "ui/control.h"
+#include "ui/textstyle.h"
 
 struct TabPanelObject {
   ControlObject control;  // 0
   RString *tabDefinition; // 92: captions separated by carriage returns
   void *adapter;          // 96
-  RString *textFont;      // 100
-  int16_t textSize;       // 104
-  uint8_t bold;           // 106
-  uint8_t italic;         // 107
-  uint8_t underline;      // 108
+  TextStyle style;        // 100: TextFont, TextSize 104, Bold, Italic, Underline 108
   uint8_t smallTabs;      // 109
   int32_t facing;         // 112: 0 top, 1 bottom, 2 right, 3 left
 };
 static_assert(offsetof(TabPanelObject, tabDefinition) == 92);
-static_assert(offsetof(TabPanelObject, textSize) == 104);
+static_assert(offsetof(TabPanelObject, style) == 100);
 static_assert(offsetof(TabPanelObject, smallTabs) == 109);
 static_assert(offsetof(TabPanelObject, facing) == 112);
 static_assert(sizeof(TabPanelObject) <= 124);

@@ -9,6 +9,9 @@
 
 namespace basc {
 
+// Bytes an argument of that type takes on the machine stack.
+inline int32_t arg_bytes(const Type &t) { return t.kind == Type::Kind::Double ? 8 : 4; }
+
 struct CodegenOptions {
   bool stackCheck = true; // RuntimeStackCheck at the start of event, menu and method routines
 };

@@ -1,9 +1,9 @@
-// The pane tree: creation and native parenting, geometry, shown, tab-visible
-// and enabled state, hit testing, focus, mouse tracking, cursors, help texts,
-// painting, reflection of native notifications, and deferred disposal.
+// The pane tree: creation and native parenting, shown, tab-visible and
+// enabled state, hit testing, focus, mouse tracking, cursors, painting, the
+// reflection of native notifications, and disposal. Geometry, help texts,
+// ongoing-work records and deferred destruction have files of their own.
 #include "ui/pane.h"
 #include "base/pool.h"
-#include "base/vector.h"
 #include "startup/loader.h"
 #include "base/fault.h"
 #include "startup/theme.h"
@@ -12,7 +12,6 @@
 #include "ui/control.h"
 #include "ui/nativewindow.h"
 #include "ui/winclasses.h"
-#include <commctrl.h>
 #include <cstring>
 
 static const char kInstanceProperty[] = "QXInstance"; // native controls: their pane
@@ -117,26 +116,7 @@ static Pane *nativeParentFor(Pane *parent, Rect16 bounds, int32_t tab, const cha
   return found;
 }
 
-// A rectangle in window coordinates, in the client coordinates of the pane's native parent.
-static RECT nativeRect(const Pane *pane) {
-  int dx = pane->nativeParent ? pane->nativeParent->bounds.left : 0;
-  int dy = pane->nativeParent ? pane->nativeParent->bounds.top : 0;
-  return {pane->bounds.left - dx, pane->bounds.top - dy, pane->bounds.right - dx,
-          pane->bounds.bottom - dy};
-}
-
-POINT pane_window_point(Pane *pane, POINT client) {
-  if (pane->parent) client.x += pane->bounds.left, client.y += pane->bounds.top;
-  return client;
-}
-
 static LRESULT CALLBACK nativeControlProcedure(HWND, UINT, WPARAM, LPARAM);
-
-static void storeBounds(Pane *pane, Rect16 bounds) {
-  pane->bounds = bounds;
-  pane->width = (int16_t)(bounds.right - bounds.left);
-  pane->height = (int16_t)(bounds.bottom - bounds.top);
-}
 
 static Pane *newPane(const PaneKind *kind, int32_t size) {
   Pane *pane = (Pane *)pool_alloc(size);
@@ -152,14 +132,14 @@ void pane_init_root(Pane *root, const PaneKind *kind, HWND hwnd, int width, int 
   root->isRoot = 1;
   root->shown = root->tabVisible = root->enabled = root->active = 1;
   root->hwnd = hwnd;
-  storeBounds(root, {0, 0, (int16_t)height, (int16_t)width});
+  pane_store_bounds(root, {0, 0, (int16_t)height, (int16_t)width});
 }
 
 Pane *pane_create(const PaneKind *kind, int32_t size, Pane *parent, Rect16 bounds,
                   int32_t tabPanelIndex, const char *nativeClass, const char *title, DWORD style,
                   DWORD exStyle) {
   Pane *pane = newPane(kind, size);
-  storeBounds(pane, bounds);
+  pane_store_bounds(pane, bounds);
   pane->tabPanelIndex = tabPanelIndex;
   if (nativeClass) {
     pane->nativeParent = nativeParentFor(parent, bounds, tabPanelIndex, nativeClass, style);
@@ -171,7 +151,7 @@ Pane *pane_create(const PaneKind *kind, int32_t size, Pane *parent, Rect16 bound
       SetWindowLongA(owner, GWL_STYLE, ownerStyle | WS_CLIPCHILDREN);
     if (!_stricmp(nativeClass, "BUTTON") && (style & 0xF) == BS_GROUPBOX)
       exStyle |= WS_EX_TRANSPARENT;
-    RECT r = nativeRect(pane);
+    RECT r = pane_native_rect(pane);
     int extra = !_stricmp(nativeClass, "COMBOBOX") ? 200 : 0; /* room for its list */
     pane->hwnd = CreateWindowExA(exStyle, nativeClass, title ? title : "",
                                  style | WS_CHILD | WS_VISIBLE, r.left, r.top, r.right - r.left,
@@ -242,45 +222,10 @@ static void destroy(Pane *pane) {
 
 // A pane starts with a use count of 0, its own; a disposed pane is destroyed
 // when the count falls below that.
-static bool release(Pane *pane) {
+bool pane_release(Pane *pane) {
   if (--pane->useCount >= 0) return false;
   destroy(pane);
   return true;
-}
-
-/* ---- work in progress ---- */
-
-static thread_local Ongoing *ongoing; // the innermost record of the thread
-
-void ongoing_begin(Ongoing *work) {
-  work->outer = ongoing;
-  ongoing = work;
-  if (work->pane) work->pane->useCount++;
-  if (work->receiver) RuntimeLockObject(work->receiver);
-}
-
-bool ongoing_end(Ongoing *work) {
-  ongoing = work->outer; /* records end innermost first */
-  if (work->receiver) RuntimeUnlockObject(work->receiver);
-  return work->pane && release(work->pane);
-}
-
-bool ongoing_changing(const ControlObject *c) {
-  for (Ongoing *w = ongoing; w; w = w->outer)
-    if (w->changing == c) return true;
-  return false;
-}
-
-static bool nativeRunning() {
-  for (Ongoing *w = ongoing; w; w = w->outer)
-    if (w->native) return true;
-  return false;
-}
-
-// The stack grows down: records below frame belong to frames the exception
-// left, innermost first on the list.
-void ongoing_abandon_below(const void *frame) {
-  while (ongoing && (uintptr_t)ongoing < (uintptr_t)frame) ongoing_end(ongoing);
 }
 
 void pane_dispose(Pane *pane) {
@@ -300,43 +245,7 @@ void pane_dispose(Pane *pane) {
   if (view && view->focusPane == pane) view->focusPane = nullptr;
   ControlObject *c = pane_control(pane);
   if (c && c->pane == pane) c->pane = nullptr; /* the owner link hears of it */
-  release(pane);
-}
-
-/* ---- geometry and invalidation ---- */
-
-// The area a pane may draw into: clipped to its container canvas.
-static Rect16 clipped(Pane *pane, Rect16 r);
-
-void pane_invalidate_rect(Pane *pane, Rect16 area) {
-  Pane *root = pane_root(pane);
-  if (!root->hwnd) return;
-  RECT r = rect_platform(clipped(pane, area));
-  RedrawWindow(root->hwnd, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-}
-
-void pane_invalidate(Pane *pane) {
-  if (pane->isRoot) {
-    if (pane->hwnd)
-      RedrawWindow(pane->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    return;
-  }
-  pane_invalidate_rect(pane, pane->bounds);
-}
-
-void pane_repaint_now(Pane *pane) {
-  Pane *root = pane_root(pane);
-  if (root->hwnd) RedrawWindow(root->hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-}
-
-void pane_set_bounds(Pane *pane, Rect16 bounds, bool redraw) {
-  if (rect_equal(pane->bounds, bounds)) return;
-  if (redraw) pane_invalidate(pane);
-  storeBounds(pane, bounds);
-  if (redraw) pane_invalidate(pane);
-  if (!pane->hwnd || pane->isRoot) return;
-  RECT r = nativeRect(pane);
-  MoveWindow(pane->hwnd, r.left, r.top, r.right - r.left, r.bottom - r.top, redraw);
+  pane_release(pane);
 }
 
 /* ---- shown, tab-visible, enabled ---- */
@@ -346,8 +255,6 @@ static void showNative(Pane *pane, bool show) {
   pane_invalidate(pane);
   ShowWindow(pane->hwnd, show ? SW_SHOWNA : SW_HIDE);
 }
-
-static void refreshHelp(Pane *pane);
 
 void pane_set_shown(Pane *pane, bool shown) {
   if (pane->shown == shown) return;
@@ -377,7 +284,7 @@ void pane_set_enabled(Pane *pane, bool enabled, bool redraw) {
   for (Pane *a = pane->attached; a; a = a->nextAttached) pane_set_enabled(a, enabled, redraw);
   if (pane->hwnd && !pane->isRoot) EnableWindow(pane->hwnd, enabled);
   if (redraw && !pane->quietEnable) pane_invalidate(pane);
-  refreshHelp(pane);
+  pane_refresh_help(pane);
   if (!enabled && focused == pane) pane_set_focus(nullptr);
   if (!enabled) {
     View *view = pane_view(pane);
@@ -433,19 +340,8 @@ void pane_request(Pane *pane, PaneRequest request) {
 
 /* ---- hit testing and the mouse ---- */
 
-static Rect16 clipped(Pane *pane, Rect16 r) {
-  ControlObject *c = pane_control(pane);
-  if (!c || !c->container || !c->container->pane) return r;
-  Rect16 canvas = c->container->pane->bounds; /* a control inside a canvas is clipped to it */
-  if (r.left < canvas.left) r.left = canvas.left;
-  if (r.top < canvas.top) r.top = canvas.top;
-  if (r.right > canvas.right) r.right = canvas.right;
-  if (r.bottom > canvas.bottom) r.bottom = canvas.bottom;
-  return r;
-}
-
 static bool under(Pane *pane, POINT at) {
-  return pane_on_screen(pane) && rect_holds(clipped(pane, pane->bounds), at);
+  return pane_on_screen(pane) && rect_holds(pane_clipped(pane, pane->bounds), at);
 }
 
 Pane *pane_front_child_at(Pane *pane, POINT at) {
@@ -535,44 +431,6 @@ void pane_set_focus(Pane *pane) {
   }
   gain(pane);
   buttons_focus_moved(previous, focused);
-}
-
-/* ---- help texts ---- */
-
-// The tool of a pane's tip: the whole native window, with the text given.
-static TOOLINFOA toolInfo(Pane *pane, const char *text) {
-  TOOLINFOA info;
-  memset(&info, 0, sizeof info);
-  info.cbSize = sizeof info - sizeof(void *); /* the size every common-controls version takes */
-  info.uFlags = TTF_IDISHWND;
-  info.hwnd = pane->hwnd;
-  info.uId = (UINT_PTR)pane->hwnd;
-  info.lpszText = (char *)text;
-  return info;
-}
-
-static void refreshHelp(Pane *pane) {
-  RString *text = pane->enabled ? pane->help : pane->disabledHelp;
-  if (!pane->hwnd || (!text && !pane->toolTip)) return;
-  if (!pane->toolTip) {
-    pane->toolTip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                    pane->hwnd, nullptr, gInstance, nullptr);
-    if (!pane->toolTip) return;
-    TOOLINFOA info = toolInfo(pane, "");
-    info.uFlags |= TTF_SUBCLASS;
-    SendMessageA(pane->toolTip, TTM_ADDTOOLA, 0, (LPARAM)&info);
-  }
-  TOOLINFOA info = toolInfo(pane, str_cview(text));
-  SendMessageA(pane->toolTip, TTM_UPDATETIPTEXTA, 0, (LPARAM)&info);
-  SendMessageA(pane->toolTip, TTM_ACTIVATE, str_len(text) > 0, 0);
-}
-
-void pane_set_help(Pane *pane, RString *helpTag, RString *balloonHelp, RString *disabledHelp) {
-  str_assign(&pane->balloonHelp, balloonHelp);
-  str_assign(&pane->help, str_len(helpTag) ? helpTag : balloonHelp);
-  str_assign(&pane->disabledHelp, disabledHelp);
-  refreshHelp(pane);
 }
 
 /* ---- painting ---- */
@@ -687,13 +545,6 @@ static LRESULT nativeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
   return CallWindowProcA(own, hwnd, message, wParam, lParam);
 }
 
-/* ---- native windows destroyed when no native procedure runs ---- */
-
-// A control's own procedure may go on with its window's data after it has
-// notified its parent (a push button clicked closes its window): while any
-// runs, windows are hidden at once and destroyed afterwards.
-static Vector doomed;
-
 static LRESULT CALLBACK nativeControlProcedure(HWND hwnd, UINT message, WPARAM wParam,
                                                LPARAM lParam) {
   Ongoing work = {.native = true};
@@ -701,26 +552,6 @@ static LRESULT CALLBACK nativeControlProcedure(HWND hwnd, UINT message, WPARAM w
   LRESULT result = nativeMessage(hwnd, message, wParam, lParam);
   ongoing_end(&work);
   return result;
-}
-
-void pane_destroy_window(HWND hwnd) {
-  if (!hwnd || !IsWindow(hwnd)) return;
-  if (!nativeRunning()) {
-    DestroyWindow(hwnd);
-    return;
-  }
-  ShowWindow(hwnd, SW_HIDE);
-  if (!doomed.elementSize) vec_init(&doomed);
-  vec_append_ptr(&doomed, hwnd);
-}
-
-void pane_destroy_pending() {
-  if (nativeRunning() || !vec_count(&doomed)) return;
-  for (int32_t i = 0; i < vec_count(&doomed); i++) {
-    HWND hwnd = (HWND)vec_get_ptr(&doomed, i);
-    if (IsWindow(hwnd)) DestroyWindow(hwnd);
-  }
-  vec_set_count(&doomed, 0);
 }
 
 static LRESULT CALLBACK paneProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -197,6 +197,7 @@ void ongoing_begin(Ongoing *work);
 bool ongoing_end(Ongoing *work); // true when its pane was destroyed meanwhile
 bool ongoing_changing(const ControlObject *c);
 void ongoing_abandon_below(const void *frame); // finishes the records below frame
+bool ongoing_native_running(); // a native control's own procedure is on this thread's stack
 
 Pane *pane_root(Pane *pane);
 View *pane_view(Pane *pane); // the view at the root of the pane's tree
@@ -257,3 +258,13 @@ void pane_install_procedure(); // the procedure of "QX_Pane" and "QX_CanvasPane"
 // running, hides it and destroys it at the next pane_destroy_pending.
 void pane_destroy_window(HWND hwnd);
 void pane_destroy_pending(); // the loop calls it through the window pass
+
+/* ---- shared by the pane tree's files ---- */
+
+// Gives up the pane's own use; destroys it (true) when no use is left after
+// it was disposed.
+bool pane_release(Pane *pane);
+void pane_store_bounds(Pane *pane, Rect16 bounds); // the bounds with width and height
+RECT pane_native_rect(const Pane *pane);           // in its native parent's client coordinates
+Rect16 pane_clipped(Pane *pane, Rect16 r);         // to the canvas that encloses its control
+void pane_refresh_help(Pane *pane);                // the tip shows the text for its state

@@ -1,5 +1,5 @@
-// Window descriptions for in-process tests, written with the image toolkit's
-// packed streams, and small helpers to make classes and pump messages.
+// Window descriptions for in-process tests, written with the image toolkit,
+// and small helpers to make classes and pump messages.
 #pragma once
 #include "objects/classdef.h"
 #include "objects/registry.h"
@@ -9,7 +9,7 @@
 #include "ui/windowobject.h"
 #include "ui/nativewindow.h"
 #include "ui/winclasses.h"
-#include "packed.h"
+#include "windowstream.h"
 #include "text/string.h"
 #include <string>
 #include <utility>
@@ -18,42 +18,24 @@
 
 namespace describe {
 
-using Pairs = std::vector<std::pair<std::string, std::string>>;
+using Pairs = img::Pairs;
 
-// A window description: the window's pairs, then one record per control.
+// A window description, written by the image toolkit.
 struct Description {
-  img::Bytes stream;
-  int32_t controls = 0;
-  img::Bytes records;
+  img::WindowDescription d;
 
-  Description(int32_t classIndex, const Pairs &window) {
-    img::put_packed_int(stream, (int32_t)window.size());
-    img::put_packed_int(stream, classIndex);
-    put(stream, window);
-  }
+  Description(int32_t classIndex, const Pairs &window) : d{classIndex, window, {}} {}
   Description &control(int32_t classIndex, const Pairs &pairs) {
-    img::put_packed_int(records, classIndex);
-    img::put_packed_int(records, (int32_t)pairs.size());
-    put(records, pairs);
-    controls++;
+    d.controls.push_back({classIndex, pairs});
     return *this;
   }
-  // The length word, the stream, no bindings.
+  // With its length word, as the runtime takes it.
   img::Bytes bytes() const {
-    img::Bytes body = stream;
-    img::put_packed_int(body, controls);
-    body.insert(body.end(), records.begin(), records.end());
-    img::put_packed_int(body, 0);
+    img::Bytes body = img::encode_window_description(d);
     img::Bytes out;
     img::put_u32(out, (uint32_t)body.size());
     out.insert(out.end(), body.begin(), body.end());
     return out;
-  }
-  static void put(img::Bytes &b, const Pairs &pairs) {
-    for (auto &[name, value] : pairs) {
-      img::put_packed_string(b, name);
-      img::put_packed_string(b, value);
-    }
   }
 };
 

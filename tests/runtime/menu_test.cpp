@@ -45,35 +45,16 @@ struct Entry {
   bool opens = false; // an item with a submenu
 };
 
-void putRecord(img::Bytes &b, const Entry &e, bool opens) {
-  img::put_packed_int(b, e.kind);
-  img::put_packed_string(b, e.text);
-  img::put_packed_string(b, e.name);
-  img::put_packed_int(b, e.index);
-  img::put_packed_string(b, e.key);
-  img::put_packed_string(b, "");
-  img::put_packed_string(b, "");
-  img::put_u8(b, 0);
-  img::put_u8(b, opens);
-  img::put_packed_int(b, e.classIndex);
-}
-
-void putItems(img::Bytes &b, const std::vector<Entry> &items) {
-  img::put_packed_int(b, (int32_t)items.size());
-  for (const Entry &i : items) {
-    putRecord(b, i, i.opens);
-    if (i.opens) putItems(b, i.items);
-  }
+img::MenuRecord record(const Entry &e, bool opens) {
+  img::MenuRecord r = {e.kind, e.text, e.name, e.index, e.key, "", opens, e.classIndex, {}};
+  for (const Entry &i : e.items) r.items.push_back(record(i, i.opens));
+  return r;
 }
 
 img::Bytes menuBar(const std::vector<Entry> &entries) {
-  img::Bytes b;
-  img::put_packed_int(b, (int32_t)entries.size());
-  for (const Entry &e : entries) {
-    putRecord(b, e, e.kind != 2);
-    putItems(b, e.items);
-  }
-  return b;
+  std::vector<img::MenuRecord> records;
+  for (const Entry &e : entries) records.push_back(record(e, e.kind != 2));
+  return img::encode_menu_bar(records);
 }
 
 Entry item(const std::string &text, const std::string &name, const std::string &key = "") {

@@ -1,15 +1,14 @@
-// Window descriptions: the window's properties (the usual twenty-one, with the
-// source's values in place of the defaults, then any others), then one record
-// per control: Name, Index and TabPanelIndex first, then its properties.
+// The window descriptions, menu bar and settings of a program, from its
+// sources: the window's properties (the usual twenty-one, with the source's
+// values in place of the defaults, then any others), then one record per
+// control (Name, Index and TabPanelIndex first, then its properties); the
+// image toolkit writes the streams.
 #include "descriptions.h"
 #include "names.h"
-#include "packed.h"
+#include "windowstream.h"
 #include <algorithm>
 
 namespace basc {
-
-using img::put_packed_int;
-using img::put_packed_string;
 
 std::string literal_text(const Node &v) {
   switch (v.kind) {
@@ -136,70 +135,42 @@ std::vector<std::pair<std::string, std::string>> control_pairs(const ControlDecl
 }
 
 img::Bytes window_description(const ClassDecl &w, Checked &checked) {
-  std::vector<std::pair<std::string, std::string>> props;
-  for (auto &[name, value] : kWindowDefaults) props.push_back({name, value});
-  props[0].second = w.name;
-  props[5].second = w.name;
+  img::WindowDescription d;
+  d.classIndex = checked.classes.index_of(w.info);
+  for (auto &[name, value] : kWindowDefaults) d.window.push_back({name, value});
+  d.window[0].second = w.name;
+  d.window[5].second = w.name;
   for (const PropValue &v : w.windowProps) {
     bool known = false;
-    for (auto &p : props)
+    for (auto &p : d.window)
       if (iequal(p.first, v.name)) p.second = literal_text(*v.value), known = true;
-    if (!known) props.push_back({v.name, literal_text(*v.value)});
+    if (!known) d.window.push_back({v.name, literal_text(*v.value)});
   }
-  img::Bytes b;
-  put_packed_int(b, int32_t(props.size()));
-  put_packed_int(b, checked.classes.index_of(w.info));
-  for (auto &[name, value] : props) {
-    put_packed_string(b, name);
-    put_packed_string(b, value);
-  }
-  put_packed_int(b, int32_t(w.controls.size()));
-  for (const ControlDecl &d : w.controls) {
-    put_packed_int(b, checked.classes.index_of(d.cls));
-    std::vector<std::pair<std::string, std::string>> pairs = control_pairs(d);
-    put_packed_int(b, int32_t(pairs.size()));
-    for (auto &[name, value] : pairs) {
-      put_packed_string(b, name);
-      put_packed_string(b, value);
-    }
-  }
-  put_packed_int(b, 0); /* no bindings */
-  return b;
+  for (const ControlDecl &c : w.controls)
+    d.controls.push_back({checked.classes.index_of(c.cls), control_pairs(c)});
+  return img::encode_window_description(d);
 }
 
-// Entry and item records share one layout; an entry's item list always
-// follows it, an item's only when it opens a submenu.
-static void menu_record(img::Bytes &b, const MenuEntry &e, Checked &checked) {
-  put_packed_int(b, e.kind);
-  put_packed_string(b, e.text);
-  put_packed_string(b, e.name);
-  put_packed_int(b, e.index);
-  put_packed_string(b, e.commandKey);
-  put_packed_string(b, e.balloonHelp);
-  put_packed_string(b, "");
-  img::put_u8(b, 0);
-  img::put_u8(b, e.submenu);
+static img::MenuRecord menu_record(const MenuEntry &e, Checked &checked) {
   ClassInfo *cls =
       e.classRef.name.empty() ? checked.menuItem : checked.classes.find(e.classRef.name);
-  put_packed_int(b, checked.classes.index_of(cls));
-}
-
-static void menu_items(img::Bytes &b, const std::vector<MenuEntry> &items, Checked &checked) {
-  put_packed_int(b, int32_t(items.size()));
-  for (const MenuEntry &i : items) {
-    menu_record(b, i, checked);
-    if (i.submenu) menu_items(b, i.items, checked);
-  }
+  img::MenuRecord r = {e.kind,
+                       e.text,
+                       e.name,
+                       e.index,
+                       e.commandKey,
+                       e.balloonHelp,
+                       e.submenu,
+                       checked.classes.index_of(cls),
+                       {}};
+  for (const MenuEntry &i : e.items) r.items.push_back(menu_record(i, checked));
+  return r;
 }
 
 img::Bytes menu_bar(const std::vector<MenuEntry> &entries, Checked &checked) {
-  img::Bytes b;
-  put_packed_int(b, int32_t(entries.size()));
-  for (const MenuEntry &e : entries) {
-    menu_record(b, e, checked);
-    menu_items(b, e.items, checked);
-  }
-  return b;
+  std::vector<img::MenuRecord> records;
+  for (const MenuEntry &e : entries) records.push_back(menu_record(e, checked));
+  return img::encode_menu_bar(records);
 }
 
 img::ProjectSettingsDef project_settings(const ProjectDecl &p) {

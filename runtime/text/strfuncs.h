@@ -53,7 +53,6 @@ RString *runTrim(RString *s);
 RString *runLTrim(RString *s);
 RString *runRTrim(RString *s);
 int32_t StringStrCompare(RString *s, RString *t, int32_t mode);
-void RuntimeMsgBox(RString *s);
 
 int32_t StringDBCSLen(RString *s);
 RString *StringDBCSLeft(RString *s, int32_t n);

@@ -4,7 +4,7 @@
 #include "base/pool.h"
 #include "base/platform.h"
 #include "text/chartables.h"
-#include "text/msgbox.h"
+#include "ui/msgbox.h"
 #include "text/string.h"
 #include "ui/editfieldpane.h"
 #include "ui/nativewindow.h"

@@ -8,7 +8,6 @@
 #include "startup/init.h"
 #include "base/fault.h"
 #include "startup/exception.h"
-#include "text/msgbox.h"
 #include "text/string.h"
 #include "ui/droptarget.h"
 #include "ui/mdi.h"
@@ -85,7 +84,7 @@ template <View *View::*Link> static void unlink(View **head, View *view) {
     }
 }
 
-static View *newestVisibleModal() {
+View *view_newest_visible_modal() {
   for (View *v = gModalList; v; v = v->nextModal)
     if (v->pane.hwnd && IsWindowVisible(v->pane.hwnd)) return v;
   return nullptr;
@@ -94,7 +93,7 @@ static View *newestVisibleModal() {
 // The owner of a new modal window: the newest visible modal one, else the
 // runtime's front window.
 static HWND modalOwner() {
-  if (View *v = newestVisibleModal()) return v->pane.hwnd;
+  if (View *v = view_newest_visible_modal()) return v->pane.hwnd;
   if (gSettings.mdi) return mdi_frame();
   HWND front = GetForegroundWindow();
   if (view_from_hwnd(front)) return front;
@@ -335,19 +334,6 @@ static bool allWindowsMayClose() {
 
 static bool mouseCaptured() { return pane_tracking() != nullptr; }
 
-static bool modalListEmpty() { return gModalList == nullptr; }
-static HWND firstVisibleModal() {
-  View *v = newestVisibleModal();
-  return v ? v->pane.hwnd : nullptr;
-}
-static bool mdiMode() { return gSettings.mdi; }
-static HWND firstPlainWindow() {
-  for (View *v = gWindowList; v; v = v->next)
-    if (frame_is_document(v->frame)) return v->pane.hwnd;
-  return nullptr;
-}
-static const char *applicationName() { return str_cview(gSettings.applicationName); }
-
 void window_install() {
   window_proc_install();
   menus_install();
@@ -361,6 +347,4 @@ void window_install() {
   gLoopHooks.trackMouse = window_track_mouse;
   gLoopHooks.mdiClient = mdi_client;
   gLoopHooks.focusIdle = pane_focus_idle;
-  gMsgBoxContext = {modalListEmpty, firstVisibleModal, mdiMode,
-                    mdi_frame,      firstPlainWindow,  applicationName};
 }

@@ -81,6 +81,7 @@ View *view_create(WindowObject *window, RString *title, Rect16 bounds, int frame
 void view_destroy(View *view);
 
 View *view_from_hwnd(HWND hwnd);
+View *view_newest_visible_modal(); // the first visible view of the modal list, or nil
 void view_set_attribute(View *view, const char *name, int32_t value);
 bool view_attribute(View *view, const char *name, int32_t *value);
 

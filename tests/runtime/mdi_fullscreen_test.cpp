@@ -5,7 +5,7 @@
 #include "recorder.h"
 #include "startup/application.h"
 #include "startup/init.h"
-#include "text/msgbox.h"
+#include "ui/msgbox.h"
 #include "text/string.h"
 #include "ui/mdi.h"
 #include "ui/windowobject.h"
@@ -45,7 +45,7 @@ protected:
     RuntimeTest::SetUp();
     runtime_classes_init();
     ui_register_window_classes();
-    savedHooks = gLoopHooks, savedMenus = gMenuHooks, savedBoxes = gMsgBoxContext;
+    savedHooks = gLoopHooks, savedMenus = gMenuHooks;
     window_install();
     sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
   }
@@ -57,7 +57,7 @@ protected:
     if (mdi_frame()) DestroyWindow(mdi_frame());
     gSettings.mdi = 0;
     gFirstActivation = false;
-    gLoopHooks = savedHooks, gMenuHooks = savedMenus, gMsgBoxContext = savedBoxes;
+    gLoopHooks = savedHooks, gMenuHooks = savedMenus;
     RuntimeTest::TearDown();
   }
 
@@ -87,11 +87,26 @@ protected:
   std::vector<WindowObject *> windows;
   LoopHooks savedHooks;
   MenuHooks savedMenus;
-  MsgBoxContext savedBoxes;
   int sw, sh; // the screen
 };
 
 /* ---- full-screen mode ---- */
+
+TEST_F(WindowModeTest, MsgBoxIsOwnedByTheVisibleModalWindowElseTheFirstDocumentWindow) {
+  WindowObject *document = open(0, false);
+  EXPECT_EQ(msgbox_owner(), document->view->pane.hwnd);
+  WindowObject *modal = open(2, false);
+  EXPECT_EQ(msgbox_owner(), modal->view->pane.hwnd);
+  WindowObject *hidden = open(2, false, kBounds, true);
+  EXPECT_EQ(msgbox_owner(), modal->view->pane.hwnd); /* the newest visible one */
+  (void)hidden;
+}
+
+TEST_F(WindowModeTest, MsgBoxIsOwnedByTheFrameInMdiMode) {
+  startMdi();
+  open(0, false);
+  EXPECT_EQ(msgbox_owner(), mdi_frame());
+}
 
 TEST_F(WindowModeTest, FullScreenCoversTheScreenAndLeavingRestoresTheSavedBounds) {
   static HMENU bar;

@@ -4,7 +4,9 @@
 #include "base/pool.h"
 #include "recorder.h"
 #include "text/chartables.h"
-#include "text/msgbox.h"
+#include "startup/init.h"
+#include "text/string.h"
+#include "ui/msgbox.h"
 #include "text/strfuncs.h"
 #include "texts.h"
 #include <climits>
@@ -282,11 +284,7 @@ TEST_F(StringFuncTest, MsgBoxShowsTheTextAndPicksItsOwner) {
   EXPECT_EQ(gRecorder.boxes[0].type, (UINT)(MB_OK | MB_ICONINFORMATION));
   EXPECT_EQ(msgbox_owner(), nullptr);
 
-  static HWND modal, frame, plain;
-  static bool mdi, noModals;
-  MsgBoxContext saved = gMsgBoxContext;
-  gMsgBoxContext = {[] { return noModals; }, [] { return modal; }, [] { return mdi; },
-                    [] { return frame; },    [] { return plain; }, [] { return "Calc"; }};
+  HWND frame = (HWND)2, document = (HWND)3;
   struct Case {
     bool noModals, mdi;
     HWND modal, expected;
@@ -296,16 +294,17 @@ TEST_F(StringFuncTest, MsgBoxShowsTheTextAndPicksItsOwner) {
       {true, true, nullptr, (HWND)2},
       {true, false, nullptr, (HWND)3},
   };
-  frame = (HWND)2, plain = (HWND)3;
-  for (const Case &c : cases) {
-    noModals = c.noModals, mdi = c.mdi, modal = c.modal;
-    EXPECT_EQ(msgbox_owner(), c.expected);
-  }
-  mdi = true;
+  for (const Case &c : cases)
+    EXPECT_EQ(msgbox_choose_owner(!c.noModals, c.modal, c.mdi, frame, document), c.expected);
+
+  ProjectSettings saved = gSettings;
+  gSettings.mdi = 1;
+  gSettings.applicationName = str_from("Calc");
   RuntimeMsgBox(nullptr);
   EXPECT_EQ(gRecorder.boxes.back().caption, "Calc");
   EXPECT_EQ(gRecorder.boxes.back().text, "");
-  gMsgBoxContext = saved;
+  RuntimeUnlockString(gSettings.applicationName);
+  gSettings = saved;
 }
 
 // A result that cannot be had ends the process; it never comes back empty.

@@ -19,3 +19,5 @@ const Platform kRealPlatform = {realMessageBox, realExitProcess, realFatalExit,
                                 realDiagnostic, realHeapAlloc,   realHeapFree};
 
 Platform gPlatform = kRealPlatform;
+
+HINSTANCE gInstance;

@@ -16,3 +16,5 @@ struct Platform {
 
 extern Platform gPlatform;           // the table in use
 extern const Platform kRealPlatform; // the real platform, for restoring it
+
+extern HINSTANCE gInstance; // the module instance handle, set by the process entry

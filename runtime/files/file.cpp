@@ -2,7 +2,7 @@
 // the default path, and the properties built so far.
 #include "files/file.h"
 #include "objects/registry.h"
-#include "startup/loader.h"
+#include "base/platform.h"
 #include "text/string.h"
 
 void folderitem_set_path(FolderItem *item, RString *path) {

@@ -10,7 +10,7 @@
 #include "startup/exitlist.h"
 #include "base/fault.h"
 #include "base/platform.h"
-#include "startup/theme.h"
+#include "ui/theme.h"
 #include "startup/exception.h"
 #include "text/string.h"
 #include <commctrl.h>
@@ -18,7 +18,6 @@
 #include <cstdio>
 #include <cstring>
 
-HINSTANCE gInstance;
 const char *gCommandLine;
 uint8_t *gCodeBase;
 uint8_t *gDataBase;

@@ -1,12 +1,12 @@
 // Process entry and the application image: finding, reading, linking and
 // relocating its four blocks, and the state the process keeps about it.
 #pragma once
+#include "base/platform.h"
 #include <windows.h>
 #include <cstdint>
 
 struct RString;
 
-extern HINSTANCE gInstance;      // the module instance handle
 extern const char *gCommandLine; // the command line as the platform passed it
 extern uint8_t *gCodeBase;       // code1, executable once linked
 extern uint8_t *gDataBase;       // data1

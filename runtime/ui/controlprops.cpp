@@ -2,7 +2,7 @@
 // field accessors whose parameter names the field, cursors, focus and
 // refresh entry points.
 #include "objects/registry.h"
-#include "startup/theme.h"
+#include "ui/theme.h"
 #include "text/string.h"
 #include "ui/control.h"
 #include "ui/windowobject.h"

@@ -3,7 +3,7 @@
 #include "ui/mdi.h"
 #include "ui/menubar.h"
 #include "objects/registry.h"
-#include "startup/loader.h"
+#include "base/platform.h"
 #include "startup/application.h"
 #include "startup/init.h"
 #include "text/string.h"

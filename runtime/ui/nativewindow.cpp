@@ -3,7 +3,7 @@
 // limits, and the loop's and message boxes' questions about windows.
 #include "ui/nativewindow.h"
 #include "base/pool.h"
-#include "startup/loader.h"
+#include "base/platform.h"
 #include "startup/application.h"
 #include "startup/init.h"
 #include "base/fault.h"

@@ -4,9 +4,9 @@
 // ongoing-work records and deferred destruction have files of their own.
 #include "ui/pane.h"
 #include "base/pool.h"
-#include "startup/loader.h"
+#include "base/platform.h"
 #include "base/fault.h"
-#include "startup/theme.h"
+#include "ui/theme.h"
 #include "text/string.h"
 #include "ui/buttons.h"
 #include "ui/control.h"

@@ -1,6 +1,6 @@
 // Pane help texts: HelpTag (else BalloonHelp) while enabled and the disabled
 // text otherwise, shown by a tool tip made when a pane first has one.
-#include "startup/loader.h"
+#include "base/platform.h"
 #include "text/string.h"
 #include "ui/pane.h"
 #include <commctrl.h>

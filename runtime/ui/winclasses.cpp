@@ -2,7 +2,7 @@
 // routine pointers, so that the window and pane code (which arrives later than
 // start-up needs the classes) can take them over without re-registering.
 #include "ui/winclasses.h"
-#include "startup/loader.h"
+#include "base/platform.h"
 
 WNDPROC gWindowProcedure = DefWindowProcA;
 WNDPROC gPaneProcedure = DefWindowProcA;

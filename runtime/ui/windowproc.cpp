@@ -6,7 +6,7 @@
 #include "base/pool.h"
 #include "startup/application.h"
 #include "startup/init.h"
-#include "startup/theme.h"
+#include "ui/theme.h"
 #include "ui/control.h"
 #include "ui/windowobject.h"
 #include "ui/winclasses.h"

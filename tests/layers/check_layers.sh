@@ -24,14 +24,11 @@ rank() {
 }
 
 # folder -> included header: upward includes not yet taken apart. The event
-# loop, exceptions, settings and the module handle still live in startup/.
+# loop, the exceptions and the project settings still live in startup/.
 KNOWN='
 ui -> startup/application.h
 ui -> startup/exception.h
 ui -> startup/init.h
-ui -> startup/loader.h
-ui -> startup/theme.h
-files -> startup/loader.h
 '
 
 status=0

@@ -1,6 +1,6 @@
 // The visual-style library of Windows XP: loaded at start-up on that version
 // only, its routines taken by name, and freed when the process ends.
-#include "startup/theme.h"
+#include "ui/theme.h"
 
 ThemeRoutines gTheme;
 static HMODULE themeLibrary;

@@ -3,7 +3,7 @@
 // in GetMessageA), with one every 10 ticks (the plug-in controls' rate), and
 // with one of period 0, which keeps the loop polling without pause.
 #include "startup/loader.h"
-#include "startup/application.h"
+#include "lifecycle/application.h"
 #include <windows.h>
 #include <cstdio>
 

@@ -9,9 +9,9 @@
 #include "objects/registry.h"
 #include "base/pool.h"
 #include "startup/loader.h"
-#include "startup/application.h"
+#include "lifecycle/application.h"
 #include "startup/entrytable.h"
-#include "startup/thread.h"
+#include "lifecycle/thread.h"
 #include "base/fault.h"
 #include "base/platform.h"
 #include "text/packed.h"
@@ -30,13 +30,6 @@
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
-
-DWORD gStartTick;
-bool gRuntimeStarted;
-uintptr_t gStackLimit;
-ProjectSettings gSettings;
-const uint8_t *gMenuBarDescription;
-int32_t gMenuBarLength;
 
 enum { kStackReserve = 0xDE000 }; // bytes below RuntimeInit's frame that compiled code may use
 

@@ -7,11 +7,11 @@
 #include "objects/registry.h"
 #include "base/pool.h"
 #include "startup/entrytable.h"
-#include "startup/exitlist.h"
+#include "lifecycle/exitlist.h"
 #include "base/fault.h"
 #include "base/platform.h"
 #include "ui/theme.h"
-#include "startup/exception.h"
+#include "lifecycle/exception.h"
 #include "text/string.h"
 #include <commctrl.h>
 #include <cstdarg>

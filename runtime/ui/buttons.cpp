@@ -5,7 +5,7 @@
 #include "ui/buttons.h"
 #include "objects/registry.h"
 #include "base/pool.h"
-#include "startup/exception.h"
+#include "lifecycle/exception.h"
 #include "text/chartables.h"
 #include "text/string.h"
 #include "ui/fonts.h"

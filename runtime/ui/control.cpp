@@ -6,7 +6,7 @@
 #include "objects/registry.h"
 #include "base/pool.h"
 #include "base/fault.h"
-#include "startup/exception.h"
+#include "lifecycle/exception.h"
 #include "base/vector.h"
 #include "text/string.h"
 #include "objects/builtins.h"

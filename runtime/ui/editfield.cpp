@@ -4,7 +4,7 @@
 // commands with their menu items and the clipboard; the data binding push.
 #include "objects/registry.h"
 #include "base/pool.h"
-#include "startup/exception.h"
+#include "lifecycle/exception.h"
 #include "text/chartables.h"
 #include "text/string.h"
 #include "ui/editfieldpane.h"

@@ -3,9 +3,9 @@
 // the item's Action), the enabling pass, and the hooks that connect menus to
 // the windows and the event loop.
 #include "objects/registry.h"
-#include "startup/application.h"
-#include "startup/init.h"
-#include "startup/exception.h"
+#include "lifecycle/application.h"
+#include "lifecycle/settings.h"
+#include "lifecycle/exception.h"
 #include "text/string.h"
 #include "ui/editfield.h"
 #include "ui/keyboard.h"

@@ -2,7 +2,7 @@
 // and an OK button, owned by the window the user is working in.
 #include "ui/msgbox.h"
 #include "base/platform.h"
-#include "startup/init.h"
+#include "lifecycle/settings.h"
 #include "text/string.h"
 #include "ui/mdi.h"
 #include "ui/nativewindow.h"

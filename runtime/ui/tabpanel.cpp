@@ -2,7 +2,7 @@
 // on it are on screen (by their TabPanelIndex), the tab definition text, the
 // Value and Caption accessors, the Change event and tab shortcuts.
 #include "objects/registry.h"
-#include "startup/exception.h"
+#include "lifecycle/exception.h"
 #include "text/string.h"
 #include "ui/buttons.h"
 #include "ui/fonts.h"

@@ -5,7 +5,7 @@
 #include "ui/windowobject.h"
 #include "objects/registry.h"
 #include "base/pool.h"
-#include "startup/init.h"
+#include "lifecycle/settings.h"
 #include "text/packed.h"
 #include "text/string.h"
 #include "ui/mdi.h"

@@ -3,9 +3,9 @@
 // Thread, CriticalSection and Semaphore objects.
 #include "objects/registry.h"
 #include "recorder.h"
-#include "startup/application.h"
+#include "lifecycle/application.h"
 #include "startup/init.h"
-#include "startup/thread.h"
+#include "lifecycle/thread.h"
 #include "text/string.h"
 #include <string>
 

@@ -3,8 +3,8 @@
 #include "objects/objects.h"
 #include "recorder.h"
 #include "startup/entrytable.h"
-#include "startup/exception.h"
-#include "startup/trace.h"
+#include "lifecycle/exception.h"
+#include "lifecycle/trace.h"
 #include "text/string.h"
 #include <cstring>
 #include <iostream>

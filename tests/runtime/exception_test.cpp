@@ -4,10 +4,10 @@
 #include "compiled.h"
 #include "objects/registry.h"
 #include "recorder.h"
-#include "startup/application.h"
+#include "lifecycle/application.h"
 #include "startup/init.h"
-#include "startup/exitlist.h"
-#include "startup/exception.h"
+#include "lifecycle/exitlist.h"
+#include "lifecycle/exception.h"
 #include "text/string.h"
 #include <cstdio>
 #include <functional>

@@ -5,7 +5,7 @@
 #include "imagefile.h"
 #include "recorder.h"
 #include "startup/loader.h"
-#include "startup/exitlist.h"
+#include "lifecycle/exitlist.h"
 #include "text/string.h"
 #include <filesystem>
 #include <fstream>

@@ -3,7 +3,7 @@
 // MDIWindow object's entries and events.
 #include "objects/registry.h"
 #include "recorder.h"
-#include "startup/application.h"
+#include "lifecycle/application.h"
 #include "startup/init.h"
 #include "ui/msgbox.h"
 #include "text/string.h"

@@ -6,7 +6,7 @@
 #include "objects/registry.h"
 #include "recorder.h"
 #include "startup/loader.h"
-#include "startup/application.h"
+#include "lifecycle/application.h"
 #include "startup/init.h"
 #include "text/string.h"
 #include "texts.h"

@@ -2,7 +2,7 @@
 // faults, type tests, the class table entry points and the debug enumeration.
 #include "objects/objects.h"
 #include "objects/registry.h"
-#include "startup/exception.h"
+#include "lifecycle/exception.h"
 #include "startup/init.h"
 #include "base/pool.h"
 #include "recorder.h"

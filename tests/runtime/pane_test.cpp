@@ -6,7 +6,7 @@
 #include "objects/registry.h"
 #include "recorder.h"
 #include "startup/loader.h"
-#include "startup/exception.h"
+#include "lifecycle/exception.h"
 #include "text/string.h"
 #include "ui/fonts.h"
 #include "ui/control.h"

@@ -5,7 +5,7 @@
 #include "describe.h"
 #include "recorder.h"
 #include "startup/loader.h"
-#include "startup/application.h"
+#include "lifecycle/application.h"
 #include "text/string.h"
 #include "ui/control.h"
 #include "ui/windowobject.h"

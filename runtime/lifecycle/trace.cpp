@@ -1,9 +1,9 @@
 // The trace log that compiled code writes with lineTrace. The file is created
 // (or emptied) on the first call, kept open, and closed at shutdown through
 // the exit list.
-#include "startup/trace.h"
+#include "lifecycle/trace.h"
 #include "objects/objects.h"
-#include "startup/exitlist.h"
+#include "lifecycle/exitlist.h"
 #include "text/string.h"
 #include <windows.h>
 

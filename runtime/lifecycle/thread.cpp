@@ -1,8 +1,8 @@
 // Threads: the Thread class's platform thread running the object's Run
 // handler, and CriticalSection and Semaphore objects that own platform records.
-#include "startup/thread.h"
+#include "lifecycle/thread.h"
 #include "objects/registry.h"
-#include "startup/exception.h"
+#include "lifecycle/exception.h"
 #include <windows.h>
 #include <cstddef>
 

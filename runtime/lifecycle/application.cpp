@@ -1,11 +1,11 @@
 // The application object and the event loop: lifecycle events, quitting,
 // the loop iteration with its recovery point, periodic tasks, deferred calls,
 // pending drops, the tick clock and shutdown.
-#include "startup/application.h"
-#include "startup/init.h"
-#include "startup/exitlist.h"
+#include "lifecycle/application.h"
+#include "lifecycle/settings.h"
+#include "lifecycle/exitlist.h"
 #include "base/fault.h"
-#include "startup/exception.h"
+#include "lifecycle/exception.h"
 #include "base/pool.h"
 #include "base/vector.h"
 #include <ole2.h>

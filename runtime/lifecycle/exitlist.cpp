@@ -1,5 +1,5 @@
 // The exit list: objects released, newest first, when the runtime shuts down.
-#include "startup/exitlist.h"
+#include "lifecycle/exitlist.h"
 #include "objects/objects.h"
 #include "base/vector.h"
 

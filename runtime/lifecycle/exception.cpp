@@ -1,13 +1,13 @@
 // Runtime exceptions: the frame walk over compiled call sites and routine
 // exception tables, continuing at a handler, the unhandled ending, the checks
 // compiled code calls, and the last-chance handler for platform faults.
-#include "startup/exception.h"
+#include "lifecycle/exception.h"
 #include "objects/registry.h"
-#include "startup/application.h"
-#include "startup/init.h"
+#include "lifecycle/application.h"
+#include "lifecycle/settings.h"
 #include "base/fault.h"
 #include "base/platform.h"
-#include "startup/thread.h"
+#include "lifecycle/thread.h"
 #include "text/string.h"
 #include <cstdio>
 #include <cstring>

@@ -1,4 +1,4 @@
-// Programs compiled by basc from tests/image/programs and run by runtime.exe
+// Programs compiled by basc from tests/runtime/images/programs and run by runtime.exe
 // under Wine; each leaves its results in trace.log.
 #include "imagerun.h"
 

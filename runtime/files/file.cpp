@@ -10,9 +10,11 @@ void folderitem_set_path(FolderItem *item, RString *path) {
   item->pathSet = 1;
 }
 
-void folderitem_destructor(Object *object, ClassDef *) {
+static void folderitemDestructor(Object *object, ClassDef *) {
   RuntimeUnlockString(((FolderItem *)object)->path);
 }
+
+void folderitem_classes_attach() { gFolderItemClass->destructor = folderitemDestructor; }
 
 // An item whose path was never set stands for the folder of the running
 // executable: its full file name up to its last "\".

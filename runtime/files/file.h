@@ -12,7 +12,7 @@ struct FolderItem {
 static_assert(sizeof(FolderItem) == 32);
 
 void folderitem_set_path(FolderItem *item, RString *path); // locks path; sets the flag
-void folderitem_destructor(Object *object, ClassDef *cls);
+void folderitem_classes_attach(); // the FolderItem class's destructor: it releases the path
 
 extern "C" {
 Object *FolderItemFromPath(RString *path);

@@ -409,7 +409,7 @@ void runtime_classes_init() {
   if (registry_built()) return; /* once a process: a second RuntimeInit keeps them */
   plugins_connect(&kPluginHost);
   registry_init(entry_routine);
-  gFolderItemClass->destructor = folderitem_destructor; /* releases the path */
+  folderitem_classes_attach();
   thread_classes_attach();
   window_classes_attach();
   buttons_install();

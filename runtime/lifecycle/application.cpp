@@ -81,6 +81,16 @@ void loop_window_opened() { windowSeen = true; }
 // just short of 60.
 uint32_t loop_ticks() { return (uint32_t)((uint64_t)gLoopHooks.milliseconds() * 3 / 50); }
 
+int32_t RuntimeTicks() { return (int32_t)loop_ticks(); }
+
+// The performance counter, for timing finer than the tick clock.
+double RuntimeMicroseconds() {
+  LARGE_INTEGER count, frequency;
+  QueryPerformanceCounter(&count);
+  QueryPerformanceFrequency(&frequency);
+  return (double)count.QuadPart * 1000000.0 / (double)frequency.QuadPart;
+}
+
 void DisableAutoWaitCursor() { autoWaitOff = true; }
 
 /* ---- periodic tasks ---- */

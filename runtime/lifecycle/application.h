@@ -84,4 +84,6 @@ void ApplicationQuit();
 void RuntimeRun();
 void RuntimeBackgroundTask();
 void DisableAutoWaitCursor();
+int32_t RuntimeTicks();       // the tick clock
+double RuntimeMicroseconds(); // the platform's high-resolution counter, in microseconds
 }

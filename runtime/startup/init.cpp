@@ -7,6 +7,7 @@
 #include "files/file.h"
 #include "plugins/plugin.h"
 #include "objects/registry.h"
+#include "objects/date.h"
 #include "base/pool.h"
 #include "startup/loader.h"
 #include "lifecycle/application.h"
@@ -410,6 +411,7 @@ void runtime_classes_init() {
   plugins_connect(&kPluginHost);
   registry_init(entry_routine);
   folderitem_classes_attach();
+  date_classes_attach();
   thread_classes_attach();
   window_classes_attach();
   buttons_install();

@@ -67,6 +67,11 @@ TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
        "outer Try caught code 7\r"
        "done\r",
        true},
+      {"dates.bas", "rollover 2003-3-1\r"
+                    "1904 1904-1-2 86400\r"
+                    "week 1 2 2\r"
+                    "parsed 2000-1-2\r"
+                    "clocks go forward\r"},
       {"app.bas", "Open 42\r"}, /* the application's Open handler as the body */
   };
   for (auto &c : cases) {

@@ -18,10 +18,34 @@ struct Routine;
 struct EventDecl;
 
 // Value types. Object carries its class; Nil converts to any object type.
+// An Array holds a runtime array record: its elements are of kind elem (and
+// class cls), in dims dimensions; a one-dimensional Boolean array is the
+// compact Boolean form.
 struct Type {
-  enum Kind { Void, Integer, Single, Double, Boolean, String, Color, Object, Nil } kind = Void;
+  enum Kind {
+    Void,
+    Integer,
+    Single,
+    Double,
+    Boolean,
+    String,
+    Color,
+    Object,
+    Nil,
+    Array
+  } kind = Void;
   ClassInfo *cls = nullptr;
-  bool operator==(const Type &o) const { return kind == o.kind && cls == o.cls; }
+  Kind elem = Void;
+  int32_t dims = 0;
+  bool operator==(const Type &o) const {
+    return kind == o.kind && cls == o.cls && elem == o.elem && dims == o.dims;
+  }
+  static Type array_of(const Type &element, int32_t dims) {
+    return Type{Array, element.cls, element.kind, dims};
+  }
+  Type element() const { return Type{elem, cls}; }
+  bool is_array() const { return kind == Array; }
+  bool is_compact_bool() const { return kind == Array && elem == Boolean && dims == 1; }
   bool is_ref() const { return kind == String || kind == Object; }
   bool is_float() const { return kind == Single || kind == Double; }
   bool is_intlike() const { return kind == Integer || kind == Color; }
@@ -70,6 +94,9 @@ enum class NK {
   CallFunction, // a built-in function: function, args
   Convert,      // lhs to type
   Cast,         // lhs checked against cls
+  Index,        // an array element: lhs the array, args the indexes
+  ArrayOp,      // UBound, Append, Insert, Remove, Sort (text): lhs the array, args
+  MethodAssign, // the assignment form of a built-in method: method, lhs receiver, args
   RaiseEvent,   // an image class's event: text, args; event once checked
 };
 
@@ -102,7 +129,29 @@ struct Node {
 };
 using NodeP = std::unique_ptr<Node>;
 
-enum class SK { Dim, Const, Assign, Expr, If, Select, For, While, Do, Exit, Return, Try, Raise };
+enum class SK {
+  Dim,
+  Const,
+  Assign,
+  Expr,
+  If,
+  Select,
+  For,
+  While,
+  Do,
+  Exit,
+  Return,
+  Try,
+  Raise,
+  Redim
+};
+
+// The bounds a Dim or Redim gives an array: "(10)", "(3, 4)", "()".
+struct ArrayShape {
+  bool present = false;
+  std::vector<NodeP> uppers; // empty with present: one dimension, no elements
+  Loc loc;
+};
 
 struct Stmt;
 using Block = std::vector<std::unique_ptr<Stmt>>;
@@ -131,6 +180,7 @@ struct Stmt {
   Loc loc;
   // Dim
   std::vector<std::string> names;
+  std::vector<ArrayShape> shapes; // one per name: the bounds of an array, or none
   TypeRef typeRef;
   bool dimNew = false;
   std::vector<Slot> slots;
@@ -152,6 +202,7 @@ struct Stmt {
 struct Param {
   std::string name;
   TypeRef typeRef;
+  int32_t arrayDims = 0; // "a() As T", "m(,) As T": an array passed as itself
   Type type;
   Loc loc;
   int32_t offset = 0;    // from EBP
@@ -174,9 +225,10 @@ struct Routine {
   ClassInfo *selfClass = nullptr;
   // frame, assigned by the checker
   int32_t frameSize = 0; // bytes of locals below EBP, the exception slot included
-  std::vector<std::pair<int32_t, Type>> refSlots; // reference-holding slots to release
-  int32_t resultOffset = 0;                       // 0: no result slot
-  int32_t tryStateOffset = 0;                     // 0: no Try in the routine
+  std::vector<std::pair<int32_t, Type>> refSlots;   // reference-holding slots to release
+  std::vector<std::pair<int32_t, Type>> arraySlots; // arrays the routine created, disposed on exit
+  int32_t resultOffset = 0;                         // 0: no result slot
+  int32_t tryStateOffset = 0;                       // 0: no Try in the routine
   int32_t tryCount = 0;
   int32_t eventNumber = 0;
   int32_t slot = -1; // a method's place in its class's dispatch table

@@ -23,8 +23,8 @@ void Checker::check_args(std::vector<NodeP> &args, const std::vector<Type> &want
   pushed += bytes;
   mostPushed = std::max(mostPushed, pushed);
   for (size_t i = 0; i < args.size(); i++) {
-    if (args[i]->address) continue; /* checked by the caller */
-    expr(args[i]);
+    if (args[i]->address) continue;                   /* checked by the caller */
+    if (args[i]->type.kind == K::Void) expr(args[i]); /* not checked yet by pick_method */
     convert(args[i], want[i], ("argument " + std::to_string(i + 1) + " of " + what).c_str());
   }
   pushed -= bytes;
@@ -33,7 +33,7 @@ void Checker::check_args(std::vector<NodeP> &args, const std::vector<Type> &want
 void Checker::routine_call(NodeP &n, basc::Routine *target, NodeP receiver, std::vector<NodeP> args,
                            Loc loc) {
   std::vector<Type> want;
-  for (Param &p : target->params) want.push_back(resolve_type(p.typeRef));
+  for (Param &p : target->params) want.push_back(param_type(p));
   for (size_t i = 0; i < args.size() && i < want.size(); i++) {
     if (!target->params[i].byRef) continue;
     expr(args[i]);
@@ -56,6 +56,38 @@ void Checker::routine_call(NodeP &n, basc::Routine *target, NodeP receiver, std:
   c->type = target->kind == RoutineKind::Function ? resolve_type(target->resultRef) : Type{};
   give_temp(*c);
   n = std::move(c);
+}
+
+// Among a method's forms (Item(index) and Item(key)) the one whose
+// parameters the arguments convert to; when several do, the one they match
+// exactly.
+const BuiltinMethod *Checker::pick_method(ClassInfo *cls, const BuiltinMethod *first,
+                                          std::vector<NodeP> &args, Loc loc) {
+  std::vector<const BuiltinMethod *> forms = find_builtin_overloads(cls, first->name);
+  if (forms.size() < 2) return first;
+  std::string given;
+  for (NodeP &a : args) {
+    if (a->type.kind == K::Void) expr(a);
+    given += (given.empty() ? "" : ", ") + type_text(a->type);
+  }
+  std::vector<const BuiltinMethod *> fit, exact;
+  for (const BuiltinMethod *m : forms) {
+    if (size_t(m->paramCount) != args.size()) continue;
+    std::vector<Type> want = table_params(classes, m->firstParam, m->paramCount);
+    bool converts = true, same = true;
+    for (size_t i = 0; i < args.size(); i++) {
+      converts &= convertible(args[i]->type, want[i]);
+      same &= args[i]->type == want[i];
+    }
+    if (converts) fit.push_back(m);
+    if (same) exact.push_back(m);
+  }
+  if (fit.size() == 1) return fit[0];
+  if (exact.size() == 1) return exact[0];
+  std::string what = std::string(first->name) + "(" + given + ")";
+  if (fit.empty())
+    error_at(loc, "no form of " + std::string(first->name) + " takes (" + given + ")");
+  error_at(loc, "the call " + what + " fits more than one form of " + first->name);
 }
 
 void Checker::method_call(NodeP &n, const BuiltinMethod *m, NodeP receiver, std::vector<NodeP> args,
@@ -153,9 +185,11 @@ bool Checker::resolve_in(NodeP &n, ClassInfo *cls, std::function<NodeP()> receiv
   case Member::Routine:
     routine_call(n, m.routine, receiver(), std::move(args), loc);
     return true;
-  case Member::Method:
-    method_call(n, m.method, receiver(), std::move(args), loc);
+  case Member::Method: {
+    const BuiltinMethod *form = pick_method(cls, m.method, args, loc);
+    method_call(n, form, receiver(), std::move(args), loc);
     return true;
+  }
   case Member::Control: {
     NodeP c = make(NK::ControlRef, loc);
     c->text = m.control->name;
@@ -243,6 +277,10 @@ void Checker::name(NodeP &n) {
 void Checker::member(NodeP &n) {
   expr(n->lhs);
   const Type &t = n->lhs->type;
+  if (t.is_array()) {
+    Loc at = n->lhs->loc;
+    return array_method(n, std::move(n->lhs), n->text, {}, at);
+  }
   if (t.kind != K::Object)
     error_at(n->loc, "a " + type_text(t) + " value has no member " + n->text);
   NodeP obj = std::move(n->lhs);
@@ -289,6 +327,7 @@ void Checker::call(NodeP &n) {
       for (auto &rt : prog.routines)
         if (iequal(rt->name, nm))
           return routine_call(n, rt.get(), nullptr, std::move(probe->args), loc);
+      if (iequal(nm, "UBound")) return ubound(n, std::move(probe->args), loc);
       if (function_name_exists(nm)) {
         size_t count = probe->args.size();
         if (iequal(nm, "InStr") && count == 2) { /* InStr(s, t) searches from 1 */
@@ -315,11 +354,17 @@ void Checker::call(NodeP &n) {
       }
       error_at(loc, "unknown name '" + nm + "'");
     }
-    error_at(loc, callee.text + " is a variable, not a routine");
+    std::string nm = callee.text;
+    expr(n->lhs);
+    if (!n->lhs->type.is_array())
+      error_at(n->lhs->loc, nm + " is not an array (it is " + type_text(n->lhs->type) + ")");
+    return index(n, std::move(n->lhs), std::move(n->args), loc);
   }
   if (callee.kind == NK::Member) {
     expr(callee.lhs);
     const Type &t = callee.lhs->type;
+    if (t.is_array())
+      return array_method(n, std::move(callee.lhs), callee.text, std::move(n->args), loc);
     if (t.kind != K::Object)
       error_at(loc, "a " + type_text(t) + " value has no member " + callee.text);
     NodeP probe = make(NK::Call, loc);

@@ -23,6 +23,14 @@ Type Checker::resolve_type(const TypeRef &t, bool allowVoid) {
   return {K::Object, c};
 }
 
+// An array parameter ("a() As T") takes the array itself, never a copy.
+Type Checker::param_type(const Param &p) {
+  Type t = resolve_type(p.typeRef);
+  if (!p.arrayDims) return t;
+  if (p.byRef) error_at(p.loc, "an array parameter is always passed by reference; drop ByRef");
+  return Type::array_of(t, p.arrayDims);
+}
+
 void Checker::declare_classes() {
   std::set<std::string> seen;
   for (auto &c : prog.classes) {
@@ -298,7 +306,7 @@ void Checker::dispatch_table(ClassInfo *c) {
   if (s && s->decl) dispatch_table(s);
   if (s) c->dispatch = s->dispatch;
   for (Routine *m : c->methods) {
-    for (Param &p : m->params) p.type = resolve_type(p.typeRef);
+    for (Param &p : m->params) p.type = param_type(p);
     m->slot = int32_t(c->dispatch.size());
     for (size_t i = 0; i < c->dispatch.size(); i++)
       if (iequal(c->dispatch[i]->name, m->name)) {

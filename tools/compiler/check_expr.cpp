@@ -6,8 +6,15 @@ namespace basc {
 
 // ---- expressions ----
 
+// A value a Variant can hold: a number, a Boolean, a String or an object.
+static bool variant_content(const Type &t) {
+  return t.is_numeric() || t.kind == K::Boolean || t.kind == K::String || t.kind == K::Object;
+}
+
 bool Checker::convertible(const Type &from, const Type &to) const {
   if (from == to) return true;
+  if (is_variant(to) && variant_content(from)) return true;
+  if (is_variant(from) && variant_content(to)) return true;
   if (from.is_numeric() && to.is_numeric()) return true;
   if (to.kind == K::Object && from.kind == K::Nil) return true;
   if (to.kind == K::Object && from.kind == K::Object)
@@ -24,6 +31,9 @@ void Checker::convert(NodeP &n, const Type &to, const char *context) {
   if (!convertible(from, to))
     error_at(n->loc,
              std::string(context) + " must be " + type_text(to) + ", not " + type_text(from));
+  if (is_variant(to) != is_variant(from) && from.kind != K::Nil &&
+      !(to.kind == K::Object && to.cls == classes.object))
+    return variant_convert(n, to);
   if (to.kind == K::Object || (from.is_intlike() && to.is_intlike()) ||
       (from.is_float() && to.is_float())) {
     n->type = to;
@@ -39,6 +49,49 @@ void Checker::convert(NodeP &n, const Type &to, const char *context) {
   c->type = to;
   c->lhs = std::move(n);
   n = std::move(c);
+}
+
+// Wrapping into a Variant (intToVariant ...) and unwrapping out of one
+// (variantToInt ...) are runtime calls; an object comes out as Object and is
+// then cast to the class wanted.
+void Checker::variant_convert(NodeP &n, const Type &to) {
+  bool unwrapObject = is_variant(n->type) && to.kind == K::Object;
+  NodeP c = make(NK::Convert, n->loc);
+  c->type = unwrapObject ? Type{K::Object, classes.object} : to;
+  c->lhs = std::move(n);
+  give_temp(*c);
+  n = std::move(c);
+  if (!unwrapObject) return;
+  NodeP cast = make(NK::Cast, n->loc);
+  cast->cls = to.cls;
+  cast->type = to;
+  cast->lhs = std::move(n);
+  n = std::move(cast);
+}
+
+// Beside a plain value a Variant is read as that value's type; two Variants
+// compare with = and <> by content (VariantEqual), nothing else.
+bool Checker::variant_operands(NodeP &n) {
+  Type a = n->lhs->type, b = n->rhs->type;
+  bool va = is_variant(a), vb = is_variant(b);
+  const std::string &op = n->text;
+  if (va && vb && (op == "=" || op == "<>")) {
+    Loc loc = n->loc;
+    const BuiltinMethod *equal = find_builtin_method(a.cls, "Equals");
+    NodeP call;
+    std::vector<NodeP> other;
+    other.push_back(std::move(n->rhs));
+    method_call(call, equal, std::move(n->lhs), std::move(other), loc);
+    if (op == "=") return n = std::move(call), true;
+    NodeP no = make(NK::Unary, loc);
+    no->text = "NOT";
+    no->lhs = std::move(call);
+    no->type = {K::Boolean, nullptr};
+    return n = std::move(no), true;
+  }
+  if (va && !vb && variant_content(b) && b.kind != K::Object) convert(n->lhs, b, "operand");
+  if (vb && !va && variant_content(a) && a.kind != K::Object) convert(n->rhs, a, "operand");
+  return false;
 }
 
 void Checker::unary(NodeP &n) {
@@ -57,6 +110,7 @@ void Checker::unary(NodeP &n) {
 void Checker::binary(NodeP &n) {
   expr(n->lhs);
   expr(n->rhs);
+  if (variant_operands(n)) return;
   Type a = n->lhs->type, b = n->rhs->type;
   const std::string &op = n->text;
   Type integer{K::Integer, nullptr}, dbl{K::Double, nullptr}, boolean{K::Boolean, nullptr};

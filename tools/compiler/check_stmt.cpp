@@ -50,7 +50,7 @@ void Checker::routine(Routine &rt) {
   for (Param &p : rt.params) {
     std::string u = upper(p.name);
     if (params.count(u)) error_at(p.loc, "parameter " + p.name + " is declared twice");
-    p.type = resolve_type(p.typeRef);
+    p.type = param_type(p);
     if (p.byRef && rt.kind != RoutineKind::Sub && rt.kind != RoutineKind::Function)
       error_at(p.loc, "only a Sub or a Function takes ByRef parameters");
     p.offset = argOffset;
@@ -100,10 +100,13 @@ void Checker::stmt(Stmt &s) {
   }
   case SK::Assign:
     return assign(s);
+  case SK::Redim:
+    return redim(s);
   case SK::Expr:
     expr(s.value);
     if (s.value->kind != NK::CallRoutine && s.value->kind != NK::CallMethod &&
-        s.value->kind != NK::CallFunction && s.value->kind != NK::RaiseEvent)
+        s.value->kind != NK::CallFunction && s.value->kind != NK::RaiseEvent &&
+        s.value->kind != NK::ArrayOp)
       error_at(s.loc, "this expression is not a statement");
     return;
   case SK::If:
@@ -168,11 +171,14 @@ void Checker::dim(Stmt &s) {
     expr(s.value);
     convert(s.value, t, "the initial value");
   }
-  for (const std::string &n : s.names) {
+  for (size_t i = 0; i < s.names.size(); i++) {
+    const std::string &n = s.names[i];
     std::string u = upper(n);
     if (locals.count(u) || params.count(u) || consts.count(u))
       error_at(s.loc, "variable " + n + " is declared twice");
-    Slot slot{Slot::Frame, frame_slot(t, t.is_ref()), t};
+    Type vt = s.shapes[i].present ? dim_array(s, i, t) : t;
+    Slot slot{Slot::Frame, frame_slot(vt, vt.is_ref()), vt};
+    if (vt.is_array()) r->arraySlots.push_back({slot.offset, vt});
     locals[u] = slot;
     s.slots.push_back(slot);
   }
@@ -186,8 +192,18 @@ void Checker::assign(Stmt &s) {
   }
   expr(s.target);
   Node &t = *s.target;
+  if (t.type.is_array())
+    error_at(t.loc, "an array cannot be assigned; Redim it or assign its elements");
   switch (t.kind) {
   case NK::Var:
+  case NK::Index:
+    break;
+  case NK::CallMethod: /* d.Value(k) = v: the method's assignment form */
+    if (!*t.method->assignEntry)
+      error_at(t.loc, std::string("method ") + t.method->name + " cannot be assigned");
+    t.kind = NK::MethodAssign;
+    if (t.lhs->kind == NK::ControlRef) t.lhs->forWrite = true, give_temp(*t.lhs);
+    count_pushed(8 + 4 * int32_t(t.args.size()) + 8);
     break;
   case NK::Field:
     if (t.readOnly) error_at(t.loc, "the index of a control-array element cannot be assigned");
@@ -201,6 +217,8 @@ void Checker::assign(Stmt &s) {
     error_at(t.loc, "cannot assign to this expression");
   }
   expr(s.value);
+  if (s.value->type.is_array())
+    error_at(s.value->loc, "cannot assign an array to a value of type " + type_text(t.type));
   convert(s.value, t.type, "the assigned value");
 }
 

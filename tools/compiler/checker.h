@@ -9,6 +9,7 @@
 #pragma once
 #include "check.h"
 #include "names.h"
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <set>
@@ -37,6 +38,8 @@ inline std::string type_text(const Type &t) {
     return "Nil";
   case K::Object:
     return t.cls ? t.cls->display() : "Object";
+  case K::Array:
+    return type_text(t.element()) + "(" + std::string(size_t(t.dims - 1), ',') + ")";
   }
   return "?";
 }
@@ -93,6 +96,7 @@ struct Checker {
   void globals();
   const Node *constant(const std::string &name, const TypeRef &t, NodeP &value);
   Type resolve_type(const TypeRef &t, bool allowVoid = false);
+  Type param_type(const Param &p);
 
   // ---- routines ----
   void routine(Routine &rt);
@@ -108,6 +112,16 @@ struct Checker {
   void select_stmt(Stmt &s);
   void try_stmt(Stmt &s);
   void condition(NodeP &n);
+  Type dim_array(Stmt &s, size_t i, const Type &element);
+  void redim(Stmt &s);
+
+  // ---- arrays ----
+  void array_index(NodeP &i);
+  void index(NodeP &n, NodeP array, std::vector<NodeP> args, Loc loc);
+  void array_method(NodeP &n, NodeP array, const std::string &name, std::vector<NodeP> args,
+                    Loc loc);
+  void ubound(NodeP &n, std::vector<NodeP> args, Loc loc);
+  void count_pushed(int32_t bytes) { mostPushed = std::max(mostPushed, pushed + bytes); }
 
   // ---- expressions ----
   void expr(NodeP &n);
@@ -118,6 +132,10 @@ struct Checker {
   void unary(NodeP &n);
   void convert(NodeP &n, const Type &to, const char *context);
   bool convertible(const Type &from, const Type &to) const;
+  void variant_convert(NodeP &n, const Type &to);
+  bool variant_operands(NodeP &n);
+  const BuiltinMethod *pick_method(ClassInfo *cls, const BuiltinMethod *first,
+                                   std::vector<NodeP> &args, Loc loc);
   Member find_member(ClassInfo *cls, const std::string &name);
   bool resolve_in(NodeP &n, ClassInfo *cls, std::function<NodeP()> receiver, bool isCall);
   // A bare name inside a class: a member of the class itself, or, in a

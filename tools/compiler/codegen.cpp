@@ -52,7 +52,7 @@ DataLabel CodeGen::string_const(const std::string &text) {
 
 // ---- the vocabulary ----
 
-void CodeGen::emit_call(const char *entry, int32_t argBytes) {
+void CodeGen::emit_call(const std::string &entry, int32_t argBytes) {
   code_.call_import(entry);
   code_.call_descriptor();
   if (argBytes) code_.add(esp, argBytes);

@@ -54,7 +54,7 @@ private:
   };
 
   // the vocabulary
-  void emit_call(const char *entry, int32_t argBytes);
+  void emit_call(const std::string &entry, int32_t argBytes);
   void emit_call(img::CodeLabel target, int32_t argBytes);
   void emit_dispatched_call(int32_t slot, int32_t argBytes); // receiver in EAX and on the stack
   void emit_nil_test();
@@ -84,11 +84,23 @@ private:
   void control_ref(Node &n);
   void menu_ref(Node &n);
   void push_args(std::vector<NodeP> &args, const std::vector<Type> &types);
+  void variant_convert(Node &n);
+
+  // arrays
+  void create_array(const Slot &slot, const ArrayShape &shape);
+  void dispose_array(const img::Mem &slot, const Type &array);
+  void push_array_operands(Node &n);
+  void walk_dimensions(Node &n, bool write);
+  void index_read(Node &n);
+  void index_write(Node &target, Node &value);
+  void array_op(Node &n);
+  void redim(Stmt &s);
 
   // statements
   void block(Block &b);
   void stmt(Stmt &s);
   void assign(Node &target, Node &value);
+  void method_assign(Node &target, Node &value);
   void if_stmt(Stmt &s);
   void select_stmt(Stmt &s);
   void loop_stmt(Stmt &s);

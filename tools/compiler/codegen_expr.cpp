@@ -60,7 +60,12 @@ void CodeGen::expr(Node &n) {
   case NK::CallMethod:
   case NK::CallFunction:
     return call(n);
+  case NK::Index:
+    return index_read(n);
+  case NK::ArrayOp:
+    return array_op(n);
   case NK::Convert:
+    if (is_variant(n.type) || is_variant(n.lhs->type)) return variant_convert(n);
     expr(*n.lhs);
     if (n.type.is_float()) { /* from an integer */
       code_.push(eax);
@@ -101,6 +106,33 @@ void CodeGen::expr(Node &n) {
   default:
     error_at(n.loc, "internal: unchecked expression");
   }
+}
+
+// Into a Variant by the value's type (a new Variant), or out of one into
+// the type wanted (a String or object comes out as a new reference).
+void CodeGen::variant_convert(Node &n) {
+  const Type &from = n.lhs->type, &to = n.type;
+  bool wrap = is_variant(to);
+  const Type &plain = wrap ? from : to;
+  static const std::pair<K, const char *> kWrap[] = {
+      {K::Integer, "intToVariant"},     {K::Color, "colorToVariant"},
+      {K::Boolean, "booleanToVariant"}, {K::Single, "doubleToVariant"},
+      {K::Double, "doubleToVariant"},   {K::String, "stringToVariant"},
+      {K::Object, "objectToVariant"}};
+  static const std::pair<K, const char *> kUnwrap[] = {
+      {K::Integer, "variantToInt"},     {K::Color, "variantToColor"},
+      {K::Boolean, "variantToBoolean"}, {K::Single, "variantToDouble"},
+      {K::Double, "variantToDouble"},   {K::String, "variantToString"},
+      {K::Object, "variantToObject"}};
+  const char *call = nullptr;
+  for (auto &[k, name] : wrap ? kWrap : kUnwrap)
+    if (k == plain.kind) call = name;
+  expr(*n.lhs);
+  Type passed = wrap && from.is_float() ? Type{K::Double, nullptr} : wrap ? from : to;
+  push_value(wrap ? passed : Type{K::Object, nullptr});
+  emit_call(call, wrap ? arg_bytes(passed) : 4);
+  if (to.kind == K::Boolean) code_.movzx(eax, al);
+  if (to.is_ref()) emit_take_new(n.temp, to);
 }
 
 // RuntimeMenuReference hands over a new reference to the item, nil when the

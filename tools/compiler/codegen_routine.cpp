@@ -51,6 +51,7 @@ void CodeGen::epilogue(Routine &r) {
         code_.push(eax);
         emit_call(p.type.kind == K::String ? "RuntimeUnlockString" : "RuntimeUnlockObject", 4);
       }
+  for (auto &[offset, type] : r.arraySlots) dispose_array(mem(ebp, offset), type);
   std::vector<FrameSlot> slots;
   for (auto &[offset, type] : r.refSlots) {
     emit_release(offset, type);

@@ -61,15 +61,42 @@ void CodeGen::assign(Node &target, Node &value) {
     code_.push(eax);
     return emit_call(p->setter, 8 + arg_bytes(t));
   }
+  case NK::Index:
+    return index_write(target, value);
+  case NK::MethodAssign:
+    return method_assign(target, value);
   default:
     error_at(target.loc, "internal: assignment target");
   }
 }
 
+// A method's assignment form takes the receiver, the method's arguments and
+// the assigned value last: dictionaryValueSetter(d, key, value).
+void CodeGen::method_assign(Node &target, Node &value) {
+  const Type &t = target.type;
+  expr(value);
+  push_value(t);
+  std::vector<Type> types;
+  int32_t bytes = arg_bytes(t) + 4;
+  for (auto &a : target.args) types.push_back(a->type), bytes += arg_bytes(a->type);
+  push_args(target.args, types);
+  expr(*target.lhs);
+  emit_nil_test();
+  code_.push(eax);
+  emit_call(target.method->assignEntry, bytes);
+}
+
 void CodeGen::stmt(Stmt &s) {
   switch (s.kind) {
+  case SK::Redim:
+    return redim(s);
   case SK::Dim:
-    for (const Slot &slot : s.slots) {
+    for (size_t i = 0; i < s.slots.size(); i++) {
+      const Slot &slot = s.slots[i];
+      if (slot.type.is_array()) {
+        create_array(slot, s.shapes[i]);
+        continue;
+      }
       if (s.value) {
         expr(*s.value);
       } else if (slot.type.is_float()) {

@@ -137,6 +137,19 @@ const BuiltinMethod *find_builtin_method(const ClassInfo *cls, const std::string
                        kBuiltinMethods.data());
 }
 
+std::vector<const BuiltinMethod *> find_builtin_overloads(const ClassInfo *cls,
+                                                          const std::string &name) {
+  std::vector<const BuiltinMethod *> forms;
+  for (; cls && forms.empty(); cls = cls->super) {
+    if (!cls->builtin) continue;
+    for (int32_t i = 0; i < cls->builtin->methodCount; i++) {
+      const BuiltinMethod &m = kBuiltinMethods[size_t(cls->builtin->firstMethod + i)];
+      if (iequal(m.name, name)) forms.push_back(&m);
+    }
+  }
+  return forms;
+}
+
 const BuiltinEvent *find_builtin_event(const ClassInfo *cls, const std::string &name) {
   return find_in_chain(cls, name, &BuiltinClass::firstEvent, &BuiltinClass::eventCount,
                        kBuiltinEvents);

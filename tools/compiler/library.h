@@ -64,9 +64,17 @@ struct Classes {
   int32_t index_of(ClassInfo *cls); // gives the class a directory index on first use
 };
 
+// A Variant: the runtime object that holds one value of any type.
+inline bool is_variant(const Type &t) {
+  return t.kind == Type::Kind::Object && t.cls && t.cls->builtin && t.cls->name == "Variant";
+}
+
 // Lookups along a built-in class's chain.
 const BuiltinProperty *find_builtin_property(const ClassInfo *cls, const std::string &name);
 const BuiltinMethod *find_builtin_method(const ClassInfo *cls, const std::string &name);
+// Every form of a method the nearest class declaring that name gives it.
+std::vector<const BuiltinMethod *> find_builtin_overloads(const ClassInfo *cls,
+                                                          const std::string &name);
 const BuiltinEvent *find_builtin_event(const ClassInfo *cls, const std::string &name);
 
 // The handler numbers of the events image classes declare: one each, counted

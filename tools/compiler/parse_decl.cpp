@@ -121,6 +121,11 @@ void Parser::params(std::vector<Param> &out) {
     if (!p.byRef) accept("BYVAL");
     p.loc = tok().loc;
     p.name = name("a parameter name");
+    if (accept("(")) { /* an array: one more dimension for each comma */
+      p.arrayDims = 1;
+      while (accept(",")) p.arrayDims++;
+      expect(")");
+    }
     expect("AS");
     p.typeRef = type_name();
     out.push_back(std::move(p));

@@ -29,6 +29,7 @@ Block Parser::block(std::initializer_list<const char *> enders) {
 
 std::unique_ptr<Stmt> Parser::statement() {
   if (is("DIM")) return dim_stmt();
+  if (is("REDIM")) return redim_stmt();
   if (is("CONST")) {
     auto s = stmt(SK::Const);
     ConstDecl c = const_decl();
@@ -54,11 +55,26 @@ std::unique_ptr<Stmt> Parser::statement() {
   return simple_stmt();
 }
 
+// "(" [expr {"," expr}] ")" after a name: the upper bounds of an array.
+ArrayShape Parser::array_shape() {
+  ArrayShape shape;
+  shape.present = true;
+  shape.loc = tok().loc;
+  expect("(");
+  if (accept(")")) return shape;
+  do shape.uppers.push_back(expr());
+  while (accept(","));
+  expect(")");
+  return shape;
+}
+
 std::unique_ptr<Stmt> Parser::dim_stmt() {
   auto s = stmt(SK::Dim);
   advance();
-  do s->names.push_back(name("a variable name"));
-  while (accept(","));
+  do {
+    s->names.push_back(name("a variable name"));
+    s->shapes.push_back(is("(") ? array_shape() : ArrayShape{});
+  } while (accept(","));
   expect("AS");
   s->dimNew = accept("NEW");
   s->typeRef = type_name();
@@ -68,8 +84,21 @@ std::unique_ptr<Stmt> Parser::dim_stmt() {
   }
   if (accept("=")) {
     if (s->dimNew) error_at(s->loc, "a Dim with As New takes no initial value");
+    for (const ArrayShape &shape : s->shapes)
+      if (shape.present) error_at(tok().loc, "an array takes no initial value");
     s->value = expr();
   }
+  return s;
+}
+
+// "Redim" name "(" expr {"," expr} ")"
+std::unique_ptr<Stmt> Parser::redim_stmt() {
+  auto s = stmt(SK::Redim);
+  advance();
+  s->target = node(NK::Name, tok().loc);
+  s->target->text = name("an array name");
+  s->shapes.push_back(array_shape());
+  if (s->shapes[0].uppers.empty()) expected("the new upper bounds");
   return s;
 }
 

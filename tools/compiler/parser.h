@@ -12,9 +12,12 @@
 //   member     = ("Property" | "Dim") name "As" type | "Event" name params ["As" type] | routine
 //   routine    = ("Sub" | "Function" | "Handler" | "MenuHandler") name ["." name] params
 //                ["As" type] NL block "End" kind
-//   params     = "(" [param {"," param}] ")";  param = ["ByRef" | "ByVal"] name "As" type
+//   params     = "(" [param {"," param}] ")"
+//   param      = ["ByRef" | "ByVal"] name ["(" {","} ")"] "As" type
 //   control    = "Control" name ["(" int ")"] "As" name NL { name "=" literal NL } "End" "Control"
-//   statement  = dim | const | if | select | for | while | do | exit | return | try | raise
+//   dim        = "Dim" name [shape] {"," name [shape]} "As" ["New"] type ["=" expr]
+//   shape      = "(" [expr {"," expr}] ")";  redim = "Redim" name shape
+//   statement  = dim | redim | const | if | select | for | while | do | exit | return | try | raise
 //              | raiseevent | expr ["=" expr] | expr args
 //   expr       = or;  or = and {("Or" | "Xor") and};  and = not {"And" not};
 //   not        = "Not" not | compare
@@ -39,8 +42,8 @@ inline const std::set<std::string> kReserved = {
     "DO",      "ELSE",   "ELSEIF",   "END",   "EXIT",  "FALSE",    "FOR",         "FUNCTION",
     "HANDLER", "IF",     "INHERITS", "ISA",   "LOOP",  "ME",       "MENUHANDLER", "MOD",
     "NEW",     "NEXT",   "NIL",      "NOT",   "OR",    "PROPERTY", "RAISE",       "RAISEEVENT",
-    "RETURN",  "SELECT", "SELF",     "STEP",  "SUB",   "THEN",     "TO",          "TRUE",
-    "TRY",     "UNTIL",  "WEND",     "WHILE", "XOR",
+    "REDIM",   "RETURN", "SELECT",   "SELF",  "STEP",  "SUB",      "THEN",        "TO",
+    "TRUE",    "TRY",    "UNTIL",    "WEND",  "WHILE", "XOR",
 };
 
 const int kMaxDepth = 200; /* nesting of blocks and expressions */
@@ -147,6 +150,8 @@ struct Parser {
     return s;
   }
   std::unique_ptr<Stmt> dim_stmt();
+  ArrayShape array_shape();
+  std::unique_ptr<Stmt> redim_stmt();
   std::unique_ptr<Stmt> if_stmt();
   std::unique_ptr<Stmt> select_stmt();
   CaseClause::Test case_test();

@@ -262,6 +262,82 @@ std::string decode_window(const img::Bytes &b) {
   return out;
 }
 
+// Each construct reaches the runtime through its own entries: a table of
+// sources and how many call sites each entry must have.
+TEST(Codegen, ArrayVariantAndOverloadConstructsCallTheirEntries) {
+  struct {
+    const char *body;
+    std::vector<std::pair<const char *, size_t>> calls;
+  } const cases[] = {
+      {"Dim a(9) As Integer\n  a(1) = a(2)\n",
+       {{"RuntimeCreateArray", 1},
+        {"RuntimeArrayCreateAddIndex", 1},
+        {"RuntimeDirectWriteIntArray", 1},
+        {"RuntimeDirectReadIntArray", 1}}},
+      {"Dim m(2, 3, 4) As Double\n  m(0, 1, 2) = m(1, 1, 1) + 1\n",
+       {{"RuntimeArrayCreateAddIndex", 3},
+        {"RuntimeArrayStartReadAccess", 1},
+        {"RuntimeArrayAddReadIndex", 1},
+        {"RuntimeReadDoubleArray", 1},
+        {"RuntimeArrayStartWriteAccess", 1},
+        {"RuntimeArrayAddWriteIndex", 1},
+        {"RuntimeWriteDoubleArray", 1},
+        {"RuntimeDisposeIntArray", 2}}},
+      {"Dim b(4) As Boolean\n  b(1) = Not b(0)\n  b.Append True\n  Redim b(9)\n",
+       {{"RuntimeCreateFastBooleanArray", 1},
+        {"RuntimeCreateArray", 0},
+        {"RuntimeFastWriteBoolArray", 1},
+        {"RuntimeFastReadBoolArray", 1},
+        {"RuntimeFastBooleanArrayAppend", 1},
+        {"RuntimeRedimFastBoolArray", 1},
+        {"RuntimeDisposeFastBooleanArray", 2}}},
+      {"Dim g(1, 1) As Boolean\n  g(1, 1) = True\n",
+       {{"RuntimeCreateFastBooleanArray", 0}, {"RuntimeWriteIntArray", 1}}},
+      {"Dim s() As String\n  s.Append \"b\"\n  s.Insert 0, \"a\"\n  s.Remove 1\n  s.Sort\n"
+       "  LineTrace Str(UBound(s))\n",
+       {{"RuntimeStringArrayAppend", 1},
+        {"RuntimeStringArrayInsert", 1},
+        {"RuntimeStringArrayRemove", 1},
+        {"RuntimeStringArraySort", 1},
+        {"RuntimeUBound2Param", 1},
+        {"RuntimeDisposeStringArray", 2}}},
+      {"Dim m(3, 3) As String\n  Redim m(5, 6)\n", {{"RuntimeRedimStringArrayLevel", 2}}},
+      {"Dim c As New Collection\n  Dim o As Object = c.Item(1)\n  o = c.Item(\"k\")\n"
+       "  c.Remove \"k\"\n",
+       {{"collectionIdxItem", 1},
+        {"collectionItem", 1},
+        {"collectionKeyRemove", 1},
+        {"collectionIdxRemove", 0}}},
+      {"Dim d As New Dictionary\n  d.Value(\"k\") = 2.5\n  Dim n As Integer = d.Value(1)\n",
+       {{"dictionaryValueSetter", 1},
+        {"dictionaryValueGetter", 1},
+        {"stringToVariant", 1},
+        {"doubleToVariant", 1},
+        {"intToVariant", 1},
+        {"variantToInt", 1}}},
+      {"Dim v As Variant = \"x\"\n  Dim w As Variant = New Date\n  If v = w Or v = \"y\" Then "
+       "LineTrace v\n",
+       {{"objectToVariant", 1}, {"VariantEqual", 1}, {"variantToString", 2}}},
+  };
+  for (auto &c : cases) {
+    img::Image im = build(std::string("Sub Main()\n  ") + c.body + "End Sub\n");
+    for (auto &[entry, count] : c.calls)
+      EXPECT_EQ(sites(im, entry).size(), count) << entry << " in\n" << c.body;
+  }
+}
+
+// An array handed to a routine is the caller's: only the routine whose Dim
+// made it disposes of it (once when the Dim runs again, once at the end).
+TEST(Codegen, ArrayPassedToARoutineIsDisposedOnlyByItsCreator) {
+  img::Image im = build("Sub Fill(a() As Integer)\n  a(0) = 1\nEnd Sub\n"
+                        "Sub Main()\n  Dim a(3) As Integer\n  Fill(a)\nEnd Sub\n");
+  std::vector<uint32_t> disposals = sites(im, "RuntimeDisposeIntArray");
+  std::vector<uint32_t> writes = sites(im, "RuntimeDirectWriteIntArray");
+  ASSERT_EQ(disposals.size(), 2u);
+  ASSERT_EQ(writes.size(), 1u);
+  for (uint32_t d : disposals) EXPECT_GT(d, writes[0]); /* Fill comes first and has none */
+}
+
 TEST(Descriptions, WindowCarriesItsPropertiesAndControlsWithTheirSubclasses) {
   Program prog;
   std::string file = "t.bas";

@@ -120,6 +120,66 @@ TEST(Frontend, MalformedSourcesAreReportedWhereTheyGoWrong) {
   }
 }
 
+// Misused arrays, Variants and method forms: each diagnostic names the place
+// and what was expected there.
+TEST(Frontend, ArrayVariantAndMethodMisuseIsReportedWhereItHappens) {
+  struct {
+    const char *body, *where, *message;
+  } const cases[] = {
+      {"Dim m(3, 4) As Integer\n  m(1) = 2\n", "3:3", "Integer(,) array takes 2 indexes, not 1"},
+      {"Dim a(3) As Integer\n  a(1.5) = 2\n", "3:5", "index or bound must be Integer, not Double"},
+      {"Dim a(3) As Integer\n  a(\"x\") = 2\n", "3:5", "must be Integer, not String"},
+      {"Dim a(3) As Integer\n  Dim i As Integer\n  i = a\n", "4:7",
+       "cannot assign an array to a value of type Integer"},
+      {"Dim a(3) As Integer\n  a = 1\n", "3:3", "an array cannot be assigned"},
+      {"Dim i As Integer\n  i(0) = 1\n", "3:3", "i is not an array (it is Integer)"},
+      {"Dim m(2, 2) As Integer\n  m.Append 1\n", "3:3",
+       "Append needs a one-dimensional array, not Integer(,)"},
+      {"Dim a(2) As Integer\n  a.Insert 1\n", "3:3", "Insert takes 2 arguments, not 1"},
+      {"Dim a(2) As Integer\n  a.Push 1\n", "3:3", "an array has no member Push"},
+      {"Dim a(2) As Integer\n  a.Append \"x\"\n", "3:12", "the element must be Integer"},
+      {"Dim a(2) As Date\n  a.Sort\n", "3:3", "Sort needs an array of numbers or Strings"},
+      {"Dim m(2, 2) As Integer\n  Redim m(3)\n", "3:10",
+       "Redim gives 1 bound to an array of 2 dimensions"},
+      {"Dim i As Integer\n  Redim i(3)\n", "3:9", "Redim needs an array, not a Integer"},
+      {"Dim i As Integer = UBound(3)\n", "2:29", "UBound needs an array"},
+      {"Dim a(1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21) As Integer\n", "2:8",
+       "at most 20 dimensions"},
+      {"Dim a(3) As Integer = 1\n", "2:25", "an array takes no initial value"},
+      {"Dim c As New Collection\n  Dim o As Object = c.Item(True)\n", "3:27",
+       "no form of Item takes (Boolean)"},
+      {"Dim c As New Collection\n  Dim v As Variant\n  c.Remove v\n", "4:3",
+       "the call Remove(Variant) fits more than one form"},
+      {"Dim c As New Collection\n  c.Item(1) = Nil\n", "3:9", "method Item cannot be assigned"},
+      {"Dim v As Variant\n  Dim w As Variant\n  If v < w Then Return\n", "4:8",
+       "operator < cannot take Variant and Variant"},
+      {"Dim d As New Dictionary\n  Dim a(2) As Integer\n  d.Value(a) = 1\n", "4:11",
+       "must be Variant, not Integer()"},
+      {"Dim a(2) As Integer\n  Dim b(2) As Integer\n  Dim s As String = Str(a(0)) & b\n", "", ""},
+  };
+  for (auto &c : cases) {
+    std::string source = std::string("Sub Main()\n  ") + c.body + "End Sub\n";
+    CompileResult r = build(source);
+    if (!*c.where) {
+      EXPECT_FALSE(r.ok) << source; /* an array is no String either */
+      continue;
+    }
+    EXPECT_EQ(r.error.rfind(std::string("t.bas:") + c.where + ": error: ", 0), 0u) << source << "\n"
+                                                                                   << r.error;
+    EXPECT_NE(r.error.find(c.message), std::string::npos) << r.error;
+  }
+  CompileResult byRef = build("Sub F(ByRef a() As Integer)\nEnd Sub\n");
+  EXPECT_NE(byRef.error.find("t.bas:1:13: error: an array parameter is always passed by reference"),
+            std::string::npos)
+      << byRef.error;
+  CompileResult passed = build("Sub F(m(,) As Integer)\nEnd Sub\nSub Main()\n  Dim a(2) As "
+                               "Integer\n  F(a)\nEnd Sub\n");
+  EXPECT_NE(
+      passed.error.find("t.bas:5:5: error: argument 1 of F must be Integer(,), not Integer()"),
+      std::string::npos)
+      << passed.error;
+}
+
 TEST(Frontend, KeywordsAndNamesIgnoreCase) {
   CompileResult r = build("sub MAIN()\n  DIM s as STRING = \"x\"\n  linetrace S ' comment\n"
                           "  // another\nEND sub\n");

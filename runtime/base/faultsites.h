@@ -19,6 +19,17 @@ inline constexpr FaultSite kFaultVectorInsertOutside = {"array", 132};
 inline constexpr FaultSite kFaultVectorInsert8Outside = {"array", 157};
 inline constexpr FaultSite kFaultVectorRemoveOutside = {"array", 168};
 
+/* the language's arrays */
+inline constexpr FaultSite kFaultArrayAddIndexNil = {"commonruntime", 222};
+inline constexpr FaultSite kFaultArrayReadSingleNil = {"commonruntime", 934};
+inline constexpr FaultSite kFaultArrayReadDoubleNil = {"commonruntime", 959};
+inline constexpr FaultSite kFaultArrayReadStringNil = {"commonruntime", 985};
+inline constexpr FaultSite kFaultArrayReadObjectNil = {"commonruntime", 1014};
+inline constexpr FaultSite kFaultArrayWriteSingleNil = {"commonruntime", 1064};
+inline constexpr FaultSite kFaultArrayWriteDoubleNil = {"commonruntime", 1094};
+inline constexpr FaultSite kFaultArrayWriteStringNil = {"commonruntime", 1126};
+inline constexpr FaultSite kFaultArrayWriteObjectNil = {"commonruntime", 1167};
+
 /* runtime strings */
 inline constexpr FaultSite kFaultStringShareDead = {"string", 90};
 inline constexpr FaultSite kFaultStringReleaseDead = {"string", 102};

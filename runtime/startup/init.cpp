@@ -8,6 +8,8 @@
 #include "plugins/plugin.h"
 #include "objects/registry.h"
 #include "objects/date.h"
+#include "objects/raise.h"
+#include "lifecycle/exception.h"
 #include "base/pool.h"
 #include "startup/loader.h"
 #include "lifecycle/application.h"
@@ -408,6 +410,7 @@ static const PluginHost kPluginHost = {entry_routine, plugin_control_create_pane
 
 void runtime_classes_init() {
   if (registry_built()) return; /* once a process: a second RuntimeInit keeps them */
+  objects_set_raise(exception_throw);
   plugins_connect(&kPluginHost);
   registry_init(entry_routine);
   folderitem_classes_attach();

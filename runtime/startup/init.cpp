@@ -8,6 +8,10 @@
 #include "plugins/plugin.h"
 #include "objects/registry.h"
 #include "objects/date.h"
+#include "objects/collection.h"
+#include "objects/dictionary.h"
+#include "objects/variant.h"
+#include "lifecycle/exception.h"
 #include "base/pool.h"
 #include "startup/loader.h"
 #include "lifecycle/application.h"
@@ -410,8 +414,12 @@ void runtime_classes_init() {
   if (registry_built()) return; /* once a process: a second RuntimeInit keeps them */
   plugins_connect(&kPluginHost);
   registry_init(entry_routine);
+  objects_set_raiser(exception_throw);
   folderitem_classes_attach();
   date_classes_attach();
+  variant_classes_attach();
+  dictionary_classes_attach();
+  collection_classes_attach();
   thread_classes_attach();
   window_classes_attach();
   buttons_install();

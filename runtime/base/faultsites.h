@@ -47,6 +47,10 @@ inline constexpr FaultSite kFaultRegistryNoType = {"registry", 101};
 inline constexpr FaultSite kFaultRegistryNoInterface = {"registry", 154};
 inline constexpr FaultSite kFaultPluginNodeDamaged = {"plugin", 656};
 
+/* dictionaries */
+inline constexpr FaultSite kFaultDictionaryIndexOutside = {"Dictionary", 391};
+inline constexpr FaultSite kFaultDictionaryNotInBin = {"Dictionary", 630};
+
 /* start-up, the loop and exceptions */
 inline constexpr FaultSite kFaultPluginClassNotLoaded = {"RuntimeMain", 487};
 inline constexpr FaultSite kFaultPluginMemberKind = {"RuntimeMain", 538};

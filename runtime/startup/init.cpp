@@ -9,6 +9,9 @@
 #include "objects/registry.h"
 #include "objects/date.h"
 #include "objects/raise.h"
+#include "objects/collection.h"
+#include "objects/dictionary.h"
+#include "objects/variant.h"
 #include "lifecycle/exception.h"
 #include "base/pool.h"
 #include "startup/loader.h"
@@ -413,8 +416,12 @@ void runtime_classes_init() {
   objects_set_raise(exception_throw);
   plugins_connect(&kPluginHost);
   registry_init(entry_routine);
+  objects_set_raiser(exception_throw);
   folderitem_classes_attach();
   date_classes_attach();
+  variant_classes_attach();
+  dictionary_classes_attach();
+  collection_classes_attach();
   thread_classes_attach();
   window_classes_attach();
   buttons_install();

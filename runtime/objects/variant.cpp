@@ -1,0 +1,220 @@
+// Variants: making them from plain values, the conversions back with their
+// type checks, the type tests, the hash and equality that dictionary keys
+// use, and the key fold shared with collections.
+#include "objects/variant.h"
+#include "objects/registry.h"
+#include "text/chartables.h"
+#include "text/numbers.h"
+#include <cstdio>
+#include <cstring>
+
+typedef Variant V;
+
+static ClassDef *variantClass;
+
+static void variantDestructor(Object *object, ClassDef *) {
+  V *v = (V *)object;
+  if (v->type == kVarString) RuntimeUnlockString(v->value.s);
+  if (v->type == kVarObject) RuntimeUnlockObject(v->value.o);
+}
+
+void variant_classes_attach() {
+  variantClass = registry_find("Variant");
+  variantClass->destructor = variantDestructor;
+}
+
+/* ---- the key fold ---- */
+
+static uint8_t foldByte(uint8_t c) { return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c; }
+
+// Bytes of the character at text[i]: 2 for a lead byte with its trail, else 1.
+static int32_t charBytes(const uint8_t *lead, const char *text, int32_t i, int32_t length) {
+  return lead[(uint8_t)text[i]] && i + 1 < length ? 2 : 1;
+}
+
+uint32_t key_hash(const char *text, int32_t length) {
+  const uint8_t *lead = chartables()->lead;
+  uint32_t h = 0;
+  for (int32_t i = 0; i < length;) {
+    int32_t n = charBytes(lead, text, i, length);
+    for (int32_t k = 0; k < n; k++, i++) {
+      uint8_t c = n == 1 ? foldByte((uint8_t)text[i]) : (uint8_t)text[i];
+      h = (h << 2) ^ (uint32_t)(int32_t)(int8_t)c; /* high bytes enter as negative values */
+    }
+  }
+  return h;
+}
+
+bool keys_equal(const char *a, int32_t aLength, const char *b, int32_t bLength) {
+  if (aLength != bLength) return false;
+  const uint8_t *lead = chartables()->lead;
+  for (int32_t i = 0; i < aLength;) {
+    if (charBytes(lead, a, i, aLength) == 2) { /* the same lead byte makes b's a pair too */
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+      i += 2;
+      continue;
+    }
+    if (foldByte((uint8_t)a[i]) != foldByte((uint8_t)b[i])) return false;
+    i++;
+  }
+  return true;
+}
+
+bool keys_equal(const RString *a, const RString *b) {
+  return keys_equal(str_cview(a), str_len(a), str_cview(b), str_len(b));
+}
+
+/* ---- making variants ---- */
+
+static V *make(int32_t type) {
+  V *v = (V *)CreateInstance(variantClass);
+  v->type = type;
+  return v;
+}
+
+static Object *makeWord(int32_t type, int32_t word) {
+  V *v = make(type);
+  v->value.i = word;
+  return &v->header;
+}
+
+Object *intToVariant(int32_t x) { return makeWord(kVarInteger, x); }
+Object *colorToVariant(int32_t x) { return makeWord(kVarColor, x); }
+Object *booleanToVariant(bool x) { return makeWord(kVarBoolean, x ? 1 : 0); }
+Object *getNilVariant() { return makeWord(kVarNull, 0); }
+
+Object *doubleToVariant(double x) {
+  V *v = make(kVarDouble);
+  v->value.d = x;
+  return &v->header;
+}
+
+Object *stringToVariant(RString *s) {
+  V *v = make(kVarString);
+  RuntimeLockString(s);
+  v->value.s = s;
+  return &v->header;
+}
+
+Object *objectToVariant(Object *o) {
+  V *v = make(kVarObject);
+  v->value.o = RuntimeLockObject(o);
+  return &v->header;
+}
+
+/* ---- type tests ---- */
+
+int32_t VarType(Object *v) { return v ? ((V *)v)->type : kVarNil; }
+
+bool IsNumeric(Object *v) {
+  int32_t t = VarType(v);
+  return t == kVarInteger || t == kVarDouble;
+}
+
+bool IsNull(Object *v) { return VarType(v) == kVarNull; }
+
+/* ---- conversions ---- */
+
+// The variant behind a conversion's argument; nil is raised, not read.
+static V *subject(Object *v) {
+  if (!v) objects_raise("NilObjectException");
+  return (V *)v;
+}
+
+[[noreturn]] static void mismatch() { objects_raise("typeMismatchException"); }
+
+int32_t variantToInt(Object *object) {
+  V *v = subject(object);
+  switch (v->type) {
+  case kVarInteger:
+  case kVarColor:
+  case kVarBoolean:
+    return v->value.i;
+  case kVarDouble:
+    return FPToInt(v->value.d);
+  case kVarString:
+    return FPToInt(StringVal(v->value.s));
+  }
+  mismatch();
+}
+
+int32_t variantToColor(Object *v) { return variantToInt(v); }
+
+double variantToDouble(Object *object) {
+  V *v = subject(object);
+  switch (v->type) {
+  case kVarInteger:
+  case kVarColor:
+  case kVarBoolean:
+    return v->value.i;
+  case kVarDouble:
+    return v->value.d;
+  case kVarString:
+    return StringVal(v->value.s);
+  }
+  mismatch();
+}
+
+static bool textIs(const RString *s, const char *text) {
+  return keys_equal(str_cview(s), str_len(s), text, (int32_t)strlen(text));
+}
+
+bool variantToBoolean(Object *object) {
+  V *v = subject(object);
+  switch (v->type) {
+  case kVarInteger:
+  case kVarColor:
+  case kVarBoolean:
+    return v->value.i != 0;
+  case kVarDouble:
+    return v->value.d != 0.0;
+  case kVarString:
+    return textIs(v->value.s, "true") || textIs(v->value.s, "1");
+  }
+  mismatch();
+}
+
+RString *variantToString(Object *object) {
+  V *v = subject(object);
+  char digits[16];
+  switch (v->type) {
+  case kVarInteger:
+  case kVarColor:
+    snprintf(digits, sizeof digits, "%ld", (long)v->value.i);
+    return str_from(digits);
+  case kVarDouble:
+    return runCStr(v->value.d);
+  case kVarString:
+    RuntimeLockString(v->value.s);
+    return v->value.s;
+  case kVarBoolean:
+    return str_from(v->value.i ? "True" : "False");
+  }
+  mismatch();
+}
+
+Object *variantToObject(Object *object) {
+  V *v = subject(object);
+  if (v->type != kVarObject) mismatch();
+  return RuntimeLockObject(v->value.o);
+}
+
+/* ---- hash and equality ---- */
+
+int32_t VariantHash(Object *object) {
+  if (!object) return 0;
+  V *v = (V *)object;
+  if (v->type == kVarString) return (int32_t)key_hash(str_cview(v->value.s), str_len(v->value.s));
+  uint32_t first = v->value.w[0];
+  uint32_t h = (uint32_t)((int32_t)first >> 16) | (first << 16);
+  return (int32_t)(h ^ v->value.w[1] ^ v->value.w[2]);
+}
+
+bool VariantEqual(Object *a, Object *b) {
+  if (a == b) return true;
+  if (!a || !b) return false;
+  V *x = (V *)a, *y = (V *)b;
+  if (x->type != y->type) return false;
+  if (x->type == kVarString) return keys_equal(x->value.s, y->value.s);
+  return !memcmp(x->value.w, y->value.w, sizeof x->value.w);
+}

@@ -1,0 +1,69 @@
+// Variants: the runtime object that holds one value of any language type, its
+// conversions, its hash and equality, and the case-blind key fold that
+// dictionaries and collections compare their keys with.
+#pragma once
+#include "objects/objects.h"
+#include "text/string.h"
+#include <cstddef>
+#include <cstdint>
+
+// Type codes, as VarType reports them.
+enum VarCode : int32_t {
+  kVarNil = 0, // a nil Variant reference, never stored
+  kVarNull = 1,
+  kVarInteger = 2,
+  kVarDouble = 5,
+  kVarString = 8, // holds one reference to its string
+  kVarObject = 9, // holds one reference to its object
+  kVarBoolean = 11,
+  kVarColor = 16,
+};
+
+#pragma pack(push, 4) /* the Double sits at offset 28, unpadded */
+struct Variant {
+  Object header;   // 0, 16 bytes
+  int32_t root[2]; // 16, 8 bytes: the root class's words, unused
+  int32_t type;    // 24: a VarCode
+  union {          // 28, 12 bytes: the value, in its first one or two words
+    int32_t i;     // Integer, Color, Boolean (0 or 1)
+    double d;      // Double
+    RString *s;    // String
+    Object *o;     // Object
+    uint32_t w[3]; // the value words that hashing and equality read
+  } value;
+};
+#pragma pack(pop)
+static_assert(offsetof(Variant, type) == 24 && offsetof(Variant, value) == 28);
+static_assert(sizeof(Variant) == 40);
+
+// Gives the built-in Variant class the destructor that releases its value.
+void variant_classes_attach();
+
+// The key fold: a-z to capitals, byte by byte, except that the two bytes of
+// a double-byte character of the ANSI code page are taken as they are (a
+// trail byte may look like a small letter). The hash and the comparison fold
+// alike, so keys that compare equal always hash alike.
+uint32_t key_hash(const char *text, int32_t length);
+bool keys_equal(const char *a, int32_t aLength, const char *b, int32_t bLength);
+bool keys_equal(const RString *a, const RString *b);
+
+extern "C" {
+Object *intToVariant(int32_t v);
+Object *colorToVariant(int32_t v);
+Object *booleanToVariant(bool v);
+Object *doubleToVariant(double v);
+Object *stringToVariant(RString *s);
+Object *objectToVariant(Object *o);
+Object *getNilVariant();
+int32_t VarType(Object *v);
+bool IsNumeric(Object *v);
+bool IsNull(Object *v);
+int32_t variantToInt(Object *v);
+int32_t variantToColor(Object *v);
+double variantToDouble(Object *v);
+bool variantToBoolean(Object *v);
+RString *variantToString(Object *v);
+Object *variantToObject(Object *v);
+int32_t VariantHash(Object *v);
+bool VariantEqual(Object *a, Object *b);
+}

@@ -22,15 +22,6 @@ static Object *debugInstance; // the Runtime object; it owns no reference
 
 Object *objects_live_head() { return liveHead; }
 
-static void (*raiser)(const char *className); /* set before any class exists */
-
-void objects_set_raiser(void (*raise)(const char *className)) { raiser = raise; }
-
-void objects_raise(const char *className) {
-  raiser(className);
-  __builtin_unreachable(); /* a raise never comes back */
-}
-
 // Block size of an instance: the declared size rounded up to whole words, and
 // never smaller than the header that every object has.
 static int32_t instanceBytes(const ClassDef *cls) {

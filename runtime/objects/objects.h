@@ -3,6 +3,7 @@
 // enumeration of live objects.
 #pragma once
 #include "objects/classdef.h"
+#include "objects/raise.h" /* objects_raise, for the classes built on objects */
 #include <cstdint>
 
 struct Object {
@@ -25,12 +26,6 @@ extern int32_t gProjectObjectCount;
 
 Object *objects_live_head(); // newest live object
 void objects_init();         // sets up the core classes
-
-// Raises a new exception of the named built-in class to compiled code, for the
-// built-in classes whose entry points fail that way. The exception machinery
-// stands above this layer: it registers the routine at start-up.
-void objects_set_raiser(void (*raise)(const char *className));
-[[noreturn]] void objects_raise(const char *className);
 
 // True when cls is target or derives from it.
 bool class_derives_from(const ClassDef *cls, const ClassDef *target);

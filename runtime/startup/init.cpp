@@ -416,7 +416,6 @@ void runtime_classes_init() {
   objects_set_raise(exception_throw);
   plugins_connect(&kPluginHost);
   registry_init(entry_routine);
-  objects_set_raiser(exception_throw);
   folderitem_classes_attach();
   date_classes_attach();
   variant_classes_attach();

@@ -240,6 +240,7 @@ struct Property {
   Type type;
   Loc loc;
   int32_t offset = 0;
+  ArrayShape shape; // an array property: made by the constructor, bounds literal
 };
 
 // An event an image class declares for its subclasses and controls to handle.

@@ -132,7 +132,7 @@ void Checker::run() {
   for (ClassInfo *c : out.imageClasses) {
     bool refs = false;
     if (c->decl)
-      for (const Property &p : c->decl->properties) refs |= p.type.is_ref();
+      for (const Property &p : c->decl->properties) refs |= p.type.is_ref() || p.type.is_array();
     c->needsLifecycle = c->constructor || c->destructor || refs;
   }
 }

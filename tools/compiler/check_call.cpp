@@ -166,7 +166,8 @@ bool Checker::resolve_in(NodeP &n, ClassInfo *cls, std::function<NodeP()> receiv
     return false;
   case Member::Field:
   case Member::Prop: {
-    if (isCall) error_at(loc, nm + " is a property, not a method");
+    bool indexed = isCall && m.kind == Member::Field && m.field->type.is_array();
+    if (isCall && !indexed) error_at(loc, nm + " is a property, not a method");
     NodeP f = make(m.kind == Member::Field ? NK::Field : NK::PropGet, loc);
     f->lhs = receiver();
     if (m.kind == Member::Field) {
@@ -178,6 +179,7 @@ bool Checker::resolve_in(NodeP &n, ClassInfo *cls, std::function<NodeP()> receiv
       f->prop = m.prop;
       f->type = table_type(classes, m.prop->type);
     }
+    if (indexed) return index(n, std::move(f), std::move(args), loc), true;
     n = std::move(f);
     give_temp(*n);
     return true;

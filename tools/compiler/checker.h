@@ -97,6 +97,7 @@ struct Checker {
   const Node *constant(const std::string &name, const TypeRef &t, NodeP &value);
   Type resolve_type(const TypeRef &t, bool allowVoid = false);
   Type param_type(const Param &p);
+  Type field_array(Property &p);
 
   // ---- routines ----
   void routine(Routine &rt);

@@ -88,6 +88,7 @@ private:
 
   // arrays
   void create_array(const Slot &slot, const ArrayShape &shape);
+  void create_field_array(const Property &p);
   void dispose_array(const img::Mem &slot, const Type &array);
   void push_array_operands(Node &n);
   void walk_dimensions(Node &n, bool write);

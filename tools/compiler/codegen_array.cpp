@@ -81,6 +81,29 @@ void CodeGen::create_array(const Slot &slot, const ArrayShape &shape) {
   for (const NodeP &u : shape.uppers) add_dimension(u.get());
 }
 
+// An array property, made by its class's constructor from literal bounds;
+// RuntimeArrayCreateAddIndex gives the array back each time.
+void CodeGen::create_field_array(const Property &p) {
+  const Type &a = p.type;
+  auto upper = [&](size_t d) {
+    return d < p.shape.uppers.size() ? int32_t(p.shape.uppers[d]->ival) : -1;
+  };
+  if (a.is_compact_bool()) {
+    code_.push(upper(0));
+    emit_call("RuntimeCreateFastBooleanArray", 4);
+  } else {
+    emit_call("RuntimeCreateArray", 0);
+    for (size_t d = 0; d < size_t(a.dims); d++) {
+      code_.push(upper(d));
+      code_.push(0);
+      code_.push(eax);
+      emit_call("RuntimeArrayCreateAddIndex", 12);
+    }
+  }
+  code_.mov(ecx, mem(ebp, 8));
+  code_.mov(mem(ecx, p.offset), eax);
+}
+
 // Pushes the indexes, last first, then the array: the array is at [esp],
 // index k at [esp + 4 + 4k].
 void CodeGen::push_array_operands(Node &n) {

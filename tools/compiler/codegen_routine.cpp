@@ -33,6 +33,10 @@ void CodeGen::prologue(Routine &r) {
     code_.jcc(Cond::ne, again);
   }
   if (options_.stackCheck && takes_stack_check(r)) emit_call("RuntimeStackCheck", 0);
+  if (r.kind == RoutineKind::Constructor && r.owner && r.owner->decl) {
+    for (const Property &p : r.owner->decl->properties)
+      if (p.type.is_array()) create_field_array(p);
+  }
   for (Param &p : r.params)
     if (p.assigned) { /* a parameter written in the body owns its own reference */
       code_.mov(eax, mem(ebp, p.offset));
@@ -42,15 +46,20 @@ void CodeGen::prologue(Routine &r) {
 
 void CodeGen::epilogue(Routine &r) {
   code_.bind(exit_);
-  if (r.kind == RoutineKind::Destructor && r.owner && r.owner->decl)
-    for (const Property &p : r.owner->decl->properties)
-      if (p.type.is_ref()) {
+  if (r.kind == RoutineKind::Destructor && r.owner && r.owner->decl) {
+    for (const Property &p : r.owner->decl->properties) {
+      if (p.type.is_array()) {
+        code_.mov(ecx, mem(ebp, 8));
+        dispose_array(mem(ecx, p.offset), p.type);
+      } else if (p.type.is_ref()) {
         code_.mov(ecx, mem(ebp, 8));
         code_.xor_(eax, eax);
         code_.xchg(mem(ecx, p.offset), eax);
         code_.push(eax);
         emit_call(p.type.kind == K::String ? "RuntimeUnlockString" : "RuntimeUnlockObject", 4);
       }
+    }
+  }
   for (auto &[offset, type] : r.arraySlots) dispose_array(mem(ebp, offset), type);
   std::vector<FrameSlot> slots;
   for (auto &[offset, type] : r.refSlots) {

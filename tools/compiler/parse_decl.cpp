@@ -60,6 +60,7 @@ void Parser::member(ClassDecl &c) {
     Property p;
     p.loc = tok().loc;
     p.name = name("a property name");
+    if (is("(")) p.shape = array_shape();
     expect("AS");
     p.typeRef = type_name();
     c.properties.push_back(std::move(p));

@@ -9,8 +9,8 @@
 //   class      = "Class" name ["Inherits" name] NL { member NL } "End" "Class"
 //   window     = "Window" name ["Inherits" name] NL { member | control | name "=" literal NL }
 //                "End" "Window"
-//   member     = ("Property" | "Dim") name "As" type | "Event" name params ["As" type] | routine
-//   routine    = ("Sub" | "Function" | "Handler" | "MenuHandler") name ["." name] params
+//   member     = ("Property" | "Dim") name [shape] "As" type | "Event" name params ["As" type] |
+//   routine routine    = ("Sub" | "Function" | "Handler" | "MenuHandler") name ["." name] params
 //                ["As" type] NL block "End" kind
 //   params     = "(" [param {"," param}] ")"
 //   param      = ["ByRef" | "ByVal"] name ["(" {","} ")"] "As" type

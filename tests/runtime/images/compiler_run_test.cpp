@@ -72,6 +72,50 @@ TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
                     "week 1 2 2\r"
                     "parsed 2000-1-2\r"
                     "clocks go forward\r"},
+      {"arrays.bas", "fresh 0 0 ubound 4\r"
+                     "filled 10 11 12 13 14\r"
+                     "edited 5 10 12 13 14 99\r"
+                     "total 153\r"
+                     "shrunk 5 10 12\r"
+                     "regrown 5 10 12 0 0\r"
+                     "empty -1\r"
+                     "appended 7\r"
+                     "sorted [] apple fig pear\r"
+                     "flags 00101\r"
+                     "grid deep []\r"
+                     "grid regrown []\r"
+                     "out of bounds caught\r"
+                     "out of bounds in dimension 2\r"
+                     "dates 29/2 1/3\r"
+                     "product 58 64 / 139 154\r"
+                     "dimensions 2 bounds 1,2\r"
+                     "kept 3 4 9 13\r"
+                     "kept flags\r"},
+      {"words.bas", "words 16 distinct 11\r"
+                    "and:1 brown:1 dog:2 fox:2 jumps:1 lazy:1 over:1 quick:1 runs:1 sleeps:1 "
+                    "the:4 \r"
+                    "the removed, 10 left\r"
+                    "no cat\r"},
+      {"sorting.bas", "sorted 10000 first aaaebq last zzyryt out of order 0\r"},
+      {"calendar.bas", "May 2026, 31 days in 6 weeks\r"
+                       "Su Mo Tu We Th Fr Sa\r"
+                       "                1  2\r"
+                       " 3  4  5  6  7  8  9\r"
+                       "10 11 12 13 14 15 16\r"
+                       "17 18 19 20 21 22 23\r"
+                       "24 25 26 27 28 29 30\r"
+                       "31                  \r"},
+      {"variants.bas", "2 numeric 42 | 16 16744448 | 11 True | 5 numeric 2.5\r"
+                       "5 numeric 0.25 | 8 hello | 9 | 0\r"
+                       "back 43 5 hello 2024\r"
+                       "nil is not Null\r"
+                       "compare ok\r"
+                       "dictionary 4 integer one, double one, abc 2, 7/14\r"
+                       "missing key caught\r"
+                       "collection 2 2025 7\r"
+                       "after index remove 1 31\r"
+                       "after key remove 0\r"
+                       "bad index caught\r"},
       {"app.bas", "Open 42\r"}, /* the application's Open handler as the body */
   };
   for (auto &c : cases) {

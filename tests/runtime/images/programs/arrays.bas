@@ -116,4 +116,23 @@ Sub Main()
   Next
   LineTrace "dates " + Str(days(1).Day) + "/" + Str(days(1).Month) + " " + Str(days(2).Day) + "/" + Str(days(2).Month)
   Matrices()
+  Kept()
+End Sub
+
+' An array kept by an object: made by the constructor, disposed with it.
+Class Scores
+  Property Points(2) As Integer
+  Property Seen(1, 1) As Boolean
+  Sub Add(n As Integer)
+    Points.Append n
+    Seen(1, 0) = True
+  End Sub
+End Class
+
+Sub Kept()
+  Dim s As New Scores
+  s.Points(1) = 4
+  s.Add(9)
+  LineTrace "kept " + Str(UBound(s.Points)) + " " + Str(s.Points(1)) + " " + Str(s.Points(3)) + " " + Str(Total(s.Points))
+  If s.Seen(1, 0) And Not s.Seen(0, 1) Then LineTrace "kept flags"
 End Sub

@@ -338,6 +338,19 @@ TEST(Codegen, ArrayPassedToARoutineIsDisposedOnlyByItsCreator) {
   for (uint32_t d : disposals) EXPECT_GT(d, writes[0]); /* Fill comes first and has none */
 }
 
+// An array property lives as long as its object: the class's constructor
+// makes it, the destructor disposes of it, and no routine's end does.
+TEST(Codegen, ArrayPropertyIsMadeByTheConstructorAndDisposedByTheDestructor) {
+  img::Image im = build("Class K\n  Property P(3, 1) As String\nEnd Class\n"
+                        "Sub Main()\n  Dim k As New K\n  k.P(1, 0) = \"x\"\n  LineTrace k.P(1, 0)\n"
+                        "End Sub\n");
+  EXPECT_EQ(sites(im, "RuntimeCreateArray").size(), 1u);
+  EXPECT_EQ(sites(im, "RuntimeArrayCreateAddIndex").size(), 2u);
+  EXPECT_EQ(sites(im, "RuntimeDisposeStringArray").size(), 1u);
+  EXPECT_EQ(sites(im, "RuntimeWriteStringArray").size(), 1u);
+  EXPECT_EQ(sites(im, "RuntimeReadStringArray").size(), 1u);
+}
+
 TEST(Descriptions, WindowCarriesItsPropertiesAndControlsWithTheirSubclasses) {
   Program prog;
   std::string file = "t.bas";

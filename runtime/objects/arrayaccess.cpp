@@ -51,8 +51,8 @@ static Vector *last_node(ArrayRecord *a, int32_t i) {
 // The vector a write stores entry i in, grown to hold it; nil when the path
 // to it was not stored, and then nothing is written.
 static Vector *write_node(ArrayRecord *a, int32_t i, bool wide) {
-  int32_t upper = a->upper[a->accessLevel]; /* before the access ends */
   Vector *node = last_node(a, i);
+  int32_t upper = a->upper[a->dims - 1]; /* the last dimension's, where i lies */
   if (!node) return nullptr;
   if (wide) array_widen(node);
   array_grow(node, (int64_t)i + 1, (int64_t)upper + 1);

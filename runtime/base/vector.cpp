@@ -77,6 +77,18 @@ void vec_set_count(Vector *v, int32_t n) {
   v->count = n;
 }
 
+void vec_reserve(Vector *v, int32_t n) {
+  if (n > v->capacity) reserve(v, n);
+}
+
+void vec_grow(Vector *v, int32_t n) {
+  if (n <= v->count) return;
+  vec_reserve(v, n);
+  memset(slot(v, v->count), 0,
+         (n - v->count) * v->elementSize); /* the slack may hold removed elements */
+  v->count = n;
+}
+
 static bool inside(const Vector *v, int32_t i) { return i >= 0 && i < v->count; }
 
 int32_t vec_get(const Vector *v, int32_t i) {

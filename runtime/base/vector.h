@@ -28,6 +28,8 @@ void vec_init(Vector *v, int32_t elementSize = 4);
 void vec_dispose(Vector *v);
 inline int32_t vec_count(const Vector *v) { return v->count; }
 void vec_set_count(Vector *v, int32_t n); // new elements are zero
+void vec_reserve(Vector *v, int32_t n);   // capacity at least n; never shrinks
+void vec_grow(Vector *v, int32_t n);      // count up to n, zero-filled, capacity kept if it does
 
 int32_t vec_get(const Vector *v, int32_t i);
 int64_t vec_get8(const Vector *v, int32_t i);

@@ -39,10 +39,20 @@ static ArrayRecord *checked_at(ArrayRecord *a, FaultSite nilSite) {
 
 /* ---- storage ---- */
 
-void array_grow(Vector *v, int64_t n) {
+void array_reserve(Vector *v, int64_t n, int64_t limit) {
+  if (n <= v->capacity) return;
+  if (n > INT_MAX / v->elementSize) fault_out_of_memory(true); /* beyond the address space */
+  int64_t room = (int64_t)v->capacity + v->capacity / 2;
+  int64_t most = INT_MAX / v->elementSize;
+  if (room > limit) room = limit;
+  if (room > most) room = most;
+  vec_reserve(v, (int32_t)(room > n ? room : n));
+}
+
+void array_grow(Vector *v, int64_t n, int64_t limit) {
   if (n <= v->count) return;
-  if (n > INT_MAX) fault_out_of_memory(true); /* more entries than an index reaches */
-  vec_set_count(v, (int32_t)n);
+  array_reserve(v, n, limit);
+  vec_grow(v, (int32_t)n);
 }
 
 void array_widen(Vector *v) {
@@ -151,7 +161,7 @@ static Vector *write_at(ArrayRecord *a, int32_t i) {
   if (i >= a->storage.count) {
     int64_t ahead = (int64_t)i + kArrayGrowAhead;
     int64_t bound = (int64_t)a->upper[0] + 1;
-    array_grow(&a->storage, ahead < bound ? ahead : bound);
+    array_grow(&a->storage, ahead < bound ? ahead : bound, bound);
   }
   return &a->storage;
 }

@@ -42,8 +42,12 @@ Vector *array_new_sub_vector(); // an empty vector in a tagged block
 // Releases the entries of v (at `depth`) from `from` on: elements, or subtrees.
 void array_release_entries(Vector *v, int32_t from, int32_t depth, int32_t dims, ElementKind kind);
 void array_free_tree(Vector *v, int32_t depth, int32_t dims, ElementKind kind); // v stays
-void array_widen(Vector *v);           // 8-byte slots for Double storage
-void array_grow(Vector *v, int64_t n); // at least n entries, none lost
+void array_widen(Vector *v); // 8-byte slots for Double storage
+// Room for n entries, half as much again when the buffer must move (so that
+// filling an array entry by entry takes linear time) but never past `limit`,
+// the entries its dimension can hold. Beyond the address space: out of memory.
+void array_reserve(Vector *v, int64_t n, int64_t limit);
+void array_grow(Vector *v, int64_t n, int64_t limit); // at least n entries, the new ones zero
 
 // Entry points (compiled code).
 extern "C" {

@@ -4,8 +4,8 @@
 #include "objects/arrayelem.h"
 
 // Entry i of v as the sub-vector a write goes through: stored if missing.
-static Vector *child_for_write(Vector *v, int32_t i) {
-  array_grow(v, (int64_t)i + 1);
+static Vector *child_for_write(Vector *v, int32_t i, int32_t upper) {
+  array_grow(v, (int64_t)i + 1, (int64_t)upper + 1);
   Vector *sub = (Vector *)vec_get_ptr(v, i);
   if (!sub) {
     sub = array_new_sub_vector();
@@ -14,15 +14,15 @@ static Vector *child_for_write(Vector *v, int32_t i) {
   return sub;
 }
 
-static Vector *child(Vector *v, int32_t i, bool write) {
-  return write ? child_for_write(v, i) : (Vector *)elem_ptr(v, i);
+static Vector *child(Vector *v, int32_t i, int32_t upper, bool write) {
+  return write ? child_for_write(v, i, upper) : (Vector *)elem_ptr(v, i);
 }
 
 static void start(ArrayRecord *a, int32_t i, bool write) {
   array_checked(a);
   if (a->dims < 2) array_out_of_bounds(); /* one dimension is accessed directly */
   array_check_index(i, a->upper[0]);
-  a->accessNode = child(&a->storage, i, write);
+  a->accessNode = child(&a->storage, i, a->upper[0], write);
   a->accessLevel = 1;
 }
 
@@ -31,7 +31,7 @@ static void add_index(ArrayRecord *a, int32_t i, bool write) {
   int32_t level = a->accessLevel;
   if (level < 1 || level >= a->dims - 1) array_out_of_bounds(); /* the last is not added */
   array_check_index(i, a->upper[level]);
-  if (a->accessNode) a->accessNode = child(a->accessNode, i, write);
+  if (a->accessNode) a->accessNode = child(a->accessNode, i, a->upper[level], write);
   a->accessLevel = level + 1;
 }
 
@@ -52,9 +52,10 @@ static Vector *last_node(ArrayRecord *a, int32_t i) {
 // to it was not stored, and then nothing is written.
 static Vector *write_node(ArrayRecord *a, int32_t i, bool wide) {
   Vector *node = last_node(a, i);
+  int32_t upper = a->upper[a->dims - 1]; /* the last dimension's, where i lies */
   if (!node) return nullptr;
   if (wide) array_widen(node);
-  array_grow(node, (int64_t)i + 1);
+  array_grow(node, (int64_t)i + 1, (int64_t)upper + 1);
   return node;
 }
 

@@ -15,7 +15,9 @@ static Vector *make_room(ArrayRecord *a, int64_t i, bool wide) {
   if (i < 0 || i > (int64_t)a->upper[0] + 1) array_out_of_bounds();
   if (a->upper[0] == INT_MAX) fault_out_of_memory(true); /* no index reaches further */
   if (wide) array_widen(&a->storage);
-  array_grow(&a->storage, i);
+  int64_t limit = (int64_t)a->upper[0] + 2; /* the entries after the insert */
+  array_grow(&a->storage, i, limit);
+  array_reserve(&a->storage, (int64_t)a->storage.count + 1, limit);
   a->upper[0]++;
   return &a->storage;
 }
@@ -34,7 +36,7 @@ static void insert_ptr(ArrayRecord *a, int32_t i, void *p) {
 static int32_t end_of(ArrayRecord *a) {
   if (array_one_dim(a)->upper[0] == INT_MAX) fault_out_of_memory(true);
   int32_t end = a->upper[0] + 1;
-  array_grow(&a->storage, end);
+  array_grow(&a->storage, end, (int64_t)end + 1);
   return end;
 }
 

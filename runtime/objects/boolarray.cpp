@@ -52,11 +52,13 @@ BlockHandle *RuntimeCreateFastBooleanArray(int32_t upper) {
 void RuntimeDisposeFastBooleanArray(BlockHandle *b) { handle_free(b); }
 
 uint8_t RuntimeFastReadBoolArray(BlockHandle *b, int32_t i) {
-  return elements(b)[checked_index(b, i)];
+  i = checked_index(b, i); /* before the buffer is touched */
+  return elements(b)[i];
 }
 
 void RuntimeFastWriteBoolArray(BlockHandle *b, int32_t i, uint32_t v) {
-  elements(b)[checked_index(b, i)] = as_bool(v);
+  i = checked_index(b, i);
+  elements(b)[i] = as_bool(v);
 }
 
 void RuntimeRedimFastBoolArray(BlockHandle *b, int32_t upper) {

@@ -109,7 +109,8 @@ void CodeGen::expr(Node &n) {
 }
 
 // Into a Variant by the value's type (a new Variant), or out of one into
-// the type wanted (a String or object comes out as a new reference).
+// the type wanted (a String or object comes out as a new reference). A nil
+// object wraps to a nil Variant and back, as the Nil literal does.
 void CodeGen::variant_convert(Node &n) {
   const Type &from = n.lhs->type, &to = n.type;
   bool wrap = is_variant(to);
@@ -128,11 +129,17 @@ void CodeGen::variant_convert(Node &n) {
   for (auto &[k, name] : wrap ? kWrap : kUnwrap)
     if (k == plain.kind) call = name;
   expr(*n.lhs);
+  CodeLabel done = code_.label();
+  if (plain.kind == K::Object) { /* a nil object and a nil Variant stand for each other */
+    code_.test(eax, eax);
+    code_.jcc(Cond::e, done);
+  }
   Type passed = wrap && from.is_float() ? Type{K::Double, nullptr} : wrap ? from : to;
   push_value(wrap ? passed : Type{K::Object, nullptr});
   emit_call(call, wrap ? arg_bytes(passed) : 4);
   if (to.kind == K::Boolean) code_.movzx(eax, al);
   if (to.is_ref()) emit_take_new(n.temp, to);
+  code_.bind(done);
 }
 
 // RuntimeMenuReference hands over a new reference to the item, nil when the

@@ -109,6 +109,7 @@ TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
                        "5 numeric 0.25 | 8 hello | 9 | 0\r"
                        "back 43 5 hello 2024\r"
                        "nil is not Null\r"
+                       "a nil object stays nil\r"
                        "compare ok\r"
                        "dictionary 4 integer one, double one, abc 2, 7/14\r"
                        "missing key caught\r"

@@ -33,6 +33,10 @@ Sub Main()
   Dim backO As Date = o
   If backB And backC = &cFF8000 Then LineTrace "back " + Str(backI + 1) + " " + Str(backD * 2) + " " + backS + " " + Str(backO.Year)
   If IsNull(none) Then LineTrace "not reached" Else LineTrace "nil is not Null"
+  Dim nobody As Date
+  Dim wrapped As Variant = nobody
+  Dim unwrapped As Date = wrapped
+  If wrapped = Nil And unwrapped = Nil Then LineTrace "a nil object stays nil"
   Dim upperKey As Variant = "ABC"
   Dim lowerKey As Variant = "abc"
   Dim one As Variant = 1

@@ -5,6 +5,7 @@
 #include "objects/registry.h"
 #include "startup/init.h"
 #include "startup/loader.h"
+#include "clock.h"
 #include <windows.h>
 #include <cstdint>
 #include <cstdio>
@@ -20,14 +21,6 @@ static int32_t gEntries = 1000000;
 static int gRepeats = 1; // measurements of each kind, the best counting; the second argument
 
 static volatile uint32_t gSink; // results land here so no work can be dropped
-
-static double seconds_now() {
-  static LARGE_INTEGER frequency;
-  if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return (double)now.QuadPart / (double)frequency.QuadPart;
-}
 
 static uint32_t gSeed = 12345;
 static uint32_t next_random() { return gSeed = gSeed * 1103515245u + 12345u; }

@@ -30,14 +30,14 @@ static void end(D *d) { InterlockedExchange((volatile LONG *)&d->busy, 0); }
 
 static uint32_t hashOf(Object *key) {
   if (!key) objects_raise("NilObjectException"); /* it could never be found again */
-  return (uint32_t)VariantHash(key);
+  return variant_hash((Variant *)key);
 }
 
 static DictEntry **binOf(D *d, uint32_t hash) { return &d->bins[hash % (uint32_t)d->binCount]; }
 
 static DictEntry *lookup(D *d, Object *key, uint32_t hash) {
   for (DictEntry *e = *binOf(d, hash); e; e = e->next)
-    if (e->hash == hash && VariantEqual(e->key, key)) return e;
+    if (e->hash == hash && variants_equal((Variant *)e->key, (Variant *)key)) return e;
   return nullptr;
 }
 

@@ -3,6 +3,7 @@
 #include "base/pool.h"
 #include "startup/loader.h"
 #include "text/string.h"
+#include "clock.h"
 #include <windows.h>
 #include <cstdint>
 #include <cstdio>
@@ -58,14 +59,6 @@ struct HeapAllocator {
   static void *get(int32_t n) { return HeapAlloc(GetProcessHeap(), 0, n); }
   static void put(void *p, int32_t) { HeapFree(GetProcessHeap(), 0, p); }
 };
-
-static double seconds_now() {
-  static LARGE_INTEGER frequency;
-  if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return (double)now.QuadPart / (double)frequency.QuadPart;
-}
 
 // One pass: batches allocated then freed in shuffled order, then pairs.
 // Every block is written to, as a real caller would.

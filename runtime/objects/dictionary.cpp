@@ -30,14 +30,14 @@ static void end(D *d) { InterlockedExchange((volatile LONG *)&d->busy, 0); }
 
 static uint32_t hashOf(Object *key) {
   if (!key) objects_raise("NilObjectException"); /* it could never be found again */
-  return (uint32_t)VariantHash(key);
+  return variant_hash((Variant *)key);
 }
 
 static DictEntry **binOf(D *d, uint32_t hash) { return &d->bins[hash % (uint32_t)d->binCount]; }
 
 static DictEntry *lookup(D *d, Object *key, uint32_t hash) {
   for (DictEntry *e = *binOf(d, hash); e; e = e->next)
-    if (e->hash == hash && VariantEqual(e->key, key)) return e;
+    if (e->hash == hash && variants_equal((Variant *)e->key, (Variant *)key)) return e;
   return nullptr;
 }
 
@@ -50,18 +50,33 @@ static void dropEntry(DictEntry *e) {
   RuntimeUnlockObject(value);
 }
 
-static void dropEntries(DictEntry **list, int32_t count, int32_t capacity) {
-  for (int32_t i = 0; i < count; i++) dropEntry(list[i]);
-  pool_free(list, capacity * (int32_t)sizeof *list);
-}
-
 /* ---- the entry list ---- */
 
+// The list's capacity grows and shrinks by the growth step, but its block
+// is the next power of two entries that holds it: a big dictionary's step is
+// small beside its list, which would otherwise be copied at every step.
+static int32_t blockEntries(int32_t capacity) {
+  int32_t n = 16;
+  while (n < capacity) n *= 2;
+  return n;
+}
+
+static void freeList(DictEntry **list, int32_t capacity) {
+  if (list) pool_free(list, blockEntries(capacity) * (int32_t)sizeof *list);
+}
+
+static void dropEntries(DictEntry **list, int32_t count, int32_t capacity) {
+  for (int32_t i = 0; i < count; i++) dropEntry(list[i]);
+  freeList(list, capacity);
+}
+
 static void resizeList(D *d, int32_t capacity) {
-  DictEntry **list = (DictEntry **)pool_alloc(capacity * (int32_t)sizeof *list);
-  if (d->count) memcpy(list, d->entries, d->count * sizeof *list);
-  pool_free(d->entries, d->capacity * (int32_t)sizeof *list);
-  d->entries = list;
+  if (!d->entries || blockEntries(capacity) != blockEntries(d->capacity)) {
+    DictEntry **list = (DictEntry **)pool_alloc(blockEntries(capacity) * (int32_t)sizeof *list);
+    if (d->count) memcpy(list, d->entries, d->count * sizeof *list);
+    freeList(d->entries, d->capacity);
+    d->entries = list;
+  }
   d->capacity = capacity;
 }
 

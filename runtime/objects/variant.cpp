@@ -123,37 +123,25 @@ static V *subject(Object *v) {
 
 [[noreturn]] static void mismatch() { objects_raise("typeMismatchException"); }
 
-int32_t variantToInt(Object *object) {
-  V *v = subject(object);
-  switch (v->type) {
-  case kVarInteger:
-  case kVarColor:
-  case kVarBoolean:
-    return v->value.i;
-  case kVarDouble:
-    return FPToInt(v->value.d);
-  case kVarString:
-    return FPToInt(StringVal(v->value.s));
-  }
-  mismatch();
+// Integer, Color and Boolean keep their value in one word.
+static bool wordValued(const V *v) {
+  return v->type == kVarInteger || v->type == kVarColor || v->type == kVarBoolean;
 }
-
-int32_t variantToColor(Object *v) { return variantToInt(v); }
 
 double variantToDouble(Object *object) {
   V *v = subject(object);
-  switch (v->type) {
-  case kVarInteger:
-  case kVarColor:
-  case kVarBoolean:
-    return v->value.i;
-  case kVarDouble:
-    return v->value.d;
-  case kVarString:
-    return StringVal(v->value.s);
-  }
+  if (wordValued(v)) return v->value.i;
+  if (v->type == kVarDouble) return v->value.d;
+  if (v->type == kVarString) return StringVal(v->value.s);
   mismatch();
 }
+
+int32_t variantToInt(Object *object) {
+  V *v = subject(object);
+  return wordValued(v) ? v->value.i : FPToInt(variantToDouble(object)); /* toward zero */
+}
+
+int32_t variantToColor(Object *v) { return variantToInt(v); }
 
 static bool textIs(const RString *s, const char *text) {
   return keys_equal(str_cview(s), str_len(s), text, (int32_t)strlen(text));
@@ -161,16 +149,9 @@ static bool textIs(const RString *s, const char *text) {
 
 bool variantToBoolean(Object *object) {
   V *v = subject(object);
-  switch (v->type) {
-  case kVarInteger:
-  case kVarColor:
-  case kVarBoolean:
-    return v->value.i != 0;
-  case kVarDouble:
-    return v->value.d != 0.0;
-  case kVarString:
-    return textIs(v->value.s, "true") || textIs(v->value.s, "1");
-  }
+  if (wordValued(v)) return v->value.i != 0;
+  if (v->type == kVarDouble) return v->value.d != 0.0;
+  if (v->type == kVarString) return textIs(v->value.s, "true") || textIs(v->value.s, "1");
   mismatch();
 }
 
@@ -201,20 +182,9 @@ Object *variantToObject(Object *object) {
 
 /* ---- hash and equality ---- */
 
-int32_t VariantHash(Object *object) {
-  if (!object) return 0;
-  V *v = (V *)object;
-  if (v->type == kVarString) return (int32_t)key_hash(str_cview(v->value.s), str_len(v->value.s));
-  uint32_t first = v->value.w[0];
-  uint32_t h = (uint32_t)((int32_t)first >> 16) | (first << 16);
-  return (int32_t)(h ^ v->value.w[1] ^ v->value.w[2]);
-}
+int32_t VariantHash(Object *v) { return v ? (int32_t)variant_hash((Variant *)v) : 0; }
 
 bool VariantEqual(Object *a, Object *b) {
   if (a == b) return true;
-  if (!a || !b) return false;
-  V *x = (V *)a, *y = (V *)b;
-  if (x->type != y->type) return false;
-  if (x->type == kVarString) return keys_equal(x->value.s, y->value.s);
-  return !memcmp(x->value.w, y->value.w, sizeof x->value.w);
+  return a && b && variants_equal((Variant *)a, (Variant *)b);
 }

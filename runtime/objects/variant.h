@@ -47,6 +47,22 @@ uint32_t key_hash(const char *text, int32_t length);
 bool keys_equal(const char *a, int32_t aLength, const char *b, int32_t bLength);
 bool keys_equal(const RString *a, const RString *b);
 
+// VariantHash and VariantEqual of Variants that are not nil, inline for the
+// dictionary's lookups.
+inline uint32_t variant_hash(const Variant *v) {
+  if (v->type == kVarString) return key_hash(str_cview(v->value.s), str_len(v->value.s));
+  uint32_t first = v->value.w[0];
+  return ((uint32_t)((int32_t)first >> 16) | (first << 16)) ^ v->value.w[1] ^ v->value.w[2];
+}
+
+inline bool variants_equal(const Variant *a, const Variant *b) {
+  if (a == b) return true;
+  if (a->type != b->type) return false;
+  if (a->type == kVarString) return keys_equal(a->value.s, b->value.s);
+  const uint32_t *x = a->value.w, *y = b->value.w;
+  return x[0] == y[0] && x[1] == y[1] && x[2] == y[2];
+}
+
 extern "C" {
 Object *intToVariant(int32_t v);
 Object *colorToVariant(int32_t v);

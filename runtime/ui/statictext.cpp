@@ -96,9 +96,16 @@ static void registerAccelerator(StaticTextObject *t) {
   RuntimeUnlockString(key);
 }
 
+// The pane's window text follows the text it draws, so that screen readers
+// and automation read what the label shows.
+static void nameWindow(StaticTextObject *t) {
+  if (Pane *p = t->control.pane) SetWindowTextA(p->hwnd, str_cview(t->text));
+}
+
 void staticText_createPane(Object *o) {
   StaticTextObject *t = (StaticTextObject *)o;
   control_make_pane(&t->control, &kStaticKind, sizeof(Pane), "QX_Pane", "", 0);
+  nameWindow(t);
   registerAccelerator(t);
 }
 
@@ -122,6 +129,7 @@ static void redraw(StaticTextObject *t) {
 extern "C" {
 void staticCaptionSetter(StaticTextObject *t, int32_t, RString *v) {
   str_assign(&t->text, v);
+  nameWindow(t);
   registerAccelerator(t);
   redraw(t);
 }

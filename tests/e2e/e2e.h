@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -85,6 +86,30 @@ struct DriverRun {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
   }
 };
+
+// The controls of a window's source: each control's name to "#n", its place
+// among the window's controls, which is how the driver names it.
+inline std::map<std::string, std::string> controlIds(const fs::path &source) {
+  std::ifstream in(source);
+  std::regex control(R"(^\s*Control (\S+) As )");
+  std::map<std::string, std::string> id;
+  int n = 0;
+  for (std::string line; std::getline(in, line);) {
+    std::smatch m;
+    if (std::regex_search(line, m, control)) id[m[1]] = "#" + std::to_string(++n);
+  }
+  return id;
+}
+
+// The text that the nth "read" of a control ("#n") printed.
+inline std::string textOf(const DriverRun &run, const std::string &control, size_t n) {
+  size_t seen = 0;
+  for (const std::string &line : run.starting("control ")) {
+    auto f = fields(line);
+    if ("#" + f["id"] == control && seen++ == n) return f["text"];
+  }
+  return "<not read>";
+}
 
 class EndToEndTest : public testing::Test {
 protected:
@@ -159,6 +184,24 @@ private:
     }
     return state;
   }
+};
+
+// A test of one application window, whose controls are named as in its source.
+class ApplicationTest : public EndToEndTest {
+protected:
+  std::map<std::string, std::string> id; // a control's name: "#n", its place on the window
+
+  // Copies the executable into the scratch folder and names the window's controls.
+  void open(const fs::path &exe, const fs::path &windowSource) {
+    copy(exe);
+    id = controlIds(windowSource);
+  }
+  // Replaces what a one-line field holds with text, typed.
+  std::string enter(const std::string &field, const std::string &text) {
+    std::string s = "click " + id[field] + "\nkey end shift+home delete\n";
+    return text.empty() ? s : s + "type \"" + text + "\"\n";
+  }
+  std::string read(const std::string &field) { return "read " + id[field] + "\n"; }
 };
 
 } // namespace e2e

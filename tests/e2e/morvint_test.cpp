@@ -3,45 +3,21 @@
 // each tab, opening the About windows, quitting. Screenshots of each tab with
 // its results are kept.
 #include "e2e.h"
-#include <fstream>
-#include <regex>
 
 namespace {
 
 using e2e::DriverRun;
 
-class Morvint : public e2e::EndToEndTest {
+class Morvint : public e2e::ApplicationTest {
 protected:
-  std::map<std::string, std::string> id; // a control's name: "#n", its place on the window
-
   void SetUp() override {
-    EndToEndTest::SetUp();
-    copy(MORVINT_EXE);
-    std::ifstream source(MORVINT_SOURCES "/MainWindow.bas");
-    std::regex control(R"(^\s*Control (\S+) As )");
-    int n = 0;
-    for (std::string line; std::getline(source, line);) {
-      std::smatch m;
-      if (std::regex_search(line, m, control)) id[m[1]] = "#" + std::to_string(++n);
-    }
-    ASSERT_EQ(n, 95);
+    ApplicationTest::SetUp();
+    open(MORVINT_EXE, MORVINT_SOURCES "/MainWindow.bas");
+    ASSERT_EQ(id.size(), 95u);
   }
 
-  // Replaces what a field holds with text, typed.
-  std::string enter(const std::string &field, const std::string &text) {
-    std::string s = "click " + id[field] + "\nkey end shift+home delete\n";
-    return text.empty() ? s : s + "type \"" + text + "\"\n";
-  }
-  std::string read(const std::string &field) { return "read " + id[field] + "\n"; }
-
-  // The text the nth read of field printed.
   static std::string textOf(const DriverRun &run, const std::string &control, size_t n) {
-    size_t seen = 0;
-    for (const std::string &line : run.starting("control ")) {
-      auto f = e2e::fields(line);
-      if ("#" + f["id"] == control && seen++ == n) return f["text"];
-    }
-    return "<not read>";
+    return e2e::textOf(run, control, n);
   }
 
   static constexpr const char *kStart = "start morvint.exe\n"

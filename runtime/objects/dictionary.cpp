@@ -12,7 +12,11 @@
 
 typedef Dictionary D;
 
-static const int32_t kPrimes[] = {61, 127, 251, 509, 1021, 2039, 4093, 8191, 16381, 32749, 65521};
+// Each about twice the one before. Past 65521 the table goes on doubling so
+// that a big dictionary's chains stay short: its load never passes 3/4.
+static const int32_t kPrimes[] = {61,      127,     251,     509,     1021,     2039,    4093,
+                                  8191,    16381,   32749,   65521,   131071,   262139,  524287,
+                                  1048573, 2097143, 4194301, 8388593, 16777213, 33554393};
 
 /* ---- the busy flag ---- */
 
@@ -30,7 +34,7 @@ static void end(D *d) { InterlockedExchange((volatile LONG *)&d->busy, 0); }
 
 static uint32_t hashOf(Object *key) {
   if (!key) objects_raise("NilObjectException"); /* it could never be found again */
-  return variant_hash((Variant *)key);
+  return variant_bin_hash((Variant *)key);
 }
 
 static DictEntry **binOf(D *d, uint32_t hash) { return &d->bins[hash % (uint32_t)d->binCount]; }

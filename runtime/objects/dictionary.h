@@ -10,7 +10,7 @@
 struct DictEntry {
   Object *key;     // 0: a Variant; one reference held
   Object *value;   // 4: a Variant or nil; one reference held
-  uint32_t hash;   // 8: VariantHash of the key
+  uint32_t hash;   // 8: variant_bin_hash of the key, which picks its bin
   int32_t index;   // 12: its place in the entry list
   DictEntry *next; // 16: next entry of the same bin
 };

@@ -44,6 +44,9 @@ void variant_classes_attach();
 // trail byte may look like a small letter). The hash and the comparison fold
 // alike, so keys that compare equal always hash alike.
 uint32_t key_hash(const char *text, int32_t length);
+// A hash of the same fold whose every bit depends on every byte, for spreading
+// keys over a dictionary's bins.
+uint32_t key_bin_hash(const char *text, int32_t length);
 bool keys_equal(const char *a, int32_t aLength, const char *b, int32_t bLength);
 bool keys_equal(const RString *a, const RString *b);
 
@@ -53,6 +56,25 @@ inline uint32_t variant_hash(const Variant *v) {
   if (v->type == kVarString) return key_hash(str_cview(v->value.s), str_len(v->value.s));
   uint32_t first = v->value.w[0];
   return ((uint32_t)((int32_t)first >> 16) | (first << 16)) ^ v->value.w[1] ^ v->value.w[2];
+}
+
+enum : uint32_t {
+  kFnvBasis = 2166136261u, // FNV-1a's starting value
+  kFnvPrime = 16777619u,   // and its multiplier
+  kMixOdd1 = 0x7feb352du,  // the multipliers of the value mix below
+  kMixOdd2 = 0x846ca68bu,
+};
+
+// The hash a dictionary spreads a key over its bins by: for Strings the fold's
+// FNV-1a, for the rest variant_hash mixed so that every input bit moves about
+// half of the output bits (sequential Integers land far apart). Keys that are
+// equal have equal bin hashes, as they have equal variant hashes.
+inline uint32_t variant_bin_hash(const Variant *v) {
+  if (v->type == kVarString) return key_bin_hash(str_cview(v->value.s), str_len(v->value.s));
+  uint32_t h = variant_hash(v);
+  h = (h ^ (h >> 16)) * kMixOdd1;
+  h = (h ^ (h >> 15)) * kMixOdd2;
+  return h ^ (h >> 16);
 }
 
 inline bool variants_equal(const Variant *a, const Variant *b) {

@@ -6,6 +6,7 @@
 #include "objects/dictionary.h"
 #include "objects/registry.h"
 #include <climits>
+#include <cstdio>
 
 namespace {
 
@@ -131,6 +132,38 @@ TEST_F(DictionaryTest, BinsGrowPastThreeQuartersAndStayWhereSetBinsFixesThem) {
   EXPECT_EQ(dictionaryCount(dict), 0);
   EXPECT_EQ(dictionaryGetBins(dict), 61);
   EXPECT_EQ(raw()->step, 15);
+}
+
+// Longest chain of the table's bins.
+static int32_t longestChain(const Dictionary *d) {
+  int32_t longest = 0;
+  for (int32_t b = 0; b < d->binCount; b++) {
+    int32_t n = 0;
+    for (DictEntry *e = d->bins[b]; e; e = e->next) n++;
+    longest = n > longest ? n : longest;
+  }
+  return longest;
+}
+
+// Past 65521 bins the table keeps growing, and keys that differ only in a few
+// digits, or follow one another, spread over the bins rather than piling into
+// a few chains.
+TEST_F(DictionaryTest, ABigDictionaryKeepsItsChainsShort) {
+  const int32_t kKeys = 50000; /* of each kind: 100,000 entries */
+  char text[16];
+  for (int32_t k = 0; k < kKeys; k++) {
+    set(k, k);
+    snprintf(text, sizeof text, k % 2 ? "key%d" : "KEY%d", k);
+    set(textVariant(text), intToVariant(-k));
+  }
+  ASSERT_EQ(dictionaryCount(dict), 2 * kKeys);
+  EXPECT_EQ(dictionaryGetBins(dict), 262139) << "100,000 * 4 / 3 = 133,333";
+  EXPECT_LE(longestChain(raw()), 12);
+  for (int32_t k = 0; k < kKeys; k++) {
+    snprintf(text, sizeof text, k % 2 ? "KEY%d" : "key%d", k);
+    ASSERT_EQ(get(k), k);
+    ASSERT_EQ(get(Ref(textVariant(text))), -k) << text;
+  }
 }
 
 // Bin counts below 4 would give a growth step of 0, and the entry list would

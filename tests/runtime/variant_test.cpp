@@ -170,6 +170,8 @@ TEST_F(VariantTest, EqualityComparesTypesThenValuesAndTextsWithoutCase) {
     EXPECT_EQ(VariantEqual(c.b, c.a), c.equal) << c.name;
     if (c.equal) {
       EXPECT_EQ(VariantHash(c.a), VariantHash(c.b)) << "equal keys hash alike: " << c.name;
+      EXPECT_EQ(variant_bin_hash((Variant *)c.a), variant_bin_hash((Variant *)c.b))
+          << "equal keys share a bin: " << c.name;
     }
     RuntimeUnlockObject(c.a);
     RuntimeUnlockObject(c.b);

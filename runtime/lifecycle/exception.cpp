@@ -130,9 +130,8 @@ static bool findTable(Cursor *c) {
 }
 
 // Runs the routine's table for frame C: releases references and disposes of
-// arrays in table order up to the
-// first catch entry that takes the exception. Returns its handler, or nil
-// (with the exception slot cleared) when none does.
+// arrays in table order up to the first catch entry that takes the exception.
+// Returns its handler, or nil (with the exception slot cleared) when none does.
 static const uint8_t *runTable(Cursor *c, uint8_t *frame, Object *exception, bool skip) {
   for (;;) {
     uint8_t code = take(c);

@@ -1,8 +1,9 @@
 // Code generation for arrays: creating them at Dim, element reads and writes
 // (direct for one dimension, a start/add-index walk for several), UBound,
 // Append, Insert, Remove, Sort, Redim of each dimension, and disposal when
-// the routine that created them returns. One-dimensional Boolean arrays use
-// the runtime's compact Boolean form and its own entries.
+// the routine that created them returns (the runtime disposes of them when a
+// raise unwinds it instead). One-dimensional Boolean arrays use the runtime's
+// compact Boolean form and its own entries.
 #include "codegen.h"
 
 namespace basc {

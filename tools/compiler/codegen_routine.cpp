@@ -189,12 +189,13 @@ void CodeGen::entry_routine(DataLabel directory, DataLabel plugins, const Routin
   code_.mov(ebp, esp);
   code_.push(0); /* the exception slot */
   code_.push(0); /* the main window */
+  /* module-level arrays exist before any of the program's code runs */
+  for (GlobalDecl *g : checked_.globalArrays) create_array(g->slot, g->shape);
   if (plugins.is_nil()) {
     code_.push(0);
   } else {
     code_.push(DataRef(plugins));
   }
-  for (GlobalDecl *g : checked_.globalArrays) create_array(g->slot, g->shape);
   emit_call("Win32InstallPlugins", 4);
   code_.push(DataRef(directory));
   emit_call("RuntimeInit", 4);

@@ -2,6 +2,7 @@
 // exception tables, continuing at a handler, the unhandled ending, the checks
 // compiled code calls, and the last-chance handler for platform faults.
 #include "lifecycle/exception.h"
+#include "objects/array.h"
 #include "objects/registry.h"
 #include "lifecycle/application.h"
 #include "lifecycle/settings.h"
@@ -19,6 +20,10 @@ enum {
   kCatch = 4,
   kReleaseString = 5,
   kReleaseObject = 6,
+  kDisposeIntArray = 8, // numbers of any width: nothing in them to release
+  kDisposeStringArray = 9,
+  kDisposeObjectArray = 10,
+  kDisposeBooleanArray = 11, // the compact one-dimensional Boolean array
   kSiteString = 1,
   kSiteObject = 2,
   kSiteNoCatch = 7,
@@ -70,6 +75,24 @@ static void releaseSlot(void *slot, bool isString) {
     RuntimeUnlockObject((Object *)held);
 }
 
+// An array the unwound routine made: the slot is cleared first, so that
+// nothing reaches the array once it is gone.
+static void disposeSlot(void *slot, uint8_t code) {
+  void *held = *(void **)slot;
+  *(void **)slot = nullptr;
+  if (!held) return; /* its Dim was never reached */
+  switch (code) {
+  case kDisposeIntArray:
+    return RuntimeDisposeIntArray((ArrayRecord *)held);
+  case kDisposeStringArray:
+    return RuntimeDisposeStringArray((ArrayRecord *)held);
+  case kDisposeObjectArray:
+    return RuntimeDisposeObjectArray((ArrayRecord *)held);
+  default:
+    return RuntimeDisposeFastBooleanArray((BlockHandle *)held);
+  }
+}
+
 /* ---- one frame ---- */
 
 // The cleanup list of the call site at R (every second byte from R + 4),
@@ -106,9 +129,9 @@ static bool findTable(Cursor *c) {
   }
 }
 
-// Runs the routine's table for frame C: releases in table order up to the
-// first catch entry that takes the exception. Returns its handler, or nil
-// (with the exception slot cleared) when none does.
+// Runs the routine's table for frame C: releases references and disposes of
+// arrays in table order up to the first catch entry that takes the exception.
+// Returns its handler, or nil (with the exception slot cleared) when none does.
 static const uint8_t *runTable(Cursor *c, uint8_t *frame, Object *exception, bool skip) {
   for (;;) {
     uint8_t code = take(c);
@@ -125,6 +148,9 @@ static const uint8_t *runTable(Cursor *c, uint8_t *frame, Object *exception, boo
     } else if (code == kReleaseString || code == kReleaseObject) {
       int32_t offset = takeBE(c, 2);
       if (c->ok) releaseSlot(frame + offset, code == kReleaseString);
+    } else if (code >= kDisposeIntArray && code <= kDisposeBooleanArray) {
+      int32_t offset = takeBE(c, 2);
+      if (c->ok) disposeSlot(frame + offset, code);
     }
   }
 }

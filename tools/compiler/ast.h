@@ -226,7 +226,7 @@ struct Routine {
   // frame, assigned by the checker
   int32_t frameSize = 0; // bytes of locals below EBP, the exception slot included
   std::vector<std::pair<int32_t, Type>> refSlots;   // reference-holding slots to release
-  std::vector<std::pair<int32_t, Type>> arraySlots; // arrays the routine created, disposed on exit
+  std::vector<std::pair<int32_t, Type>> arraySlots; // arrays it made: disposed on exit or unwind
   int32_t resultOffset = 0;                         // 0: no result slot
   int32_t tryStateOffset = 0;                       // 0: no Try in the routine
   int32_t tryCount = 0;
@@ -326,6 +326,7 @@ struct ConstDecl {
 struct GlobalDecl {
   std::string name;
   TypeRef typeRef;
+  ArrayShape shape; // a module-level array: made at start-up, bounds literal
   Slot slot;
   Loc loc;
 };

@@ -84,8 +84,13 @@ void Checker::globals() {
   for (GlobalDecl &g : prog.globals) {
     if (!names.insert(upper(g.name)).second)
       error_at(g.loc, "variable " + g.name + " is declared twice");
-    g.slot = {Slot::Global, offset, resolve_type(g.typeRef)};
-    offset += type_size(g.slot.type);
+    Type t = resolve_type(g.typeRef);
+    if (g.shape.present) {
+      t = literal_array(g.shape, t, "a module-level array");
+      out.globalArrays.push_back(&g);
+    }
+    g.slot = {Slot::Global, offset, t};
+    offset += type_size(t);
   }
   out.globalsSize = offset;
   std::set<std::string> routines;

@@ -8,9 +8,10 @@ namespace basc {
 
 struct Checked {
   Classes classes;
-  std::vector<ClassInfo *> imageClasses; // image classes, then per-control subclasses
-  int32_t globalsSize = 0;               // bytes of module-level variables
-  Routine *main = nullptr;               // Sub Main, run by the entry routine
+  std::vector<ClassInfo *> imageClasses;  // image classes, then per-control subclasses
+  int32_t globalsSize = 0;                // bytes of module-level variables
+  std::vector<GlobalDecl *> globalArrays; // made by the entry routine, disposed at its end
+  Routine *main = nullptr;                // Sub Main, run by the entry routine
   ClassInfo *mainWindow = nullptr;
   ClassInfo *menuItem = nullptr; // the class of menu items without As
 };

@@ -31,6 +31,23 @@ Type Checker::dim_array(Stmt &s, size_t i, const Type &element) {
   return Type::array_of(element, std::max<int32_t>(1, int32_t(shape.uppers.size())));
 }
 
+// An array made before any routine runs (a property by its class's
+// constructor, a module-level array at start-up) has Integer literal bounds.
+Type Checker::literal_array(ArrayShape &shape, const Type &element, const char *what) {
+  if (shape.uppers.size() > kMaxDims)
+    error_at(shape.loc, "an array has at most " + std::to_string(kMaxDims) + " dimensions");
+  for (NodeP &u : shape.uppers) {
+    bool negative = u->kind == NK::Unary && u->text == "NEG" && u->lhs->kind == NK::IntLit;
+    if (u->kind != NK::IntLit && !negative)
+      error_at(u->loc, std::string("the bounds of ") + what + " must be Integer literals");
+    if (negative) u->ival = -u->lhs->ival, u->kind = NK::IntLit;
+    if (u->ival > INT32_MAX || u->ival < INT32_MIN)
+      error_at(u->loc, "integer literal is out of range");
+    u->type = {K::Integer, nullptr};
+  }
+  return Type::array_of(element, std::max<int32_t>(1, int32_t(shape.uppers.size())));
+}
+
 void Checker::redim(Stmt &s) {
   expr(s.target);
   const Type &t = s.target->type;

@@ -315,6 +315,46 @@ bool Checker::resolve_in_owner(NodeP &n, Loc loc, bool isCall) {
   return resolve_in(n, window, windowOf, isCall);
 }
 
+// A call by a bare name that is no variable: an image routine, UBound, a
+// built-in function, or a cast.
+void Checker::named_call(NodeP &n, NodeP probe, Loc loc) {
+  const std::string nm = probe->lhs->text;
+  for (auto &rt : prog.routines)
+    if (iequal(rt->name, nm))
+      return routine_call(n, rt.get(), nullptr, std::move(probe->args), loc);
+  if (iequal(nm, "UBound")) return ubound(n, std::move(probe->args), loc);
+  if (function_name_exists(nm)) {
+    size_t count = probe->args.size();
+    if (iequal(nm, "InStr") && count == 2) { /* InStr(s, t) searches from 1 */
+      NodeP one = make(NK::IntLit, loc);
+      one->ival = 1;
+      probe->args.insert(probe->args.begin(), std::move(one));
+      count = 3;
+    }
+    const BuiltinFunction *f = find_function(nm, count);
+    if (!f) error_at(loc, "wrong number of arguments for " + nm);
+    return function_call(n, f, std::move(probe->args), loc);
+  }
+  ClassInfo *cls = classes.find(nm);
+  if (cls && cls != classes.object) { /* a cast: ClassName(expr) */
+    if (probe->args.size() != 1) error_at(loc, "a cast takes one value");
+    NodeP c = make(NK::Cast, loc);
+    c->lhs = std::move(probe->args[0]);
+    expr(c->lhs);
+    if (c->lhs->type.kind != K::Object && c->lhs->type.kind != K::Nil)
+      error_at(c->lhs->loc, "only objects can be cast to a class");
+    c->cls = cls;
+    c->type = {K::Object, cls};
+    return void(n = std::move(c));
+  }
+  error_at(loc, "unknown name '" + nm + "'");
+}
+
+bool Checker::global_named(const std::string &name) const {
+  return std::any_of(prog.globals.begin(), prog.globals.end(),
+                     [&](const GlobalDecl &g) { return iequal(g.name, name); });
+}
+
 void Checker::call(NodeP &n) {
   Node &callee = *n->lhs;
   Loc loc = n->loc;
@@ -326,35 +366,9 @@ void Checker::call(NodeP &n) {
       probe->args = std::move(n->args);
       std::string nm = probe->lhs->text;
       if (r->owner && resolve_in_owner(probe, loc, true)) return void(n = std::move(probe));
-      for (auto &rt : prog.routines)
-        if (iequal(rt->name, nm))
-          return routine_call(n, rt.get(), nullptr, std::move(probe->args), loc);
-      if (iequal(nm, "UBound")) return ubound(n, std::move(probe->args), loc);
-      if (function_name_exists(nm)) {
-        size_t count = probe->args.size();
-        if (iequal(nm, "InStr") && count == 2) { /* InStr(s, t) searches from 1 */
-          NodeP one = make(NK::IntLit, loc);
-          one->ival = 1;
-          probe->args.insert(probe->args.begin(), std::move(one));
-          count = 3;
-        }
-        const BuiltinFunction *f = find_function(nm, count);
-        if (!f) error_at(loc, "wrong number of arguments for " + nm);
-        return function_call(n, f, std::move(probe->args), loc);
-      }
-      ClassInfo *cls = classes.find(nm);
-      if (cls && cls != classes.object) { /* a cast: ClassName(expr) */
-        if (probe->args.size() != 1) error_at(loc, "a cast takes one value");
-        NodeP c = make(NK::Cast, loc);
-        c->lhs = std::move(probe->args[0]);
-        expr(c->lhs);
-        if (c->lhs->type.kind != K::Object && c->lhs->type.kind != K::Nil)
-          error_at(c->lhs->loc, "only objects can be cast to a class");
-        c->cls = cls;
-        c->type = {K::Object, cls};
-        return void(n = std::move(c));
-      }
-      error_at(loc, "unknown name '" + nm + "'");
+      if (!global_named(nm)) return named_call(n, std::move(probe), loc);
+      n->lhs = std::move(probe->lhs); /* a module-level array */
+      n->args = std::move(probe->args);
     }
     std::string nm = callee.text;
     expr(n->lhs);

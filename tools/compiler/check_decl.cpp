@@ -61,20 +61,6 @@ void Checker::resolve_class(ClassDecl &c) {
 
 // An array property is made by the class's constructor, before any code of
 // the program runs, so its bounds are literals (folded here).
-Type Checker::field_array(Property &p) {
-  if (p.shape.uppers.size() > 20) error_at(p.shape.loc, "an array has at most 20 dimensions");
-  for (NodeP &u : p.shape.uppers) {
-    bool negative = u->kind == NK::Unary && u->text == "NEG" && u->lhs->kind == NK::IntLit;
-    if (u->kind != NK::IntLit && !negative)
-      error_at(u->loc, "the bounds of an array property must be Integer literals");
-    if (negative) u->ival = -u->lhs->ival, u->kind = NK::IntLit;
-    if (u->ival > INT32_MAX || u->ival < INT32_MIN)
-      error_at(u->loc, "integer literal is out of range");
-    u->type = {K::Integer, nullptr};
-  }
-  return Type::array_of(p.type, std::max<int32_t>(1, int32_t(p.shape.uppers.size())));
-}
-
 // Properties follow the superclass's instance, four bytes each (Double eight).
 void Checker::layout(ClassInfo *c, std::set<ClassInfo *> &busy) {
   if (!c->decl || busy.count(c)) return;
@@ -88,7 +74,7 @@ void Checker::layout(ClassInfo *c, std::set<ClassInfo *> &busy) {
     if (!names.insert(upper(p.name)).second)
       error_at(p.loc, "property " + p.name + " is declared twice");
     p.type = resolve_type(p.typeRef);
-    if (p.shape.present) p.type = field_array(p);
+    if (p.shape.present) p.type = literal_array(p.shape, p.type, "an array property");
     p.offset = offset;
     offset += type_size(p.type);
   }

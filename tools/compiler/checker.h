@@ -97,7 +97,6 @@ struct Checker {
   const Node *constant(const std::string &name, const TypeRef &t, NodeP &value);
   Type resolve_type(const TypeRef &t, bool allowVoid = false);
   Type param_type(const Param &p);
-  Type field_array(Property &p);
 
   // ---- routines ----
   void routine(Routine &rt);
@@ -114,6 +113,7 @@ struct Checker {
   void try_stmt(Stmt &s);
   void condition(NodeP &n);
   Type dim_array(Stmt &s, size_t i, const Type &element);
+  Type literal_array(ArrayShape &shape, const Type &element, const char *what);
   void redim(Stmt &s);
 
   // ---- arrays ----
@@ -129,6 +129,8 @@ struct Checker {
   void name(NodeP &n);
   void member(NodeP &n);
   void call(NodeP &n);
+  void named_call(NodeP &n, NodeP probe, Loc loc);
+  bool global_named(const std::string &name) const;
   void binary(NodeP &n);
   void unary(NodeP &n);
   void convert(NodeP &n, const Type &to, const char *context);

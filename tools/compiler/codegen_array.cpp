@@ -1,8 +1,9 @@
 // Code generation for arrays: creating them at Dim, element reads and writes
 // (direct for one dimension, a start/add-index walk for several), UBound,
 // Append, Insert, Remove, Sort, Redim of each dimension, and disposal when
-// the routine that created them returns. One-dimensional Boolean arrays use
-// the runtime's compact Boolean form and its own entries.
+// the routine that created them returns (the runtime disposes of them when a
+// raise unwinds it instead). One-dimensional Boolean arrays use the runtime's
+// compact Boolean form and its own entries.
 #include "codegen.h"
 
 namespace basc {
@@ -46,9 +47,12 @@ Type passed_as(const Type &element) {
 
 } // namespace
 
+// The slot is cleared before the array goes, so that an exception raised
+// before the slot is filled again cannot make the unwinder dispose it twice.
 void CodeGen::dispose_array(const Mem &slot, const Type &a) {
   CodeLabel none = code_.label();
-  code_.mov(eax, slot);
+  code_.xor_(eax, eax);
+  code_.xchg(slot, eax);
   code_.test(eax, eax);
   code_.jcc(Cond::e, none);
   code_.push(eax);
@@ -58,10 +62,10 @@ void CodeGen::dispose_array(const Mem &slot, const Type &a) {
   code_.bind(none);
 }
 
-// A Dim met again (in a loop) first disposes of the array it made before.
+// Into an empty slot: a Dim met again (in a loop) disposes of the array it
+// made before first.
 void CodeGen::create_array(const Slot &slot, const ArrayShape &shape) {
   const Type &a = slot.type;
-  dispose_array(slot_mem(slot), a);
   if (a.is_compact_bool()) {
     shape.uppers.empty() ? code_.mov(eax, -1) : expr(*shape.uppers[0]);
     code_.push(eax);

@@ -11,7 +11,18 @@ namespace basc {
 using namespace img;
 using K = Type::Kind;
 
-static uint8_t release_kind(const Type &t) { return t.kind == K::String ? 5 : 6; }
+static uint8_t release_kind(const Type &t) {
+  return t.kind == K::String ? kSlotString : kSlotObject;
+}
+
+// How the runtime disposes of an array when a raise unwinds its frame; the
+// epilogue's dispose_array picks the same entry.
+static uint8_t dispose_kind(const Type &a) {
+  if (a.is_compact_bool()) return kSlotBooleanArray;
+  return a.elem == K::String   ? kSlotStringArray
+         : a.elem == K::Object ? kSlotObjectArray
+                               : kSlotIntArray;
+}
 
 static bool takes_stack_check(const Routine &r) {
   return r.kind != RoutineKind::Constructor && r.kind != RoutineKind::Destructor;
@@ -60,8 +71,11 @@ void CodeGen::epilogue(Routine &r) {
       }
     }
   }
-  for (auto &[offset, type] : r.arraySlots) dispose_array(mem(ebp, offset), type);
   std::vector<FrameSlot> slots;
+  for (auto &[offset, type] : r.arraySlots) { /* its own arrays, never its parameters */
+    dispose_array(mem(ebp, offset), type);
+    slots.push_back({dispose_kind(type), int16_t(offset)});
+  }
   for (auto &[offset, type] : r.refSlots) {
     emit_release(offset, type);
     slots.push_back({release_kind(type), int16_t(offset)});
@@ -175,6 +189,8 @@ void CodeGen::entry_routine(DataLabel directory, DataLabel plugins, const Routin
   code_.mov(ebp, esp);
   code_.push(0); /* the exception slot */
   code_.push(0); /* the main window */
+  /* module-level arrays exist before any of the program's code runs */
+  for (GlobalDecl *g : checked_.globalArrays) create_array(g->slot, g->shape);
   if (plugins.is_nil()) {
     code_.push(0);
   } else {
@@ -192,8 +208,9 @@ void CodeGen::entry_routine(DataLabel directory, DataLabel plugins, const Routin
     emit_call("RuntimeUnlockObject", 4);
     emit_call("RuntimeRun", 0);
     emit_release(-8, {K::Object});
-    slots.push_back({6, -8});
+    slots.push_back({kSlotObject, -8});
   }
+  for (GlobalDecl *g : checked_.globalArrays) dispose_array(slot_mem(g->slot), g->slot.type);
   code_.leave();
   code_.ret();
   code_.frame_map(slots);

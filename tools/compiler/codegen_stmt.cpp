@@ -94,6 +94,7 @@ void CodeGen::stmt(Stmt &s) {
     for (size_t i = 0; i < s.slots.size(); i++) {
       const Slot &slot = s.slots[i];
       if (slot.type.is_array()) {
+        dispose_array(slot_mem(slot), slot.type);
         create_array(slot, s.shapes[i]);
         continue;
       }

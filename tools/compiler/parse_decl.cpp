@@ -209,6 +209,7 @@ void Parser::global_dim() {
   GlobalDecl g;
   g.loc = tok().loc;
   g.name = name("a variable name");
+  if (is("(")) g.shape = array_shape();
   expect("AS");
   g.typeRef = type_name();
   prog.globals.push_back(std::move(g));

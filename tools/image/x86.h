@@ -26,9 +26,20 @@ struct Mem {
 inline Mem mem(Reg base, int32_t disp = 0) { return {base, disp, false, {}}; }
 inline Mem mem(DataRef d) { return {eax, 0, true, d}; }
 
-// A reference-holding local listed in a routine's frame map.
+// What a routine's exception table does with a local when a raise unwinds
+// the routine's frame.
+enum FrameSlotKind : uint8_t {
+  kSlotString = 5,        // release the string
+  kSlotObject = 6,        // release the object
+  kSlotIntArray = 8,      // dispose of an array of numbers (any width)
+  kSlotStringArray = 9,   // dispose of an array of strings, releasing them
+  kSlotObjectArray = 10,  // dispose of an array of objects, releasing them
+  kSlotBooleanArray = 11, // dispose of a compact one-dimensional Boolean array
+};
+
+// A local listed in a routine's frame map.
 struct FrameSlot {
-  uint8_t kind;   // 5 a string, 6 an object
+  uint8_t kind;   // a FrameSlotKind
   int16_t offset; // frame offset from EBP
 };
 

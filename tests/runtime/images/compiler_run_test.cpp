@@ -90,7 +90,10 @@ TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
                      "product 58 64 / 139 154\r"
                      "dimensions 2 bounds 1,2\r"
                      "kept 3 4 9 13\r"
-                     "kept flags\r"},
+                     "kept flags\r"
+                     "module before 2 -1 3\r"
+                     "module 3 5 7 7 [12345] 1011 4 2.5\r"
+                     "unwound kept123 ccc 1\r"},
       {"words.bas", "words 16 distinct 11\r"
                     "and:1 brown:1 dog:2 fox:2 jumps:1 lazy:1 over:1 quick:1 runs:1 sleeps:1 "
                     "the:4 \r"

@@ -173,6 +173,10 @@ TEST(Frontend, ArrayVariantAndMethodMisuseIsReportedWhereItHappens) {
                     "5:5", "argument 1 of F must be Integer(,), not Integer()");
   expect_diagnostic("Class K\n  Property P(2 + 1) As Integer\nEnd Class\n", "2:16",
                     "the bounds of an array property must be Integer literals");
+  expect_diagnostic("Dim n As Integer\nDim a(n) As Integer\n", "2:7",
+                    "the bounds of a module-level array must be Integer literals");
+  expect_diagnostic("Dim n As Integer\nSub Main()\n  n(1) = 2\nEnd Sub\n", "3:3",
+                    "n is not an array (it is Integer)");
 }
 
 TEST(Frontend, KeywordsAndNamesIgnoreCase) {

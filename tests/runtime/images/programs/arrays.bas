@@ -1,6 +1,8 @@
 ' Arrays: bounds and defaults, Append, Insert, Remove and Redim, a compact
 ' Boolean array, arrays handed to routines, an index out of bounds caught,
-' Dates kept in an array, and a matrix product over two-dimensional arrays.
+' Dates kept in an array, a matrix product over two-dimensional arrays,
+' module-level arrays shared by routines, and arrays made by routines that an
+' exception unwinds while their caller's array, passed in, lives on.
 Sub Show(label As String, a() As Integer)
   Dim s As String = label
   For i As Integer = 0 To UBound(a)
@@ -117,6 +119,12 @@ Sub Main()
   LineTrace "dates " + Str(days(1).Day) + "/" + Str(days(1).Month) + " " + Str(days(2).Day) + "/" + Str(days(2).Month)
   Matrices()
   Kept()
+  LineTrace "module before " + Str(UBound(gCounts)) + " " + Str(UBound(gNone)) + " " + Str(UBound(gTable, 2))
+  For i = 1 To 5
+    Tally(i)
+  Next
+  ShowModule()
+  Unwound()
 End Sub
 
 ' An array kept by an object: made by the constructor, disposed with it.
@@ -135,4 +143,57 @@ Sub Kept()
   s.Add(9)
   LineTrace "kept " + Str(UBound(s.Points)) + " " + Str(s.Points(1)) + " " + Str(s.Points(3)) + " " + Str(Total(s.Points))
   If s.Seen(1, 0) And Not s.Seen(0, 1) Then LineTrace "kept flags"
+End Sub
+
+' Module-level arrays: made before Main runs, reached from every routine.
+Dim gCounts(2) As Integer
+Dim gTable(1, 3) As String
+Dim gNone() As Double
+Dim gBits(3) As Boolean
+
+Sub Tally(n As Integer)
+  gCounts(n Mod 3) = gCounts(n Mod 3) + n
+  gTable(n Mod 2, n \ 2) = gTable(n Mod 2, n \ 2) + Str(n)
+  gBits(n Mod 4) = Not gBits(n Mod 4)
+  gNone.Append n / 2
+End Sub
+
+Sub ShowModule()
+  Dim bits As String
+  For i As Integer = 0 To UBound(gBits)
+    If gBits(i) Then bits = bits + "1" Else bits = bits + "0"
+  Next
+  Redim gCounts(3)
+  gCounts(3) = 7
+  LineTrace "module " + Str(gCounts(0)) + " " + Str(gCounts(1)) + " " + Str(gCounts(2)) + " " + Str(gCounts(3)) + " [" + gTable(1, 0) + gTable(0, 1) + gTable(1, 1) + gTable(0, 2) + gTable(1, 2) + "] " + bits + " " + Str(UBound(gNone)) + " " + Str(gNone(4))
+End Sub
+
+' Spoil makes arrays of each kind, then a nil object ends it: unwinding its
+' frame disposes of them, but not of the caller's array it was handed.
+Sub Spoil(kept() As String, round As Integer)
+  Dim mine(3) As String
+  Dim grid(1, 1) As String
+  Dim flags(2) As Boolean
+  Dim dates(1) As Date
+  Dim d As New Date
+  dates(1) = d
+  mine(1) = "lost " + kept(0)
+  grid(1, 1) = mine(1)
+  flags(2) = True
+  kept(0) = kept(0) + Str(round)
+  Dim nothing As Date
+  LineTrace Str(nothing.Day)
+End Sub
+
+Sub Unwound()
+  Dim kept(1) As String
+  kept(0) = "kept"
+  For i As Integer = 1 To 3
+    Try
+      Spoil(kept, i)
+    Catch err As NilObjectException
+      kept(1) = kept(1) + "c"
+    End Try
+  Next
+  LineTrace "unwound " + kept(0) + " " + kept(1) + " " + Str(UBound(kept))
 End Sub

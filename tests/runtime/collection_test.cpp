@@ -7,7 +7,6 @@
 
 namespace {
 
-using compiled::raisedBy;
 using compiled::word;
 
 class CollectionTest : public PoolCheckedTest {

@@ -4,13 +4,8 @@
 // compiled code written out byte for byte.
 #pragma once
 #include "x86.h"
-#include "objects/objects.h"
-#include "objects/registry.h"
-#include "text/string.h"
 #include <windows.h>
 #include <cstring>
-#include <vector>
-#include <string>
 
 namespace compiled {
 
@@ -107,41 +102,6 @@ private:
   static constexpr int kSlots = 16, kSlot = 4096;
   uint8_t *base_;
 };
-
-// Calls `entry` with the argument words (first argument first) from a compiled
-// routine that catches every RuntimeException, as compiled code calling an
-// entry point inside Try would. The class name of what it caught, or "" when
-// the call returned; the exception itself is let go, both the reference the
-// handler received and the one the raise keeps.
-inline std::string raisedBy(const void *entry, const std::vector<int32_t> &arguments) {
-  ClassDef **savedTable = gClassTable;
-  int32_t savedCount = gClassCount;
-  ClassDef *classes[] = {gRuntimeExceptionClass};
-  gClassTable = classes;
-  gClassCount = 1;
-  int32_t caught = 0;
-  Machine m;
-  Code c;
-  enter(c, 1);
-  for (auto word = std::rbegin(arguments); word != std::rend(arguments); ++word) c.push(*word);
-  callAt(c, entry, int(arguments.size()));
-  CodeLabel done = c.label();
-  c.jmp(done);
-  CodeLabel handler = c.here();
-  c.mov(eax, mem(ebp, -4));
-  storeEax(c, &caught);
-  c.bind(done);
-  m.place(1, c, {catchOf(0, handler)});
-  m.run(1);
-  gClassTable = savedTable;
-  gClassCount = savedCount;
-  if (!caught) return "";
-  Object *exception = (Object *)caught;
-  std::string name = str_cview(exception->cls->name);
-  RuntimeUnlockObject(exception);
-  RuntimeUnlockObject(exception);
-  return name;
-}
 
 // An object or string as an argument word.
 inline int32_t word(const void *p) { return int32_t(uintptr_t(p)); }

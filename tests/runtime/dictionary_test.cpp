@@ -10,7 +10,6 @@
 
 namespace {
 
-using compiled::raisedBy;
 using compiled::word;
 
 class DictionaryTest : public PoolCheckedTest {

@@ -86,3 +86,11 @@ private:
   double st0_;
   Object *caught_;
 };
+
+// The class an entry raises when called with these argument words (first
+// argument first), "" when it returns.
+inline std::string raisedBy(const void *entry, const std::vector<int32_t> &arguments) {
+  Words words;
+  for (int32_t a : arguments) words(a);
+  return Catcher().raised(entry, words);
+}

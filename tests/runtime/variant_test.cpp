@@ -7,7 +7,6 @@
 
 namespace {
 
-using compiled::raisedBy;
 using VariantTest = PoolCheckedTest;
 
 TEST_F(VariantTest, InstanceHoldsTheLayoutCompiledCodeAllocates) {

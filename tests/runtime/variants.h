@@ -5,6 +5,7 @@
 #pragma once
 #include "base/pool.h"
 #include "compiled.h"
+#include "raises.h"
 #include "objects/variant.h"
 #include "recorder.h"
 #include "startup/init.h"

@@ -1,6 +1,6 @@
 // The driver's commands that act on the program with real input: clicks on
-// controls, tabs, menus, message box buttons and the close box, typing and
-// key combinations.
+// controls, tabs, menus, message box buttons and the close box, drags, typing
+// and key combinations.
 #include "commands.h"
 #include "input.h"
 #include "menu.h"
@@ -26,16 +26,29 @@ static bool programInFront(Session &s) {
   return (s.pid && pid == s.pid) || (needWindow(s) && front(s, s.window));
 }
 
-// A real click at a point of target, which must be what is on the screen there.
-static bool clickAt(Session &s, HWND top, HWND target, POINT at) {
-  if (!front(s, top)) return false;
+// The mouse button a click command asks for: --button left (the default) or right.
+static bool buttonOf(Session &s, const Args &a, input::Button *button) {
+  std::string name = a.option("button", "left");
+  *button = name == "right" ? input::kRight : input::kLeft;
+  if (name == "left" || name == "right") return true;
+  s.error = "--button is left or right, not " + text::quote(name);
+  return false;
+}
+
+// Whether what is on the screen at a point is target (or inside it).
+static bool showsAt(Session &s, HWND target, POINT at) {
   HWND under = WindowFromPoint(at);
-  if (under != target && !IsChild(target, under)) {
-    s.error = text::quote(ui::text(target)) + " is covered by " + ui::className(under) + " " +
-              text::quote(ui::text(under));
-    return false;
-  }
-  input::click(at);
+  if (under == target || IsChild(target, under)) return true;
+  s.error = text::quote(ui::text(target)) + " is covered by " + ui::className(under) + " " +
+            text::quote(ui::text(under));
+  return false;
+}
+
+// A real click at a point of target, which must be what is on the screen there.
+static bool clickAt(Session &s, HWND top, HWND target, POINT at,
+                    input::Button button = input::kLeft) {
+  if (!front(s, top) || !showsAt(s, target, at)) return false;
+  input::click(at, button);
   settle(s);
   return true;
 }
@@ -46,26 +59,89 @@ static bool usable(Session &s, HWND c, double seconds) {
   return false;
 }
 
-bool doClick(Session &s, const Args &a) {
+// A point of a rectangle written "X,Y", counted from its left and top, or
+// from its right and bottom when negative ("-5,8": 5 pixels in from the right).
+static bool pointOf(Session &s, const std::string &word, const RECT &r, POINT *at) {
+  long x = 0, y = 0;
+  char rest = 0;
+  if (sscanf(word.c_str(), "%ld,%ld%c", &x, &y, &rest) != 2) {
+    s.error = "a point is written X,Y, not " + text::quote(word);
+    return false;
+  }
+  *at = {x < 0 ? r.right + x : r.left + x, y < 0 ? r.bottom + y : r.top + y};
+  return true;
+}
+
+// The target of a command that takes "window" or a control: its rectangle on
+// the screen (the content area of the window, the whole of a control).
+static HWND targetOf(Session &s, const Args &a, RECT *screen) {
+  if (a.words[0] == "window") {
+    if (!needWindow(s)) return nullptr;
+    GetClientRect(s.window, screen);
+    MapWindowPoints(s.window, nullptr, (POINT *)screen, 2);
+    return s.window;
+  }
   HWND c = findControl(s, a.words[0], a.seconds(s));
-  if (!c || !usable(s, c, a.seconds(s))) return false;
+  if (!c || !usable(s, c, a.seconds(s))) return nullptr;
+  *screen = ui::screenRect(c);
+  return c;
+}
+
+bool doClick(Session &s, const Args &a) {
+  input::Button button;
+  RECT r;
+  HWND c = buttonOf(s, a, &button) ? targetOf(s, a, &r) : nullptr;
+  if (!c) return false;
   std::string what = ui::className(c) + " id=" + std::to_string(GetDlgCtrlID(c)) +
                      " text=" + text::quote(ui::text(c));
-  POINT at = ui::centre(ui::screenRect(c));
-  if (!clickAt(s, s.window, c, at)) return false;
-  printf("clicked %s at %ld,%ld\n", what.c_str(), at.x, at.y);
+  POINT at = ui::centre(r);
+  if (a.words.size() > 1 && !pointOf(s, a.words[1], r, &at)) return false;
+  if (!clickAt(s, s.window, c, at, button)) return false;
+  printf("clicked %s at %ld,%ld%s\n", what.c_str(), at.x, at.y,
+         button == input::kRight ? " with the right button" : "");
   return true;
 }
 
 // A click on the window itself, at a point of its content area.
 bool doClickAt(Session &s, const Args &a) {
-  if (!needWindow(s)) return false;
+  input::Button button;
+  if (!buttonOf(s, a, &button) || !needWindow(s)) return false;
   POINT at = {atol(a.words[0].c_str()), atol(a.words[1].c_str())};
   ClientToScreen(s.window, &at);
   HWND under = WindowFromPoint(at);
-  if (!clickAt(s, s.window, under == s.window || IsChild(s.window, under) ? under : s.window, at))
+  if (!clickAt(s, s.window, under == s.window || IsChild(s.window, under) ? under : s.window, at,
+               button))
     return false;
-  printf("clicked %s,%s at %ld,%ld\n", a.words[0].c_str(), a.words[1].c_str(), at.x, at.y);
+  printf("clicked %s,%s at %ld,%ld%s\n", a.words[0].c_str(), a.words[1].c_str(), at.x, at.y,
+         button == input::kRight ? " with the right button" : "");
+  return true;
+}
+
+static void drain(void *session) { settle(*(Session *)session); }
+
+// A drag with the left button across the window or a control, from one point
+// of it to another; "thumb" as the first point is the middle of a track bar's
+// or scroll bar's thumb.
+bool doDrag(Session &s, const Args &a) {
+  RECT r;
+  HWND target = targetOf(s, a, &r);
+  if (!target) return false;
+  POINT from, to;
+  if (a.words[1] == "thumb") {
+    RECT thumb;
+    if (!ui::thumb(target, &thumb)) {
+      s.error = text::quote(a.words[0]) + " has no thumb";
+      return false;
+    }
+    from = ui::centre(thumb);
+  } else if (!pointOf(s, a.words[1], r, &from)) {
+    return false;
+  }
+  if (!pointOf(s, a.words[2], r, &to) || !front(s, s.window) || !showsAt(s, target, from))
+    return false;
+  input::drag(from, to, drain, &s);
+  settle(s);
+  printf("dragged %s from %ld,%ld to %ld,%ld\n", a.words[0].c_str(), from.x, from.y, to.x, to.y);
   return true;
 }
 
@@ -86,8 +162,6 @@ bool doClickTab(Session &s, const Args &a) {
   s.error = "no tab " + text::quote(a.words[0]) + "; there are " + list;
   return false;
 }
-
-static void drain(void *session) { settle(*(Session *)session); }
 
 bool doType(Session &s, const Args &a) {
   if (!programInFront(s)) return false;

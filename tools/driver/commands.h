@@ -56,6 +56,7 @@ void settle(Session &s); // lets the program take in the input just given
 bool doClick(Session &s, const Args &a);
 bool doClickTab(Session &s, const Args &a);
 bool doClickAt(Session &s, const Args &a);
+bool doDrag(Session &s, const Args &a);
 bool doType(Session &s, const Args &a);
 bool doKey(Session &s, const Args &a);
 bool doMenu(Session &s, const Args &a);

@@ -1,9 +1,14 @@
-// Real input through SendInput: key combinations, typed text, mouse clicks.
+// Real input through SendInput: key combinations, typed text, mouse clicks
+// and drags.
 #include "input.h"
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 namespace input {
+
+static const int kDragStep = 8; /* pixels a drag moves the pointer at a time */
 
 bool foreground(HWND top, double seconds) {
   DWORD start = GetTickCount();
@@ -31,11 +36,34 @@ static INPUT mouse(DWORD flags, POINT at) {
   return in;
 }
 
-void click(POINT at) {
+void click(POINT at, Button button) {
+  DWORD down = button == kRight ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+  DWORD up = button == kRight ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
   std::vector<INPUT> events = {mouse(0, at)};
   send(events);
   Sleep(30); /* the program sees the pointer arrive before the button goes down */
-  events = {mouse(MOUSEEVENTF_LEFTDOWN, at), mouse(MOUSEEVENTF_LEFTUP, at)};
+  events = {mouse(down, at), mouse(up, at)};
+  send(events);
+}
+
+void drag(POINT from, POINT to, void (*drain)(void *), void *context) {
+  std::vector<INPUT> events = {mouse(0, from)};
+  send(events);
+  Sleep(30);
+  events = {mouse(MOUSEEVENTF_LEFTDOWN, from)};
+  send(events);
+  drain(context);
+  /* Moves of a few pixels each, as a hand makes them, each taken in before
+     the next: a program tracking the drag sees every point on the way. */
+  int steps =
+      (std::max(std::abs(to.x - from.x), std::abs(to.y - from.y)) + kDragStep - 1) / kDragStep;
+  for (int i = 1; i <= steps; i++) {
+    POINT at = {from.x + MulDiv(to.x - from.x, i, steps), from.y + MulDiv(to.y - from.y, i, steps)};
+    events = {mouse(0, at)};
+    send(events);
+    drain(context);
+  }
+  events = {mouse(MOUSEEVENTF_LEFTUP, to)};
   send(events);
 }
 

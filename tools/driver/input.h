@@ -10,8 +10,15 @@ namespace input {
 // Brings a top-level window to the foreground and waits until it is there.
 bool foreground(HWND top, double seconds);
 
-// Moves the mouse to a point of the screen and clicks the left button there.
-void click(POINT screen);
+enum Button { kLeft, kRight };
+
+// Moves the mouse to a point of the screen and clicks a button there.
+void click(POINT screen, Button button = kLeft);
+
+// Presses the left button at one point of the screen, moves the mouse to
+// another in small steps and lets go there. drain(context) waits until the
+// program has taken in each step.
+void drag(POINT from, POINT to, void (*drain)(void *), void *context);
 
 // Types text into the focused window: ASCII as the keys that make it (with
 // Shift where needed), newline as Return, anything else as WM_CHAR sent to

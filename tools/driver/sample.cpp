@@ -1,6 +1,8 @@
 // The program the driver's own tests act on: an ANSI window, as the runtime's
 // are, with an edit field, a push button, two radio buttons, a check box, a
-// tab control and a menu bar. It appends what happens to sample.log (UTF-8,
+// tab control, a track bar, a scroll bar, a drop-down list and a menu bar; it
+// also notes right clicks and drags on its own area. It appends what happens
+// to sample.log (UTF-8,
 // one event a line, its arguments first) and exits with 3 on File/Quit, 4 when
 // its window is closed.
 #include <windows.h>
@@ -15,6 +17,9 @@ enum {
   idBlue = 104,
   idLoud = 105,
   idTabs = 106,
+  idSlider = 107,
+  idScroll = 108,
+  idChoice = 109,
   idMessage = 201,
   idQuit = 202,
   idClear = 203,
@@ -77,6 +82,49 @@ static void createControls() {
   HWND tabs = control(WC_TABCONTROLA, "", WS_TABSTOP, idTabs, 10, 74, 400, 120);
   addTab(tabs, 0, L"General");
   addTab(tabs, 1, L"詳細");
+  HWND slider = control(TRACKBAR_CLASSA, "", WS_TABSTOP, idSlider, 10, 200, 200, 30);
+  SendMessageA(slider, TBM_SETRANGE, TRUE, MAKELPARAM(0, 20));
+  HWND scroll = control("SCROLLBAR", "", SBS_HORZ, idScroll, 220, 205, 190, 17);
+  SetScrollRange(scroll, SB_CTL, 0, 10, TRUE);
+  HWND choice = control("COMBOBOX", "", WS_TABSTOP | CBS_DROPDOWNLIST, idChoice, 10, 236, 150, 200);
+  for (const char *row : {"One", "Two", "Three"})
+    SendMessageA(choice, CB_ADDSTRING, 0, (LPARAM)row);
+}
+
+// The scroll bar moves a line or a page at a time, or to where its thumb is
+// let go; the track bar moves itself. Each notes where it ends up.
+static void scrolled(HWND bar, int code, int thumb) {
+  if (GetDlgCtrlID(bar) == idSlider) {
+    if (code == TB_THUMBPOSITION)
+      logEvent("slider " + std::to_string(SendMessageA(bar, TBM_GETPOS, 0, 0)));
+    return;
+  }
+  int at = GetScrollPos(bar, SB_CTL);
+  switch (code) {
+  case SB_LINELEFT:
+    at -= 1;
+    break;
+  case SB_LINERIGHT:
+    at += 1;
+    break;
+  case SB_PAGELEFT:
+    at -= 5;
+    break;
+  case SB_PAGERIGHT:
+    at += 5;
+    break;
+  case SB_THUMBPOSITION:
+    at = thumb;
+    break;
+  default:
+    return;
+  }
+  SetScrollPos(bar, SB_CTL, at, TRUE);
+  logEvent("scroll " + std::to_string(GetScrollPos(bar, SB_CTL)));
+}
+
+static std::string pointText(LPARAM lp) {
+  return std::to_string((short)LOWORD(lp)) + "," + std::to_string((short)HIWORD(lp));
 }
 
 static HMENU createMenuBar() {
@@ -104,6 +152,9 @@ static void command(int id, int code) {
     break;
   case idLoud:
     logEvent("check " + std::to_string(IsDlgButtonChecked(gMain, idLoud)));
+    break;
+  case idChoice:
+    if (code == CBN_SELCHANGE) logEvent("choose " + textOf(idChoice));
     break;
   case idMessage: {
     int answer = MessageBoxA(gMain, "Hello from the sample", "Sample", MB_OKCANCEL);
@@ -140,6 +191,20 @@ static LRESULT CALLBACK mainProcedure(HWND w, UINT m, WPARAM wp, LPARAM lp) {
       logEvent("tab " + std::to_string(index) + " " + text);
     }
     return 0;
+  case WM_HSCROLL:
+    scrolled((HWND)lp, LOWORD(wp), (short)HIWORD(wp));
+    return 0;
+  case WM_RBUTTONUP:
+    logEvent("right " + pointText(lp));
+    return 0;
+  case WM_LBUTTONDOWN:
+    SetCapture(w);
+    logEvent("press " + pointText(lp));
+    return 0;
+  case WM_LBUTTONUP:
+    if (GetCapture() == w) ReleaseCapture();
+    logEvent("release " + pointText(lp));
+    return 0;
   case WM_CLOSE:
     logEvent("close");
     DestroyWindow(w);
@@ -152,7 +217,7 @@ static LRESULT CALLBACK mainProcedure(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TAB_CLASSES};
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TAB_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
   WNDCLASSA c = {};
   c.lpfnWndProc = mainProcedure;
@@ -161,7 +226,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   c.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
   c.lpszClassName = "DriverSample";
   RegisterClassA(&c);
-  gMain = CreateWindowExA(0, "DriverSample", "Sample", WS_OVERLAPPEDWINDOW, 40, 40, 440, 280,
+  gMain = CreateWindowExA(0, "DriverSample", "Sample", WS_OVERLAPPEDWINDOW, 40, 40, 440, 330,
                           nullptr, createMenuBar(), instance, nullptr);
   createControls();
   ACCEL quit = {FCONTROL | FVIRTKEY, 'Q', idQuit};

@@ -6,9 +6,14 @@
 //   controls                     list the current window's controls
 //   read [CONTROL]               print the current window, or one control
 //   wait-text CONTROL TEXT       wait until a control's text is TEXT
-//   click CONTROL                click a control in its middle
+//   click CONTROL|window [X,Y]   click a control (or the window's content area) in
+//                                its middle, or at X,Y of it (negative: from the
+//                                right or bottom); --button right for the right one
 //   click-tab TAB [--control C]  click a tab of a SysTabControl32 (the first one)
 //   click-at X Y                 click the current window at a point of its content area
+//   drag CONTROL|window FROM TO  drag with the left button from one point of it to
+//                                another (X,Y as for click; FROM may be "thumb", the
+//                                middle of a track bar's or scroll bar's thumb)
 //   type TEXT                    type into the focused control
 //   key COMBINATION...           press keys: ctrl+q, alt+f, shift+tab, return, a
 //   menu PATH                    choose a menu item: "File/Quit", "ファイル/終了"
@@ -22,12 +27,13 @@
 //
 // Every wait gives up after the timeout (or --timeout S on the command), and
 // control lookups wait too. A command that gives input returns once the
-// program has handled it (inside.h), so the next command sees its effect. A CONTROL is "#ID", "Class[N]" (the Nth of its
-// class, from 0) or its text as a person reads it ("&Apply" is "Apply").
+// program has handled it (inside.h), so the next command sees its effect. A CONTROL is "#ID",
+// "Class[N]" (the Nth of its class, from 0) or its text as a person reads it ("&Apply" is "Apply").
 // Words are separated by blanks; "..." quotes, with \" \\ \n \t inside; a
 // line starting with # is a comment. Controls and windows print as
 //   control Button id=104 text="Blue" screen=L,T,R,B client=L,T,R,B visible=1
 //     enabled=1 [focused=1] [checked=0|1|2] [tab=N tabtext="..." tabs=N]
+//     [value=N range=MIN,MAX] [selected=N items=N]
 // with texts in UTF-8. A failure prints "error: line N: command: why",
 // saves NN-failure.png and ends the started program.
 #pragma once

@@ -142,6 +142,32 @@ static std::string tabState(HWND tabControl) {
          " tabs=" + std::to_string(items.size());
 }
 
+static std::string valueText(LRESULT value, LRESULT least, LRESULT most) {
+  return " value=" + std::to_string((long)value) + " range=" + std::to_string((long)least) + "," +
+         std::to_string((long)most);
+}
+
+// The value of a track bar, progress bar or scroll bar, and the selected item
+// of a drop-down list: what the kinds of control that hold a choice add.
+static std::string valueState(HWND c, const std::string &cls) {
+  auto is = [&](const char *name) { return lstrcmpiA(cls.c_str(), name) == 0; };
+  if (is(TRACKBAR_CLASSA))
+    return valueText(SendMessageW(c, TBM_GETPOS, 0, 0), SendMessageW(c, TBM_GETRANGEMIN, 0, 0),
+                     SendMessageW(c, TBM_GETRANGEMAX, 0, 0));
+  if (is(PROGRESS_CLASSA))
+    return valueText(SendMessageW(c, PBM_GETPOS, 0, 0), SendMessageW(c, PBM_GETRANGE, TRUE, 0),
+                     SendMessageW(c, PBM_GETRANGE, FALSE, 0));
+  if (is("ScrollBar")) {
+    int least = 0, most = 0;
+    GetScrollRange(c, SB_CTL, &least, &most);
+    return valueText(GetScrollPos(c, SB_CTL), least, most);
+  }
+  if (is("ComboBox"))
+    return " selected=" + std::to_string((long)SendMessageW(c, CB_GETCURSEL, 0, 0)) +
+           " items=" + std::to_string((long)SendMessageW(c, CB_GETCOUNT, 0, 0));
+  return "";
+}
+
 std::string describe(HWND window, HWND top) {
   std::string cls = className(window);
   std::string line = cls;
@@ -156,6 +182,7 @@ std::string describe(HWND window, HWND top) {
   if (lstrcmpiA(cls.c_str(), "Button") == 0 && isCheckable(window))
     line += " checked=" + std::to_string(SendMessageW(window, BM_GETCHECK, 0, 0));
   if (lstrcmpiA(cls.c_str(), WC_TABCONTROLA) == 0) line += tabState(window);
+  line += valueState(window, cls);
   return line;
 }
 
@@ -213,6 +240,32 @@ std::vector<Tab> tabs(HWND tabControl) {
     list.push_back(tab);
   }
   return list;
+}
+
+bool thumb(HWND c, RECT *screen) {
+  std::string cls = className(c);
+  if (lstrcmpiA(cls.c_str(), "ScrollBar") == 0) {
+    SCROLLBARINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetScrollBarInfo(c, OBJID_CLIENT, &info)) return false;
+    bool vertical = GetWindowLongW(c, GWL_STYLE) & SBS_VERT;
+    *screen = info.rcScrollBar; /* the thumb runs across the bar between these */
+    if (vertical) {
+      screen->top = info.rcScrollBar.top + info.xyThumbTop;
+      screen->bottom = info.rcScrollBar.top + info.xyThumbBottom;
+    } else {
+      screen->left = info.rcScrollBar.left + info.xyThumbTop;
+      screen->right = info.rcScrollBar.left + info.xyThumbBottom;
+    }
+    return screen->right > screen->left && screen->bottom > screen->top;
+  }
+  if (lstrcmpiA(cls.c_str(), TRACKBAR_CLASSA) != 0) return false;
+  Remote remote(c, sizeof(RECT));
+  if (!remote.ok()) return false;
+  SendMessageW(c, TBM_GETTHUMBRECT, 0, (LPARAM)remote.at(0));
+  if (!remote.read(0, screen, sizeof *screen)) return false;
+  MapWindowPoints(c, nullptr, (POINT *)screen, 2);
+  return !IsRectEmpty(screen);
 }
 
 } // namespace ui

@@ -32,8 +32,13 @@ POINT centre(const RECT &r);
 
 // One line describing a window or control: class, id, text, rectangles on
 // the screen and in the top window's client area, visible/enabled, focus,
-// and what the kind of control adds (checked state, the selected tab).
+// and what the kind of control adds (checked state, the selected tab, the
+// value of a bar, the selected item of a drop-down list).
 std::string describe(HWND window, HWND top);
+
+// The thumb of a track bar or scroll bar on the screen; false for other
+// controls, or when the bar shows no thumb.
+bool thumb(HWND c, RECT *screen);
 
 struct Tab {
   std::string text;

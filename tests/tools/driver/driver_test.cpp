@@ -108,6 +108,35 @@ wait-exit
   EXPECT_EQ(readFile("sample.log"), "ready\nmessage Cancel\nclear\nquit\n");
 }
 
+TEST_F(DriverTest, DragsRightClicksAndChoicesReachTheProgram) {
+  DriverRun run = drive(std::string(kStart) + R"(
+click #109
+key down return
+read #109
+drag #107 thumb 150,15
+read #107
+click #108 -5,8
+click #108 -5,8
+read #108
+click window 300,250 --button right
+drag window 180,240 400,270
+screenshot moved
+close
+wait-exit
+)");
+  ASSERT_EQ(run.exitCode, 0) << run.output();
+  EXPECT_EQ(field(run, "control ComboBox", 0, "text"), "One");
+  EXPECT_EQ(field(run, "control ComboBox", 0, "selected"), "0");
+  EXPECT_EQ(field(run, "control ComboBox", 0, "items"), "3");
+  std::string slider = field(run, "control msctls_trackbar32", 0, "value");
+  EXPECT_GT(atoi(slider.c_str()), 10) << "the thumb was dragged three quarters of the way";
+  EXPECT_EQ(field(run, "control msctls_trackbar32", 0, "range"), "0,20");
+  EXPECT_EQ(field(run, "control ScrollBar", 0, "value"), "2");
+  EXPECT_EQ(readFile("sample.log"), "ready\nchoose One\nslider " + slider +
+                                        "\nscroll 1\nscroll 2\nright 300,250\n"
+                                        "press 180,240\nrelease 400,270\nclose\n");
+}
+
 TEST_F(DriverTest, StartGivesTheProgramItsArgumentsAndWorkingFolder) {
   fs::create_directory(dir / "work");
   DriverRun run = drive(R"(

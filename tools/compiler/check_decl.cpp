@@ -95,7 +95,9 @@ void Checker::control_classes(ClassDecl &c) {
         error_at(d.classRef.loc, "unknown control class '" + d.classRef.name + "'");
       cls = classes.add_external(d.classRef.name); /* registered by a plug-in */
     }
-    if (!cls->external && !cls->derives_from(classes.builtin("Control")))
+    bool placeable = cls->derives_from(classes.builtin("Control")) ||
+                     cls->derives_from(classes.builtin("Timer")); /* a timer has no pane */
+    if (!cls->external && !placeable)
       error_at(d.classRef.loc, d.classRef.name + " is not a control class");
     if (base.count(u) && base[u] != cls)
       error_at(d.loc, "the elements of control array " + d.name + " must share one class");

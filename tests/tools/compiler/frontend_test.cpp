@@ -59,6 +59,8 @@ TEST(Frontend, MalformedSourcesAreReportedWhereTheyGoWrong) {
       {"Window W\n  Handler B.Action()\n  End Handler\nEnd Window\n", "2:3", "has no control B"},
       {"Window W\n  Control B As Nothing\n  End Control\nEnd Window\n", "2:16",
        "unknown control class 'Nothing'"},
+      {"Window W\n  Control D As Date\n  End Control\nEnd Window\n", "2:16",
+       "Date is not a control class"},
       {"Sub Main()\n  Raise 3\nEnd Sub\n", "2:9", "Raise needs a RuntimeException"},
       {"Sub Main()\n  Try\n    LineTrace \"a\"\n  End Try\nEnd Sub\n", "2:3",
        "needs at least one Catch"},

@@ -43,7 +43,8 @@ bool timer_is_live(const TimerObject *t) {
 }
 
 static void arm(TimerObject *t, int64_t delay) {
-  t->armed = SetTimer(window, (UINT_PTR)t, timer_platform_delay(delay), nullptr) != 0;
+  t->interval = timer_platform_delay(delay);
+  t->armed = SetTimer(window, (UINT_PTR)t, t->interval, nullptr) != 0;
 }
 
 static void disarm(TimerObject *t) {
@@ -51,21 +52,19 @@ static void disarm(TimerObject *t) {
   t->armed = 0;
 }
 
-// One expiry: single timers end, multiple ones with a handler go on; then
-// Action, with the timer held so that a handler may release it.
+// One expiry: single timers end; a multiple one with a handler goes on, its
+// platform timer repeating by itself unless a shortened period has to give
+// way to the full one; then Action, with the timer held so that the handler
+// may release it.
 static void expire(TimerObject *t) {
-  KillTimer(window, (UINT_PTR)t);
   bool handled = has_handler(&t->header, "Action");
-  if (t->mode != kTimerMultiple) {
-    t->armed = 0;
-    t->mode = kTimerOff;
-  } else {
-    t->start = now();
-    if (handled)
-      arm(t, t->period);
-    else
-      t->armed = 0; /* nothing listens: it stays quiet until Mode or Period is set again */
+  if (t->mode != kTimerMultiple || !handled) {
+    disarm(t); /* a multiple timer nobody listens to stays quiet until set again */
+    if (t->mode != kTimerMultiple) t->mode = kTimerOff;
+  } else if (t->interval != timer_platform_delay(t->period)) {
+    arm(t, t->period);
   }
+  if (t->mode == kTimerMultiple) t->start = now();
   if (handled) deliver(&t->header, nullptr, "Action");
 }
 

@@ -21,12 +21,14 @@ struct TimerObject {
   uint32_t start;    // 28: platform milliseconds at which the current period began
   uint32_t armed;    // 32: a platform timer is set for this object
   TimerObject *next; // 36: the process-wide list of timers
+  uint32_t interval; // 40: milliseconds between the platform timer's expiries, while armed
 };
 static_assert(offsetof(TimerObject, owner) == 16);
 static_assert(offsetof(TimerObject, mode) == 20);
 static_assert(offsetof(TimerObject, period) == 24);
 static_assert(offsetof(TimerObject, start) == 28);
 static_assert(offsetof(TimerObject, armed) == 32);
+static_assert(offsetof(TimerObject, interval) == 40);
 static_assert(sizeof(TimerObject) <= 52);
 
 // Milliseconds left of a period of `period` that began at `start`, seen at

@@ -118,6 +118,22 @@ TEST(Codegen, StackCheckOpensHandlersAndMethodsButNotConstructors) {
   EXPECT_TRUE(sites(build(source, false), "RuntimeStackCheck").empty());
 }
 
+// Timers made in code and modal windows call their runtime entries by name.
+TEST(Codegen, TimersAndModalWindowsReachTheirEntries) {
+  const char *source = "Class Ticker Inherits Timer\n  Handler Action()\n    Mode = 0\n"
+                       "    Quit\n  End Handler\nEnd Class\n"
+                       "Window Prompt\nEnd Window\n"
+                       "Sub Main()\n  Dim t As New Timer\n  t.Mode = 2\n  t.Period = 100\n"
+                       "  Dim k As Ticker = New Ticker\n  Dim d As New Prompt\n  d.ShowModal\n"
+                       "End Sub\n";
+  img::Image im = build(source);
+  const std::pair<const char *, size_t> calls[] = {{"timerModeSetter", 2},
+                                                   {"timerPeriodSetter", 1},
+                                                   {"ApplicationQuit", 1},
+                                                   {"RuntimeShowModal", 1}};
+  for (auto [entry, count] : calls) EXPECT_EQ(sites(im, entry).size(), count) << entry;
+}
+
 // A call goes through the receiver's dispatch table only where a class below
 // the reference's class overrides the method; the table itself is the
 // superclass's with the override in its slot.

@@ -61,6 +61,8 @@ TEST(Frontend, MalformedSourcesAreReportedWhereTheyGoWrong) {
        "unknown control class 'Nothing'"},
       {"Window W\n  Control D As Date\n  End Control\nEnd Window\n", "2:16",
        "Date is not a control class"},
+      {"Window W\n  Control T(0) As Timer\n  End Control\nEnd Window\n", "2:11",
+       "cannot be an element of a control array"},
       {"Sub Main()\n  Raise 3\nEnd Sub\n", "2:9", "Raise needs a RuntimeException"},
       {"Sub Main()\n  Try\n    LineTrace \"a\"\n  End Try\nEnd Sub\n", "2:3",
        "needs at least one Catch"},

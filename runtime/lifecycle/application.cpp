@@ -9,6 +9,7 @@
 #include "base/pool.h"
 #include "base/vector.h"
 #include <ole2.h>
+#include <cstring>
 
 Object *gAppObject;
 bool gLoopStarted;
@@ -275,6 +276,15 @@ static void iterate() {
   recoverable = false;
 }
 
+void loop_run_nested(bool (*going)(void *context), void *context) {
+  void *outer[5]; /* the recovery point of the iteration this runs inside */
+  memcpy(outer, recovery, sizeof recovery);
+  bool outerRecoverable = recoverable;
+  while (!quitFlag && going(context)) iterate();
+  memcpy(recovery, outer, sizeof recovery);
+  recoverable = outerRecoverable;
+}
+
 bool loop_can_recover() { return recoverable && GetCurrentThreadId() == loopThread; }
 
 void loop_recover() {
@@ -304,6 +314,7 @@ void RuntimeRun() {
   while (!quitFlag) iterate();
   close_all_windows();
   runtime_shut_down();
+  quitFlag = false; /* the flag ends one run; a later nested loop is not over before it starts */
 }
 
 /* ---- quitting ---- */

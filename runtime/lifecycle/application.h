@@ -61,6 +61,11 @@ void loop_defer(void (*routine)(Object *object), Object *object);
 // until then.
 void loop_post_drop(Object *window, Object *control, Object *item);
 
+// Runs loop iterations inside a handler (a modal window's own loop) while
+// going(context) answers true and nothing asked the loop to quit; the
+// recovery point of the iteration it runs inside is kept for it.
+void loop_run_nested(bool (*going)(void *context), void *context);
+
 // True while an iteration of the loop on this thread can be resumed at its
 // recovery point; loop_recover jumps there and abandons the iteration.
 bool loop_can_recover();

@@ -32,6 +32,7 @@
 #include "ui/winclasses.h"
 #include "ui/nativewindow.h"
 #include "ui/plugincontrol.h"
+#include "ui/timer.h"
 #include <ole2.h>
 #include <cstdio>
 #include <cstring>
@@ -422,6 +423,7 @@ void runtime_classes_init() {
   dictionary_classes_attach();
   collection_classes_attach();
   thread_classes_attach();
+  timer_classes_attach();
   window_classes_attach();
   buttons_install();
   statictext_install();

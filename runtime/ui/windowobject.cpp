@@ -12,6 +12,7 @@
 #include "ui/control.h"
 #include "ui/nativewindow.h"
 #include "ui/tabpanel.h"
+#include "ui/timer.h"
 #include <cstring>
 #include <initializer_list>
 
@@ -354,6 +355,7 @@ void window_close_now(WindowObject *w) {
   if (!view || view->closing) return; /* Close is delivered once only */
   view->closing = 1;
   controls_each(w, closeControl, nullptr);
+  timer_stop_placed(&w->header);
   window_event(w, "Close");
   map_free(w->controls);
   w->controls = map_new();

@@ -89,6 +89,7 @@ Object *RuntimeCreateWindow(const uint8_t *description, Object **variable);
 void RuntimeShowWindow(WindowObject *window);
 void RuntimeHideWindow(WindowObject *window);
 void RuntimeCloseWindow(WindowObject *window);
+void RuntimeShowModal(WindowObject *window); // modal.cpp
 int32_t getWindowCount();
 Object *getWindow(int32_t index);
 int32_t windowControlCountGetter(WindowObject *window);

@@ -72,6 +72,8 @@ static const Defaults kRectDefaults = {
     {"LockBottom", "False"},
     {"Enabled", "True"},
 };
+// A placed timer runs from the start, once a second.
+static const Defaults kTimerDefaults = {{"Mode", "2"}, {"Period", "1000"}};
 static const Defaults kTextDefaults = {
     {"TextFont", "System"}, {"TextSize", "12"},     {"Bold", "False"},
     {"Italic", "False"},    {"Underline", "False"},
@@ -119,7 +121,10 @@ std::vector<std::pair<std::string, std::string>> control_pairs(const ControlDecl
   auto add = [&](const Defaults &list) {
     for (auto &[name, value] : list) pairs.push_back({name, value});
   };
-  add(kRectDefaults);
+  if (kind && kind->builtin && iequal(kind->name, "Timer"))
+    add(kTimerDefaults); /* no position, nothing to show */
+  else
+    add(kRectDefaults);
   for (auto &[name, list] : kKindDefaults)
     if (kind && kind->builtin && iequal(kind->name, name)) {
       add(list);

@@ -121,6 +121,11 @@ TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
                        "after key remove 0\r"
                        "bad index caught\r"},
       {"app.bas", "Open 42\r"}, /* the application's Open handler as the body */
+      {"timers.bas", "new timer 0 1\r"
+                     "placed fired, mode 0\r"
+                     "tick 1\r"
+                     "tick 2\r"
+                     "tick 3\r"},
   };
   for (auto &c : cases) {
     fs::remove(dir / "trace.log");

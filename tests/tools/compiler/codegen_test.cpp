@@ -118,6 +118,22 @@ TEST(Codegen, StackCheckOpensHandlersAndMethodsButNotConstructors) {
   EXPECT_TRUE(sites(build(source, false), "RuntimeStackCheck").empty());
 }
 
+// Timers made in code and modal windows call their runtime entries by name.
+TEST(Codegen, TimersAndModalWindowsReachTheirEntries) {
+  const char *source = "Class Ticker Inherits Timer\n  Handler Action()\n    Mode = 0\n"
+                       "    Quit\n  End Handler\nEnd Class\n"
+                       "Window Prompt\nEnd Window\n"
+                       "Sub Main()\n  Dim t As New Timer\n  t.Mode = 2\n  t.Period = 100\n"
+                       "  Dim k As Ticker = New Ticker\n  Dim d As New Prompt\n  d.ShowModal\n"
+                       "End Sub\n";
+  img::Image im = build(source);
+  const std::pair<const char *, size_t> calls[] = {{"timerModeSetter", 2},
+                                                   {"timerPeriodSetter", 1},
+                                                   {"ApplicationQuit", 1},
+                                                   {"RuntimeShowModal", 1}};
+  for (auto [entry, count] : calls) EXPECT_EQ(sites(im, entry).size(), count) << entry;
+}
+
 // A call goes through the receiver's dispatch table only where a class below
 // the reference's class overrides the method; the table itself is the
 // superclass's with the override in its slot.
@@ -377,18 +393,24 @@ TEST(Codegen, ArrayPropertyIsMadeByTheConstructorAndDisposedByTheDestructor) {
   EXPECT_EQ(sites(im, "RuntimeReadStringArray").size(), 1u);
 }
 
+// The description of the program's first window, decoded.
+std::string described(const char *source, Program &prog, Checked &checked) {
+  std::string file = "t.bas";
+  parse(tokenize(&file, source), prog);
+  check(prog, checked);
+  return decode_window(window_description(*prog.classes[0], checked));
+}
+
 TEST(Descriptions, WindowCarriesItsPropertiesAndControlsWithTheirSubclasses) {
   Program prog;
-  std::string file = "t.bas";
-  parse(tokenize(&file, "Window Main\n  Title = \"Calc\"\n  Width = 519\n"
-                        "  Control R(0) As RadioButton\n    Value = True\n  End Control\n"
-                        "  Control R(1) As RadioButton\n    TabPanelIndex = 2\n  End Control\n"
-                        "  Control E As EditField Subclassed\n  End Control\n"
-                        "  Handler R.Action()\n  End Handler\nEnd Window\n"),
-        prog);
   Checked checked;
-  check(prog, checked);
-  std::string text = decode_window(window_description(*prog.classes[0], checked));
+  std::string text =
+      described("Window Main\n  Title = \"Calc\"\n  Width = 519\n"
+                "  Control R(0) As RadioButton\n    Value = True\n  End Control\n"
+                "  Control R(1) As RadioButton\n    TabPanelIndex = 2\n  End Control\n"
+                "  Control E As EditField Subclassed\n  End Control\n"
+                "  Handler R.Action()\n  End Handler\nEnd Window\n",
+                prog, checked);
   /* every control record lists its kind's defaults, the source's values in their places */
   const std::string rect = " Left=0 Top=0 Width=80 Height=22 Visible=True HelpTag= BalloonHelp= "
                            "DisabledBalloonHelp= AutoDeactivate=True LockLeft=False LockTop=False "
@@ -419,6 +441,25 @@ TEST(Descriptions, WindowCarriesItsPropertiesAndControlsWithTheirSubclasses) {
   EXPECT_EQ(sub->super->name, "RadioButton");
   ASSERT_EQ(sub->handlers.size(), 1u);
   EXPECT_EQ(sub->handlers[0]->eventNumber, 1001);
+}
+
+TEST(Descriptions, PlacedTimerRunsOnceASecondUnlessToldAndHasNoPosition) {
+  Program prog;
+  Checked checked;
+  std::string text = described("Window Main\n"
+                               "  Control Clock As Timer\n    Period = 250\n  End Control\n"
+                               "  Control Once As Timer\n    Mode = 1\n  End Control\n"
+                               "  Handler Clock.Action()\n    Clock.Mode = 0\n  End Handler\n"
+                               "End Window\n",
+                               prog, checked);
+  std::string controls = text.substr(text.find('\n') + 1);
+  EXPECT_EQ(controls, "control class 3: Name=Clock Index=-2147483648 TabPanelIndex=0 Mode=2 "
+                      "Period=250\n"
+                      "control class 2: Name=Once Index=-2147483648 TabPanelIndex=0 Mode=1 "
+                      "Period=1000\nbindings 0");
+  ClassInfo *sub = checked.classes.directory[3];
+  EXPECT_EQ(sub->super->name, "Timer"); /* the handler's own subclass */
+  ASSERT_EQ(sub->handlers.size(), 1u);
 }
 
 TEST(Descriptions, MenuBarEncodesEntriesItemsAndSubmenus) {

@@ -32,6 +32,9 @@
 #include "ui/winclasses.h"
 #include "ui/nativewindow.h"
 #include "ui/plugincontrol.h"
+#include "ui/popupmenu.h"
+#include "ui/progressbar.h"
+#include "ui/scroller.h"
 #include "ui/timer.h"
 #include <ole2.h>
 #include <cstdio>
@@ -429,6 +432,9 @@ void runtime_classes_init() {
   statictext_install();
   tabpanel_install();
   editfield_install();
+  scroller_install();
+  progressbar_install();
+  popupmenu_install();
   control_classes_attach(); /* after the kinds: it gives their classes CreatePane */
 }
 

@@ -70,12 +70,25 @@ void CodeGen::assign(Node &target, Node &value) {
   }
 }
 
+// Assignment entries that take the assigned value first and then the
+// receiver and the method's arguments: RuntimePopupSetRow(text, popup, row).
+static bool takes_value_first(const char *entry) {
+  static const char *const kValueFirst[] = {"RuntimePopupSetRow"};
+  for (const char *e : kValueFirst)
+    if (!strcmp(e, entry)) return true;
+  return false;
+}
+
 // A method's assignment form takes the receiver, the method's arguments and
-// the assigned value last: dictionaryValueSetter(d, key, value).
+// the assigned value last: dictionaryValueSetter(d, key, value); or the
+// value first, when its entry says so.
 void CodeGen::method_assign(Node &target, Node &value) {
   const Type &t = target.type;
-  expr(value);
-  push_value(t);
+  bool first = takes_value_first(target.method->assignEntry);
+  if (!first) {
+    expr(value);
+    push_value(t);
+  }
   std::vector<Type> types;
   int32_t bytes = arg_bytes(t) + 4;
   for (auto &a : target.args) types.push_back(a->type), bytes += arg_bytes(a->type);
@@ -83,6 +96,10 @@ void CodeGen::method_assign(Node &target, Node &value) {
   expr(*target.lhs);
   emit_nil_test();
   code_.push(eax);
+  if (first) {
+    expr(value);
+    push_value(t);
+  }
   emit_call(target.method->assignEntry, bytes);
 }
 

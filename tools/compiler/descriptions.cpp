@@ -78,7 +78,16 @@ static const Defaults kTextDefaults = {
     {"TextFont", "System"}, {"TextSize", "12"},     {"Bold", "False"},
     {"Italic", "False"},    {"Underline", "False"},
 };
-static const std::pair<const char *, Defaults> kKindDefaults[] = {
+// Kinds that show text take the font quartet after their own defaults.
+struct KindDefaults {
+  const char *kind;
+  Defaults values;
+  bool showsText = true;
+};
+static const Defaults kScrollerDefaults = {{"Minimum", "0"},   {"Maximum", "100"},
+                                           {"Value", "0"},     {"LineStep", "1"},
+                                           {"PageStep", "20"}, {"LiveScroll", "False"}};
+static const KindDefaults kKindDefaults[] = {
     {"StaticText",
      {{"Text", ""},
       {"TextAlign", "0"},
@@ -109,6 +118,19 @@ static const std::pair<const char *, Defaults> kKindDefaults[] = {
     {"RadioButton", {{"Caption", ""}, {"Value", "False"}}},
     {"GroupBox", {{"Caption", ""}}},
     {"TabPanel", {{"TabDefinition", ""}, {"Facing", "0"}, {"SmallTabs", "False"}}},
+    {"PopupMenu", {{"InitialValue", ""}, {"DataSource", ""}, {"DataField", ""}}},
+    {"ScrollBar", kScrollerDefaults, false},
+    {"Slider", kScrollerDefaults, false},
+    {"ProgressBar", {{"Maximum", "100"}, {"Value", "0"}}, false},
+};
+
+// What a kind's own record adds to a control's: its size where it differs
+// from the usual 80 by 22.
+static const std::pair<const char *, Defaults> kKindSizes[] = {
+    {"PopupMenu", {{"Width", "120"}, {"Height", "20"}}},
+    {"ScrollBar", {{"Width", "120"}, {"Height", "16"}}},
+    {"Slider", {{"Width", "120"}, {"Height", "24"}}},
+    {"ProgressBar", {{"Width", "120"}, {"Height", "16"}}},
 };
 
 // Name, Index and TabPanelIndex, the defaults of the control's kind with
@@ -121,14 +143,20 @@ std::vector<std::pair<std::string, std::string>> control_pairs(const ControlDecl
   auto add = [&](const Defaults &list) {
     for (auto &[name, value] : list) pairs.push_back({name, value});
   };
-  if (kind && kind->builtin && iequal(kind->name, "Timer"))
+  bool builtin = kind && kind->builtin;
+  if (builtin && iequal(kind->name, "Timer"))
     add(kTimerDefaults); /* no position, nothing to show */
   else
     add(kRectDefaults);
-  for (auto &[name, list] : kKindDefaults)
-    if (kind && kind->builtin && iequal(kind->name, name)) {
-      add(list);
-      add(kTextDefaults); /* every kind listed shows text */
+  for (auto &[name, sizes] : kKindSizes)
+    if (builtin && iequal(kind->name, name))
+      for (auto &[size, value] : sizes)
+        for (auto &p : pairs)
+          if (p.first == size) p.second = value;
+  for (const KindDefaults &k : kKindDefaults)
+    if (builtin && iequal(kind->name, k.kind)) {
+      add(k.values);
+      if (k.showsText) add(kTextDefaults);
     }
   for (const PropValue &v : d.props) {
     bool known = false;

@@ -483,4 +483,51 @@ TEST(Descriptions, MenuBarEncodesEntriesItemsAndSubmenus) {
   for (const char *s : {"FileQuit", "Quit", "More"}) EXPECT_NE(text.find(s), std::string::npos);
 }
 
+// The value controls start at their usual sizes and ranges; only the
+// pop-up menu, which shows text, takes the font quartet.
+TEST(Descriptions, ValueControlsCarryTheirSizesAndRanges) {
+  struct {
+    const char *kind, *own;
+  } const cases[] = {
+      {"ScrollBar", " Width=120 Height=16 | Minimum=0 Maximum=100 Value=0 LineStep=1 "
+                    "PageStep=20 LiveScroll=False"},
+      {"Slider", " Width=120 Height=24 | Minimum=0 Maximum=100 Value=0 LineStep=1 "
+                 "PageStep=20 LiveScroll=False"},
+      {"ProgressBar", " Width=120 Height=16 | Maximum=100 Value=0"},
+      {"PopupMenu", " Width=120 Height=20 | InitialValue=a\rb DataSource= DataField= "
+                    "TextFont=System TextSize=12 Bold=False Italic=False Underline=False"},
+  };
+  for (auto &c : cases) {
+    Program prog;
+    std::string file = "t.bas";
+    std::string source =
+        std::string("Window Main\n  Control C As ") + c.kind + "\n" +
+        (std::string(c.kind) == "PopupMenu" ? "    InitialValue = \"a\" + Chr(13) + \"b\"\n" : "") +
+        "  End Control\nEnd Window\n";
+    parse(tokenize(&file, source), prog);
+    Checked checked;
+    check(prog, checked);
+    std::string text = decode_window(window_description(*prog.classes[0], checked));
+    std::string record = text.substr(text.find("\ncontrol"));
+    std::string own = c.own, sizes = own.substr(0, own.find(" |")),
+                rest = own.substr(own.find("|") + 1);
+    EXPECT_NE(record.find(sizes), std::string::npos) << c.kind << record;
+    EXPECT_NE(record.find("Enabled=True" + rest + "\nbindings"), std::string::npos)
+        << c.kind << record;
+  }
+}
+
+// A slider's ValueChanged handler, a pop-up row's new text and its tag
+// compile to their entries.
+TEST(Codegen, ValueControlHandlersAndRowAssignmentsReachTheirEntries) {
+  img::Image im = build("Window W\n  Control P As PopupMenu\n  End Control\n"
+                        "  Control S As Slider\n  End Control\n"
+                        "  Handler S.ValueChanged()\n    P.List(0) = \"x\"\n"
+                        "    P.RowTag(0) = S.Value\n  End Handler\nEnd Window\n");
+  std::vector<uint32_t> rows = sites(im, "RuntimePopupSetRow");
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(sites(im, "setPopupRowTag").size(), 1u);
+  EXPECT_EQ(sites(im, "scrollerPropGetter").size(), 1u);
+}
+
 } // namespace

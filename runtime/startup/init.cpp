@@ -24,6 +24,7 @@
 #include "text/string.h"
 #include "ui/buttons.h"
 #include "ui/editfield.h"
+#include "ui/contextmenu.h"
 #include "ui/mdi.h"
 #include "ui/menubar.h"
 #include "ui/windowobject.h"
@@ -427,6 +428,7 @@ void runtime_classes_init() {
   statictext_install();
   tabpanel_install();
   editfield_install();
+  contextmenu_install();
   control_classes_attach(); /* after the kinds: it gives their classes CreatePane */
 }
 

@@ -230,13 +230,7 @@ protected:
     ASSERT_TRUE(menu);
   }
   void TearDown() override {
-    if (w) {
-      RuntimeCloseWindow(w);
-      RuntimeUnlockObject(&w->header);
-    }
-    pump();
-    gClassTable = nullptr;
-    gClassCount = 0;
+    close_test_window(w);
     for (ClassDef *c : {&window, &menuClass}) class_teardown(c);
     ScreensTest::TearDown();
   }

@@ -51,10 +51,13 @@ static HWND ownerOf(ContextualMenuObject *m) {
   return active ? active : GetForegroundWindow();
 }
 
+// The row's whole text, however long.
 static RString *rowText(HMENU menu, UINT id) {
-  char text[256];
-  int n = GetMenuStringA(menu, id, text, sizeof text, MF_BYCOMMAND);
-  return str_make(text, n > 0 ? n : 0);
+  int n = GetMenuStringA(menu, id, nullptr, 0, MF_BYCOMMAND);
+  if (n <= 0) return nullptr;
+  RString *text = str_make(nullptr, n);
+  if (text) GetMenuStringA(menu, id, (char *)text->buffer + 1, n + 1, MF_BYCOMMAND);
+  return text;
 }
 
 // Tracks the menu at the mouse until a row is chosen or the menu is

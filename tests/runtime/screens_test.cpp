@@ -1,12 +1,14 @@
 // Screens, the live keyboard and mouse state, and contextual menus: the
 // screen list against the platform's display (and monitors that cannot be
 // read), keys and buttons held through injected input, and a menu whose row
-// is chosen by keys posted while it tracks.
+// is chosen by keys posted while it tracks, opened directly or by a right
+// click on its window.
 #include "describe.h"
 #include "recorder.h"
 #include "ui/contextmenu.h"
 #include "ui/pane.h"
 #include "ui/screens.h"
+#include "ui/windowproc.h"
 
 namespace {
 
@@ -177,11 +179,17 @@ TEST_F(ScreensTest, MouseIsReportedInScreenCoordinatesWithItsPrimaryButton) {
 
 /* ---- contextual menus ---- */
 
-std::string gChosen;
+std::string gChosen, gClicks;
 int gActions;
+ContextualMenuObject *gMenu; // opened by the window's MouseDown on a contextual click
 void onMenuAction(Object *, RString *item) {
   gChosen = str_cview(item);
   gActions++;
+}
+bool onWindowMouseDown(Object *, int32_t, int32_t) {
+  gClicks += IsCMMClick() ? "R" : "L";
+  if (IsCMMClick() && gMenu) contextualMenuOpen(gMenu);
+  return false;
 }
 
 // Waits for the menu to track, then posts the keys to it: the row is chosen
@@ -218,6 +226,9 @@ protected:
     derive(&window, "MenuWindow", gWindowClass, 120);
     derive(&menuClass, "MyMenu", registry_find("ContextualMenu"), 100);
     addHandler(&menuClass, "Action", (void *)onMenuAction);
+    addHandler(&window, "MouseDown", (void *)onWindowMouseDown);
+    gClicks.clear();
+    gMenu = nullptr;
     gClassTable = table;
     gClassCount = kClasses;
     Description d(kWindow, {{"Name", "W"}, {"Frame", "0"}, {"Width", "300"}, {"Height", "200"}});
@@ -245,10 +256,12 @@ protected:
       RuntimeUnlockString(s);
     }
   }
-  void openWith(std::vector<WPARAM> keys) {
+  // Opens the menu (by default directly) while the keys are posted to it.
+  void openWith(std::vector<WPARAM> keys,
+                void (*open)(ContextualMenuObject *) = contextualMenuOpen) {
     MenuKeys k{std::move(keys)};
     HANDLE thread = CreateThread(nullptr, 0, MenuKeys::run, &k, 0, nullptr);
-    contextualMenuOpen(menu);
+    open(menu);
     WaitForSingleObject(thread, 10000);
     DWORD code = 1;
     GetExitCodeThread(thread, &code);
@@ -268,10 +281,30 @@ TEST_F(ContextualMenuTest, TheChosenRowsTextReachesActionAndDismissalDeliversNot
   openWith({VK_DOWN, VK_ESCAPE, VK_ESCAPE});
   EXPECT_EQ(gActions, 1);
   contextualMenuResetContent(menu);
-  rows({"Only"});
+  std::string longRow(300, 'x'); /* longer than any fixed buffer for a row */
+  rows({longRow.c_str()});
   openWith({VK_DOWN, VK_RETURN});
   EXPECT_EQ(gActions, 2);
-  EXPECT_EQ(gChosen, "Only");
+  EXPECT_EQ(gChosen, longRow);
+}
+
+void rightClick(ContextualMenuObject *m) {
+  HWND h = m->control.window->view->pane.hwnd;
+  SendMessageA(h, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+  SendMessageA(h, WM_RBUTTONUP, 0, MAKELPARAM(10, 10));
+}
+
+TEST_F(ContextualMenuTest, TheWindowsMouseDownOpensTheMenuOnARightClickOnly) {
+  rows({"Open"});
+  gMenu = menu;
+  HWND h = w->view->pane.hwnd;
+  SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  EXPECT_EQ(gClicks, "L");
+  openWith({VK_DOWN, VK_RETURN}, rightClick);
+  EXPECT_EQ(gClicks, "LR");
+  EXPECT_EQ(gChosen, "Open");
+  EXPECT_FALSE(IsCMMClick()); /* only while the click is delivered */
 }
 
 TEST_F(ContextualMenuTest, ADisplayChangeMakesTheScreenListReadAgain) {

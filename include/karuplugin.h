@@ -227,6 +227,32 @@ typedef void (*KARULockStringProc)(KARUString s);
 typedef void (*KARUUnlockStringProc)(KARUString s);
 typedef KARUString (*KARUBuildStringProc)(const void *bytes, int32_t length);
 
+/* Control helpers, for any control. Handles are HWNDs; objects handed back
+   are borrowed (lock them to keep them); Booleans come back in one byte. */
+typedef void *(*GetControlHWNDProc)(KARUObject control); /* its native window, or nil */
+typedef void *(*KARUGetControlHandleProc)(KARUObject control);
+typedef void *(*KARUGetWindowHandleProc)(KARUObject windowOrControl);
+/* Window content coordinates, right and bottom exclusive. */
+typedef void (*PluginGetControlBoundsProc)(KARUObject control, KARURect *bounds);
+typedef PluginGetControlBoundsProc GetControlBoundsProc;
+typedef uint8_t (*GetControlVisibleProc)(KARUObject control);
+typedef void (*SetControlVisibleProc)(KARUObject control, int32_t visible);
+/* Shown were its window shown: Visible, and its tab chosen on a tab panel. */
+typedef uint8_t (*GetTabPanelVisibleProc)(KARUObject control);
+typedef uint8_t (*KARUGetControlFocusProc)(KARUObject control);
+/* Non-zero focuses it (when shown and enabled); zero takes its focus away. */
+typedef void (*KARUSetControlFocusProc)(KARUObject control, int32_t focus);
+typedef KARUObject (*KARUGetControlParentProc)(KARUObject control); /* enclosing control */
+typedef KARUObject (*getControlWindowProc)(KARUObject control);
+typedef KARUString (*PluginDefaultControlFontProc)(void); /* new string: unlock it */
+typedef int32_t (*PluginDefaultControlFontSizeProc)(void);
+typedef KARUString (*PluginDefaultControlCaptionProc)(KARUObject control); /* new string */
+/* A key as menu items name them ("Q" is Ctrl+Q, "Shift-Alt-F5"): pressing it
+   presses the control at its top-left corner. Nil or "" removes it. */
+typedef void (*KARUSetAcceleratorProc)(KARUObject control, KARUString key);
+typedef void (*KARUYieldToQXProc)(void); /* handles waiting messages, then returns */
+typedef void (*KARUInvalidateControlProc)(KARUObject control);
+
 #ifdef __cplusplus
 }
 #endif

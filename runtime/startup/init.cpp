@@ -24,6 +24,7 @@
 #include "text/string.h"
 #include "ui/buttons.h"
 #include "ui/editfield.h"
+#include "ui/contextmenu.h"
 #include "ui/mdi.h"
 #include "ui/menubar.h"
 #include "ui/windowobject.h"
@@ -435,6 +436,7 @@ void runtime_classes_init() {
   scroller_install();
   progressbar_install();
   popupmenu_install();
+  contextmenu_install();
   control_classes_attach(); /* after the kinds: it gives their classes CreatePane */
 }
 

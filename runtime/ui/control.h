@@ -117,6 +117,8 @@ Object *RuntimeControlReference(WindowObject *window, RString *name);
 Object *RuntimeControlArrayItemReference(WindowObject *window, RString *name, int32_t index);
 Object *RuntimeCloneControlReference(WindowObject *window, RString *name);
 void ControlClose(ControlObject *control);
+void ControlVisibleSetter(ControlObject *control, int32_t, bool visible);
+void RuntimeSetFocus(ControlObject *control); // when on screen and enabled
 void RuntimeControlRefresh(ControlObject *control);
 void RuntimeControlRefreshRect(ControlObject *control, int32_t left, int32_t top, int32_t width,
                                int32_t height);

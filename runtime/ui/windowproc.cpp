@@ -10,6 +10,7 @@
 #include "ui/control.h"
 #include "ui/windowobject.h"
 #include "ui/winclasses.h"
+#include "ui/screens.h"
 
 /* ---- the root pane: the window's own events ---- */
 
@@ -350,6 +351,9 @@ LRESULT window_message(View *view, HWND hwnd, UINT message, WPARAM wParam, LPARA
   }
   case WM_INITMENU:
     gMenuHooks.enable();
+    break;
+  case WM_DISPLAYCHANGE:
+    screens_forget(); /* the next Screen request reads the monitors again */
     break;
   case WM_MOUSEMOVE:
     if (GetCapture() == hwnd && pane_tracking()) pane_forward_drag(pointOf(lParam));

@@ -22,3 +22,5 @@ void window_refresh_cursor(View *view); // a cursor setting changed: show it now
 void window_note_control_cursor(HCURSOR cursor); // the cursor of the control the mouse entered
 void window_track_mouse();                       // the loop's mouse-over step, before each message
 LRESULT window_message(View *view, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+extern "C" bool IsCMMClick(); // while a mouse down is delivered: it came from the right button

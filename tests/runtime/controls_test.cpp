@@ -57,13 +57,7 @@ protected:
     gClassCount = kClasses;
   }
   void TearDown() override {
-    if (w) {
-      RuntimeCloseWindow(w);
-      RuntimeUnlockObject(&w->header);
-    }
-    pump();
-    gClassTable = nullptr;
-    gClassCount = 0;
+    close_test_window(w);
     for (ClassDef *c : {&window, &button, &radio, &check, &tabs}) class_teardown(c);
     RuntimeTest::TearDown();
   }

@@ -101,4 +101,17 @@ inline void pump() {
     while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
 }
 
+// Closes a test's window when it opened, lets its messages pass, and
+// forgets the test's class table.
+inline void close_test_window(WindowObject *&w) {
+  if (w) {
+    RuntimeCloseWindow(w);
+    RuntimeUnlockObject(&w->header);
+    w = nullptr;
+  }
+  pump();
+  gClassTable = nullptr;
+  gClassCount = 0;
+}
+
 } // namespace describe

@@ -6,6 +6,7 @@
 #include "plugins/plugin.h"
 #include "objects/registry.h"
 #include "startup/init.h"
+#include "plugintest.h"
 #include "recorder.h"
 #include "text/string.h"
 #include <fstream>
@@ -114,37 +115,44 @@ template <class T> void set(Object *o, PropertyRecord *p, T v) {
   ((void (*)(Object *, int32_t, T))p->setter)(o, p->parameter, v);
 }
 
+} // namespace
+
+// Installs once per process: the calculator's library, the test plug-ins,
+// and a plain library over a foreign file of the same name.
+void install_test_plugins() {
+  static bool installed;
+  if (installed) return;
+  installed = true;
+  runtime_classes_init();
+  for (const char *stem : {"kpstale*.dll", "kplock*.dll"}) {
+    removeLeftovers(systemPath(stem));
+    removeLeftovers(windowsPath(stem));
+  }
+  CloseHandle(writeFile(systemPath(ownName("kpstale")), "not the library", 0));
+  static std::list<Embedded> nodes; /* the list runs from the back: installed first */
+  nodes.emplace_front(ownName("kpstale"), readFile(KPPLAIN_DLL), nullptr);
+  nodes.emplace_front("kpctl.dll", readFile(KPCTL_DLL), &nodes.front());
+  nodes.emplace_front("kpv3.dll", readFile(KPV3_DLL), &nodes.front());
+  nodes.emplace_front("kpv4.dll", readFile(KPV4_DLL), &nodes.front());
+  nodes.emplace_front("kpv1.dll", readFile(KPV1_DLL), &nodes.front());
+  nodes.emplace_front("qxap350.dll", readFile(QXAP350_DLL), &nodes.front());
+  Platform saved = gPlatform;
+  gPlatform.diagnostic = [](const char *text) { installDiagnostics.push_back(text); };
+  gPlatform.messageBox = [](HWND, const char *text, const char *, UINT) {
+    ADD_FAILURE() << text;
+    return IDOK;
+  };
+  Win32InstallPlugins(nodes.front().words.data());
+  plugins_install();
+  EXPECT_TRUE(interfaces_build()); /* as initialisation does once classes are loaded */
+  gPlatform = saved;
+}
+
+namespace {
+
 class PluginTest : public RuntimeTest {
 public:
-  // Installs once per process: the calculator's library, the test plug-ins,
-  // and a plain library over a foreign file of the same name.
-  static void SetUpTestSuite() {
-    static bool installed;
-    if (installed) return;
-    installed = true;
-    runtime_classes_init();
-    for (const char *stem : {"kpstale*.dll", "kplock*.dll"}) {
-      removeLeftovers(systemPath(stem));
-      removeLeftovers(windowsPath(stem));
-    }
-    CloseHandle(writeFile(systemPath(ownName("kpstale")), "not the library", 0));
-    static std::list<Embedded> nodes; /* the list runs from the back: installed first */
-    nodes.emplace_front(ownName("kpstale"), readFile(KPPLAIN_DLL), nullptr);
-    nodes.emplace_front("kpv3.dll", readFile(KPV3_DLL), &nodes.front());
-    nodes.emplace_front("kpv4.dll", readFile(KPV4_DLL), &nodes.front());
-    nodes.emplace_front("kpv1.dll", readFile(KPV1_DLL), &nodes.front());
-    nodes.emplace_front("qxap350.dll", readFile(QXAP350_DLL), &nodes.front());
-    Platform saved = gPlatform;
-    gPlatform.diagnostic = [](const char *text) { installDiagnostics.push_back(text); };
-    gPlatform.messageBox = [](HWND, const char *text, const char *, UINT) {
-      ADD_FAILURE() << text;
-      return IDOK;
-    };
-    Win32InstallPlugins(nodes.front().words.data());
-    plugins_install();
-    EXPECT_TRUE(interfaces_build()); /* as initialisation does once classes are loaded */
-    gPlatform = saved;
-  }
+  static void SetUpTestSuite() { install_test_plugins(); }
 };
 
 TEST_F(PluginTest, ClassesAreSizedAfterTheirSuperclassWhateverTheRegistrationOrder) {

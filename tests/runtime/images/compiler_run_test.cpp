@@ -120,6 +120,11 @@ TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
                        "after index remove 1 31\r"
                        "after key remove 0\r"
                        "bad index caught\r"},
+      {"screens.bas", "screens counted\r"
+                      "screen 0 at 0,0\r"
+                      "outside the list nil\r"
+                      "no keys held\r"
+                      "no button held\r"},
       {"app.bas", "Open 42\r"}, /* the application's Open handler as the body */
       {"timers.bas", "new timer 0 1\r"
                      "placed fired, mode 0\r"

@@ -212,6 +212,30 @@ TEST(Codegen, ControlArrayHandlerReadsTheElementPositionAtOffset20) {
   EXPECT_EQ(find(single.code1, "8b 40 14"), -1);
 }
 
+// A window's right click opens its contextual menu, whose Action receives the
+// row's text; screens, the keyboard and the mouse are globals of the language.
+TEST(Codegen, ContextualMenuScreensKeyboardAndMouseBindTheirEntries) {
+  img::Image im =
+      build("Window W\n  Control Menu As ContextualMenu\n  End Control\n"
+            "  Handler Open()\n    Menu.AddRow \"Copy\"\n    Menu.AddSeparator\n"
+            "    Menu.ResetContent\n  End Handler\n"
+            "  Handler MouseDown(X As Integer, Y As Integer) As Boolean\n"
+            "    If IsContextualClick Then Menu.Open\n    Return True\n  End Handler\n"
+            "  Handler Menu.Action(Item As String)\n    LineTrace Item + Menu.Text\n  End Handler\n"
+            "End Window\n"
+            "Sub Main()\n  Dim s As Screen = Screen(ScreenCount - 1)\n"
+            "  LineTrace Str(s.Width + s.Depth)\n"
+            "  If Keyboard.AsyncShiftKey Or Keyboard.AsyncKeyDown(49) Then LineTrace \"key\"\n"
+            "  If System.MouseDown Then LineTrace Str(System.MouseX + System.MouseY)\n"
+            "End Sub\n");
+  for (const char *entry :
+       {"contextualMenuAddRow", "contextualMenuAddSeparator", "contextualMenuResetContent",
+        "contextualMenuOpen", "IsCMMClick", "stringGetter", "getScreen", "getScreenCount",
+        "screenWidthGetter", "screenDepthGetter", "getKeyboardObject", "asyncModifierKeyGetter",
+        "keyboardAsyncKeyDown", "getSystemObject", "getMouseDown", "getMouseX", "getMouseY"})
+    EXPECT_FALSE(sites(im, entry).empty()) << entry;
+}
+
 // Sources are UTF-8; the image carries their texts in code page 932.
 TEST(Codegen, Utf8TextsReachTheImageInShiftJis) {
   img::Image im = build("Window W\n  Title = \"\xE8\xA8\x88\xE7\xAE\x97\"\nEnd Window\n"

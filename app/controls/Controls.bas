@@ -109,6 +109,7 @@ Window ControlsWindow
     FruitMenu.RowTag(1) = 120
     FruitMenu.RowTag(2) = 480
     FruitMenu.ListIndex = 0
+    ShowTime
     ShowLevel
     PanText.Text = "Pan " + Str(PanBar.Value)
     Dim shown As String
@@ -124,9 +125,13 @@ Window ControlsWindow
     LevelText.Text = "Level " + Str(VolumeSlider.Value)
   End Sub
 
-  Handler Clock.Action()
+  Sub ShowTime()
     Dim now As New Date
     ClockText.Text = Right("0" + Str(now.Hour), 2) + ":" + Right("0" + Str(now.Minute), 2) + ":" + Right("0" + Str(now.Second), 2)
+  End Sub
+
+  Handler Clock.Action()
+    ShowTime
   End Handler
 
   Handler VolumeSlider.ValueChanged()

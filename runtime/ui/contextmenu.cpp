@@ -73,6 +73,9 @@ void contextualMenuOpen(ContextualMenuObject *m) {
       menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x,
       at.y, 0, owner, nullptr);
   PostMessageA(owner, WM_NULL, 0, 0); /* the platform's advice: end the menu's modal state */
+  /* The menu took the button's release: a mouse down that opened it and then
+     took the mouse must not wait for a release that will never come. */
+  pane_finish_tracking_at_once();
   if (!id) return;
   RString *text = rowText(menu, id);
   str_assign(&m->text, text);

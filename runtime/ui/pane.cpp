@@ -364,9 +364,10 @@ Pane *pane_tracking() { return tracking; }
 bool pane_tracking_wants_finish() { return tracking && finishAtOnce; }
 void pane_finish_tracking_at_once() { finishAtOnce = true; }
 
+void pane_mouse_down_starts() { finishAtOnce = false; }
+
 void pane_track(Pane *pane) {
   tracking = pane;
-  finishAtOnce = false;
   SetCapture(pane_root(pane)->hwnd);
 }
 

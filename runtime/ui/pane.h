@@ -222,6 +222,7 @@ void pane_set_help(Pane *pane, RString *helpTag, RString *balloonHelp, RString *
 Pane *pane_front_child_at(Pane *pane, POINT at); // front-most on-screen child under the point
 bool pane_mouse_down(Pane *pane, POINT at, int modifiers);
 void pane_track(Pane *pane);         // the pane takes the mouse (capture on its root window)
+void pane_mouse_down_starts();       // a new mouse down: no early release asked for yet
 void pane_finish_tracking_at_once(); // asked during a mouse down: the release follows at once
 void pane_end_tracking(POINT at);    // capture released, then the pane's mouse up
 void pane_forward_drag(POINT at);    // a captured mouse move

@@ -295,6 +295,7 @@ static bool contextualClick; // the mouse down being routed came from the right 
 static void buttonDown(View *view, LPARAM lParam, bool contextual) {
   POINT at = pointOf(lParam);
   contextualClick = contextual;
+  pane_mouse_down_starts();
   pane_mouse_down(&view->pane, at, modifiers_now());
   contextualClick = false;
   if (pane_tracking_wants_finish()) pane_end_tracking(at);

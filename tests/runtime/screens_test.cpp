@@ -182,6 +182,7 @@ TEST_F(ScreensTest, MouseIsReportedInScreenCoordinatesWithItsPrimaryButton) {
 std::string gChosen, gClicks;
 int gActions;
 ContextualMenuObject *gMenu; // opened by the window's MouseDown on a contextual click
+bool gTakeTheMouse;          // what the window's MouseDown answers
 void onMenuAction(Object *, RString *item) {
   gChosen = str_cview(item);
   gActions++;
@@ -189,7 +190,7 @@ void onMenuAction(Object *, RString *item) {
 bool onWindowMouseDown(Object *, int32_t, int32_t) {
   gClicks += IsCMMClick() ? "R" : "L";
   if (IsCMMClick() && gMenu) contextualMenuOpen(gMenu);
-  return false;
+  return gTakeTheMouse;
 }
 
 // Waits for the menu to track, then posts the keys to it: the row is chosen
@@ -229,6 +230,7 @@ protected:
     addHandler(&window, "MouseDown", (void *)onWindowMouseDown);
     gClicks.clear();
     gMenu = nullptr;
+    gTakeTheMouse = false;
     gClassTable = table;
     gClassCount = kClasses;
     Description d(kWindow, {{"Name", "W"}, {"Frame", "0"}, {"Width", "300"}, {"Height", "200"}});
@@ -305,6 +307,23 @@ TEST_F(ContextualMenuTest, TheWindowsMouseDownOpensTheMenuOnARightClickOnly) {
   EXPECT_EQ(gClicks, "LR");
   EXPECT_EQ(gChosen, "Open");
   EXPECT_FALSE(IsCMMClick()); /* only while the click is delivered */
+}
+
+// The menu takes the right button's release, so a MouseDown that answers
+// True (taking the mouse) must not leave the window waiting for it: later
+// clicks, on the close box among others, would go nowhere.
+void rightPress(ContextualMenuObject *m) {
+  SendMessageA(m->control.window->view->pane.hwnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+}
+
+TEST_F(ContextualMenuTest, AMenuOpenedByAMouseDownThatTookTheMouseLetsItGo) {
+  rows({"Open"});
+  gMenu = menu;
+  gTakeTheMouse = true;
+  openWith({VK_DOWN, VK_RETURN}, rightPress);
+  EXPECT_EQ(gChosen, "Open");
+  EXPECT_FALSE(pane_tracking());
+  EXPECT_NE(GetCapture(), w->view->pane.hwnd);
 }
 
 TEST_F(ContextualMenuTest, ADisplayChangeMakesTheScreenListReadAgain) {

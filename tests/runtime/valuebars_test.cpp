@@ -49,7 +49,10 @@ protected:
     closeWindow();
     gClassTable = nullptr;
     gClassCount = 0;
-    for (ClassDef *c : {&window, &scroll, &slider}) class_teardown(c);
+    for (ClassDef *c : {&window, &scroll, &slider}) {
+      EXPECT_EQ(live_instances(c), 0) << "an instance outlives its test";
+      class_teardown(c);
+    }
     RuntimeTest::TearDown();
   }
   void closeWindow() {

@@ -95,6 +95,13 @@ inline void set_up_windows() {
   window_install();
 }
 
+// How many live objects are of this class, exactly.
+inline int32_t live_instances(const ClassDef *cls) {
+  int32_t n = 0;
+  for (Object *o = objects_live_head(); o; o = o->next) n += o->cls == cls;
+  return n;
+}
+
 inline void pump() {
   MSG m;
   for (int i = 0; i < 50; i++)

@@ -77,7 +77,10 @@ protected:
     closeWindow();
     gClassTable = nullptr;
     gClassCount = 0;
-    for (ClassDef *c : {&window, &popup}) class_teardown(c);
+    for (ClassDef *c : {&window, &popup}) {
+      EXPECT_EQ(live_instances(c), 0) << "an instance outlives its test";
+      class_teardown(c);
+    }
     RuntimeTest::TearDown();
   }
   void closeWindow() {

@@ -49,7 +49,10 @@ protected:
     closeWindow();
     gClassTable = nullptr;
     gClassCount = 0;
-    for (ClassDef *c : {&window, &scroll, &slider}) class_teardown(c);
+    for (ClassDef *c : {&window, &scroll, &slider}) {
+      EXPECT_EQ(live_instances(c), 0) << "an instance outlives its test";
+      class_teardown(c);
+    }
     RuntimeTest::TearDown();
   }
   void closeWindow() {
@@ -220,6 +223,25 @@ TEST_F(ValueBarsTest, TheUsersClicksMoveTheValueByTheSteps) {
   pump();
   EXPECT_EQ(scrollerPropGetter(t, kScrollValue), 14);
   EXPECT_EQ(gLog, "t.ValueChanged ");
+}
+
+// A dragged thumb reports as it moves with LiveScroll, else when released.
+TEST_F(ValueBarsTest, LiveScrollDecidesWhenADraggedThumbReports) {
+  open({{kSlider, at("t", {40, 10, 70, 210}, range("0", "50", "10"))}});
+  ScrollerObject *t = scroller("t");
+  HWND h = hwnd(t), parent = GetParent(h);
+  auto drag = [&](int32_t to, WORD code) {
+    SendMessageA(h, TBM_SETPOS, TRUE, to); /* where the user's drag has put the thumb */
+    SendMessageA(parent, WM_HSCROLL, MAKEWPARAM(code, to), (LPARAM)h);
+  };
+  for (bool live : {false, true}) {
+    t->liveScroll = live;
+    gLog.clear();
+    drag(live ? 30 : 20, TB_THUMBTRACK);
+    EXPECT_EQ(gLog, live ? "t.ValueChanged " : "") << live;
+    drag(live ? 30 : 20, TB_THUMBPOSITION);
+    EXPECT_EQ(gLog, "t.ValueChanged ") << live; /* once either way */
+  }
 }
 
 TEST_F(ValueBarsTest, ExtremeAndNotANumberRangesAreTakenSafely) {

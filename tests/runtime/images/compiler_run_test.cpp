@@ -131,6 +131,15 @@ TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
                      "tick 1\r"
                      "tick 2\r"
                      "tick 3\r"},
+      {"valuebars.bas", "bar 0 5 50 1 20\r"
+                        "knob 100 24x120\r"
+                        "bar changed 7\r"
+                        "knob changed 60\r"
+                        "done 69000 of 70000\r"
+                        "choice changed 1\r"
+                        "choice 4 RED blue 42\r"
+                        "row 4 caught\r"
+                        "emptied 0 -1\r"},
   };
   for (auto &c : cases) {
     fs::remove(dir / "trace.log");

@@ -265,6 +265,7 @@ TEST_F(ExceptionTest, SearchFindsTheNearestMatchingCatchEntry) {
   RuntimeCheckCast(cast, kRuntimeEx);
   RuntimeUnlockObject(cast);
   RuntimeUnlockObject(own);
+  RuntimeUnlockObject(own); /* the raise's too: it must not outlive its class, the fixture's */
 }
 
 TEST_F(ExceptionTest, ReleasesBeforeTheCatchEntryRunAndThoseAfterItDoNot) {

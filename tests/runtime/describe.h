@@ -11,6 +11,7 @@
 #include "ui/winclasses.h"
 #include "windowstream.h"
 #include "text/string.h"
+#include <gtest/gtest.h>
 #include <string>
 #include <utility>
 #include <vector>
@@ -119,6 +120,16 @@ inline void close_test_window(WindowObject *&w) {
   pump();
   gClassTable = nullptr;
   gClassCount = 0;
+}
+
+// Tears down a test's own classes once no instance of them is left: an object
+// that outlived its class would reach freed memory in a later test.
+inline void retire_test_classes(std::initializer_list<ClassDef *> classes) {
+  for (ClassDef *c : classes) {
+    EXPECT_EQ(live_instances(c), 0)
+        << "an instance of " << str_cview(c->name) << " outlives its test";
+    class_teardown(c);
+  }
 }
 
 } // namespace describe

@@ -70,30 +70,18 @@ protected:
     derive(&window, "TestWindow", gWindowClass, 120);
     derive(&popup, "MyPopup", registry_find("PopupMenu"), 132);
     addHandler(&popup, "Change", (void *)onChange);
-    gClassTable = table;
-    gClassCount = kClasses;
   }
   void TearDown() override {
-    closeWindow();
-    gClassTable = nullptr;
-    gClassCount = 0;
-    for (ClassDef *c : {&window, &popup}) {
-      EXPECT_EQ(live_instances(c), 0) << "an instance outlives its test";
-      class_teardown(c);
-    }
+    close_test_window(w);
+    retire_test_classes({&window, &popup});
     RuntimeTest::TearDown();
-  }
-  void closeWindow() {
-    if (!w) return;
-    RuntimeCloseWindow(w);
-    RuntimeUnlockObject(&w->header);
-    w = nullptr;
-    pump();
   }
   PopupMenuObject *open(const char *initialValue) {
     Description d(kWindow, {{"Name", "W"}, {"Frame", "0"}, {"Width", "300"}, {"Height", "200"}});
     d.control(kPopup,
               placed("p", "-2147483648", {10, 10, 32, 160}, {{"InitialValue", initialValue}}));
+    gClassTable = table; /* a closed window forgets it */
+    gClassCount = kClasses;
     w = open_window(d);
     if (!w) return nullptr;
     window_pass();
@@ -121,7 +109,7 @@ TEST_F(PopupMenuTest, InitialValueIsSplitIntoRowsAtCarriageReturns) {
     EXPECT_EQ(p->initialValue, nullptr);
     EXPECT_EQ(RuntimePopupSelectionGetter(p), -1);
     EXPECT_EQ(popupTextGetter(p), nullptr); /* nothing selected: empty */
-    closeWindow();
+    close_test_window(w);
   }
 }
 
@@ -178,7 +166,7 @@ TEST_F(PopupMenuTest, ObjectTagsAreHeldByTheirRowsAndNumbersAreNot) {
   EXPECT_EQ(((Variant *)number)->value.i, 12345);
   RuntimeUnlockObject(number);
   setPopupRowTag(p, 0, tag);
-  closeWindow(); /* destroyed with its window */
+  close_test_window(w); /* destroyed with its window */
   EXPECT_EQ(refs(tag), 1);
   RuntimeUnlockObject(tag);
   RuntimeUnlockObject(other);
@@ -257,7 +245,7 @@ TEST_F(PopupMenuTest, AWindowClosedWhileItsListIsOpenIsSafe) {
   PopupMenuObject *p = open("a\rb\rc");
   SendMessageA(hwnd(p), CB_SHOWDROPDOWN, TRUE, 0);
   pump();
-  closeWindow();
+  close_test_window(w);
   pump();
   SUCCEED();
 }

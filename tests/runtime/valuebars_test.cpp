@@ -42,25 +42,11 @@ protected:
     derive(&slider, "MySlider", registry_find("Slider"), 120);
     addHandler(&slider, "ValueChanged", (void *)onValueChanged);
     table[kProgress] = registry_find("ProgressBar");
-    gClassTable = table;
-    gClassCount = kClasses;
   }
   void TearDown() override {
-    closeWindow();
-    gClassTable = nullptr;
-    gClassCount = 0;
-    for (ClassDef *c : {&window, &scroll, &slider}) {
-      EXPECT_EQ(live_instances(c), 0) << "an instance outlives its test";
-      class_teardown(c);
-    }
+    close_test_window(w);
+    retire_test_classes({&window, &scroll, &slider});
     RuntimeTest::TearDown();
-  }
-  void closeWindow() {
-    if (!w) return;
-    RuntimeCloseWindow(w);
-    RuntimeUnlockObject(&w->header);
-    w = nullptr;
-    pump();
   }
 
   static Pairs range(const char *min, const char *max, const char *value = "0") {
@@ -73,6 +59,8 @@ protected:
   void open(std::vector<std::pair<int, Pairs>> controls) {
     Description d(kWindow, {{"Name", "W"}, {"Frame", "0"}, {"Width", "400"}, {"Height", "300"}});
     for (auto &[cls, pairs] : controls) d.control(cls, pairs);
+    gClassTable = table; /* a closed window forgets it */
+    gClassCount = kClasses;
     w = open_window(d);
     ASSERT_TRUE(w);
     window_pass();
@@ -300,7 +288,7 @@ TEST_F(ValueBarsTest, TheIndeterminateBlockMovesOnATaskThatGoesWithTheBar) {
   EXPECT_EQ(progress_animations(), 0);
   progressMaximumSetter(p, 0, -1);
   EXPECT_EQ(progress_animations(), 1);
-  closeWindow();
+  close_test_window(w);
   EXPECT_EQ(progress_animations(), 0);
   RuntimeBackgroundTask(); /* no task is left to touch the bar */
 }

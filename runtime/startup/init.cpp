@@ -37,6 +37,7 @@
 #include "ui/progressbar.h"
 #include "ui/scroller.h"
 #include "ui/timer.h"
+#include "graphics/picture.h"
 #include <ole2.h>
 #include <cstdio>
 #include <cstring>
@@ -428,6 +429,8 @@ void runtime_classes_init() {
   collection_classes_attach();
   thread_classes_attach();
   timer_classes_attach();
+  graphics_classes_attach();
+  picture_classes_attach();
   window_classes_attach();
   buttons_install();
   statictext_install();

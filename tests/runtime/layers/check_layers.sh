@@ -1,6 +1,6 @@
 #!/bin/sh
 # The runtime's folders stand in layers, each on those below it:
-#   base  <  text  <  objects  <  plugins, lifecycle  <  ui, files  <  startup
+#   base  <  text  <  objects  <  plugins, lifecycle  <  graphics  <  ui, files  <  startup
 # A source file may include headers of its own folder and of folders below
 # it; an include of a folder above it, or of a sibling on its own floor,
 # fails the check, as does a folder the layers do not name. The runtime tree
@@ -14,8 +14,9 @@ rank() {
   text) echo 1 ;;
   objects) echo 2 ;;
   plugins | lifecycle) echo 3 ;;
-  ui | files) echo 4 ;;
-  startup) echo 5 ;;
+  graphics) echo 4 ;;
+  ui | files) echo 5 ;;
+  startup) echo 6 ;;
   *) echo "" ;;
   esac
 }

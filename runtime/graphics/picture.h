@@ -1,0 +1,58 @@
+// Pictures: the Picture object and its image, a 32-bit top-down DIB section
+// that code draws into through a memory device context.
+#pragma once
+#include "graphics/port.h"
+
+// The pixels of a picture. Every picture is held at 32 bits per pixel, top
+// down, 0x00RRGGBB in memory order B, G, R, X; Depth reports the depth it was
+// made or loaded with.
+struct PictureImage {
+  DrawTarget target;  // 0: the picture as a drawing target
+  int32_t width;      // 8
+  int32_t height;     // 12
+  int32_t depth;      // 16: as made or loaded: 1, 8, 16, 24 or 32
+  HBITMAP bitmap;     // 20: the DIB section
+  uint32_t *bits;     // 24: its pixels, row after row, width words each
+  HDC dc;             // 28: the memory device context, made on first use
+  HGDIOBJ oldBitmap;  // 32: what dc held before bitmap
+  int32_t hres, vres; // 36: dots per inch, 72 unless loaded or set
+};
+
+// A Picture instance (40 bytes).
+struct PictureObject {
+  Object header;       // 0
+  PictureImage *image; // 16: nil for a project picture not yet decoded
+  Object *graphics;    // 20: its Graphics, made on first request (retained)
+  int32_t resource;    // 24: project picture resource number, 0 for none
+  int32_t transparent; // 28: the Transparent property
+  Object *mask;        // 32: the Mask picture, made on first request (retained)
+  Object *images;      // 36: the images of a multi-image picture, or nil
+};
+static_assert(offsetof(PictureObject, image) == 16);
+static_assert(offsetof(PictureObject, resource) == 24);
+static_assert(offsetof(PictureObject, transparent) == 28);
+static_assert(sizeof(PictureObject) == 40);
+
+// Pictures larger than this in either direction are refused.
+constexpr int32_t kPictureMaxSide = 32767;
+
+// A new picture of that size, white, with one reference; nil for a size not
+// above 0 or above kPictureMaxSide, or when the platform cannot make it.
+PictureObject *picture_new(int32_t width, int32_t height, int32_t depth);
+// The picture's image, decoding a project picture on first use; nil if none.
+PictureImage *picture_image(PictureObject *picture);
+// The image's memory device context (made on first use), or nil.
+HDC picture_dc(PictureImage *image);
+// Draws the part (sx, sy, sw, sh) of the image scaled into (x, y, w, h) of dc.
+void picture_draw(PictureImage *image, HDC dc, int32_t x, int32_t y, int32_t w, int32_t h,
+                  int32_t sx, int32_t sy, int32_t sw, int32_t sh);
+
+void picture_classes_attach(); // the Picture class's destructor
+
+extern "C" {
+PictureObject *newPicture(int32_t width, int32_t height, int32_t depth);
+int32_t pictureWidthGetter(PictureObject *picture, int32_t);
+int32_t pictureHeightGetter(PictureObject *picture, int32_t);
+int32_t PictureDepthGetter(PictureObject *picture, int32_t);
+Object *pictureGraphicsGetter(PictureObject *picture, int32_t);
+}

@@ -17,4 +17,5 @@ void folderitem_classes_attach(); // the FolderItem class's destructor: it relea
 extern "C" {
 Object *FolderItemFromPath(RString *path);
 RString *fileAbsolutePathGetter(Object *item);
+Object *getFontsFolder();
 }

@@ -1,5 +1,5 @@
 // Folder items: the runtime's object for a file-system entry, existing or not.
-// Only what start-up needs so far: the record, its path, and AbsolutePath.
+// The record, its path, finding items, and AbsolutePath.
 #pragma once
 #include "objects/objects.h"
 
@@ -18,4 +18,8 @@ extern "C" {
 Object *FolderItemFromPath(RString *path);
 RString *fileAbsolutePathGetter(Object *item);
 Object *getFontsFolder();
+Object *FolderChild(Object *item, RString *name);
+Object *FolderTrueChild(Object *item, RString *name);
+Object *RuntimeGetFolderItem(RString *text);
+Object *RuntimeGetTrueFolderItem(RString *text);
 }

@@ -48,6 +48,17 @@ RString *fileAbsolutePathGetter(Object *object) {
   return path;
 }
 
+// The last part of the path: the file's or folder's own name ("C:" for a drive).
+RString *fileNameGetter(Object *object) {
+  RString *path = fileAbsolutePathGetter(object);
+  const char *p = str_cview(path);
+  const char *slash = strrchr(p, '\\');
+  if (!slash) return path;
+  RString *name = str_from(slash + 1);
+  RuntimeUnlockString(path);
+  return name;
+}
+
 /* ---- finding items ---- */
 
 static bool isAbsolute(const char *path) {

@@ -17,6 +17,7 @@ void folderitem_classes_attach(); // the FolderItem class's destructor: it relea
 extern "C" {
 Object *FolderItemFromPath(RString *path);
 RString *fileAbsolutePathGetter(Object *item);
+RString *fileNameGetter(Object *item);
 Object *getFontsFolder();
 Object *FolderChild(Object *item, RString *name);
 Object *FolderTrueChild(Object *item, RString *name);

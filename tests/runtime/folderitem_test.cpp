@@ -61,6 +61,17 @@ TEST_F(FolderItemTest, GetFolderItemJoinsTheApplicationFolderWhenTheFolderExists
   EXPECT_EQ(find("C:\\"), "C:") << "a drive's root lies in no folder but exists";
 }
 
+TEST_F(FolderItemTest, NameIsThePathsLastPart) {
+  RString *path = str_from("C:\\windows\\fonts\\"), *drive = str_from("C:\\");
+  Object *folder = FolderItemFromPath(path), *root = FolderItemFromPath(drive);
+  RString *name = fileNameGetter(folder), *rootName = fileNameGetter(root);
+  EXPECT_STREQ(str_cview(name), "fonts");
+  EXPECT_STREQ(str_cview(rootName), "C:");
+  for (RString *s : {path, drive, name, rootName}) RuntimeUnlockString(s);
+  RuntimeUnlockObject(folder);
+  RuntimeUnlockObject(root);
+}
+
 TEST_F(FolderItemTest, ChildAddsOneSeparator) {
   EXPECT_EQ(child("C:\\windows", "fonts"), "C:\\windows\\fonts");
   EXPECT_EQ(child("C:\\windows\\", "fonts"), "C:\\windows\\fonts");

@@ -14,7 +14,13 @@ static_assert(sizeof(FolderItem) == 32);
 void folderitem_set_path(FolderItem *item, RString *path); // locks path; sets the flag
 void folderitem_classes_attach(); // the FolderItem class's destructor: it releases the path
 
+struct PictureObject;
+
 extern "C" {
 Object *FolderItemFromPath(RString *path);
 RString *fileAbsolutePathGetter(Object *item);
+Object *FolderItemOpenImage(Object *item);
+void FolderItemSaveAsPicture(Object *item, PictureObject *picture);
+void FolderItemSaveAsJPEG(Object *item, PictureObject *picture);
+void exportPicture(PictureObject *picture);
 }

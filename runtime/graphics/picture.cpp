@@ -33,6 +33,8 @@ static const DrawTargetKind kPictureTarget = {
     .release = releaseImage,
     .size = imageSize,
     .background = imageBackground,
+    .offset = nullptr,
+    .threadBound = 0, /* the memory context serves any thread */
 };
 
 /* ---- images ---- */
@@ -184,4 +186,45 @@ Object *pictureGraphicsGetter(PictureObject *p, int32_t) {
   if (!image) return nullptr;
   if (!p->graphics) p->graphics = &graphics_new(&image->target, 0, 0)->header;
   return RuntimeLockObject(p->graphics);
+}
+
+/* ---- drawing a picture ---- */
+
+// The source part is cut to the image, the destination shrinking in
+// proportion, so that no pixel outside the image is ever read; false when
+// nothing is left to draw.
+bool picture_clip(const PictureImage *image, PictureSpan *s) {
+  if (!image || s->w <= 0 || s->h <= 0 || s->sw <= 0 || s->sh <= 0) return false;
+  int64_t left = s->sx < 0 ? 0 : s->sx, top = s->sy < 0 ? 0 : s->sy;
+  int64_t right = (int64_t)s->sx + s->sw, bottom = (int64_t)s->sy + s->sh;
+  if (right > image->width) right = image->width;
+  if (bottom > image->height) bottom = image->height;
+  if (left >= right || top >= bottom) return false;
+  int32_t dx0 = (int32_t)(s->x + (left - s->sx) * s->w / s->sw);
+  int32_t dx1 = (int32_t)(s->x + (right - s->sx) * s->w / s->sw);
+  int32_t dy0 = (int32_t)(s->y + (top - s->sy) * s->h / s->sh);
+  int32_t dy1 = (int32_t)(s->y + (bottom - s->sy) * s->h / s->sh);
+  if (dx0 >= dx1 || dy0 >= dy1) return false;
+  *s = {dx0,
+        dy0,
+        dx1 - dx0,
+        dy1 - dy0,
+        (int32_t)left,
+        (int32_t)top,
+        (int32_t)(right - left),
+        (int32_t)(bottom - top)};
+  return true;
+}
+
+// The rows drawn are described as an image of their own, top down from the
+// first, so that the source's vertical position cannot be taken from the
+// wrong edge (the platform measures it from the bottom for some images).
+void picture_draw(PictureImage *image, HDC dc, int32_t x, int32_t y, int32_t w, int32_t h,
+                  int32_t sx, int32_t sy, int32_t sw, int32_t sh) {
+  PictureSpan s = {x, y, w, h, sx, sy, sw, sh};
+  if (!dc || !picture_clip(image, &s)) return;
+  BITMAPINFO info = picture_bitmap_info(image->width, s.sh);
+  GdiFlush(); /* drawing into the image itself is finished first */
+  StretchDIBits(dc, s.x, s.y, s.w, s.h, s.sx, 0, s.sw, s.sh,
+                image->bits + (size_t)s.sy * image->width, &info, DIB_RGB_COLORS, SRCCOPY);
 }

@@ -59,6 +59,13 @@ HDC picture_dc(PictureImage *image);
 void picture_draw(PictureImage *image, HDC dc, int32_t x, int32_t y, int32_t w, int32_t h,
                   int32_t sx, int32_t sy, int32_t sw, int32_t sh);
 
+// A destination rectangle and the source part drawn into it.
+struct PictureSpan {
+  int32_t x, y, w, h;     // 0: destination
+  int32_t sx, sy, sw, sh; // 16: source, within the image once clipped
+};
+bool picture_clip(const PictureImage *image, PictureSpan *span);
+
 // Draws like picture_draw, but leaves out what the picture hides: white
 // pixels when Transparent is 1, and the black of its Mask (grey shows in
 // part) once a mask has been made. DrawPicture draws through this.

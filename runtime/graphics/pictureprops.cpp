@@ -72,13 +72,6 @@ Object *pictureIndexedImage(PictureObject *p, int32_t index) {
 
 /* ---- drawing honouring Transparent and Mask ---- */
 
-static void stretch(PictureImage *image, HDC dc, int32_t x, int32_t y, int32_t w, int32_t h,
-                    int32_t sx, int32_t sy, int32_t sw, int32_t sh) {
-  BITMAPINFO info = picture_bitmap_info(image->width, image->height);
-  GdiFlush();
-  StretchDIBits(dc, x, y, w, h, sx, sy, sw, sh, image->bits, &info, DIB_RGB_COLORS, SRCCOPY);
-}
-
 // How much of the source pixel shows, 0 to 255.
 static uint32_t coverage(PictureObject *p, PictureImage *mask, int32_t at) {
   uint32_t pixel = p->image->bits[at] & kColourBits;
@@ -119,18 +112,15 @@ static bool coveredCopy(PictureObject *p, int32_t sx, int32_t sy, int32_t sw, in
 void picture_draw_masked(PictureObject *p, HDC dc, int32_t x, int32_t y, int32_t w, int32_t h,
                          int32_t sx, int32_t sy, int32_t sw, int32_t sh) {
   PictureImage *image = picture_image(p);
-  if (!image || !dc || w <= 0 || h <= 0) return;
-  if (sx < 0) sx = 0;
-  if (sy < 0) sy = 0;
-  if (sw > image->width - sx) sw = image->width - sx;
-  if (sh > image->height - sy) sh = image->height - sy;
-  if (sw <= 0 || sh <= 0) return;
-  if (p->transparent != 1 && !p->mask) return stretch(image, dc, x, y, w, h, sx, sy, sw, sh);
+  if (image && p->transparent != 1 && !p->mask)
+    return picture_draw(image, dc, x, y, w, h, sx, sy, sw, sh);
+  PictureSpan s = {x, y, w, h, sx, sy, sw, sh};
   HDC copyDc;
   HBITMAP bitmap;
-  if (!coveredCopy(p, sx, sy, sw, sh, &copyDc, &bitmap)) return;
+  if (!dc || !picture_clip(image, &s) || !coveredCopy(p, s.sx, s.sy, s.sw, s.sh, &copyDc, &bitmap))
+    return;
   BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  AlphaBlend(dc, x, y, w, h, copyDc, 0, 0, sw, sh, blend);
+  AlphaBlend(dc, s.x, s.y, s.w, s.h, copyDc, 0, 0, s.sw, s.sh, blend);
   DeleteDC(copyDc);
   DeleteObject(bitmap);
 }

@@ -27,28 +27,15 @@ protected:
     return (ClipboardObject *)CreateInstance(registry_find("Clipboard"));
   }
   static void drop(ClipboardObject *c) { RuntimeUnlockObject(&c->header); }
-  static void setText(ClipboardObject *c, const char *text) {
-    RString *s = str_from(text);
-    clipboardSetText(c, s);
-    RuntimeUnlockString(s);
-  }
+  static void setText(ClipboardObject *c, const char *text) { clipboardSetText(c, Text(text)); }
   static void addData(ClipboardObject *c, const char *data, const char *type) {
-    RString *d = str_from(data), *t = str_from(type);
-    clipboardAddMacData(c, d, t);
-    RuntimeUnlockString(d);
-    RuntimeUnlockString(t);
+    clipboardAddMacData(c, Text(data), Text(type));
   }
   static std::string data(ClipboardObject *c, const char *type) {
-    RString *t = str_from(type);
-    std::string out = take(clipboardMacData(c, t));
-    RuntimeUnlockString(t);
-    return out;
+    return take(clipboardMacData(c, Text(type)));
   }
   static bool available(ClipboardObject *c, const char *type) {
-    RString *t = str_from(type);
-    bool yes = clipboardMacDataAvailable(c, t);
-    RuntimeUnlockString(t);
-    return yes;
+    return clipboardMacDataAvailable(c, Text(type));
   }
   // Puts bytes on the clipboard as another program would, emptying it first.
   static void putRaw(UINT format, const void *bytes, size_t n) {
@@ -127,9 +114,7 @@ TEST_F(ClipboardTest, TextGoesInAndComesOutAndNoCallLeavesTheClipboardOpen) {
   EXPECT_TRUE(clipboardTextAvailable(c));
   EXPECT_EQ(take(clipboardTextGetter(c, 0)), "hello");
   EXPECT_TRUE(nobodyHoldsIt());
-  RString *s = str_make("cut\0off", 7);
-  clipboardTextSetter(c, 0, s);
-  RuntimeUnlockString(s);
+  clipboardTextSetter(c, 0, Text(std::string("cut\0off", 7)));
   EXPECT_EQ(take(clipboardTextGetter(c, 0)), "cut") << "text is cut at a zero byte";
   setText(c, kShiftJis);
   EXPECT_EQ(take(clipboardTextGetter(c, 0)), kShiftJis);

@@ -2,6 +2,7 @@
 // and their bounds, drawing that leaves out what Transparent and Mask hide,
 // resolution, and pictures made, locked and drawn by plug-ins.
 #include "recorder.h"
+#include "graphics/graphics.h"
 #include "graphics/pluginpicture.h"
 #include "objects/registry.h"
 #include "picturetest.h"
@@ -10,6 +11,8 @@
 using namespace pictest;
 
 namespace {
+
+constexpr int32_t kNatural = -10000; /* DrawPicture: the picture's own size */
 
 class PictureTest : public RuntimeTest {
 protected:
@@ -82,21 +85,19 @@ TEST_F(PictureTest, DrawingLeavesOutWhatTransparentAndMaskHide) {
   EXPECT_NEAR((int)(drawn[3] & 0xFF), 0x80, 2);
   EXPECT_NEAR((int)(drawn[3] >> 8 & 0xFF), 0x7F, 2);
   EXPECT_EQ(pictureMaskGetter(p, 0), &mask->header) << "the mask is made once";
+  PictureObject *dest = newPicture(8, 2, 32);
+  for (int i = 0; i < 16; i++) dest->image->bits[i] = 0x00FF00;
+  GraphicsObject *g = (GraphicsObject *)pictureGraphicsGetter(dest, 0);
+  RuntimeGraphicsDrawPicture(g, p, 2, 1, kNatural, kNatural, 0, 0, kNatural, kNatural);
+  EXPECT_EQ(pixel(dest, 2, 1), 0xFFFFFFu);
+  EXPECT_EQ(pixel(dest, 3, 1), 0x00FF00u) << "DrawPicture leaves out what the mask hides";
+  EXPECT_EQ(pixel(dest, 2, 0), 0x00FF00u);
+  RuntimeUnlockObject(&g->header);
+  RuntimeUnlockObject(&dest->header);
   RuntimeUnlockObject(&mask->header);
   RuntimeUnlockObject(&mask->header);
   RuntimeUnlockObject(&p->header);
   EXPECT_EQ(pictureMaskGetter(nullptr, 0), nullptr);
-}
-
-TEST_F(PictureTest, ResolutionAcceptsOnlyPositiveValues) {
-  PictureObject *p = newPicture(2, 2, 32);
-  PictureHResSetter(p, 0, 300);
-  PictureVResSetter(p, 0, 0);
-  EXPECT_EQ(PictureHResGetter(p, 0), 300);
-  EXPECT_EQ(PictureVResGetter(p, 0), 72);
-  EXPECT_EQ(pictureImageCountGetter(p, 0), 1);
-  EXPECT_EQ(pictureImageCountGetter(nullptr, 0), 0);
-  RuntimeUnlockObject(&p->header);
 }
 
 TEST_F(PictureTest, PluginsBuildLockAndDrawPictures) {

@@ -134,6 +134,8 @@ TEST_F(PictureFileTest, PictureSizesOutsideTheLimitsGiveNil) {
   ASSERT_TRUE(p);
   EXPECT_EQ(pixel(p, 0, 0), 0xFFFFFFu);
   EXPECT_EQ(PictureHResGetter(p, 0), 72);
+  PictureVResSetter(p, 0, 0); /* only positive resolutions are taken */
+  EXPECT_EQ(PictureVResGetter(p, 0), 72);
   RuntimeUnlockObject(&p->header);
 }
 

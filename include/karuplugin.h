@@ -253,6 +253,32 @@ typedef void (*KARUSetAcceleratorProc)(KARUObject control, KARUString key);
 typedef void (*KARUYieldToQXProc)(void); /* handles waiting messages, then returns */
 typedef void (*KARUInvalidateControlProc)(KARUObject control);
 
+/* Picture helpers. A picture's pixels are 32-bit words 0x00RRGGBB (memory
+   order blue, green, red, unused), the top row first. */
+typedef struct KARUPictureDescription {
+  int32_t width;    /* 0 */
+  int32_t height;   /* 4 */
+  int32_t rowBytes; /* 8: from one row to the next */
+  int32_t depth;    /* 12: bits a pixel: 32 (a description given to the runtime may say 24) */
+  void *pixels;     /* 16: the top row */
+} KARUPictureDescription;
+KARU_LAYOUT(sizeof(KARUPictureDescription) == 20);
+/* A new picture (unlock it) from a packed DIB in a global memory block, which
+   stays the caller's; nil when it is no DIB the runtime reads. */
+typedef KARUObject (*KARUBuildPictureFromDIBProc)(void *dibHandle);
+typedef KARUObject (*KARUBuildPictureFromPictureDescriptionProc)(const KARUPictureDescription *d);
+typedef KARUObject (*newPictureProc)(int32_t width, int32_t height, int32_t depth);
+/* Fills the description; the pixels may be read and written until the
+   matching unlock. 1 on success, 0 for nil or a picture without pixels. */
+typedef int32_t (*lockPictureDescriptionProc)(KARUObject picture, KARUPictureDescription *d);
+typedef void (*unlockPictureDescriptionProc)(KARUObject picture);
+typedef void (*KARUPictureClearCacheProc)(KARUObject picture);
+/* Draws the whole picture scaled into the rectangle of the device context
+   (an HDC), leaving out what Transparent and the Mask hide. */
+typedef void (*drawPicturePrimitiveProc)(KARUObject picture, void *dc, int32_t x, int32_t y,
+                                         int32_t width, int32_t height);
+typedef KARUObject (*pluginPictureGraphicsGetterProc)(KARUObject picture); /* borrowed */
+
 #ifdef __cplusplus
 }
 #endif

@@ -14,6 +14,8 @@ static_assert(sizeof(FolderItem) == 32);
 void folderitem_set_path(FolderItem *item, RString *path); // locks path; sets the flag
 void folderitem_classes_attach(); // the FolderItem class's destructor: it releases the path
 
+struct PictureObject;
+
 extern "C" {
 Object *FolderItemFromPath(RString *path);
 RString *fileAbsolutePathGetter(Object *item);
@@ -23,4 +25,8 @@ Object *FolderChild(Object *item, RString *name);
 Object *FolderTrueChild(Object *item, RString *name);
 Object *RuntimeGetFolderItem(RString *text);
 Object *RuntimeGetTrueFolderItem(RString *text);
+Object *FolderItemOpenImage(Object *item);
+void FolderItemSaveAsPicture(Object *item, PictureObject *picture);
+void FolderItemSaveAsJPEG(Object *item, PictureObject *picture);
+void exportPicture(PictureObject *picture);
 }

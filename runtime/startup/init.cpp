@@ -15,6 +15,7 @@
 #include "lifecycle/exception.h"
 #include "base/pool.h"
 #include "startup/loader.h"
+#include <cstdlib>
 #include "lifecycle/application.h"
 #include "startup/entrytable.h"
 #include "lifecycle/thread.h"
@@ -38,6 +39,7 @@
 #include "ui/scroller.h"
 #include "ui/timer.h"
 #include "graphics/picture.h"
+#include "files/clipboard.h"
 #include <ole2.h>
 #include <cstdio>
 #include <cstring>
@@ -271,19 +273,24 @@ static Object *resourceObject(const char *className, std::initializer_list<uint3
   return o;
 }
 
+// The first `size` bytes of resource entry `number`; the file is left just
+// after them.
+static bool readEntryStart(int32_t number, HANDLE *file, void *body, DWORD size) {
+  uint32_t at;
+  DWORD got = 0;
+  return ReadResourceBlockEntry(number, file, &at) &&
+         SetFilePointer(*file, at, nullptr, FILE_BEGIN) == at &&
+         ReadFile(*file, body, size, &got, nullptr) && got == size;
+}
+
 // A 68-byte cursor resource (16 rows of image bits, 16 of mask bits, the hot
 // spot as i16 BE, vertical first) as a 32 x 32 platform cursor: outside the
 // top-left 16 x 16 all transparent; inside, mask 1 shows the image (1 black,
 // 0 white) and mask 0 with image 1 inverts.
 static HCURSOR cursorFromResource(int32_t number) {
   HANDLE file;
-  uint32_t at;
   uint8_t body[68];
-  DWORD got = 0;
-  if (!ReadResourceBlockEntry(number, &file, &at) ||
-      SetFilePointer(file, at, nullptr, FILE_BEGIN) != at ||
-      !ReadFile(file, body, sizeof body, &got, nullptr) || got != sizeof body)
-    return nullptr;
+  if (!readEntryStart(number, &file, body, sizeof body)) return nullptr;
   uint8_t andBits[32 * 4], xorBits[32 * 4];
   memset(andBits, 0xFF, sizeof andBits);
   memset(xorBits, 0, sizeof xorBits);
@@ -295,6 +302,24 @@ static HCURSOR cursorFromResource(int32_t number) {
     }
   int hotY = (int16_t)(body[64] << 8 | body[65]), hotX = (int16_t)(body[66] << 8 | body[67]);
   return CreateCursor(gInstance, hotX, hotY, 32, 32, andBits, xorBits);
+}
+
+constexpr uint32_t kMaxPictureResource = 64u << 20;
+
+// A picture resource's body: its byte length (u32 BE), then a picture file.
+static uint8_t *pictureResource(int32_t number, size_t *length) {
+  HANDLE file;
+  uint8_t word[4];
+  DWORD got = 0;
+  if (!readEntryStart(number, &file, word, sizeof word)) return nullptr;
+  uint32_t size = (uint32_t)word[0] << 24 | word[1] << 16 | word[2] << 8 | word[3];
+  uint8_t *bytes = size && size <= kMaxPictureResource ? (uint8_t *)malloc(size) : nullptr;
+  if (bytes && (!ReadFile(file, bytes, size, &got, nullptr) || got != size)) {
+    free(bytes);
+    return nullptr;
+  }
+  *length = size;
+  return bytes;
 }
 
 static Object *makeItem(uint32_t address) {
@@ -431,6 +456,8 @@ void runtime_classes_init() {
   timer_classes_attach();
   graphics_classes_attach();
   picture_classes_attach();
+  picture_set_resource_reader(pictureResource);
+  clipboard_classes_attach();
   window_classes_attach();
   buttons_install();
   statictext_install();

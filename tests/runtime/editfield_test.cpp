@@ -5,6 +5,7 @@
 #include "describe.h"
 #include "objects/registry.h"
 #include "recorder.h"
+#include "files/clipboard.h"
 #include "startup/loader.h"
 #include "ui/editfield.h"
 #include "ui/menubar.h"
@@ -305,6 +306,22 @@ TEST_F(EditFieldTest, APasswordFieldShowsMasksAndKeepsWhatWasTyped) {
   EXPECT_EQ(text(e), "PWecret");
   SendMessageA(hwnd(e), WM_PASTE, 0, 0);
   EXPECT_EQ(text(e), "PW");
+}
+
+TEST_F(EditFieldTest, CopyAndPasteWorkWhileAClipboardObjectExists) {
+  open({{}});
+  EditFieldObject *e = get("a");
+  ClipboardObject *c = (ClipboardObject *)CreateInstance(registry_find("Clipboard"));
+  RString *s = str_from("from the object");
+  clipboardSetText(c, s);
+  RuntimeUnlockString(s);
+  editPasteFromClipboard(e);
+  EXPECT_EQ(text(e), "from the object");
+  setText(e, "copied");
+  select(e, 0, 6);
+  editCopyToClipboard(e);
+  EXPECT_EQ(str(clipboardTextGetter(c, 0)), "copied");
+  RuntimeUnlockObject(&c->header);
 }
 
 TEST_F(EditFieldTest, KeyDownSeesEachKeyOnceAndTrueKeepsItOut) {

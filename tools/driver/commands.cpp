@@ -239,6 +239,9 @@ static const Command kCommands[] = {
     {"sleep", doSleep, 1, 1, "sleep SECONDS"},
     {"timeout", doTimeout, 1, 1, "timeout SECONDS"},
     {"screenshot", doScreenshot, 1, 1, "screenshot NAME"},
+    {"clipboard", doClipboard, 0, 0, "clipboard [--timeout S]"},
+    {"clipboard-picture", doClipboardPicture, 0, 0, "clipboard-picture [--timeout S]"},
+    {"set-clipboard", doSetClipboard, 1, 1, "set-clipboard TEXT"},
 };
 
 const Command *find(const std::string &name) {

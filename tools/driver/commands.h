@@ -63,4 +63,9 @@ bool doMenu(Session &s, const Args &a);
 bool doMessage(Session &s, const Args &a);
 bool doClose(Session &s, const Args &a);
 
+// The clipboard commands (clipboard.cpp).
+bool doClipboard(Session &s, const Args &a);
+bool doClipboardPicture(Session &s, const Args &a);
+bool doSetClipboard(Session &s, const Args &a);
+
 } // namespace script

@@ -24,6 +24,10 @@
 //   timeout SECONDS              how long waits last from now on (10 to begin with,
 //                                or MORVINT_DRIVER_TIMEOUT seconds when it is set)
 //   screenshot NAME              save the screen as NN-NAME.png in the screenshot folder
+//   clipboard                    print the clipboard's text
+//   clipboard-picture            print the clipboard's picture: WxH, its top-left and
+//                                bottom-right pixels as RRGGBB
+//   set-clipboard TEXT           put the text on the clipboard, emptying it first
 //
 // Every wait gives up after the timeout (or --timeout S on the command), and
 // control lookups wait too. A command that gives input returns once the

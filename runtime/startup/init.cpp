@@ -36,6 +36,7 @@
 #include "ui/popupmenu.h"
 #include "ui/progressbar.h"
 #include "ui/scroller.h"
+#include "ui/canvas.h"
 #include "ui/timer.h"
 #include "graphics/picture.h"
 #include <ole2.h>
@@ -437,6 +438,7 @@ void runtime_classes_init() {
   tabpanel_install();
   editfield_install();
   scroller_install();
+  canvas_install();
   progressbar_install();
   popupmenu_install();
   contextmenu_install();

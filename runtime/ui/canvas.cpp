@@ -16,8 +16,6 @@ static GraphicsObject *paneGraphics(Pane *p) {
   return graphics_new(nullptr, p->bounds.left, p->bounds.top);
 }
 
-static bool detached(GraphicsObject *g) { return !g->port || !g->port->target; }
-
 /* ---- drawing ---- */
 
 // The Backdrop with its top-left corner at the canvas's, cut at the canvas's
@@ -108,9 +106,14 @@ static bool keyDown(Pane *p, int character, int vk, int modifiers) {
   return d != kAnsweredFalse;
 }
 
+// The kept Graphics is let go with the pane: a copy that compiled code holds
+// draws nothing from now on, and a later pane gets a Graphics of its own.
 static void destroy(Pane *p) {
   CanvasObject *c = canvasOf(p);
-  if (c && c->graphics) graphics_detach(c->graphics); /* the kept Graphics outlives the pane */
+  if (!c || !c->graphics) return;
+  graphics_detach(c->graphics);
+  RuntimeUnlockObject(&c->graphics->header);
+  c->graphics = nullptr;
 }
 
 static const PaneKind kCanvasKind = {
@@ -207,10 +210,6 @@ void canvasScroll(CanvasObject *canvas, int32_t dx, int32_t dy, int32_t x, int32
 Object *canvasGraphicsGetter(CanvasObject *canvas, int32_t) {
   Pane *p = canvas ? canvas->control.pane : nullptr;
   if (!p) return nullptr;
-  if (canvas->graphics && detached(canvas->graphics)) { /* its pane went; this is anew */
-    RuntimeUnlockObject(&canvas->graphics->header);
-    canvas->graphics = nullptr;
-  }
   if (!canvas->graphics) canvas->graphics = paneGraphics(p);
   return RuntimeLockObject(canvas->graphics ? &canvas->graphics->header : nullptr);
 }

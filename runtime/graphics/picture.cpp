@@ -31,6 +31,8 @@ static const DrawTargetKind kPictureTarget = {
     .release = releaseImage,
     .size = imageSize,
     .background = imageBackground,
+    .offset = nullptr,
+    .threadBound = 0, /* the memory context serves any thread */
 };
 
 /* ---- images ---- */
@@ -143,4 +145,35 @@ Object *pictureGraphicsGetter(PictureObject *p, int32_t) {
   if (!image) return nullptr;
   if (!p->graphics) p->graphics = &graphics_new(&image->target, 0, 0)->header;
   return RuntimeLockObject(p->graphics);
+}
+
+/* ---- drawing a picture ---- */
+
+// The source part is first cut to the image, the destination shrinking in
+// proportion, so that no pixel outside the image is ever read. The rows
+// drawn are then described as an image of their own, top down from the
+// first, so that the source's vertical position cannot be taken from the
+// wrong edge (the platform measures it from the bottom for some images).
+void picture_draw(PictureImage *image, HDC dc, int32_t x, int32_t y, int32_t w, int32_t h,
+                  int32_t sx, int32_t sy, int32_t sw, int32_t sh) {
+  if (!image || !dc || w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return;
+  int64_t left = sx < 0 ? 0 : sx, top = sy < 0 ? 0 : sy;
+  int64_t right = (int64_t)sx + sw, bottom = (int64_t)sy + sh;
+  if (right > image->width) right = image->width;
+  if (bottom > image->height) bottom = image->height;
+  if (left >= right || top >= bottom) return;
+  int32_t dx0 = (int32_t)(x + (left - sx) * w / sw), dx1 = (int32_t)(x + (right - sx) * w / sw);
+  int32_t dy0 = (int32_t)(y + (top - sy) * h / sh), dy1 = (int32_t)(y + (bottom - sy) * h / sh);
+  if (dx0 >= dx1 || dy0 >= dy1) return;
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = image->width;
+  info.bmiHeader.biHeight = -(int32_t)(bottom - top);
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  GdiFlush(); /* drawing into the image itself is finished first */
+  StretchDIBits(dc, dx0, dy0, dx1 - dx0, dy1 - dy0, (int)left, 0, (int)(right - left),
+                (int)(bottom - top), image->bits + top * image->width, &info, DIB_RGB_COLORS,
+                SRCCOPY);
 }

@@ -17,6 +17,13 @@ struct DrawTargetKind {
   void (*release)(void *target, HDC dc, uintptr_t token);
   void (*size)(void *target, int32_t *width, int32_t *height);
   COLORREF (*background)(void *target);
+  // Where the target lies in its window now, for targets that move (a pane);
+  // nil keeps the offset the port was made with.
+  void (*offset)(void *target, int32_t *x, int32_t *y);
+  // Set when the context must go back after every operation, on the thread
+  // that took it (a window's). Otherwise it may stay taken while the port is
+  // current and is given back at the next switch, from any thread.
+  uint8_t threadBound;
 };
 
 // Placed first in every record that can be drawn on (a picture's image, a
@@ -50,6 +57,10 @@ struct DrawPort {
   int32_t offsetX, offsetY;       // 96: the target's place within its window
   DrawPort *nextOnTarget;         // 104
   uint8_t hadClip;                // 108: dc had a clip region when taken
+  int32_t savedState;             // 112: SaveDC's level while current, 0 otherwise
+  HPEN pen;                       // 116: the wide pen last made, or nil
+  COLORREF penColour;             // 120: its colour
+  int32_t penSize;                // 124: its width
 };
 
 enum GraphicsStyle : uint8_t {

@@ -6,33 +6,28 @@
 #include "objects/builtins.h"
 #include "objects/registry.h"
 #include "text/string.h"
+#include "ui/panegraphics.h"
 #include "ui/windowobject.h"
 #include <algorithm>
 
 static CanvasObject *canvasOf(Pane *p) { return (CanvasObject *)pane_control(p); }
-
-// A new Graphics drawing on the pane, in canvas coordinates.
-static GraphicsObject *paneGraphics(Pane *p) {
-  return graphics_new(nullptr, p->bounds.left, p->bounds.top);
-}
 
 /* ---- drawing ---- */
 
 // The Backdrop with its top-left corner at the canvas's, cut at the canvas's
 // right and bottom edges rather than scaled.
 static void drawBackdrop(CanvasObject *c, Pane *p, HDC dc) {
-  PictureImage *image = c->backdrop ? picture_image((PictureObject *)c->backdrop) : nullptr;
+  PictureImage *image = picture_image(pane_as_picture(c->backdrop));
   if (!image) return;
   int32_t w = std::min<int32_t>(image->width, p->bounds.right - p->bounds.left);
   int32_t h = std::min<int32_t>(image->height, p->bounds.bottom - p->bounds.top);
-  HDC source = w > 0 && h > 0 ? picture_dc(image) : nullptr;
-  if (source) BitBlt(dc, p->bounds.left, p->bounds.top, w, h, source, 0, 0, SRCCOPY);
+  if (w > 0 && h > 0) picture_draw(image, dc, p->bounds.left, p->bounds.top, w, h, 0, 0, w, h);
 }
 
 // Paint gets a Graphics of its own, detached when the handler returns: a
 // copy the handler kept draws nothing afterwards.
 static void raisePaint(CanvasObject *c, Pane *p) {
-  GraphicsObject *g = paneGraphics(p);
+  GraphicsObject *g = pane_graphics(p);
   if (!g) return;
   uint32_t args[] = {(uint32_t)(uintptr_t)g};
   deliver_to_control(&c->control, "Paint", args, 1);
@@ -210,7 +205,7 @@ void canvasScroll(CanvasObject *canvas, int32_t dx, int32_t dy, int32_t x, int32
 Object *canvasGraphicsGetter(CanvasObject *canvas, int32_t) {
   Pane *p = canvas ? canvas->control.pane : nullptr;
   if (!p) return nullptr;
-  if (!canvas->graphics) canvas->graphics = paneGraphics(p);
+  if (!canvas->graphics) canvas->graphics = pane_graphics(p);
   return RuntimeLockObject(canvas->graphics ? &canvas->graphics->header : nullptr);
 }
 

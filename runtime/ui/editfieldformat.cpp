@@ -173,10 +173,8 @@ void format_set_sel_alignment(EditPane *ep, int32_t alignment) {
 
 /* ---- style data ---- */
 
+// Bold, italic and underline are the style bits Graphics objects use too.
 enum StyleFlags {
-  kStyleBold = 1,
-  kStyleItalic = 2,
-  kStyleUnderline = 4,
   kStyleFont = 8,   // a length byte and the font name follow
   kStyleColour = 16 // red, green and blue bytes follow
 };

@@ -6,20 +6,6 @@
 #include "text/string.h"
 #include <cstring>
 
-static const struct {
-  const char *given, *face;
-} kFaces[] = {
-    {"System", "MS Sans Serif"}, {"Application", "MS Sans Serif"}, {"Geneva", "MS Sans Serif"},
-    {"Courier", "Courier New"},  {"Times", "Times New Roman"},     {"Helvetica", "Arial"},
-    {"Osaka", "MS UI Gothic"},
-};
-
-const char *font_face(const char *name) {
-  for (auto &f : kFaces)
-    if (!_stricmp(name, f.given)) return f.face;
-  return name;
-}
-
 struct CachedFont {
   CachedFont *next;
   char face[LF_FACESIZE]; // capped to what the platform takes

@@ -1,14 +1,11 @@
 // The two text services every pane uses: the font name mapping with the
 // process-wide font cache, and the system colours of the theme indices.
 #pragma once
+#include "graphics/fontface.h"
 #include <windows.h>
 #include <cstdint>
 
 struct RString;
-
-// The face the platform is asked for: the classic names of other systems
-// become their usual equivalents here; other names pass unchanged.
-const char *font_face(const char *name);
 
 // A font by (mapped face, size, bold, italic, underline): equal requests
 // share one platform font, counted. Size 0 is the default, 12 pixels.

@@ -201,6 +201,7 @@ static void destroy(Pane *pane) {
   if (pane == focused) fault_report(kFaultPaneDestroyedFocused);
   if (pane == drawingPane) fault_report(kFaultPaneDestroyedDrawing);
   if (pane->useCount > 0) fault_report(kFaultPaneDestroyedInUse);
+  graphics_detach_all(&pane->drawing); /* its Graphics objects draw nothing from now on */
   str_assign(&pane->help, nullptr);
   str_assign(&pane->disabledHelp, nullptr);
   str_assign(&pane->balloonHelp, nullptr);

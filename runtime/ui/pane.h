@@ -4,6 +4,7 @@
 // cursors, help texts, painting, and the use count that defers disposal while
 // an event handler of the pane runs.
 #pragma once
+#include "graphics/port.h"
 #include "objects/objects.h"
 #include <windows.h>
 
@@ -129,6 +130,7 @@ struct Pane {
   RString *balloonHelp;    // 92: kept to fall back on when HelpTag is empty
   int32_t recordSize;      // 96: bytes of the whole record, for its release
   uint8_t isRoot;          // 100: the window's own pane, which its View frees
+  DrawTarget drawing;      // 104: the pane as a drawing target (ui/panegraphics.h)
 };
 static_assert(offsetof(Pane, owner) == 4);
 static_assert(offsetof(Pane, bounds) == 8);
@@ -143,7 +145,8 @@ static_assert(offsetof(Pane, firstChild) == 80);
 static_assert(offsetof(Pane, nativeProcedure) == 88);
 static_assert(offsetof(Pane, recordSize) == 96);
 static_assert(offsetof(Pane, isRoot) == 100);
-static_assert(sizeof(Pane) == 104);
+static_assert(offsetof(Pane, drawing) == 104);
+static_assert(sizeof(Pane) == 112);
 
 // State requests, passed down to every child.
 enum PaneRequest {

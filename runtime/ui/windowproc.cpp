@@ -9,6 +9,7 @@
 #include "ui/theme.h"
 #include "ui/control.h"
 #include "ui/windowobject.h"
+#include "ui/panegraphics.h"
 #include "ui/winclasses.h"
 #include "ui/screens.h"
 
@@ -18,14 +19,25 @@ static WindowObject *windowOf(Pane *root) { return ((View *)root)->window; }
 
 static uint32_t word(int v) { return (uint32_t)v; }
 
-static void rootDraw(Pane *root, HDC) {
+// The Backdrop at its natural size (cut at the window's), then the Paint
+// event with a Graphics on the window that is detached when the paint ends:
+// one kept by the handler draws nothing afterwards.
+static void rootDraw(Pane *root, HDC dc) {
   WindowObject *w = windowOf(root);
-  if (!w || !has_handler(&w->header, "Paint")) return;
-  ClassDef *graphics = registry_find("Graphics");
-  Object *g = graphics ? CreateInstance(graphics) : nullptr;
+  if (!w) return;
+  if (PictureObject *backdrop = pane_as_picture(w->backdrop)) {
+    PictureImage *image = picture_image(backdrop);
+    int32_t width = image ? image->width : 0, height = image ? image->height : 0;
+    if (width > root->width) width = root->width;
+    if (height > root->height) height = root->height;
+    picture_draw(image, dc, 0, 0, width, height, 0, 0, width, height);
+  }
+  if (!has_handler(&w->header, "Paint")) return;
+  GraphicsObject *g = pane_graphics(root);
   uint32_t args[] = {(uint32_t)(uintptr_t)g};
   deliver(&w->header, root, "Paint", args, 1);
-  RuntimeUnlockObject(g);
+  graphics_detach(g);
+  RuntimeUnlockObject(g ? &g->header : nullptr);
 }
 
 static bool rootMouseDown(Pane *root, POINT at, int) {

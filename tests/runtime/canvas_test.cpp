@@ -5,10 +5,11 @@
 #include "compiled.h"
 #include "describe.h"
 #include "recorder.h"
-#include "graphics/picture.h"
+#include "graphics/graphics.h"
 #include "objects/builtins.h"
 #include "ui/canvas.h"
 #include "ui/keyboard.h"
+#include "ui/plugincontrol.h"
 
 namespace {
 
@@ -18,8 +19,11 @@ std::string gLog;
 bool gAnswer;
 GraphicsObject *gKept; // the Graphics a Paint handler held on to
 
+// Paint fills the canvas's top-left 5 x 5 in green.
 void onPaint(Object *, GraphicsObject *g) {
   gLog += g ? "Paint " : "Paint(nil) ";
+  graphicsForeColorSetter(g, 0, 0x00FF00);
+  RuntimeGraphicsFillRect(g, 0, 0, 5, 5);
   if (!gKept) gKept = (GraphicsObject *)RuntimeLockObject(&g->header);
 }
 bool onMouseDown(Object *, int32_t x, int32_t y) {
@@ -109,15 +113,18 @@ protected:
   }
 };
 
-TEST_F(CanvasTest, OnlyACanvasWithoutPaintIsTransparentAndPaintsGraphicsAreDetachedAfter) {
+TEST_F(CanvasTest, PaintDrawsInCanvasCoordinatesAndOnlyACanvasWithoutPaintIsTransparent) {
   open({{kPlain, at("P", {10, 10, 50, 50})}, {kDrawn, at("D", {10, 60, 50, 100})}});
   EXPECT_TRUE(GetWindowLongA(hwnd(canvas("P")), GWL_EXSTYLE) & WS_EX_TRANSPARENT);
   EXPECT_FALSE(GetWindowLongA(hwnd(canvas("D")), GWL_EXSTYLE) & WS_EX_TRANSPARENT);
-  RuntimeUnlockObject(&painted(canvas("D"))->header);
-  EXPECT_EQ(gLog, "Paint ");
-  ASSERT_TRUE(gKept);
-  ASSERT_TRUE(gKept->port);
+  CanvasObject *d = canvas("D");
+  EXPECT_EQ(shown(d, 60, 10), 0x00FF00u); /* the canvas's (0, 0) */
+  EXPECT_EQ(shown(d, 64, 14), 0x00FF00u);
+  EXPECT_EQ(shown(d, 65, 15), 0xFFFFFFu);
+  EXPECT_EQ(gLog.substr(0, 6), "Paint ");
+  ASSERT_TRUE(gKept && gKept->port);
   EXPECT_EQ(gKept->port->target, nullptr); /* a Graphics kept from Paint draws nothing */
+  RuntimeGraphicsFillRect(gKept, 0, 0, 50, 50);
 }
 
 TEST_F(CanvasTest, GraphicsIsNilWithoutAPaneThenOneObjectDetachedWhenThePaneGoes) {
@@ -206,6 +213,28 @@ TEST_F(CanvasTest, ScrollMovesTheControlsOfTheCanvasAndOfCanvasesWithinIt) {
   Rect16 deep = bounds(canvas("Deep"));
   EXPECT_EQ(deep.right, INT16_MAX); /* held at the edge, not wrapped to the far side */
   EXPECT_GT(deep.left, 0);
+}
+
+} // namespace
+
+namespace {
+
+// The plug-in drawing helpers: a Graphics for a control's pane, and a device
+// context only where one stays valid after the call.
+TEST_F(CanvasTest, PlugInsGetAPaneGraphicsAndOnlyContextsThatStayValid) {
+  open({{kPlain, at("P", {10, 10, 50, 50})}});
+  Pane *pane = canvas("P")->control.pane;
+  Object *g = KARUGetControlGraphics(&canvas("P")->control.header);
+  ASSERT_TRUE(g);
+  EXPECT_EQ(((GraphicsObject *)g)->port->target, &pane->drawing);
+  EXPECT_EQ(KARUGraphicsDC(g), nullptr); /* the window's context goes back after each use */
+  PictureObject *picture = picture_new(8, 8, 32);
+  Object *pg = pictureGraphicsGetter(picture, 0);
+  EXPECT_EQ(KARUGraphicsDC(pg), picture_dc(picture_image(picture)));
+  EXPECT_EQ(KARUGraphicsDC(&picture->header), nullptr); /* not a Graphics */
+  EXPECT_EQ(KARUGraphicsDC(nullptr), nullptr);
+  EXPECT_EQ(KARUGetControlGraphics(nullptr), nullptr);
+  for (Object *o : {g, pg, &picture->header}) RuntimeUnlockObject(o);
 }
 
 } // namespace

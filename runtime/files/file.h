@@ -1,5 +1,5 @@
 // Folder items: the runtime's object for a file-system entry, existing or not.
-// Only what start-up needs so far: the record, its path, and AbsolutePath.
+// The record, its path, finding items, and AbsolutePath.
 #pragma once
 #include "objects/objects.h"
 
@@ -17,4 +17,10 @@ void folderitem_classes_attach(); // the FolderItem class's destructor: it relea
 extern "C" {
 Object *FolderItemFromPath(RString *path);
 RString *fileAbsolutePathGetter(Object *item);
+RString *fileNameGetter(Object *item);
+Object *getFontsFolder();
+Object *FolderChild(Object *item, RString *name);
+Object *FolderTrueChild(Object *item, RString *name);
+Object *RuntimeGetFolderItem(RString *text);
+Object *RuntimeGetTrueFolderItem(RString *text);
 }

@@ -252,6 +252,11 @@ typedef KARUString (*PluginDefaultControlCaptionProc)(KARUObject control); /* ne
 typedef void (*KARUSetAcceleratorProc)(KARUObject control, KARUString key);
 typedef void (*KARUYieldToQXProc)(void); /* handles waiting messages, then returns */
 typedef void (*KARUInvalidateControlProc)(KARUObject control);
+/* Drawing on a control: a new Graphics for its pane (unlock it; nil without
+   a pane), and the device context a Graphics draws with: a picture's, or a
+   pane's while it paints; nil otherwise. */
+typedef KARUObject (*KARUGetControlGraphicsProc)(KARUObject control);
+typedef void *(*KARUGraphicsDCProc)(KARUObject graphics);
 
 /* Picture helpers. A picture's pixels are 32-bit words 0x00RRGGBB (memory
    order blue, green, red, unused), the top row first. */

@@ -30,9 +30,23 @@ struct BuiltinProperty {
   int32_t parameter;  // passed to both accessors: a field offset or a number
 };
 
+// How a parameter is passed besides its plain value.
+enum BuiltinParamForm : int32_t {
+  kParamValue = 0,
+  kParamOptional = 1, // may be left out at the end of a call: `fallback` is passed instead
+  kParamByRef = 2,    // the address of the caller's variable is passed
+  kParamArray = 3,    // a one-dimensional array of the type is passed
+};
+
+// The fallback of a left-out width or height: the whole of the picture or
+// canvas.
+inline constexpr int32_t kWholeSide = -10000;
+
 struct BuiltinParam {
   const char *name;
   const char *type;
+  int32_t form = kParamValue; // BuiltinParamForm
+  int32_t fallback = 0;       // kParamOptional: the value passed when left out
 };
 
 struct BuiltinMethod {
@@ -81,6 +95,7 @@ inline constexpr std::string_view kShape =
 #define PROPERTY(flags, name, type, getter, setter, parameter) "P"
 #define METHOD(name, result, call, assign) "M"
 #define PARAM(name, type) "A"
+#define PARAM_OF(name, type, form, fallback) "A"
 #define EVENT(name, parameters, result, number) "E"
 #define INTERFACE(name) "I"
 #define END_CLASS
@@ -91,6 +106,7 @@ inline constexpr std::string_view kShape =
 #undef PROPERTY
 #undef METHOD
 #undef PARAM
+#undef PARAM_OF
 #undef EVENT
 #undef INTERFACE
 #undef END_CLASS
@@ -107,6 +123,7 @@ constexpr int32_t count(char letter) {
 #define PROPERTY(flags, name, type, getter, setter, parameter)
 #define METHOD(name, result, call, assign)
 #define PARAM(name, type)
+#define PARAM_OF(name, type, form, fallback)
 #define EVENT(name, parameters, result, number)
 #define INTERFACE(name)
 #define END_CLASS
@@ -161,11 +178,15 @@ inline constexpr BuiltinProperty kBuiltinProperties[] = {
 
 inline constexpr BuiltinParam kBuiltinParams[] = {
 #undef PARAM
-#define PARAM(name, type) {name, type},
+#undef PARAM_OF
+#define PARAM(name, type) {name, type, kParamValue, 0},
+#define PARAM_OF(name, type, form, fallback) {name, type, form, fallback},
 #include "objects/builtins.def"
 };
 #undef PARAM
+#undef PARAM_OF
 #define PARAM(name, type)
+#define PARAM_OF(name, type, form, fallback)
 
 inline constexpr BuiltinEvent kBuiltinEvents[] = {
 #undef EVENT
@@ -185,6 +206,7 @@ inline constexpr const char *kBuiltinInterfaces[] = {
 #undef PROPERTY
 #undef METHOD
 #undef PARAM
+#undef PARAM_OF
 #undef EVENT
 #undef INTERFACE
 #undef END_CLASS

@@ -37,6 +37,7 @@
 #include "ui/popupmenu.h"
 #include "ui/progressbar.h"
 #include "ui/scroller.h"
+#include "ui/canvas.h"
 #include "ui/timer.h"
 #include "graphics/picture.h"
 #include "files/clipboard.h"
@@ -464,6 +465,7 @@ void runtime_classes_init() {
   tabpanel_install();
   editfield_install();
   scroller_install();
+  canvas_install();
   progressbar_install();
   popupmenu_install();
   contextmenu_install();

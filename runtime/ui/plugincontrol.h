@@ -31,4 +31,6 @@ int32_t PluginDefaultControlFontSize();
 RString *PluginDefaultControlCaption(Object *control);
 void KARUSetAccelerator(Object *control, RString *key);
 void KARUYieldToQX();
+Object *KARUGetControlGraphics(Object *control); // a new Graphics for its pane, or nil
+HDC KARUGraphicsDC(Object *graphics); // a picture's context, a pane's while it paints, or nil
 }

@@ -2,12 +2,14 @@
 // native handles, bounds, visibility, focus, the enclosing control and window,
 // the defaults for a new control's font and caption, keyboard accelerators,
 // and a yield that lets the runtime handle what is waiting.
+#include "graphics/drawing.h"
 #include "lifecycle/application.h"
 #include "objects/registry.h"
 #include "text/string.h"
 #include "ui/control.h"
 #include "ui/keyboard.h"
 #include "ui/nativewindow.h"
+#include "ui/panegraphics.h"
 #include "ui/plugincontrol.h"
 #include "ui/windowobject.h"
 
@@ -122,4 +124,26 @@ void KARUYieldToQX() {
     DispatchMessageA(&m);
   }
   RuntimeBackgroundTask();
+}
+
+/* ---- drawing ---- */
+
+Object *KARUGetControlGraphics(Object *control) {
+  Pane *p = is_control(control) ? as_control(control)->pane : nullptr;
+  GraphicsObject *g = p ? pane_graphics(p) : nullptr;
+  return g ? &g->header : nullptr;
+}
+
+// A context the plug-in may draw with after the call: one the target lends
+// (a picture's, or a pane's paint context). A pane's own window context is
+// given back at the end of every drawing operation, so it is never handed out.
+HDC KARUGraphicsDC(Object *graphics) {
+  ClassDef *cls = registry_find("Graphics");
+  if (!graphics || !cls || !class_derives_from(graphics->cls, cls)) return nullptr;
+  GraphicsObject *g = (GraphicsObject *)graphics;
+  HDC dc = draw_begin(g);
+  if (!dc) return nullptr;
+  bool lent = g->port->token == 0;
+  draw_end(g);
+  return lent ? dc : nullptr;
 }

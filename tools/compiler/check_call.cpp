@@ -30,23 +30,49 @@ void Checker::check_args(std::vector<NodeP> &args, const std::vector<Type> &want
   pushed -= bytes;
 }
 
+// A ByRef argument is a variable or property of exactly the parameter's
+// type, whose address is passed.
+void Checker::by_ref_arg(NodeP &arg, const Type &want, size_t i, const std::string &what) {
+  expr(arg);
+  Node &a = *arg;
+  if ((a.kind != NK::Var && a.kind != NK::Field) || a.readOnly)
+    error_at(a.loc, "argument " + std::to_string(i + 1) + " of " + what +
+                        " is ByRef and needs a variable or a property");
+  if (!(a.type == want))
+    error_at(a.loc, "argument " + std::to_string(i + 1) + " of " + what + " is ByRef and must be " +
+                        type_text(want) + ", not " + type_text(a.type));
+  a.address = true;
+}
+
+// The arguments of a member-table call: the left-out optional ones get their
+// fallbacks, ByRef ones pass addresses, and the rest convert.
+void Checker::table_args(std::vector<NodeP> &args, int32_t first, int32_t count, Loc loc,
+                         const std::string &what) {
+  std::vector<Type> want = table_params(classes, first, count);
+  size_t required = size_t(required_params(first, count));
+  if (args.size() < required && required < want.size())
+    error_at(loc, what + " takes at least " + std::to_string(required) + " argument(s), not " +
+                      std::to_string(args.size()));
+  for (size_t i = args.size(); i < want.size(); i++) {
+    const BuiltinParam &p = kBuiltinParams[first + int32_t(i)];
+    if (p.form != kParamOptional) break; /* check_args reports the missing ones */
+    NodeP v = make(want[i].kind == K::Boolean ? NK::BoolLit : NK::IntLit, loc);
+    v->ival = p.fallback;
+    v->type = want[i].kind == K::Boolean ? want[i] : Type{K::Integer, nullptr};
+    args.push_back(std::move(v));
+  }
+  for (size_t i = 0; i < args.size() && i < want.size(); i++)
+    if (kBuiltinParams[first + int32_t(i)].form == kParamByRef)
+      by_ref_arg(args[i], want[i], i, what);
+  check_args(args, want, loc, what);
+}
+
 void Checker::routine_call(NodeP &n, basc::Routine *target, NodeP receiver, std::vector<NodeP> args,
                            Loc loc) {
   std::vector<Type> want;
   for (Param &p : target->params) want.push_back(param_type(p));
-  for (size_t i = 0; i < args.size() && i < want.size(); i++) {
-    if (!target->params[i].byRef) continue;
-    expr(args[i]);
-    Node &a = *args[i];
-    if ((a.kind != NK::Var && a.kind != NK::Field) || a.readOnly)
-      error_at(a.loc, "argument " + std::to_string(i + 1) + " of " + target->name +
-                          " is ByRef and needs a variable or a property");
-    if (!(a.type == want[i]))
-      error_at(a.loc, "argument " + std::to_string(i + 1) + " of " + target->name +
-                          " is ByRef and must be " + type_text(want[i]) + ", not " +
-                          type_text(a.type));
-    a.address = true;
-  }
+  for (size_t i = 0; i < args.size() && i < want.size(); i++)
+    if (target->params[i].byRef) by_ref_arg(args[i], want[i], i, target->name);
   NodeP c = make(NK::CallRoutine, loc);
   c->routine = target;
   c->lhs = std::move(receiver);
@@ -72,7 +98,7 @@ const BuiltinMethod *Checker::pick_method(ClassInfo *cls, const BuiltinMethod *f
   }
   std::vector<const BuiltinMethod *> fit, exact;
   for (const BuiltinMethod *m : forms) {
-    if (size_t(m->paramCount) != args.size()) continue;
+    if (!takes_arg_count(m->firstParam, m->paramCount, args.size())) continue;
     std::vector<Type> want = table_params(classes, m->firstParam, m->paramCount);
     bool converts = true, same = true;
     for (size_t i = 0; i < args.size(); i++) {
@@ -93,13 +119,12 @@ const BuiltinMethod *Checker::pick_method(ClassInfo *cls, const BuiltinMethod *f
 void Checker::method_call(NodeP &n, const BuiltinMethod *m, NodeP receiver, std::vector<NodeP> args,
                           Loc loc) {
   if (!*m->callEntry) error_at(loc, std::string("method ") + m->name + " is not available");
-  std::vector<Type> want = table_params(classes, m->firstParam, m->paramCount);
   NodeP c = make(NK::CallMethod, loc);
   c->method = m;
   c->lhs = std::move(receiver);
   if (c->lhs->kind == NK::ControlRef) c->lhs->forWrite = true, give_temp(*c->lhs);
   c->args = std::move(args);
-  check_args(c->args, want, loc, m->name);
+  table_args(c->args, m->firstParam, m->paramCount, loc, m->name);
   c->type = *m->resultType ? table_type(classes, m->resultType) : Type{};
   give_temp(*c);
   n = std::move(c);
@@ -121,11 +146,10 @@ void Checker::raise_event(NodeP &n) {
 }
 
 void Checker::function_call(NodeP &n, const BuiltinFunction *f, std::vector<NodeP> args, Loc loc) {
-  std::vector<Type> want = table_params(classes, f->firstParam, f->paramCount);
   NodeP c = make(NK::CallFunction, loc);
   c->function = f;
   c->args = std::move(args);
-  check_args(c->args, want, loc, f->name);
+  table_args(c->args, f->firstParam, f->paramCount, loc, f->name);
   c->type = *f->resultType ? table_type(classes, f->resultType) : Type{};
   give_temp(*c);
   n = std::move(c);
@@ -157,8 +181,14 @@ bool Checker::resolve_in(NodeP &n, ClassInfo *cls, std::function<NodeP()> receiv
   Node &src = *n;
   std::string nm = isCall ? src.lhs->text : src.text;
   Member m = find_member(cls, nm);
-  if (m.kind == Member::None) return false;
   std::vector<NodeP> args;
+  if (m.kind == Member::None) {
+    std::vector<NodeP> given;
+    if (isCall) given = std::move(src.args);
+    if (entry_member(n, cls, receiver, given, nm, src.loc)) return true;
+    if (isCall) src.args = std::move(given);
+    return false;
+  }
   if (isCall) args = std::move(src.args);
   Loc loc = src.loc;
   switch (m.kind) {
@@ -283,6 +313,7 @@ void Checker::member(NodeP &n) {
     Loc at = n->lhs->loc;
     return array_method(n, std::move(n->lhs), n->text, {}, at);
   }
+  if (t.kind == K::Color) return color_part(n);
   if (t.kind != K::Object)
     error_at(n->loc, "a " + type_text(t) + " value has no member " + n->text);
   NodeP obj = std::move(n->lhs);
@@ -297,6 +328,30 @@ void Checker::member(NodeP &n) {
   if (!resolve_in(keep, raw->type.cls, receiver, false) || !used)
     error_at(n->loc, raw->type.cls->display() + " has no member " + n->text);
   n = std::move(keep);
+}
+
+// c.Red, c.Hue ...: the runtime reads a part of a Color value.
+void Checker::color_part(NodeP &n) {
+  const BuiltinFunction *f = find_function("Color." + n->text, 1);
+  if (!f) error_at(n->loc, "a Color value has no member " + n->text);
+  std::vector<NodeP> args;
+  args.push_back(std::move(n->lhs));
+  function_call(n, f, std::move(args), n->loc);
+}
+
+// A member that a built-in class reaches through an entry of its own
+// (Canvas.Scroll) rather than its method list: a call with the receiver first.
+bool Checker::entry_member(NodeP &n, ClassInfo *cls, std::function<NodeP()> &receiver,
+                           std::vector<NodeP> &args, const std::string &name, Loc loc) {
+  for (ClassInfo *c = cls; c; c = c->super) {
+    if (!c->builtin || !function_name_exists(c->name + "." + name)) continue;
+    const BuiltinFunction *f = find_function(c->name + "." + name, args.size() + 1);
+    if (!f) error_at(loc, "wrong number of arguments for " + name);
+    args.insert(args.begin(), receiver());
+    function_call(n, f, std::move(args), loc);
+    return true;
+  }
+  return false;
 }
 
 bool Checker::resolve_in_owner(NodeP &n, Loc loc, bool isCall) {

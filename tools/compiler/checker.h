@@ -163,6 +163,12 @@ struct Checker {
   void function_call(NodeP &n, const BuiltinFunction *f, std::vector<NodeP> args, Loc loc);
   void check_args(std::vector<NodeP> &args, const std::vector<Type> &want, Loc loc,
                   const std::string &what);
+  void table_args(std::vector<NodeP> &args, int32_t first, int32_t count, Loc loc,
+                  const std::string &what);
+  void by_ref_arg(NodeP &arg, const Type &want, size_t i, const std::string &what);
+  void color_part(NodeP &n);
+  bool entry_member(NodeP &n, ClassInfo *cls, std::function<NodeP()> &receiver,
+                    std::vector<NodeP> &args, const std::string &name, Loc loc);
   void give_temp(Node &n) {
     if (n.type.is_ref()) n.temp = temp(n.type);
   }

@@ -122,6 +122,9 @@ static const KindDefaults kKindDefaults[] = {
     {"ScrollBar", kScrollerDefaults, false},
     {"Slider", kScrollerDefaults, false},
     {"ProgressBar", {{"Maximum", "100"}, {"Value", "0"}}, false},
+    {"Canvas",
+     {{"AcceptFocus", "False"}, {"AcceptTabs", "False"}, {"UseFocusRing", "True"}},
+     false},
 };
 
 // What a kind's own record adds to a control's: its size where it differs
@@ -131,6 +134,7 @@ static const std::pair<const char *, Defaults> kKindSizes[] = {
     {"ScrollBar", {{"Width", "120"}, {"Height", "16"}}},
     {"Slider", {{"Width", "120"}, {"Height", "24"}}},
     {"ProgressBar", {{"Width", "120"}, {"Height", "16"}}},
+    {"Canvas", {{"Width", "100"}, {"Height", "100"}}},
 };
 
 // Name, Index and TabPanelIndex, the defaults of the control's kind with

@@ -8,9 +8,19 @@ namespace basc {
 
 using K = Type::Kind;
 
+int32_t required_params(int32_t first, int32_t count) {
+  int32_t n = count;
+  while (n > 0 && kBuiltinParams[first + n - 1].form == kParamOptional) n--;
+  return n;
+}
+
+bool takes_arg_count(int32_t first, int32_t count, size_t argCount) {
+  return argCount <= size_t(count) && argCount >= size_t(required_params(first, count));
+}
+
 const BuiltinFunction *find_function(const std::string &name, size_t argCount) {
   for (const BuiltinFunction &f : kBuiltinFunctions)
-    if (iequal(f.name, name) && size_t(f.paramCount) == argCount) return &f;
+    if (iequal(f.name, name) && takes_arg_count(f.firstParam, f.paramCount, argCount)) return &f;
   return nullptr;
 }
 
@@ -33,8 +43,11 @@ Type table_type(Classes &classes, const char *name) {
 
 std::vector<Type> table_params(Classes &classes, int32_t first, int32_t count) {
   std::vector<Type> types;
-  for (int32_t i = 0; i < count; i++)
-    types.push_back(table_type(classes, kBuiltinParams[first + i].type));
+  for (int32_t i = 0; i < count; i++) {
+    const BuiltinParam &p = kBuiltinParams[first + i];
+    Type t = table_type(classes, p.type);
+    types.push_back(p.form == kParamArray ? Type::array_of(t, 1) : t);
+  }
   return types;
 }
 

@@ -37,6 +37,11 @@ struct ClassInfo {
   std::string display() const { return name.empty() ? "(control subclass)" : name; }
 };
 
+// How many of a member table's parameters a call must give: those before the
+// optional ones that close the list; and whether argCount arguments fit.
+int32_t required_params(int32_t first, int32_t count);
+bool takes_arg_count(int32_t first, int32_t count, size_t argCount);
+
 // The global function of that name taking argCount arguments, or nil.
 const BuiltinFunction *find_function(const std::string &name, size_t argCount);
 bool function_name_exists(const std::string &name);
@@ -44,7 +49,8 @@ bool function_name_exists(const std::string &name);
 // The type named by a member table ("Integer", "String", a class name).
 struct Classes;
 Type table_type(Classes &classes, const char *name);
-// The types of `count` parameters of the shared table from `first` on.
+// The types of `count` parameters of the shared table from `first` on (an
+// array parameter as a one-dimensional array).
 std::vector<Type> table_params(Classes &classes, int32_t first, int32_t count);
 
 // Every class the program names, created on first use, and the class

@@ -8,6 +8,7 @@
 #include "hex.h"
 #include "linktable.h"
 #include <algorithm>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace basc;
@@ -552,6 +553,105 @@ TEST(Codegen, ValueControlHandlersAndRowAssignmentsReachTheirEntries) {
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(sites(im, "setPopupRowTag").size(), 1u);
   EXPECT_EQ(sites(im, "scrollerPropGetter").size(), 1u);
+}
+
+} // namespace
+
+namespace {
+
+// The words pushed before the call at `site`: each `push imm32` (68 xx xx xx
+// xx) or `mov eax, imm32; push eax` (b8 ... 50) in the bytes before it, nearest
+// the call first.
+std::vector<int32_t> pushed_constants(const img::Bytes &code, uint32_t site, size_t count) {
+  std::vector<int32_t> out;
+  for (long at = long(site) - 1; at >= 5 && out.size() < count; at--) {
+    if (code[size_t(at)] == 0x50 && code[size_t(at) - 5] == 0xb8) {
+      int32_t v;
+      std::memcpy(&v, &code[size_t(at) - 4], 4);
+      out.push_back(v);
+      at -= 5;
+    }
+  }
+  return out;
+}
+
+// Drawing calls reach their entries; the parameters left out of DrawString,
+// DrawPicture and Canvas.Scroll arrive as the entries' fallbacks.
+TEST(Codegen, DrawingMembersReachTheirEntriesWithTheirFallbacks) {
+  img::Image im = build(
+      "Window W\n  Control C As Canvas\n  End Control\n"
+      "  Handler C.Paint(g As Graphics)\n"
+      "    g.ForeColor = &c123456\n    g.DrawLine 1, 2, 3, 4\n    g.FillRect 0, 0, 5, 5\n"
+      "    g.DrawRoundRect 0, 0, 9, 9, 3, 3\n    g.DrawString \"a\", 1, 12\n"
+      "    g.Pixel(1, 1) = RGB(1, 2, 3)\n    LineTrace Str(g.StringWidth(\"ab\") + g.TextAscent)\n"
+      "  End Handler\n"
+      "  Handler C.MouseDown(X As Integer, Y As Integer) As Boolean\n"
+      "    C.Scroll 7, 0\n    Return True\n  End Handler\n"
+      "  Handler C.KeyDown(Key As String) As Boolean\n    Return Key = \"a\"\n  End Handler\n"
+      "End Window\n"
+      "Sub Main()\n  Dim p As Picture = NewPicture(20, 10, 32)\n"
+      "  Dim pts(6) As Integer\n  p.Graphics.FillPolygon pts\n"
+      "  p.Graphics.DrawPicture p, 0, 0\n  Dim c As Color = p.RGBSurface.Pixel(2, 3)\n"
+      "  If SelectColor(c, \"Pick\") Then LineTrace Str(c.Red + c.Hue)\n"
+      "  LineTrace Font(FontCount - 1)\n  c = HighlightColor\nEnd Sub\n");
+  for (const char *entry :
+       {"graphicsForeColorSetter", "RuntimeGraphicsDrawLine", "RuntimeGraphicsFillRect",
+        "RuntimeGraphicsDrawRoundRect", "graphicsPixelSetter", "RuntimeRGB",
+        "RuntimeGraphicsStringWidth", "RuntimeGraphicsTextAscent", "newPicture",
+        "graphicsFillPolygon", "pictureGraphicsGetter", "pictureRGBSurfaceGetter",
+        "rgbSurfaceGetPixel", "selectColor", "readColorRed", "readColorHue", "getFontName",
+        "getFontCount", "getHilightColor"})
+    EXPECT_FALSE(sites(im, entry).empty()) << entry;
+  std::vector<uint32_t> text = sites(im, "RuntimeGraphicsDrawString");
+  ASSERT_EQ(text.size(), 1u);
+  std::vector<int32_t> textArgs = pushed_constants(im.code1, text[0], 4); /* the text, x, y, wrap */
+  EXPECT_EQ(std::vector<int32_t>(textArgs.begin() + 1, textArgs.end()),
+            (std::vector<int32_t>{1, 12, 0}));
+  std::vector<uint32_t> scroll = sites(im, "canvasScroll");
+  ASSERT_EQ(scroll.size(), 1u);
+  EXPECT_EQ(pushed_constants(im.code1, scroll[0], 7),
+            (std::vector<int32_t>{7, 0, 0, 0, kWholeSide, kWholeSide, 1}));
+  std::vector<uint32_t> picture = sites(im, "RuntimeGraphicsDrawPicture");
+  ASSERT_EQ(picture.size(), 1u);
+  const int32_t W = kWholeSide;
+  EXPECT_EQ(pushed_constants(im.code1, picture[0], 8),
+            (std::vector<int32_t>{0, 0, W, W, 0, 0, W, W}));
+}
+
+// Optional parameters close a member's list; ByRef and array parameters
+// take only what they can.
+TEST(Codegen, DrawingMisuseIsReportedAtTheCall) {
+  struct {
+    const char *body, *message;
+  } const cases[] = {
+      {"  Dim g As Graphics\n  g.DrawString \"a\"\n",
+       "DrawString takes at least 3 argument(s), not 1"},
+      {"  Dim g As Graphics\n  Dim d(3) As Double\n  g.DrawPolygon d\n", "must be Integer()"},
+      {"  Dim g As Graphics\n  g.DrawPolygon 3\n", "must be Integer()"},
+      {"  If SelectColor(&c000000, \"x\") Then LineTrace \"y\"\n", "is ByRef"},
+      {"  Dim c As Color\n  LineTrace Str(c.Purple)\n", "Color value has no member Purple"},
+      {"  Dim g As Graphics\n  g.TextHeight = 3\n", "cannot be assigned"},
+      {"  Dim c As Canvas\n  c.Scroll 1\n", "wrong number of arguments for Scroll"},
+  };
+  for (auto &c : cases) {
+    CompileOptions o;
+    CompileResult r = compile({{"t.bas", std::string("Sub Main()\n") + c.body + "End Sub\n"}}, o);
+    EXPECT_FALSE(r.ok) << c.body;
+    EXPECT_NE(r.error.find(c.message), std::string::npos) << c.body << r.error;
+  }
+}
+
+TEST(Descriptions, PlacedCanvasTakesNoFocusAndIsASquare) {
+  Program prog;
+  std::string file = "t.bas";
+  parse(tokenize(&file, "Window Main\n  Control C As Canvas\n  End Control\nEnd Window\n"), prog);
+  Checked checked;
+  check(prog, checked);
+  std::string text = decode_window(window_description(*prog.classes[0], checked));
+  std::string record = text.substr(text.find("\ncontrol"));
+  EXPECT_NE(record.find(" Width=100 Height=100"), std::string::npos) << record;
+  EXPECT_NE(record.find("AcceptFocus=False AcceptTabs=False UseFocusRing=True"), std::string::npos)
+      << record;
 }
 
 } // namespace

@@ -22,7 +22,7 @@ void RuntimeGraphicsDrawString(GraphicsObject *g, RString *text, int32_t x, int3
   int64_t top = (int64_t)y - port->textAscent; /* y is the baseline */
   RECT r = {draw_x(port, x), draw_y(port, top),
             draw_x(port, (int64_t)x + (wrap ? wrap : kNoWrapWidth)), kCoordLimit};
-  SetTextColor(dc, draw_colour(port));
+  draw_text_colour(port, dc);
   DrawTextA(dc, str_cview(text), str_len(text), &r, textFlags(wrap));
   draw_end(g);
 }

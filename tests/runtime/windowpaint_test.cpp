@@ -117,6 +117,14 @@ TEST_F(WindowPaintTest, DrawIntoPutsTheWindowsDrawingIntoAPictureAtAPlace) {
   EXPECT_EQ(p->image->bits[0] & 0xFFFFFF, 0xFFFFFFu);
   RuntimeUnlockObject(&g->header);
   RuntimeUnlockObject(&p->header);
+
+  GraphicsObject *own = (GraphicsObject *)windowGraphicsGetter(w, 0);
+  ASSERT_TRUE(own);
+  EXPECT_EQ(graphicsHeightGetter(own, 0), 50);
+  close_test_window(w); /* the window's panes go, and their Graphics with them */
+  EXPECT_EQ(graphicsHeightGetter(own, 0), 0);
+  RuntimeGraphicsFillRect(own, 0, 0, 5, 5);
+  RuntimeUnlockObject(&own->header);
 }
 
 } // namespace

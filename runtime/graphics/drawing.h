@@ -26,8 +26,12 @@ int32_t draw_x(const DrawPort *port, int64_t x);
 int32_t draw_y(const DrawPort *port, int64_t y);
 int32_t draw_clamp(int64_t v);
 COLORREF draw_colour(const DrawPort *port); // the fore colour for the device
-// A solid pen of the pen width in the fore colour, selected into dc.
+// A solid pen of the pen width in the fore colour, selected into dc; or the
+// one-pixel pen in the colour given. The text colour the fore colour.
+// Nothing is asked of the platform that dc already holds.
 void draw_select_pen(DrawPort *port, HDC dc);
+void draw_thin_pen(DrawPort *port, HDC dc, COLORREF colour);
+void draw_text_colour(DrawPort *port, HDC dc);
 // The port's font, made again when marked and selected into dc.
 void draw_select_font(DrawPort *port, HDC dc);
 // The font's metrics, read once per font.

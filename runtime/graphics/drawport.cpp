@@ -56,7 +56,10 @@ static HDC makeCurrent(DrawPort *port) {
   SetBkMode(dc, TRANSPARENT);
   SetTextAlign(dc, TA_LEFT | TA_TOP); /* text is placed from its top, the baseline rule applied */
   SetStretchBltMode(dc, COLORONCOLOR);
-  if (port->font && port->fontValid) SelectObject(dc, port->font);
+  port->dcFontSelected = port->font && port->fontValid;
+  if (port->dcFontSelected) SelectObject(dc, port->font);
+  port->dcPen = nullptr;
+  port->dcTextKnown = 0;
   if (port->clip) ExtSelectClipRgn(dc, port->clip, RGN_AND);
   current = port;
   return dc;
@@ -95,12 +98,19 @@ COLORREF draw_colour(const DrawPort *port) {
   return RGB(port->red >> 8, port->green >> 8, port->blue >> 8);
 }
 
+void draw_thin_pen(DrawPort *port, HDC dc, COLORREF colour) {
+  static const HGDIOBJ stock = GetStockObject(DC_PEN);
+  if (port->dcPen != stock) SelectObject(dc, stock);
+  if (port->dcPen != stock || port->dcPenColour != colour) SetDCPenColor(dc, colour);
+  port->dcPen = stock;
+  port->dcPenColour = colour;
+}
+
 void draw_select_pen(DrawPort *port, HDC dc) {
   COLORREF colour = draw_colour(port);
   int32_t width = port->penWidth > 0 ? port->penWidth : 1;
   if (width == 1) { /* the stock pen of settable colour serves every thin line */
-    SelectObject(dc, GetStockObject(DC_PEN));
-    SetDCPenColor(dc, colour);
+    draw_thin_pen(port, dc, colour);
     return;
   }
   if (!port->pen || port->penColour != colour || port->penSize != width) {
@@ -111,8 +121,18 @@ void draw_select_pen(DrawPort *port, HDC dc) {
     port->pen = pen;
     port->penColour = colour;
     port->penSize = width;
+  } else if (port->dcPen != port->pen) {
+    SelectObject(dc, port->pen);
   }
-  SelectObject(dc, port->pen);
+  port->dcPen = port->pen;
+}
+
+void draw_text_colour(DrawPort *port, HDC dc) {
+  COLORREF colour = draw_colour(port);
+  if (port->dcTextKnown && port->dcTextColour == colour) return;
+  SetTextColor(dc, colour);
+  port->dcTextColour = colour;
+  port->dcTextKnown = 1;
 }
 
 void draw_select_font(DrawPort *port, HDC dc) {
@@ -128,11 +148,13 @@ void draw_select_font(DrawPort *port, HDC dc) {
       SelectObject(dc, font);
       if (port->font) DeleteObject(port->font);
       port->font = font;
+      port->dcFontSelected = 1;
     }
     port->fontValid = 1;
     port->metricsValid = 0;
   }
-  if (port->font) SelectObject(dc, port->font);
+  if (port->font && !port->dcFontSelected) SelectObject(dc, port->font);
+  port->dcFontSelected = port->font != nullptr;
 }
 
 void draw_metrics(DrawPort *port, HDC dc) {

@@ -15,6 +15,7 @@ static UINT textFlags(int32_t wrap) {
 void RuntimeGraphicsDrawString(GraphicsObject *g, RString *text, int32_t x, int32_t y,
                                int32_t wrap) {
   if (!str_len(text)) return;
+  if (wrap < 0) wrap = 0;
   HDC dc = draw_begin(g);
   if (!dc) return;
   DrawPort *port = g->port;
@@ -22,7 +23,7 @@ void RuntimeGraphicsDrawString(GraphicsObject *g, RString *text, int32_t x, int3
   int64_t top = (int64_t)y - port->textAscent; /* y is the baseline */
   RECT r = {draw_x(port, x), draw_y(port, top),
             draw_x(port, (int64_t)x + (wrap ? wrap : kNoWrapWidth)), kCoordLimit};
-  SetTextColor(dc, draw_colour(port));
+  draw_text_colour(port, dc);
   DrawTextA(dc, str_cview(text), str_len(text), &r, textFlags(wrap));
   draw_end(g);
 }
@@ -40,10 +41,11 @@ int32_t RuntimeGraphicsStringWidth(GraphicsObject *g, RString *text) {
 
 int32_t RuntimeGraphicsStringHeight(GraphicsObject *g, RString *text, int32_t wrap) {
   if (!str_len(text)) return 0;
+  if (wrap < 0) wrap = 0;
   HDC dc = draw_begin(g);
   if (!dc) return 0;
   draw_select_font(g->port, dc);
-  RECT r = {0, 0, wrap > 0 ? wrap : kNoWrapWidth, 0};
+  RECT r = {0, 0, wrap ? wrap : kNoWrapWidth, 0};
   DrawTextA(dc, str_cview(text), str_len(text), &r, textFlags(wrap) | DT_CALCRECT);
   draw_end(g);
   return r.bottom - r.top;

@@ -61,6 +61,12 @@ struct DrawPort {
   HPEN pen;                       // 116: the wide pen last made, or nil
   COLORREF penColour;             // 120: its colour
   int32_t penSize;                // 124: its width
+  // What dc holds while current, so that a call repeating it costs nothing.
+  HGDIOBJ dcPen;          // 128: the pen selected by the port, nil when unknown
+  COLORREF dcPenColour;   // 132: the stock pen's colour when that is dcPen
+  COLORREF dcTextColour;  // 136
+  uint8_t dcTextKnown;    // 140: dcTextColour is set in dc
+  uint8_t dcFontSelected; // 141: font is selected in dc
 };
 
 enum GraphicsStyle : uint8_t {

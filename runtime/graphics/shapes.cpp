@@ -23,7 +23,7 @@ static void patternLine(DrawPort *port, HDC dc, int32_t x, int32_t y) {
     int64_t y0 = port->penY < y ? port->penY : y, y1 = port->penY < y ? y : port->penY;
     RECT r = {draw_x(port, x0), draw_y(port, y0), draw_x(port, x1 + port->penWidth),
               draw_y(port, y1 + port->penHeight)};
-    SetTextColor(dc, draw_colour(port));
+    draw_text_colour(port, dc); /* the pattern's set bits */
     SetBrushOrgEx(dc, port->patternX, port->patternY, nullptr);
     FillRect(dc, &r, brush);
     DeleteObject(brush);
@@ -108,8 +108,7 @@ void RuntimeGraphicsClearRect(GraphicsObject *g, int32_t x, int32_t y, int32_t w
 // brush, both in the fore colour, so that it covers the same pixels.
 static void selectFor(DrawPort *port, HDC dc, bool filled) {
   if (filled) {
-    SelectObject(dc, GetStockObject(DC_PEN));
-    SetDCPenColor(dc, draw_colour(port));
+    draw_thin_pen(port, dc, draw_colour(port));
     SelectObject(dc, GetStockObject(DC_BRUSH));
     SetDCBrushColor(dc, draw_colour(port));
   } else {

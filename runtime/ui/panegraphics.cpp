@@ -81,9 +81,16 @@ GraphicsObject *pane_graphics(Pane *pane) {
   return graphics_new(pane_draw_target(pane), x, y);
 }
 
-PictureObject *pane_as_picture(Object *o) {
-  ClassDef *picture = registry_find("Picture");
-  return o && picture && class_derives_from(o->cls, picture) ? (PictureObject *)o : nullptr;
+PictureObject *window_backdrop(WindowObject *w, int32_t *width, int32_t *height) {
+  ClassDef *cls = registry_find("Picture");
+  Object *o = w ? w->backdrop : nullptr; /* the property takes any object */
+  PictureImage *image =
+      o && cls && class_derives_from(o->cls, cls) ? picture_image((PictureObject *)o) : nullptr;
+  if (!image) return nullptr;
+  *width = image->width, *height = image->height;
+  if (w->view && *width > w->view->pane.width) *width = w->view->pane.width;
+  if (w->view && *height > w->view->pane.height) *height = w->view->pane.height;
+  return (PictureObject *)o;
 }
 
 /* ---- a window's Graphics ---- */
@@ -95,13 +102,9 @@ Object *windowGraphicsGetter(WindowObject *w, int32_t) {
 
 void formDrawInto(WindowObject *w, GraphicsObject *g, int32_t x, int32_t y) {
   if (!w || !g || !g->port || !g->port->target) return;
-  if (PictureObject *backdrop = pane_as_picture(w->backdrop)) {
-    PictureImage *image = picture_image(backdrop);
-    int32_t width = image ? image->width : 0, height = image ? image->height : 0;
-    if (w->view && width > w->view->pane.width) width = w->view->pane.width; /* cut at the window */
-    if (w->view && height > w->view->pane.height) height = w->view->pane.height;
+  int32_t width, height;
+  if (PictureObject *backdrop = window_backdrop(w, &width, &height))
     RuntimeGraphicsDrawPicture(g, backdrop, x, y, width, height, 0, 0, width, height);
-  }
   if (!has_handler(&w->header, "Paint")) return;
   /* the Paint event draws through a Graphics of its own on g's target, moved to (x, y) */
   draw_lock();

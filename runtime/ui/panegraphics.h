@@ -17,8 +17,9 @@ DrawTarget *pane_draw_target(Pane *pane);
 // moved pane keeps drawing in its place; the context's viewport then takes
 // window coordinates to the native window's.
 GraphicsObject *pane_graphics(Pane *pane);
-// A picture object, or nil for anything else (a backdrop may be any object).
-PictureObject *pane_as_picture(Object *o);
+// The window's Backdrop picture and the part of it the window shows (its
+// natural size, cut at the window's), or nil without one.
+PictureObject *window_backdrop(WindowObject *w, int32_t *width, int32_t *height);
 
 extern "C" {
 Object *windowGraphicsGetter(WindowObject *w, int32_t);

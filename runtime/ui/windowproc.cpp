@@ -25,13 +25,9 @@ static uint32_t word(int v) { return (uint32_t)v; }
 static void rootDraw(Pane *root, HDC dc) {
   WindowObject *w = windowOf(root);
   if (!w) return;
-  if (PictureObject *backdrop = pane_as_picture(w->backdrop)) {
-    PictureImage *image = picture_image(backdrop);
-    int32_t width = image ? image->width : 0, height = image ? image->height : 0;
-    if (width > root->width) width = root->width;
-    if (height > root->height) height = root->height;
+  int32_t width, height;
+  if (PictureObject *backdrop = window_backdrop(w, &width, &height))
     picture_draw_masked(backdrop, dc, 0, 0, width, height, 0, 0, width, height);
-  }
   if (!has_handler(&w->header, "Paint")) return;
   GraphicsObject *g = pane_graphics(root);
   uint32_t args[] = {(uint32_t)(uintptr_t)g};

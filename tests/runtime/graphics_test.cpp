@@ -254,6 +254,25 @@ TEST_F(GraphicsTest, TwoThreadsDrawIntoTwoPicturesAtOnce) {
   EXPECT_EQ(wrongB, 0);
 }
 
+DWORD WINAPI drawUntilDetached(void *arg) {
+  GraphicsObject *g = (GraphicsObject *)arg;
+  for (int32_t i = 0; i < 3000; i++) RuntimeGraphicsFillRect(g, 0, i % 32, 32, 1);
+  return 0;
+}
+
+TEST_F(GraphicsTest, DetachingWhileAnotherThreadDrawsWaitsForItsOperation) {
+  PictureObject *p;
+  GraphicsObject *g = canvas(32, 32, &p);
+  HANDLE thread = CreateThread(nullptr, 0, drawUntilDetached, g, 0, nullptr);
+  Sleep(20);
+  graphics_detach(g); /* between two operations, never inside one */
+  RuntimeGraphicsClearRect(g, 0, 0, 32, 32);
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+  EXPECT_FALSE(g->port->target);
+  EXPECT_EQ(g->port->dc, nullptr);
+}
+
 TEST_F(GraphicsTest, ADetachedGraphicsDrawsNothingAndAnswersZero) {
   PictureObject *p;
   GraphicsObject *g = canvas(10, 10, &p);

@@ -28,6 +28,11 @@ void onPaint(Object *, GraphicsObject *g) {
   }
 }
 
+DWORD WINAPI fillFromAnotherThread(void *arg) {
+  RuntimeGraphicsFillRect((GraphicsObject *)arg, 120, 20, 10, 10);
+  return 0;
+}
+
 class WindowPaintTest : public RuntimeTest {
 protected:
   ClassDef window;
@@ -95,6 +100,12 @@ TEST_F(WindowPaintTest, PaintDrawsOnTheWindowAfterTheBackdropAndItsGraphicsEndsW
   graphicsForeColorSetter(g, 0, 0x0000FF);
   RuntimeGraphicsFillRect(g, 100, 100, 10, 10);
   EXPECT_EQ(at(105, 105), kBlue);
+  EXPECT_EQ(g->port->dc, nullptr); /* a window's context goes back after each operation */
+  HANDLE thread = CreateThread(nullptr, 0, fillFromAnotherThread, g, 0, nullptr);
+  WaitForSingleObject(thread, INFINITE); /* taken and given back on that thread */
+  CloseHandle(thread);
+  EXPECT_EQ(at(125, 25), kBlue);
+  EXPECT_EQ(g->port->dc, nullptr);
   RuntimeUnlockObject(&g->header);
 }
 
@@ -117,6 +128,14 @@ TEST_F(WindowPaintTest, DrawIntoPutsTheWindowsDrawingIntoAPictureAtAPlace) {
   EXPECT_EQ(p->image->bits[0] & 0xFFFFFF, 0xFFFFFFu);
   RuntimeUnlockObject(&g->header);
   RuntimeUnlockObject(&p->header);
+
+  GraphicsObject *own = (GraphicsObject *)windowGraphicsGetter(w, 0);
+  ASSERT_TRUE(own);
+  EXPECT_EQ(graphicsHeightGetter(own, 0), 50);
+  close_test_window(w); /* the window's panes go, and their Graphics with them */
+  EXPECT_EQ(graphicsHeightGetter(own, 0), 0);
+  RuntimeGraphicsFillRect(own, 0, 0, 5, 5);
+  RuntimeUnlockObject(&own->header);
 }
 
 } // namespace

@@ -121,6 +121,11 @@ static void decodeResource(PictureObject *picture) {
   picture->resource = -picture->resource;
 }
 
+PictureObject *picture_of(Object *o) {
+  ClassDef *picture = registry_find("Picture");
+  return o && picture && class_derives_from(o->cls, picture) ? (PictureObject *)o : nullptr;
+}
+
 PictureImage *picture_image(PictureObject *picture) {
   if (!picture) return nullptr;
   if (!picture->image && picture->resource > 0 && gResourceReader) decodeResource(picture);

@@ -53,6 +53,8 @@ PictureObject *picture_from_image(PictureImage *image);
 
 // The picture's image, decoding a project picture on first use; nil if none.
 PictureImage *picture_image(PictureObject *picture);
+// The object as a picture: nil unless it is one (a Backdrop property takes any object).
+PictureObject *picture_of(Object *o);
 // The image's memory device context (made on first use), or nil.
 HDC picture_dc(PictureImage *image);
 // Draws the part (sx, sy, sw, sh) of the image scaled into (x, y, w, h) of dc.

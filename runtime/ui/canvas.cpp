@@ -17,11 +17,13 @@ static CanvasObject *canvasOf(Pane *p) { return (CanvasObject *)pane_control(p);
 // The Backdrop with its top-left corner at the canvas's, cut at the canvas's
 // right and bottom edges rather than scaled.
 static void drawBackdrop(CanvasObject *c, Pane *p, HDC dc) {
-  PictureImage *image = picture_image(pane_as_picture(c->backdrop));
+  PictureObject *backdrop = picture_of(c->backdrop);
+  PictureImage *image = picture_image(backdrop);
   if (!image) return;
   int32_t w = std::min<int32_t>(image->width, p->bounds.right - p->bounds.left);
   int32_t h = std::min<int32_t>(image->height, p->bounds.bottom - p->bounds.top);
-  if (w > 0 && h > 0) picture_draw(image, dc, p->bounds.left, p->bounds.top, w, h, 0, 0, w, h);
+  if (w > 0 && h > 0)
+    picture_draw_masked(backdrop, dc, p->bounds.left, p->bounds.top, w, h, 0, 0, w, h);
 }
 
 // Paint gets a Graphics of its own, detached when the handler returns: a

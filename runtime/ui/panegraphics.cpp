@@ -82,15 +82,13 @@ GraphicsObject *pane_graphics(Pane *pane) {
 }
 
 PictureObject *window_backdrop(WindowObject *w, int32_t *width, int32_t *height) {
-  ClassDef *cls = registry_find("Picture");
-  Object *o = w ? w->backdrop : nullptr; /* the property takes any object */
-  PictureImage *image =
-      o && cls && class_derives_from(o->cls, cls) ? picture_image((PictureObject *)o) : nullptr;
+  PictureObject *backdrop = picture_of(w ? w->backdrop : nullptr);
+  PictureImage *image = picture_image(backdrop);
   if (!image) return nullptr;
   *width = image->width, *height = image->height;
   if (w->view && *width > w->view->pane.width) *width = w->view->pane.width;
   if (w->view && *height > w->view->pane.height) *height = w->view->pane.height;
-  return (PictureObject *)o;
+  return backdrop;
 }
 
 /* ---- a window's Graphics ---- */

@@ -2,6 +2,7 @@
 // or CMY parts and read back as parts; the system's theme colours; the
 // platform's colour dialog.
 #pragma once
+#include "objects/objects.h"
 #include "text/string.h"
 #include <cstdint>
 #include <windows.h>
@@ -38,4 +39,5 @@ int32_t getLightBevelColor();
 int32_t getDarkBevelColor();
 int32_t getFontCount();
 RString *getFontName(int32_t index);
+Object *getFontTextEncoding(RString *name);
 }

@@ -5,6 +5,7 @@
 #include "recorder.h"
 #include "files/file.h"
 #include "graphics/colour.h"
+#include "objects/textencoding.h"
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
@@ -104,6 +105,27 @@ TEST_F(ColourTest, FontListIsSortedWithoutDuplicatesAndBounded) {
   RuntimeUnlockString(previous);
   EXPECT_EQ(getFontName(-1), nullptr);
   EXPECT_EQ(getFontName(count), nullptr);
+}
+
+TEST_F(ColourTest, AFontsEncodingNamesItsCodePage) {
+  getFontCount();
+  RString *font = getFontName(0), *missing = str_from("No Such Font Family");
+  auto *e = (TextEncodingObject *)getFontTextEncoding(font);
+  ASSERT_TRUE(e) << str_cview(font);
+  EXPECT_GT(textEncodingBaseGetter(e, 0), 0);
+  EXPECT_EQ(getFontTextEncoding(missing), nullptr);
+  EXPECT_EQ(getFontTextEncoding(nullptr), nullptr);
+  RString *name = textEncodingInternetName(e);
+  EXPECT_GT(str_len(name), 0);
+  for (auto [page, expected] :
+       {std::pair{932, "Shift_JIS"}, {65001, "UTF-8"}, {12345, "windows-12345"}}) {
+    e->base = page;
+    RString *n = textEncodingInternetName(e);
+    EXPECT_STREQ(str_cview(n), expected);
+    RuntimeUnlockString(n);
+  }
+  for (RString *s : {font, missing, name}) RuntimeUnlockString(s);
+  RuntimeUnlockObject(&e->header);
 }
 
 TEST_F(ColourTest, FontsFolderIsAnExistingDirectory) {

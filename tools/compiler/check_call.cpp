@@ -139,6 +139,8 @@ void Checker::raise_event(NodeP &n) {
   if (!e) error_at(n->loc, r->selfClass->display() + " declares no event " + n->text);
   std::vector<Type> want;
   for (const Param &p : e->params) want.push_back(p.type);
+  for (size_t i = 0; i < n->args.size() && i < want.size(); i++)
+    if (e->params[i].byRef) by_ref_arg(n->args[i], want[i], i, e->name);
   check_args(n->args, want, n->loc, e->name);
   n->event = e;
   n->type = e->result;
@@ -354,20 +356,28 @@ bool Checker::entry_member(NodeP &n, ClassInfo *cls, std::function<NodeP()> &rec
   return false;
 }
 
+// A bare name in a routine of a class: a member of Self's class, or in a
+// control's handler a member of its window. The window's controls come
+// first there: a control named List is that control in every handler of the
+// window, not the List method of the Listbox whose handler names it (a call
+// reaches a control only when it indexes a control array).
 bool Checker::resolve_in_owner(NodeP &n, Loc loc, bool isCall) {
-  if (resolve_in(
-          n, r->selfClass, [&] { return self_node(loc); }, isCall))
-    return true;
-  if (!r->selfClass->window) return false;
-  ClassInfo *window =
-      r->selfClass->window->info; /* a control handler reaches its window's members */
+  ClassInfo *window = r->selfClass->window ? r->selfClass->window->info : nullptr;
   auto windowOf = [&] {
     NodeP w = make(NK::WindowOf, loc);
     w->lhs = self_node(loc);
     w->type = {K::Object, window};
     return w;
   };
-  return resolve_in(n, window, windowOf, isCall);
+  if (window) {
+    Member m = find_member(window, isCall ? n->lhs->text : n->text);
+    if (m.kind == Member::Control && (!isCall || m.isArray))
+      return resolve_in(n, window, windowOf, isCall);
+  }
+  if (resolve_in(
+          n, r->selfClass, [&] { return self_node(loc); }, isCall))
+    return true;
+  return window && resolve_in(n, window, windowOf, isCall);
 }
 
 // A call by a bare name that is no variable: an image routine, UBound, a

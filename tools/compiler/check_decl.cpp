@@ -184,10 +184,12 @@ void Checker::check_image_handler(Routine &h, const EventDecl &e, const ClassInf
   if (h.params.size() != e.params.size())
     error_at(h.loc,
              "event " + h.name + " takes " + std::to_string(e.params.size()) + " parameter(s)");
-  for (size_t i = 0; i < e.params.size(); i++)
+  for (size_t i = 0; i < e.params.size(); i++) {
     if (!(resolve_type(h.params[i].typeRef) == e.params[i].type))
       error_at(h.params[i].loc, "parameter " + h.params[i].name + " of event " + h.name + " is " +
                                     type_text(e.params[i].type));
+    check_by_ref(h.params[i], e.params[i].byRef, h.name);
+  }
 }
 
 // The handler nearest the declaring class is the one that runs, so a class
@@ -225,30 +227,63 @@ void Checker::bind_handler(ClassDecl &c, Routine &h) {
   }
 }
 
+namespace {
+
+// One parameter of a built-in event's declaration text: its type's name and
+// whether the runtime passes the address of its variable.
+struct EventParam {
+  std::string type;
+  bool byRef = false;
+};
+
+std::string trimmed(const std::string &s) {
+  size_t a = s.find_first_not_of(' '), b = s.find_last_not_of(' ');
+  return a == std::string::npos ? "" : s.substr(a, b - a + 1);
+}
+
+// "X As Integer, ByRef result As Integer" -> {Integer}, {Integer, ByRef}.
+std::vector<EventParam> event_params(const std::string &text) {
+  std::vector<EventParam> out;
+  for (size_t p = 0; p < text.size();) {
+    size_t comma = text.find(',', p);
+    std::string one =
+        trimmed(text.substr(p, comma == std::string::npos ? std::string::npos : comma - p));
+    size_t as = upper(one).find(" AS ");
+    EventParam e;
+    e.type = as == std::string::npos ? "" : trimmed(one.substr(as + 4));
+    e.byRef = upper(one).rfind("BYREF ", 0) == 0;
+    out.push_back(e);
+    if (comma == std::string::npos) break;
+    p = comma + 1;
+  }
+  return out;
+}
+
+} // namespace
+
+// A handler's parameter is ByRef exactly where the event's is: the caller
+// passes either the value or its variable's address, never both.
+void Checker::check_by_ref(const Param &p, bool byRef, const std::string &event) {
+  if (p.byRef != byRef)
+    error_at(p.loc, "parameter " + p.name + " of event " + event +
+                        (byRef ? " is ByRef; declare it ByRef" : " is not ByRef"));
+}
+
 // The handler's parameters must match the event's declaration text
 // ("X As Integer, Y As Integer").
 void Checker::check_event_signature(Routine &h, const ClassInfo *cls) {
   const BuiltinEvent *ev = find_builtin_event(cls, h.name);
-  std::vector<std::string> types;
   std::string text = ev->parameters;
-  size_t p = 0;
-  while (p < text.size()) {
-    size_t comma = text.find(',', p);
-    std::string one = text.substr(p, comma == std::string::npos ? std::string::npos : comma - p);
-    size_t as = upper(one).find(" AS ");
-    std::string t = as == std::string::npos ? "" : one.substr(as + 4);
-    while (!t.empty() && t.back() == ' ') t.pop_back();
-    types.push_back(t);
-    if (comma == std::string::npos) break;
-    p = comma + 1;
-  }
-  if (types.size() != h.params.size())
-    error_at(h.loc, "event " + h.name + " takes " + std::to_string(types.size()) +
+  std::vector<EventParam> params = event_params(text);
+  if (params.size() != h.params.size())
+    error_at(h.loc, "event " + h.name + " takes " + std::to_string(params.size()) +
                         " parameter(s): " + (text.empty() ? "none" : text));
-  for (size_t i = 0; i < types.size(); i++)
-    if (!(table_type(classes, types[i].c_str()) == resolve_type(h.params[i].typeRef)))
+  for (size_t i = 0; i < params.size(); i++) {
+    if (!(table_type(classes, params[i].type.c_str()) == resolve_type(h.params[i].typeRef)))
       error_at(h.params[i].loc,
-               "parameter " + h.params[i].name + " of event " + h.name + " is " + types[i]);
+               "parameter " + h.params[i].name + " of event " + h.name + " is " + params[i].type);
+    check_by_ref(h.params[i], params[i].byRef, h.name);
+  }
 }
 
 void Checker::bind_routines(ClassDecl &c) {

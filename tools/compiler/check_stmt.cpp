@@ -51,8 +51,9 @@ void Checker::routine(Routine &rt) {
     std::string u = upper(p.name);
     if (params.count(u)) error_at(p.loc, "parameter " + p.name + " is declared twice");
     p.type = param_type(p);
-    if (p.byRef && rt.kind != RoutineKind::Sub && rt.kind != RoutineKind::Function)
-      error_at(p.loc, "only a Sub or a Function takes ByRef parameters");
+    if (p.byRef && rt.kind != RoutineKind::Sub && rt.kind != RoutineKind::Function &&
+        rt.kind != RoutineKind::Handler) /* a handler's match its event's, checked when bound */
+      error_at(p.loc, "only a Sub, a Function or a Handler takes ByRef parameters");
     p.offset = argOffset;
     argOffset += p.byRef ? 4 : type_size(p.type);
     params[u] = &p;

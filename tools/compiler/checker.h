@@ -90,6 +90,7 @@ struct Checker {
   bool overridden_below(const ClassInfo *cls, const Routine *m) const;
   void bind_handler(ClassDecl &c, Routine &h);
   void check_event_signature(Routine &h, const ClassInfo *cls);
+  void check_by_ref(const Param &p, bool byRef, const std::string &event);
   void check_descriptions(ClassDecl &c);
   void check_prop_value(const PropValue &v, const ClassInfo *cls, bool window);
   void check_menu(std::vector<MenuEntry> &entries);

@@ -225,7 +225,7 @@ void CodeGen::call(Node &n) {
 void CodeGen::raise_event(Node &n) {
   std::vector<Type> types;
   int32_t bytes = 4;
-  for (auto &a : n.args) types.push_back(a->type), bytes += arg_bytes(a->type);
+  for (auto &a : n.args) types.push_back(a->type), bytes += a->address ? 4 : arg_bytes(a->type);
   push_args(n.args, types);
   code_.mov(eax, mem(ebp, 8));
   code_.push(eax);

@@ -125,6 +125,20 @@ static const KindDefaults kKindDefaults[] = {
     {"Canvas",
      {{"AcceptFocus", "False"}, {"AcceptTabs", "False"}, {"UseFocusRing", "True"}},
      false},
+    {"Listbox",
+     {{"ColumnCount", "1"},
+      {"ColumnWidths", ""},
+      {"HasHeading", "False"},
+      {"Hierarchical", "False"},
+      {"SelectionType", "0"},
+      {"InitialValue", ""},
+      {"ScrollBarVertical", "True"},
+      {"ScrollBarHorizontal", "False"},
+      {"GridLinesHorizontal", "False"},
+      {"GridLinesVertical", "False"},
+      {"UseFocusRing", "True"},
+      {"DefaultRowHeight", "0"},
+      {"EnableDrag", "False"}}},
 };
 
 // What a kind's own record adds to a control's: its size where it differs
@@ -135,6 +149,7 @@ static const std::pair<const char *, Defaults> kKindSizes[] = {
     {"Slider", {{"Width", "120"}, {"Height", "24"}}},
     {"ProgressBar", {{"Width", "120"}, {"Height", "16"}}},
     {"Canvas", {{"Width", "100"}, {"Height", "100"}}},
+    {"Listbox", {{"Width", "100"}, {"Height", "100"}}},
 };
 
 // Name, Index and TabPanelIndex, the defaults of the control's kind with

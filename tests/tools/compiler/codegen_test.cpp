@@ -1,12 +1,11 @@
 // Generated code as the runtime reads it: descriptors after calls, frame maps
 // with their release entries, catch entries and their handler distance, nil
 // tests, and the stack check.
-#include "compile.h"
+#include "codebytes.h"
 #include "descriptions.h"
 #include "packed.h"
 #include "parse.h"
 #include "hex.h"
-#include "linktable.h"
 #include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -14,45 +13,6 @@
 using namespace basc;
 
 namespace {
-
-img::Image build(const std::string &text, bool stackCheck = false) {
-  CompileOptions o;
-  o.codegen.stackCheck = stackCheck;
-  CompileResult r = compile({{"t.bas", text}}, o);
-  EXPECT_TRUE(r.ok) << r.error;
-  return r.image;
-}
-
-// The offset of the first match of `pattern` ("68 ?? 0f" with ?? any byte), or -1.
-long find(const img::Bytes &b, const char *pattern, size_t from = 0) {
-  std::vector<int> p;
-  for (const char *s = pattern; *s;) {
-    while (*s == ' ') s++;
-    if (!*s) break;
-    p.push_back(s[0] == '?' ? -1 : int(std::strtol(std::string(s, 2).c_str(), nullptr, 16)));
-    s += 2;
-  }
-  for (size_t i = from; i + p.size() <= b.size(); i++) {
-    size_t k = 0;
-    while (k < p.size() && (p[k] < 0 || b[i + k] == p[k])) k++;
-    if (k == p.size()) return long(i);
-  }
-  return -1;
-}
-
-// The call sites of an import, as code1 offsets of their E8 bytes.
-std::vector<uint32_t> sites(const img::Image &im, const std::string &name) {
-  std::vector<img::LinkRecord> records;
-  std::string error;
-  img::decode_link_table(im.code2, &records, &error);
-  std::vector<uint32_t> out;
-  for (auto &r : records)
-    if (r.kind == 1 && r.name == name) {
-      img::walk_chain(im.code1, r.value, &out, &error);
-      for (uint32_t &s : out) s -= 1;
-    }
-  return out;
-}
 
 TEST(Codegen, CallPushesItsArgumentAndIsFollowedByTheDescriptor) {
   img::Image im = build("Sub Main()\n  LineTrace \"x\"\nEnd Sub\n");
@@ -510,7 +470,7 @@ TEST(Descriptions, MenuBarEncodesEntriesItemsAndSubmenus) {
 
 // The value controls start at their usual sizes and ranges; only the
 // pop-up menu, which shows text, takes the font quartet.
-TEST(Descriptions, ValueControlsCarryTheirSizesAndRanges) {
+TEST(Descriptions, ValueControlsAndListsCarryTheirSizesAndDefaults) {
   struct {
     const char *kind, *own;
   } const cases[] = {
@@ -521,6 +481,11 @@ TEST(Descriptions, ValueControlsCarryTheirSizesAndRanges) {
       {"ProgressBar", " Width=120 Height=16 | Maximum=100 Value=0"},
       {"PopupMenu", " Width=120 Height=20 | InitialValue=a\rb DataSource= DataField= "
                     "TextFont=System TextSize=12 Bold=False Italic=False Underline=False"},
+      {"Listbox", " Width=100 Height=100 | ColumnCount=1 ColumnWidths= HasHeading=False "
+                  "Hierarchical=False SelectionType=0 InitialValue= ScrollBarVertical=True "
+                  "ScrollBarHorizontal=False GridLinesHorizontal=False GridLinesVertical=False "
+                  "UseFocusRing=True DefaultRowHeight=0 EnableDrag=False TextFont=System "
+                  "TextSize=12 Bold=False Italic=False Underline=False"},
   };
   for (auto &c : cases) {
     Program prog;

@@ -63,15 +63,13 @@ static void reorder(ListboxObject *list, const std::vector<SortGroup> &groups,
   if ((int32_t)before.size() != count) return;
   for (int32_t i = 0; i < count; i++)
     if (list_row(list, i) != before[i]) return;
-  std::vector<uint8_t> selected(count);
-  for (int32_t i = 0; i < count; i++) selected[i] = list_is_selected(list, i);
-  std::vector<uint8_t> moved;
-  moved.reserve(count);
+  std::vector<uint8_t> selected(count), moved(count);
+  list_selected_flags(list, selected.data());
   int32_t at = 0;
   for (const SortGroup &g : groups)
     for (int32_t i = g.first; i < g.first + g.count; i++, at++) {
       vec_put_ptr(&list->rows, at, before[i]);
-      moved.push_back(selected[i]);
+      moved[at] = selected[i];
     }
   if (carry) list_select_rows(list, moved.data());
 }

@@ -34,6 +34,7 @@
 #include "ui/winclasses.h"
 #include "ui/nativewindow.h"
 #include "ui/plugincontrol.h"
+#include "ui/listbox.h"
 #include "ui/popupmenu.h"
 #include "ui/progressbar.h"
 #include "ui/scroller.h"
@@ -468,6 +469,7 @@ void runtime_classes_init() {
   canvas_install();
   progressbar_install();
   popupmenu_install();
+  listbox_install();
   contextmenu_install();
   control_classes_attach(); /* after the kinds: it gives their classes CreatePane */
 }

@@ -1,6 +1,6 @@
 // The driver's commands that act on the program with real input: clicks on
-// controls, tabs, menus, message box buttons and the close box, drags, typing
-// and key combinations.
+// controls, tabs, menus, message box buttons and the close box, drags, the
+// mouse wheel, typing and key combinations.
 #include "commands.h"
 #include "input.h"
 #include "menu.h"
@@ -142,6 +142,30 @@ bool doDrag(Session &s, const Args &a) {
   input::drag(from, to, drain, &s);
   settle(s);
   printf("dragged %s from %ld,%ld to %ld,%ld\n", a.words[0].c_str(), from.x, from.y, to.x, to.y);
+  return true;
+}
+
+// The mouse wheel turned over a point of the window or a control (its middle
+// unless given); what is under the pointer gets it, or the focus, as the
+// system decides.
+bool doWheel(Session &s, const Args &a) {
+  RECT r;
+  HWND target = targetOf(s, a, &r);
+  if (!target) return false;
+  char *end = nullptr;
+  long notches = strtol(a.words[1].c_str(), &end, 10);
+  if (*end || notches == 0) {
+    s.error =
+        "the wheel turns by a whole number of notches other than 0, not " + text::quote(a.words[1]);
+    return false;
+  }
+  POINT at = ui::centre(r);
+  if ((a.words.size() > 2 && !pointOf(s, a.words[2], r, &at)) || !front(s, s.window) ||
+      !showsAt(s, target, at))
+    return false;
+  input::wheel(at, (int)notches);
+  settle(s);
+  printf("turned the wheel %ld over %s at %ld,%ld\n", notches, a.words[0].c_str(), at.x, at.y);
   return true;
 }
 

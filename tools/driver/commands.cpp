@@ -230,6 +230,7 @@ static const Command kCommands[] = {
     {"click-tab", doClickTab, 1, 1, "click-tab TAB [--control CONTROL]"},
     {"click-at", doClickAt, 2, 2, "click-at X Y [--button right]"},
     {"drag", doDrag, 3, 3, "drag CONTROL|window X,Y|thumb X,Y"},
+    {"wheel", doWheel, 2, 3, "wheel CONTROL|window NOTCHES [X,Y]"},
     {"type", doType, 1, 1, "type TEXT"},
     {"key", doKey, 1, 99, "key COMBINATION..."},
     {"menu", doMenu, 1, 1, "menu PATH"},

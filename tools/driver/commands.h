@@ -57,6 +57,7 @@ bool doClick(Session &s, const Args &a);
 bool doClickTab(Session &s, const Args &a);
 bool doClickAt(Session &s, const Args &a);
 bool doDrag(Session &s, const Args &a);
+bool doWheel(Session &s, const Args &a);
 bool doType(Session &s, const Args &a);
 bool doKey(Session &s, const Args &a);
 bool doMenu(Session &s, const Args &a);

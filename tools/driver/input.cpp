@@ -46,6 +46,18 @@ void click(POINT at, Button button) {
   send(events);
 }
 
+void wheel(POINT at, int notches) {
+  std::vector<INPUT> events = {mouse(0, at)};
+  send(events);
+  Sleep(30); /* the pointer arrives before the wheel turns */
+  INPUT turn = {};
+  turn.type = INPUT_MOUSE;
+  turn.mi.dwFlags = MOUSEEVENTF_WHEEL;
+  turn.mi.mouseData = (DWORD)(notches * WHEEL_DELTA);
+  events = {turn};
+  send(events);
+}
+
 void drag(POINT from, POINT to, void (*drain)(void *), void *context) {
   std::vector<INPUT> events = {mouse(0, from)};
   send(events);

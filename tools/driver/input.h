@@ -20,6 +20,10 @@ void click(POINT screen, Button button = kLeft);
 // program has taken in each step.
 void drag(POINT from, POINT to, void (*drain)(void *), void *context);
 
+// Moves the mouse to a point of the screen and turns the wheel there by
+// `notches` (positive: away from the user, up the page).
+void wheel(POINT screen, int notches);
+
 // Types text into the focused window: ASCII as the keys that make it (with
 // Shift where needed), newline as Return, anything else as WM_CHAR sent to
 // the window. drain(context) waits until the program has taken in the input

@@ -14,6 +14,9 @@
 //   drag CONTROL|window FROM TO  drag with the left button from one point of it to
 //                                another (X,Y as for click; FROM may be "thumb", the
 //                                middle of a track bar's or scroll bar's thumb)
+//   wheel CONTROL|window N [X,Y] turn the mouse wheel N notches over a control (its
+//                                middle, or X,Y of it): positive away from the user
+//                                (up the page), negative towards the user
 //   type TEXT                    type into the focused control
 //   key COMBINATION...           press keys: ctrl+q, alt+f, shift+tab, return, a
 //   menu PATH                    choose a menu item: "File/Quit", "ファイル/終了"

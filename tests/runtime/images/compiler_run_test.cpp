@@ -179,4 +179,40 @@ TEST_F(CompilerRunTest, DrawingProgramReadsBackWhatItDrew) {
                      "parts 18 52 86\r");
 }
 
+// A hierarchical list filled, styled, sorted through CompareRows, selected in
+// runs and opened and closed folder by folder, read back through the trace.
+TEST_F(CompilerRunTest, ListboxProgramTracesRowsSortsSelectionsAndFolders) {
+  if (!built({"RuntimeListAddRow", "RuntimeListAddParent", "listSetCell", "RuntimeListResort",
+              "listSetExpanded", "listSetSelected", "listColumnSortDirectionSetter"}))
+    GTEST_SKIP() << "the list entries are not all built yet";
+  fs::remove(dir / "trace.log");
+  compile("listbox.bas", true);
+  Outcome r = run(RUNTIME_EXE, false);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.trace, "columns 3 50%,, 02\r"
+                     "headings Name 1 at most 63\r"
+                     "cell []\r"
+                     "styles x TFTTTF 20331 picture 8\r"
+                     "by count fig pear apple compared T\r"
+                     "descending apple pear fig\r"
+                     "unsorted apple pear fig\r"
+                     "by name apple fig pear sort events 1 1 0\r"
+                     "runs 3 2\r"
+                     "split 2 2 FT\r"
+                     "change 1\r"
+                     "one 1 fig\r"
+                     "change -1\r"
+                     "opened apple fig pear kiwi lime box nail inner screw zinc TF open box "
+                     "open inner\r"
+                     "groups apple box nail inner screw fig kiwi lime pear zinc\r"
+                     "closed apple box fig kiwi lime pear zinc close box\r"
+                     "insert 0\r"
+                     "append 8 of 9\r"
+                     "change 0\r"
+                     "edited APPLE! APPLE!\r"
+                     "row caught\r"
+                     "column caught\r"
+                     "emptied 0 -1\r");
+}
+
 } // namespace

@@ -474,7 +474,9 @@ static const PaneKind kEditKind = {
 };
 
 const PaneKind *editField_pane_kind() { return &kEditKind; }
-bool editField_is(const Pane *p) { return p && p->kind == &kEditKind; }
+static const PaneKind *adopted; /* a kind built on this one, whose panes are edit fields too */
+void editField_adopt_kind(const PaneKind *kind) { adopted = kind; }
+bool editField_is(const Pane *p) { return p && (p->kind == &kEditKind || p->kind == adopted); }
 EditFieldObject *editField_of(Pane *p) { return editField_is(p) ? fieldOf(p) : nullptr; }
 
 // The four kinds: single-line scrolls sideways; multi-line keeps its

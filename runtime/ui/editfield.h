@@ -83,6 +83,9 @@ bool editField_keeps_key(Pane *pane, int vk);
 // The pane's routines (key-downs of the navigation keys arrive through
 // its keyDown, offered by the key translation step).
 const PaneKind *editField_pane_kind();
+// A kind built from those routines (a list's cell editor): its panes count
+// as edit fields for the menus and the keyboard.
+void editField_adopt_kind(const PaneKind *kind);
 
 // Loads a file's contents into the field: rich text when it begins with
 // "{\rtf", plain text otherwise. False without a pane.

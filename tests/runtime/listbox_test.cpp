@@ -7,6 +7,7 @@
 #include "raises.h"
 #include "recorder.h"
 #include "base/pool.h"
+#include "lifecycle/exception.h"
 #include "ui/listbox.h"
 #include <chrono>
 #include <cstdio>
@@ -405,6 +406,30 @@ TEST_F(ListboxTest, SortingOrdersGroupsByTheColumnInEachDirection) {
   RuntimeListResort(l);
   EXPECT_EQ(rows(l), "a b C .C1 .Cx d");
 }
+
+TEST_F(ListboxTest, AnExceptionOutOfAHandlerLeavesTheListAsItWas) {
+  using namespace compiled;
+  Machine m; /* a handler that raises NilObjectException */
+  Code raise;
+  enter(raise, 1);
+  callAt(raise, (void *)RuntimeNilObject);
+  m.place(1, raise);
+  replaceHandler(&list, "ExpandRow", m.at(1));
+  addHandler(&list, "CompareRows", m.at(1));
+  ListboxObject *l = open();
+  l->hierarchical = true;
+  add(l, "F", true);
+  addAll(l, {"b", "a"});
+  EXPECT_EQ(Catcher().raised((void *)listSetExpanded, Words()(l)(0)(1)), "NilObjectException");
+  add(l, "c");
+  EXPECT_EQ(rows(l), "F b a c") << "rows added later are not the folder's";
+  int32_t used = pool_used();
+  EXPECT_EQ(Catcher().raised((void *)RuntimeListResort, Words()(l)), "");
+  EXPECT_EQ(Catcher().raised((void *)listHeadingIndexSetter, Words()(l)(0)(0)),
+            "NilObjectException");
+  EXPECT_EQ(rows(l), "F b a c");
+  EXPECT_EQ(pool_used(), used) << "the sort's records were not given back";
+} /* and the list goes with its window: nothing keeps it */
 
 // A provider of rows of two fields: "r<row>" and "f<row>".
 Object *gRecord;

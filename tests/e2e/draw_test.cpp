@@ -8,19 +8,8 @@
 namespace {
 
 using e2e::DriverRun;
-using e2e::fields;
+using e2e::screenPixel;
 namespace fs = std::filesystem;
-
-// The colour (0xRRGGBB) of one pixel of a PNG screenshot, read by ImageMagick.
-uint32_t screenPixel(const fs::path &png, int x, int y) {
-  std::string command = "convert '" + png.string() + "' -format '%[hex:p{" + std::to_string(x) +
-                        "," + std::to_string(y) + "}]' info: 2>/dev/null";
-  FILE *out = popen(command.c_str(), "r");
-  char hex[16] = "";
-  if (!out || !fgets(hex, sizeof hex, out)) hex[0] = 0;
-  if (out) pclose(out);
-  return (uint32_t)strtoul(std::string(hex).substr(0, 6).c_str(), nullptr, 16);
-}
 
 // A BMP file's pixel (0xRRGGBB): 24 or 32 bits, bottom-up or top-down.
 struct Bmp {
@@ -57,16 +46,6 @@ protected:
     ApplicationTest::SetUp();
     open(DRAW_EXE, DRAW_SOURCES "/Draw.bas");
   }
-  // Where the sheet's top-left corner is on the screen, from a read of it.
-  std::pair<int, int> sheetOrigin(const DriverRun &run) {
-    for (const std::string &line : run.starting("control "))
-      if ("#" + fields(line)["id"] == id["Sheet"]) {
-        int l = 0, t = 0;
-        sscanf(fields(line)["screen"].c_str(), "%d,%d", &l, &t);
-        return {l, t};
-      }
-    return {-1, -1};
-  }
 };
 
 const char *const kStart = "start draw.exe\nwait-window QXWindow \"Draw\"\n";
@@ -79,7 +58,7 @@ TEST_F(Draw, DragsDrawStrokesOverThePaperInThePensColour) {
             id["StatusText"] + " \"Strokes: 2\"\n" + "screenshot two-strokes\nclose\nwait-exit\n");
   ASSERT_EQ(run.exitCode, 0) << run.output();
   ASSERT_EQ(run.screenshots.size(), 1u);
-  auto [left, top] = sheetOrigin(run);
+  auto [left, top] = e2e::screenOrigin(run, id["Sheet"]);
   ASSERT_GE(left, 0) << run.output();
   const fs::path &shot = run.screenshots[0];
   auto at = [&](int x, int y) { return screenPixel(shot, left + x, top + y); };

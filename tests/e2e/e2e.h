@@ -10,6 +10,7 @@
 #pragma once
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -109,6 +110,29 @@ inline std::string textOf(const DriverRun &run, const std::string &control, size
     if ("#" + f["id"] == control && seen++ == n) return f["text"];
   }
   return "<not read>";
+}
+
+// The colour (0xRRGGBB) of one pixel of a PNG screenshot, read by ImageMagick.
+inline uint32_t screenPixel(const fs::path &png, int x, int y) {
+  std::string command = "convert '" + png.string() + "' -format '%[hex:p{" + std::to_string(x) +
+                        "," + std::to_string(y) + "}]' info: 2>/dev/null";
+  FILE *out = popen(command.c_str(), "r");
+  char hex[16] = "";
+  if (!out || !fgets(hex, sizeof hex, out)) hex[0] = 0;
+  if (out) pclose(out);
+  return (uint32_t)strtoul(std::string(hex).substr(0, 6).c_str(), nullptr, 16);
+}
+
+// Where a control ("#n") has its top-left corner on the screen, from the
+// first read of it; -1, -1 when it was not read.
+inline std::pair<int, int> screenOrigin(const DriverRun &run, const std::string &control) {
+  for (const std::string &line : run.starting("control "))
+    if ("#" + fields(line)["id"] == control) {
+      int l = -1, t = -1;
+      sscanf(fields(line)["screen"].c_str(), "%d,%d", &l, &t);
+      return {l, t};
+    }
+  return {-1, -1};
 }
 
 class EndToEndTest : public testing::Test {

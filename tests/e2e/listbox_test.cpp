@@ -4,13 +4,13 @@
 // arrow keys. The expected rows come from the same generator the program
 // uses; the screenshots are checked at chosen points.
 #include "e2e.h"
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
 using e2e::DriverRun;
-using e2e::fields;
-namespace fs = std::filesystem;
+using e2e::screenPixel;
 
 // The program's stock: item n (from 1) has a name and a quantity drawn from
 // a fixed sequence; every 50th item is a kit.
@@ -42,17 +42,6 @@ std::string selected(const Item &item) {
   return "Selected: " + item.name + ", quantity " + std::to_string(item.quantity);
 }
 
-// The colour (0xRRGGBB) of one pixel of a PNG screenshot, read by ImageMagick.
-uint32_t screenPixel(const fs::path &png, int x, int y) {
-  std::string command = "convert '" + png.string() + "' -format '%[hex:p{" + std::to_string(x) +
-                        "," + std::to_string(y) + "}]' info: 2>/dev/null";
-  FILE *out = popen(command.c_str(), "r");
-  char hex[16] = "";
-  if (!out || !fgets(hex, sizeof hex, out)) hex[0] = 0;
-  if (out) pclose(out);
-  return (uint32_t)strtoul(std::string(hex).substr(0, 6).c_str(), nullptr, 16);
-}
-
 constexpr uint32_t kStripe = 0xEEF3FA, kWhite = 0xFFFFFF;
 
 // Places in the list, counted from its top-left corner. Rows are 20 pixels
@@ -81,16 +70,6 @@ protected:
     return "start listbox.exe\nwait-window QXWindow \"Stock\"\n" +
            waitText("CheckedText", "Checked: 1428");
   }
-  // Where the list's top-left corner is on the screen, from a read of it.
-  std::pair<int, int> listOrigin(const DriverRun &run) {
-    for (const std::string &line : run.starting("control "))
-      if ("#" + fields(line)["id"] == id["List"]) {
-        int l = 0, t = 0;
-        sscanf(fields(line)["screen"].c_str(), "%d,%d", &l, &t);
-        return {l, t};
-      }
-    return {-1, -1};
-  }
 };
 
 TEST_F(ListboxDemo, RowsAreSelectedByClickAndSortedByHeadingClicks) {
@@ -116,7 +95,7 @@ TEST_F(ListboxDemo, RowsAreSelectedByClickAndSortedByHeadingClicks) {
   ASSERT_EQ(run.exitCode, 0) << run.output();
   EXPECT_EQ(run.screenshots.size(), 4u);
   /* the first screenshot: the second row selected, the third striped */
-  auto [left, top] = listOrigin(run);
+  auto [left, top] = e2e::screenOrigin(run, id["List"]);
   ASSERT_GE(left, 0) << run.output();
   auto pixel = [&](int x, int row) {
     return screenPixel(run.screenshots[0], left + x, top + kRowY + kRowHeight * row);

@@ -58,7 +58,8 @@ TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
                      "add gives 4\r"
                      "add gives 7\r"
                      "reset\r"
-                     "watched 0\r"},
+                     "watched 0\r"
+                     "capped 9 5 2\r"},
       {"language.bas", "byref 10 hihi 9\r"
                        "property 42 module 8\r"
                        "pow 1024 0.5 -4 64\r"

@@ -82,20 +82,6 @@ TEST(ListboxForms, EveryMemberAndEventCompilesToItsEntries) {
   EXPECT_GE(entries.size(), 90u); /* the table's members, not a few of them */
 }
 
-// Two-index assignments push the receiver, the row, the column and the
-// value last: listSetCell(list, 4, 2, "x").
-TEST(ListboxForms, CellAssignmentPushesRowColumnThenValue) {
-  img::Image im = build("Window W\n  Control L As Listbox\n  End Control\n"
-                        "  Handler Open()\n    L.Cell(4, 2) = \"x\"\n    L.CellCheck(4, 2) = True\n"
-                        "    L.ColumnSortDirection(1) = -1\n  End Handler\nEnd Window\n");
-  std::vector<uint32_t> cell = sites(im, "listSetCell");
-  ASSERT_EQ(cell.size(), 1u);
-  /* the value first: mov eax, "x"; push eax; then 2 and 4, each mov eax, imm; push eax */
-  EXPECT_GE(find(im.code1, "b8 ?? ?? ?? ?? 50 b8 02 00 00 00 50 b8 04 00 00 00 50"), 0);
-  EXPECT_EQ(sites(im, "listCellCheckSetter").size(), 1u);
-  EXPECT_EQ(sites(im, "listColumnSortDirectionSetter").size(), 1u);
-}
-
 // CompareRows passes the address of its result: the handler writes through
 // the word at [ebp+24] (the list at 8, row1, row2, column, then result).
 TEST(ListboxForms, ByRefEventParameterIsWrittenThroughTheCallersAddress) {

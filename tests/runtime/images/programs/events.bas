@@ -1,10 +1,12 @@
 ' Events of image classes: RaiseEvent runs the nearest handler below the
 ' declaring class, passes its arguments and returns its result; with no
-' handler it does nothing and gives the zero value.
+' handler it does nothing and gives the zero value. A ByRef argument is the
+' caller's variable, which the handler may change.
 Class Counter
   Property Total As Integer
   Event Changed(value As Integer, why As String) As Boolean
   Event Reset()
+  Event Limit(ByRef most As Integer)
   Sub Add(n As Integer)
     Total = Total + n
     If RaiseEvent Changed(Total, "add") Then
@@ -12,12 +14,20 @@ Class Counter
       RaiseEvent Reset
     End If
   End Sub
+  Function Capped(n As Integer) As Integer
+    Dim most As Integer = n
+    RaiseEvent Limit(most)
+    Return most
+  End Function
 End Class
 
 Class Watched Inherits Counter
   Handler Changed(value As Integer, why As String) As Boolean
     LineTrace why + " gives " + Str(value)
     Return value > 5
+  End Handler
+  Handler Limit(ByRef most As Integer)
+    If most > 5 Then most = 5
   End Handler
 End Class
 
@@ -35,4 +45,5 @@ Sub Main()
   w.Add(4)
   w.Add(3)
   LineTrace "watched " + Str(w.Total)
+  LineTrace "capped " + Str(plain.Capped(9)) + " " + Str(w.Capped(9)) + " " + Str(w.Capped(2))
 End Sub

@@ -15,6 +15,12 @@ protected:
                           (dir / "basc.err").string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << readText(dir / "basc.err");
   }
+  // Compiles the program and runs it afresh, without a trace from before.
+  Outcome compileAndRun(const char *program, bool stackCheck) {
+    fs::remove(dir / "trace.log");
+    compile(program, stackCheck);
+    return run(RUNTIME_EXE, false);
+  }
 };
 
 TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
@@ -145,9 +151,7 @@ TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
                         "emptied 0 -1\r"},
   };
   for (auto &c : cases) {
-    fs::remove(dir / "trace.log");
-    compile(c.program, c.stackCheck);
-    Outcome r = run(RUNTIME_EXE, false);
+    Outcome r = compileAndRun(c.program, c.stackCheck);
     EXPECT_EQ(r.exitCode, 0) << c.program;
     EXPECT_EQ(r.trace, c.trace) << c.program;
   }
@@ -169,9 +173,7 @@ TEST_F(CompilerRunTest, DrawingProgramReadsBackWhatItDrew) {
               "graphicsPixelGetter", "graphicsPixelSetter", "rgbSurfaceGetPixel",
               "pictureRGBSurfaceGetter", "RuntimeRGB", "readColorRed"}))
     GTEST_SKIP() << "the drawing entries are not all built yet";
-  fs::remove(dir / "trace.log");
-  compile("drawing.bas", false);
-  Outcome r = run(RUNTIME_EXE, false);
+  Outcome r = compileAndRun("drawing.bas", false);
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.trace, "line FF0000 FF0000 FFFFFF FFFFFF\r"
                      "shapes 8000 8000 FFFFFF\r"
@@ -186,9 +188,7 @@ TEST_F(CompilerRunTest, ListboxProgramTracesRowsSortsSelectionsAndFolders) {
   if (!built({"RuntimeListAddRow", "RuntimeListAddParent", "listSetCell", "RuntimeListResort",
               "listSetExpanded", "listSetSelected", "listColumnSortDirectionSetter"}))
     GTEST_SKIP() << "the list entries are not all built yet";
-  fs::remove(dir / "trace.log");
-  compile("listbox.bas", true);
-  Outcome r = run(RUNTIME_EXE, false);
+  Outcome r = compileAndRun("listbox.bas", true);
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.trace, "columns 3 50%,, 02\r"
                      "headings Name 1 at most 63\r"

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 static const char kListClass[] = "QX_ListPane";
+enum { kBarsMessage = WM_APP + 0x4C }; // posted: bring the scroll bars up to date
 
 ListPane *lpane(ListboxObject *list) {
   Pane *p = list->control.pane;
@@ -127,7 +128,16 @@ void list_update_scroll_bars(ListboxObject *list) {
   if (list->hScrollBar)
     setBar(hwnd, SB_HORZ, list_content_width(list), lp->clientWidth, list->scrollX);
   lp->settingScroll = 0;
-  list_measure(list);
+  RECT r;
+  GetClientRect(hwnd, &r);
+  lp->clientWidth = r.right, lp->clientHeight = r.bottom;
+}
+
+// Rows added one by one set the bars once, when the messages are next read.
+static void updateBarsLater(ListPane *lp) {
+  if (lp->barsPending) return;
+  lp->barsPending = 1;
+  PostMessageA(lp->pane.hwnd, kBarsMessage, 0, 0);
 }
 
 static void endEditForScroll(ListboxObject *list) {
@@ -261,7 +271,7 @@ void list_rows_changed(ListboxObject *list, int32_t row, int32_t count) {
               lp->clientHeight};
     InvalidateRect(lp->pane.hwnd, &r, FALSE);
   }
-  list_update_scroll_bars(list);
+  updateBarsLater(lp);
 }
 
 // Widths from the pane's full width; the rows' height and the scroll ranges
@@ -307,6 +317,10 @@ static bool filter(Pane *pane, UINT message, WPARAM wParam, LPARAM lParam, LRESU
       list_relayout(list);
     else
       list_measure(list);
+    return true;
+  case kBarsMessage:
+    ((ListPane *)pane)->barsPending = 0;
+    list_update_scroll_bars(list);
     return true;
   case WM_GETDLGCODE:
     *result = DLGC_WANTARROWS | DLGC_WANTCHARS;
@@ -408,5 +422,8 @@ void list_create_pane(Object *o) {
   list_relayout(list);
   int32_t pending = list->pendingIndex;
   list->pendingIndex = -1;
-  if (pending >= 0 && pending < list_count(list)) list_select_only(list, pending, true);
+  if (pending >= 0 && pending < list_count(list)) {
+    list_select_only(list, pending, false);
+    list_scroll_into_view(list, pending);
+  }
 }

@@ -31,6 +31,7 @@ struct ListPane {
   int32_t pressRow;      // 216: the row a click went down on, -1 for none
   uint8_t tracking;      // 220: following the mouse after a click
   uint8_t settingScroll; // 221: the scroll bars are being set (their messages are ours)
+  uint8_t barsPending;   // 222: a message to set the scroll bars is on its way
 };
 static_assert(offsetof(ListPane, fonts) == sizeof(Pane));
 

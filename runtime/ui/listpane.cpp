@@ -258,6 +258,7 @@ static void follow(int32_t *at, int32_t row, int32_t count) {
 void list_rows_changed(ListboxObject *list, int32_t row, int32_t count) {
   follow(&list->caretRow, row, count);
   follow(&list->anchorRow, row, count);
+  follow(&list->editRow, row, count);
   ListPane *lp = lpane(list);
   if (!lp) return;
   int32_t first = list->scrollRow;
@@ -333,8 +334,7 @@ static void destroy(Pane *pane) {
   ListPane *lp = (ListPane *)pane;
   list_draw_release(lp);
   releaseFonts(lp);
-  if (ListboxObject *list = list_of_pane(pane))
-    if (list->activeCell) list_end_edit(list, false);
+  if (ListboxObject *list = list_of_pane(pane)) list_drop_edit(list);
 }
 
 static bool acceptsFocus(Pane *pane, bool) { return pane->enabled; }

@@ -79,3 +79,6 @@ void list_mouse_up(Pane *pane, POINT at);
 void list_double_click(ListboxObject *list, POINT client);
 bool list_key_down(Pane *pane, int character, int vk, int modifiers);
 void list_focus_changed(Pane *pane, bool gained);
+
+// listedit.cpp: the editor closed without its events, as the pane goes.
+void list_drop_edit(ListboxObject *list);

@@ -26,6 +26,11 @@ bool listGetExpanded(ListboxObject *list, int32_t row);
 int32_t listScrollPositionGetter(ListboxObject *list, int32_t);
 void listScrollPositionSetter(ListboxObject *list, int32_t, int32_t row);
 Object *listActiveCellGetter(ListboxObject *list, int32_t);
+void listDefaultRowHeightSetter(ListboxObject *list, int32_t, int32_t v);
+void listTextSizeSetter(ListboxObject *list, int32_t, int32_t v);
+void listHasHeadingSetter(ListboxObject *list, int32_t, bool v);
+int32_t listScrollPositionXGetter(ListboxObject *list, int32_t);
+void listScrollPositionXSetter(ListboxObject *list, int32_t, int32_t x);
 }
 
 namespace {
@@ -78,6 +83,10 @@ void onCellLost(Object *, int32_t row, int32_t column) {
 void onCellTextChange(Object *, int32_t row, int32_t column) {
   gLog += "TextChange(" + n(row) + "," + n(column) + ") ";
 }
+bool onCellKey(Object *, int32_t row, int32_t column, RString *key) {
+  gLog += "Key(" + n(row) + "," + n(column) + "," + str_cview(key) + ") ";
+  return str_cview(key)[0] == 'x';
+}
 bool onSortColumn(Object *, int32_t column) {
   gLog += "Sort(" + n(column) + ") ";
   return false;
@@ -120,6 +129,7 @@ protected:
     addHandler(&list, "CellGotFocus", (void *)onCellGot);
     addHandler(&list, "CellLostFocus", (void *)onCellLost);
     addHandler(&list, "CellTextChange", (void *)onCellTextChange);
+    addHandler(&list, "CellKeyDown", (void *)onCellKey);
     addHandler(&list, "SortColumn", (void *)onSortColumn);
     addHandler(&list, "ExpandRow", (void *)onExpand);
   }
@@ -295,10 +305,14 @@ TEST_F(ListPaneTest, AnEditableCellEditsInAnEditFieldThatReturnKeepsAndEscapeDis
   t = str_from("new");
   editTextSetter(e, 0, t);
   RuntimeUnlockString(t);
+  SendMessageA(e->control.pane->hwnd, EM_SETSEL, 3, 3);
+  SendMessageA(e->control.pane->hwnd, WM_CHAR, 'x', 1); /* CellKeyDown takes it */
+  SendMessageA(e->control.pane->hwnd, WM_CHAR, 'y', 1);
+  EXPECT_EQ(take(editTextGetter(e)), "newy");
   gLog.clear();
   key(VK_RETURN);
-  EXPECT_EQ(cell(1, 2), "new");
-  EXPECT_EQ(gLog, "TextChange(1,2) Lost(1,2) ");
+  EXPECT_EQ(cell(1, 2), "newy");
+  EXPECT_EQ(gLog, "Key(1,2,\r) TextChange(1,2) Lost(1,2) ");
   EXPECT_EQ(listActiveCellGetter(l, 0), nullptr);
   EXPECT_EQ(pane_focus(), l->control.pane);
   RuntimeUnlockObject(active);
@@ -309,9 +323,11 @@ TEST_F(ListPaneTest, AnEditableCellEditsInAnEditFieldThatReturnKeepsAndEscapeDis
   editTextSetter((EditFieldObject *)again, 0, t);
   RuntimeUnlockString(t);
   key(VK_ESCAPE);
-  EXPECT_EQ(cell(1, 2), "new");
+  EXPECT_EQ(cell(1, 2), "newy");
   EXPECT_EQ(listActiveCellGetter(l, 0), nullptr);
   RuntimeUnlockObject(again);
+  click(middle(2, 2));
+  EXPECT_TRUE(l->activeCell); /* the window closes with this edit under way */
 }
 
 TEST_F(ListPaneTest, AHeadingClickSortsByItsColumnAndASecondReverses) {
@@ -400,6 +416,24 @@ TEST_F(ListPaneTest, TheWheelAndTheScrollBarMoveScrollPositionWithinRange) {
   EXPECT_EQ(si.nPos, 100 - shown);
   SendMessageA(hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, 10 * WHEEL_DELTA), 0);
   EXPECT_EQ(listScrollPositionGetter(l, 0), 100 - shown - 10 * (int32_t)lines);
+}
+
+TEST_F(ListPaneTest, DisplaySettersApplyToThePaneAtOnce) {
+  open({{"ColumnWidths", "300,300,300"}, {"ScrollBarHorizontal", "True"}});
+  addRows(3);
+  listDefaultRowHeightSetter(l, 0, 30);
+  EXPECT_EQ(rowHeight(), 30);
+  listDefaultRowHeightSetter(l, 0, 0);
+  int32_t natural = rowHeight();
+  listTextSizeSetter(l, 0, 30);
+  EXPECT_GT(rowHeight(), natural); /* the font's height sets the rows' */
+  EXPECT_EQ(lpane(l)->headingHeight, 0);
+  listHasHeadingSetter(l, 0, true);
+  EXPECT_GT(lpane(l)->headingHeight, 0);
+  listScrollPositionXSetter(l, 0, 5000); /* no further than the columns reach */
+  EXPECT_EQ(listScrollPositionXGetter(l, 0), 900 - lpane(l)->clientWidth);
+  SendMessageA(hwnd(), WM_HSCROLL, SB_LEFT, 0);
+  EXPECT_EQ(listScrollPositionXGetter(l, 0), 0);
 }
 
 } // namespace

@@ -63,6 +63,12 @@ void list_update_scroll_bars(ListboxObject *list);
 void list_scroll_to(ListboxObject *list, int32_t row); // ScrollPosition, kept in range
 void list_scroll_x_to(ListboxObject *list, int32_t x); // ScrollPositionX, kept in range
 int32_t list_content_width(ListboxObject *list);       // the sum of the column widths
+int32_t list_last_first_row(ListboxObject *list);      // the largest ScrollPosition
+int32_t list_last_scroll_x(ListboxObject *list);       // the largest ScrollPositionX
+enum { kListBarsMessage = WM_APP + 0x4C };             // posted: set the scroll bars
+void list_update_bars_later(ListPane *lp);             // once for many rows
+void list_scroll_message(ListboxObject *list, UINT message, WPARAM wParam); // a bar's
+void list_wheel(ListboxObject *list, WPARAM wParam);
 
 // Delivers an event of the list's with argument words; kPaneGone when the
 // handler closed it.

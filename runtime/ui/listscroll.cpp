@@ -47,46 +47,34 @@ void list_update_bars_later(ListPane *lp) {
   PostMessageA(lp->pane.hwnd, kListBarsMessage, 0, 0);
 }
 
-static void endEditForScroll(ListboxObject *list) {
-  if (list->activeCell) list_end_edit(list, true);
-}
-
-void list_scroll_to(ListboxObject *list, int32_t row) {
-  ListPane *lp = lpane(list);
-  if (!lp) {
-    list->scrollRow = std::max(0, row);
+// Moves ScrollPosition (rows) or ScrollPositionX (pixels), kept in range;
+// the pixels in view move with it, and only what they uncover is drawn.
+static void scrollTo(ListboxObject *list, int32_t *position, int32_t to, bool vertical) {
+  if (!lpane(list)) {
+    *position = std::max(0, to);
     return;
   }
-  row = std::clamp(row, 0, list_last_first_row(list));
-  if (row == list->scrollRow) return;
-  endEditForScroll(list);
-  int32_t dy = (list->scrollRow - row) * lp->rowHeight;
-  list->scrollRow = row;
-  RECT area = {0, lp->headingHeight, lp->clientWidth, lp->clientHeight};
-  if (std::abs(dy) < area.bottom - area.top)
-    ScrollWindowEx(lp->pane.hwnd, 0, dy, &area, &area, nullptr, nullptr, SW_INVALIDATE);
+  to = std::clamp(to, 0, vertical ? list_last_first_row(list) : list_last_scroll_x(list));
+  if (to == *position) return;
+  if (list->activeCell) list_end_edit(list, true); /* the edit field stays where it is */
+  ListPane *lp = lpane(list);
+  if (!lp) return;
+  int32_t shift = (*position - to) * (vertical ? lp->rowHeight : 1);
+  *position = to;
+  RECT area = {0, vertical ? lp->headingHeight : 0, lp->clientWidth, lp->clientHeight};
+  if (std::abs(shift) < (vertical ? area.bottom - area.top : area.right))
+    ScrollWindowEx(lp->pane.hwnd, vertical ? 0 : shift, vertical ? shift : 0, &area, &area, nullptr,
+                   nullptr, SW_INVALIDATE);
   else
     InvalidateRect(lp->pane.hwnd, &area, FALSE);
   list_update_scroll_bars(list);
 }
 
-void list_scroll_x_to(ListboxObject *list, int32_t x) {
-  ListPane *lp = lpane(list);
-  if (!lp) {
-    list->scrollX = std::max(0, x);
-    return;
-  }
-  x = std::clamp(x, 0, list_last_scroll_x(list));
-  if (x == list->scrollX) return;
-  endEditForScroll(list);
-  int32_t dx = list->scrollX - x;
-  list->scrollX = x;
-  if (std::abs(dx) < lp->clientWidth)
-    ScrollWindowEx(lp->pane.hwnd, dx, 0, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE);
-  else
-    InvalidateRect(lp->pane.hwnd, nullptr, FALSE);
-  list_update_scroll_bars(list);
+void list_scroll_to(ListboxObject *list, int32_t row) {
+  scrollTo(list, &list->scrollRow, row, true);
 }
+
+void list_scroll_x_to(ListboxObject *list, int32_t x) { scrollTo(list, &list->scrollX, x, false); }
 
 void list_scroll_into_view(ListboxObject *list, int32_t row) {
   if (!lpane(list) || row < 0 || row >= list_count(list)) return;

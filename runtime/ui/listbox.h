@@ -170,8 +170,9 @@ bool list_is_selected(ListboxObject *list, int32_t row);
 // into view and tells the selection's receivers.
 void list_select_only(ListboxObject *list, int32_t row, bool notify);
 void list_set_row_selected(ListboxObject *list, int32_t row, bool selected);
-int32_t list_first_selected(ListboxObject *list); // ListIndex; -1 for none
-int32_t list_selected_count(ListboxObject *list); // SelCount
+int32_t list_first_selected(ListboxObject *list);                 // ListIndex; -1 for none
+int32_t list_selected_count(ListboxObject *list);                 // SelCount
+void list_selected_flags(ListboxObject *list, uint8_t *selected); // sets a flag per selected row
 // The runs anew from one flag per row (the sort's rows at their new places).
 void list_select_rows(ListboxObject *list, const uint8_t *selected);
 // `count` rows were inserted at `row` (removed, when negative): the runs follow.

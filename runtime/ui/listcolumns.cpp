@@ -82,6 +82,20 @@ static ListColumn *column(ListboxObject *list, int32_t i) {
   return i >= 0 && i < kListColumns ? &list->columns[i] : nullptr;
 }
 
+// A per-column field: the getter answers 0 outside the tables, where the
+// setter does nothing; a stored value lays the list out again.
+#define COLUMN_FIELD(getter, setter, field, convert)                                               \
+  int32_t getter(ListboxObject *list, int32_t i) {                                                 \
+    ListColumn *c = column(list, i);                                                               \
+    return c ? c->field : 0;                                                                       \
+  }                                                                                                \
+  void setter(ListboxObject *list, int32_t i, int32_t value) {                                     \
+    if (ListColumn *c = column(list, i)) {                                                         \
+      c->field = convert(value);                                                                   \
+      list_relayout(list);                                                                         \
+    }                                                                                              \
+  }
+
 extern "C" {
 int32_t listColumnCountGetter(ListboxObject *list) { return list->columnCount; }
 
@@ -102,41 +116,9 @@ void listColumnWidthsSetter(ListboxObject *list, int32_t, RString *widths) {
   columnsChanged(list);
 }
 
-int32_t listColumnTypeGetter(ListboxObject *list, int32_t i) {
-  ListColumn *c = column(list, i);
-  return c ? c->type : 0;
-}
-
-void listColumnTypeSetter(ListboxObject *list, int32_t i, int32_t type) {
-  if (ListColumn *c = column(list, i)) {
-    c->type = (uint8_t)type;
-    list_relayout(list);
-  }
-}
-
-int32_t listColumnAlignmentGetter(ListboxObject *list, int32_t i) {
-  ListColumn *c = column(list, i);
-  return c ? c->alignment : 0;
-}
-
-void listColumnAlignmentSetter(ListboxObject *list, int32_t i, int32_t alignment) {
-  if (ListColumn *c = column(list, i)) {
-    c->alignment = (uint8_t)alignment;
-    list_relayout(list);
-  }
-}
-
-int32_t listColumnAlignmentOffsetGetter(ListboxObject *list, int32_t i) {
-  ListColumn *c = column(list, i);
-  return c ? c->alignOffset : 0;
-}
-
-void listColumnAlignmentOffsetSetter(ListboxObject *list, int32_t i, int32_t offset) {
-  if (ListColumn *c = column(list, i)) {
-    c->alignOffset = toShort(offset);
-    list_relayout(list);
-  }
-}
+COLUMN_FIELD(listColumnTypeGetter, listColumnTypeSetter, type, (uint8_t))
+COLUMN_FIELD(listColumnAlignmentGetter, listColumnAlignmentSetter, alignment, (uint8_t))
+COLUMN_FIELD(listColumnAlignmentOffsetGetter, listColumnAlignmentOffsetSetter, alignOffset, toShort)
 
 int32_t listColumnSortDirectionGetter(ListboxObject *list, int32_t i) {
   if (!list_has_pane(list)) return 1;

@@ -98,11 +98,23 @@ static void addRow(ListboxObject *list, int16_t folder, RString *text) {
   list->lastIndex = at;
 }
 
-// A handler may release the list's last other reference; the list is kept
-// for the rest of the operation that delivered the event.
 static Delivery deliverRow(ListboxObject *list, const char *event, int32_t row) {
   uint32_t args[] = {(uint32_t)row};
   return deliver_to_control(&list->control, event, args, 1);
+}
+
+// While ExpandRow is delivered, rows added go under the folder. The record
+// puts the outer folder back when the handler returns or an exception leaves it.
+struct Expanding {
+  Ongoing work; // keeps the list; its finish restores what follows
+  ListboxObject *list;
+  int32_t outerRow;
+};
+
+static void endExpanding(Ongoing *work) {
+  Expanding *e = (Expanding *)work;
+  e->list->expandNesting--;
+  e->list->expandingRow = e->outerRow;
 }
 
 static void expand(ListboxObject *list, int32_t row) {
@@ -110,34 +122,38 @@ static void expand(ListboxObject *list, int32_t row) {
   if (r->folder != kFolderClosed) return;
   r->folder = kFolderOpen;
   list_redraw_row(list, row);
-  int32_t outerRow = list->expandingRow;
+  Expanding e = {
+      {.receiver = &list->control.header, .finish = endExpanding}, list, list->expandingRow};
+  ongoing_begin(&e.work);
   list->expandNesting++;
   list->expandingRow = row;
   deliverRow(list, "ExpandRow", row);
-  list->expandNesting--;
-  list->expandingRow = outerRow;
+  ongoing_end(&e.work);
 }
 
 // Only the folder's own descendants go: the contiguous deeper rows after it,
 // not deeper rows of later folders.
 static void collapse(ListboxObject *list, int32_t row) {
   if (list_row(list, row)->folder != kFolderOpen) return;
-  if (deliverRow(list, "CollapseRow", row) == kPaneGone) return;
-  if (row >= list_count(list) || list_row(list, row)->folder != kFolderOpen)
-    return; /* the handler changed the rows */
-  list_row(list, row)->folder = kFolderClosed;
-  list_redraw_row(list, row);
-  if (list->hierarchical && !list->provider)
-    removeRows(list, row + 1, afterDescendants(list, row) - row - 1);
+  Ongoing held = {.receiver = &list->control.header}; /* a handler may drop its last reference */
+  ongoing_begin(&held);
+  Delivery d = deliverRow(list, "CollapseRow", row);
+  bool still =
+      d != kPaneGone && row < list_count(list) && list_row(list, row)->folder == kFolderOpen;
+  if (still) {
+    list_row(list, row)->folder = kFolderClosed;
+    list_redraw_row(list, row);
+    if (list->hierarchical && !list->provider)
+      removeRows(list, row + 1, afterDescendants(list, row) - row - 1);
+  }
+  ongoing_end(&held);
 }
 
 void list_set_expanded(ListboxObject *list, int32_t row, bool expanded) {
-  RuntimeLockObject(&list->control.header);
   if (expanded)
     expand(list, row);
   else
     collapse(list, row);
-  RuntimeUnlockObject(&list->control.header);
 }
 
 /* ---- the instance ---- */

@@ -133,6 +133,13 @@ void list_set_row_selected(ListboxObject *list, int32_t row, bool selected) {
   list_redraw_row(list, row);
 }
 
+void list_selected_flags(ListboxObject *list, uint8_t *selected) {
+  for (int32_t i = 0; i < runCount(list); i++) {
+    ListRun r = runAt(list, i);
+    memset(selected + r.first, 1, r.count);
+  }
+}
+
 void list_select_rows(ListboxObject *list, const uint8_t *selected) {
   observe(list, true);
   vec_set_count(&list->runs, 0);

@@ -2,7 +2,8 @@
 // CompareRows asked first, a stable merge sort of the groups by a column's
 // texts, and the selected rows kept selected at their new places.
 #include "ui/listbox.h"
-#include <algorithm>
+#include "base/pool.h"
+#include <cstring>
 #include <vector>
 
 // A top-level row with the deeper rows that follow it; they move together.
@@ -12,80 +13,120 @@ struct SortGroup {
   RString *key; // the column's text of the first row (retained), nil for none
 };
 
-struct SortRun {
+// One sort under way. Its memory is the record's, so that an exception out of
+// a handler, which leaves this frame, still gives it back when the record ends.
+struct Sorting {
+  Ongoing work; // keeps the list; its finish frees what follows
   ListboxObject *list;
   int32_t column;
   int8_t direction;
-  bool handler; // CompareRows is handled and the pane is still there
+  bool handler;                 // CompareRows is handled and the pane is still there
+  int32_t rowCount = 0;         // the rows as they were
+  ListRow **before = nullptr;   // rowCount entries
+  int32_t groupCount = 0;       // top-level rows
+  SortGroup *groups = nullptr;  // groupCount entries, sorted in place
+  SortGroup *scratch = nullptr; // groupCount entries for the merges
 };
 
-static std::vector<SortGroup> groupsOf(ListboxObject *list, int32_t column) {
-  std::vector<SortGroup> groups;
-  int32_t count = list_count(list);
+static void endSorting(Ongoing *work) {
+  Sorting *s = (Sorting *)work;
+  for (int32_t i = 0; i < s->groupCount; i++) RuntimeUnlockString(s->groups[i].key);
+  pool_free(s->before, s->rowCount * (int32_t)sizeof(ListRow *));
+  pool_free(s->groups, s->groupCount * (int32_t)sizeof(SortGroup));
+  pool_free(s->scratch, s->groupCount * (int32_t)sizeof(SortGroup));
+  s->rowCount = s->groupCount = 0;
+}
+
+static void takeRows(Sorting *s) {
+  ListboxObject *list = s->list;
+  int32_t count = list_count(list), groups = 0;
+  s->before = (ListRow **)pool_alloc(count * (int32_t)sizeof(ListRow *));
   for (int32_t i = 0; i < count; i++) {
-    ListRow *row = list_row(list, i);
-    if (i > 0 && row->depth > 0) {
-      groups.back().count++;
+    s->before[i] = list_row(list, i);
+    groups += i == 0 || s->before[i]->depth <= 0;
+  }
+  s->rowCount = count;
+  s->groups = (SortGroup *)pool_alloc(groups * (int32_t)sizeof(SortGroup));
+  s->scratch = (SortGroup *)pool_alloc(groups * (int32_t)sizeof(SortGroup));
+  for (int32_t i = 0; i < count; i++) {
+    if (i > 0 && s->before[i]->depth > 0) {
+      s->groups[s->groupCount - 1].count++;
       continue;
     }
-    ListCell *c = list_find_cell(row, column);
+    ListCell *c = list_find_cell(s->before[i], s->column);
     RString *key = c ? c->text : nullptr;
     RuntimeLockString(key); /* a handler may replace the cell's text */
-    groups.push_back({i, 1, key});
+    s->groups[s->groupCount++] = {i, 1, key};
   }
-  return groups;
 }
 
 // CompareRows decides when its handler answers True; it is given the two
 // groups' first rows as they are numbered while the sort runs.
-static bool askHandler(SortRun *run, const SortGroup &a, const SortGroup &b, int32_t *order) {
+static bool askHandler(Sorting *s, const SortGroup &a, const SortGroup &b, int32_t *order) {
   int32_t result = 0;
-  uint32_t args[] = {(uint32_t)a.first, (uint32_t)b.first, (uint32_t)run->column,
+  uint32_t args[] = {(uint32_t)a.first, (uint32_t)b.first, (uint32_t)s->column,
                      (uint32_t)(uintptr_t)&result};
-  Delivery d = deliver_to_control(&run->list->control, "CompareRows", args, 4);
-  if (d == kPaneGone) run->handler = false;
+  Delivery d = deliver_to_control(&s->list->control, "CompareRows", args, 4);
+  if (d == kPaneGone) s->handler = false;
   if (d != kAnsweredTrue) return false;
   *order = result;
   return true;
 }
 
-static int32_t compareGroups(SortRun *run, const SortGroup &a, const SortGroup &b) {
+static int32_t compareGroups(Sorting *s, const SortGroup &a, const SortGroup &b) {
   int32_t order;
-  if (!run->handler || !askHandler(run, a, b, &order)) order = RuntimeStringCompare(a.key, b.key);
-  return run->direction < 0 ? -order : order;
+  if (!s->handler || !askHandler(s, a, b, &order)) order = RuntimeStringCompare(a.key, b.key);
+  return s->direction < 0 ? -order : order;
+}
+
+// Bottom-up merge sort: stable, n log n comparisons, no memory of its own.
+static void mergeSort(Sorting *s) {
+  SortGroup *from = s->groups, *to = s->scratch;
+  int32_t n = s->groupCount;
+  for (int32_t width = 1; width < n; width *= 2) {
+    for (int32_t lo = 0; lo < n; lo += 2 * width) {
+      int32_t mid = lo + width < n ? lo + width : n, hi = lo + 2 * width < n ? lo + 2 * width : n;
+      int32_t a = lo, b = mid, out = lo;
+      while (a < mid && b < hi)
+        to[out++] = compareGroups(s, from[b], from[a]) < 0 ? from[b++] : from[a++];
+      while (a < mid) to[out++] = from[a++];
+      while (b < hi) to[out++] = from[b++];
+    }
+    SortGroup *t = from;
+    from = to, to = t;
+  }
+  if (from != s->groups) memcpy(s->groups, from, n * sizeof(SortGroup));
 }
 
 // Rows in the groups' new order; the selected rows stay selected when
 // `carry`. The rows are put back only when the handlers left the list as it was.
-static void reorder(ListboxObject *list, const std::vector<SortGroup> &groups,
-                    const std::vector<ListRow *> &before, bool carry) {
-  int32_t count = list_count(list);
-  if ((int32_t)before.size() != count) return;
-  for (int32_t i = 0; i < count; i++)
-    if (list_row(list, i) != before[i]) return;
-  std::vector<uint8_t> selected(count);
-  for (int32_t i = 0; i < count; i++) selected[i] = list_is_selected(list, i);
-  std::vector<uint8_t> moved;
-  moved.reserve(count);
+static void reorder(Sorting *s, bool carry) {
+  ListboxObject *list = s->list;
+  if (list_count(list) != s->rowCount) return;
+  for (int32_t i = 0; i < s->rowCount; i++)
+    if (list_row(list, i) != s->before[i]) return;
+  std::vector<uint8_t> selected(s->rowCount), moved(s->rowCount);
+  list_selected_flags(list, selected.data());
   int32_t at = 0;
-  for (const SortGroup &g : groups)
-    for (int32_t i = g.first; i < g.first + g.count; i++, at++) {
-      vec_put_ptr(&list->rows, at, before[i]);
-      moved.push_back(selected[i]);
+  for (int32_t g = 0; g < s->groupCount; g++)
+    for (int32_t i = s->groups[g].first; i < s->groups[g].first + s->groups[g].count; i++, at++) {
+      vec_put_ptr(&list->rows, at, s->before[i]);
+      moved[at] = selected[i];
     }
   if (carry) list_select_rows(list, moved.data());
 }
 
 static void defaultSort(ListboxObject *list, int32_t column, int8_t direction, bool carry) {
-  SortRun run = {list, column, direction, has_handler(&list->control.header, "CompareRows")};
-  std::vector<SortGroup> groups = groupsOf(list, column);
-  std::vector<ListRow *> before(list_count(list));
-  for (int32_t i = 0; i < (int32_t)before.size(); i++) before[i] = list_row(list, i);
-  std::stable_sort(groups.begin(), groups.end(), [&](const SortGroup &a, const SortGroup &b) {
-    return compareGroups(&run, a, b) < 0;
-  });
-  reorder(list, groups, before, carry);
-  for (const SortGroup &g : groups) RuntimeUnlockString(g.key);
+  Sorting s = {.work = {.receiver = &list->control.header, .finish = endSorting},
+               .list = list,
+               .column = column,
+               .direction = direction,
+               .handler = has_handler(&list->control.header, "CompareRows")};
+  ongoing_begin(&s.work);
+  takeRows(&s);
+  mergeSort(&s);
+  reorder(&s, carry);
+  ongoing_end(&s.work);
 }
 
 static int32_t indexOf(ListboxObject *list, ListRow *row) {
@@ -114,9 +155,10 @@ static void sortBy(ListboxObject *list, int32_t column) {
 
 void list_sort_by(ListboxObject *list, int32_t column) {
   if (column < 0 || column >= kListColumns) return;
-  RuntimeLockObject(&list->control.header); /* the handlers may drop the last other reference */
+  Ongoing held = {.receiver = &list->control.header}; /* a handler may drop its last reference */
+  ongoing_begin(&held);
   sortBy(list, column);
-  RuntimeUnlockObject(&list->control.header);
+  ongoing_end(&held);
 }
 
 extern "C" void RuntimeListResort(ListboxObject *list) { list_sort_by(list, list->sortColumn); }

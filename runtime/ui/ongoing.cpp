@@ -16,6 +16,7 @@ void ongoing_begin(Ongoing *work) {
 
 bool ongoing_end(Ongoing *work) {
   ongoing = work->outer; /* records end innermost first */
+  if (work->finish) work->finish(work);
   if (work->receiver) RuntimeUnlockObject(work->receiver);
   return work->pane && pane_release(work->pane);
 }

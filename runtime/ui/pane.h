@@ -186,15 +186,16 @@ void pane_dispose(Pane *pane);                    // disposal: children first, t
 // control's procedure, and must finish after it: a pane held (its use count,
 // so that a handler may close it), a receiver locked, a control whose change
 // event runs (such events do not nest), a native procedure running (native
-// windows are destroyed only when none runs). The record lives in that frame,
-// on a list of the thread's; an exception that continues at an outer frame
-// finishes the records it abandons.
+// windows are destroyed only when none runs), state of its own to restore.
+// The record lives in that frame, on a list of the thread's; an exception
+// that continues at an outer frame finishes the records it abandons.
 struct Ongoing {
   Ongoing *outer = nullptr;
   Pane *pane = nullptr;
   Object *receiver = nullptr;
   ControlObject *changing = nullptr;
   bool native = false;
+  void (*finish)(Ongoing *work) = nullptr; // run as the record ends, before the receiver goes
 };
 void ongoing_begin(Ongoing *work);
 bool ongoing_end(Ongoing *work); // true when its pane was destroyed meanwhile

@@ -231,7 +231,9 @@ static void drawRow(ListboxObject *list, ListPane *lp, HDC dc, int32_t row, RECT
                  row,
                  {0, top, lp->clientWidth, top + lp->rowHeight},
                  GetSysColor(selected ? (focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE) : COLOR_WINDOW),
-                 GetSysColor(selected && focused ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT),
+                 GetSysColor(!lp->pane.enabled     ? COLOR_GRAYTEXT
+                             : selected && focused ? COLOR_HIGHLIGHTTEXT
+                                                   : COLOR_WINDOWTEXT),
                  false};
   int32_t end = list_cell_left(list, list->columnCount);
   for (int32_t c = 0; c < list->columnCount && !rp.gone; c++) {

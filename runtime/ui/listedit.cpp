@@ -153,24 +153,32 @@ static void storeText(ListboxObject *list, RString *text) {
   cellEvent(list, "CellTextChange");
 }
 
+void list_drop_edit(ListboxObject *list) {
+  EditFieldObject *e = (EditFieldObject *)list->activeCell;
+  if (!e) return;
+  list->activeCell = nullptr;
+  if (Pane *editor = e->control.pane) {
+    if (editor->hwnd) RemovePropA(editor->hwnd, kEditedList); /* its focus loss is not ours now */
+    ControlClose(&e->control);
+  }
+  RuntimeUnlockObject(&e->control.header);
+}
+
 // The field goes first, so that its loss of focus does not end the edit
 // again; then the text, CellTextChange and CellLostFocus.
 void list_end_edit(ListboxObject *list, bool keep) {
   EditFieldObject *e = (EditFieldObject *)list->activeCell;
   if (!e) return;
-  list->activeCell = nullptr;
   Pane *editor = e->control.pane;
-  bool hadFocus = editor && pane_focus() == editor;
   RString *text = keep && editor ? editTextGetter(e) : nullptr;
-  if (editor) {
+  if (editor && pane_focus() == editor && lpane(list)) {
     RemovePropA(editor->hwnd, kEditedList);
-    if (hadFocus && lpane(list)) pane_set_focus(list->control.pane);
-    ControlClose(&e->control);
+    pane_set_focus(list->control.pane);
   }
+  list_drop_edit(list);
   if (keep) storeText(list, text);
   RuntimeUnlockString(text);
   cellEvent(list, "CellLostFocus");
-  RuntimeUnlockObject(&e->control.header);
 }
 
 /* ---- entry points ---- */

@@ -247,7 +247,7 @@ bool list_key_down(Pane *pane, int character, int vk, int modifiers) {
 
 // The selection dims and the ring goes with the focus.
 void list_focus_changed(Pane *pane, bool gained) {
-  list_redraw(list_of_pane(pane));
+  if (ListboxObject *list = list_of_pane(pane)) list_redraw(list);
   if (pane->closing) return;
   gained ? control_got_focus(pane) : control_lost_focus(pane);
 }

@@ -94,135 +94,6 @@ int32_t list_rows_in_view(ListboxObject *list) {
   return std::max(0, (lp->clientHeight - lp->headingHeight) / lp->rowHeight);
 }
 
-/* ---- scrolling ---- */
-
-static int32_t lastFirstRow(ListboxObject *list) {
-  return std::max(0, list_count(list) - std::max(1, list_rows_in_view(list)));
-}
-
-static int32_t lastScrollX(ListboxObject *list) {
-  return std::max(0, list_content_width(list) - lpane(list)->clientWidth);
-}
-
-static void setBar(HWND hwnd, int bar, int32_t range, int32_t page, int32_t pos) {
-  SCROLLINFO si = {sizeof si,
-                   SIF_RANGE | SIF_PAGE | SIF_POS,
-                   0,
-                   std::max(0, range - 1),
-                   (UINT)std::max(0, page),
-                   pos,
-                   0};
-  SetScrollInfo(hwnd, bar, &si, TRUE);
-}
-
-// A bar the list has is shown only while there is something to scroll; one
-// it lacks is never given a range, which would bring it back.
-void list_update_scroll_bars(ListboxObject *list) {
-  ListPane *lp = lpane(list);
-  if (!lp || lp->settingScroll) return;
-  lp->settingScroll = 1; /* showing a bar resizes the client area and comes back here */
-  HWND hwnd = lp->pane.hwnd;
-  if (list->vScrollBar)
-    setBar(hwnd, SB_VERT, list_count(list), std::max(1, list_rows_in_view(list)), list->scrollRow);
-  if (list->hScrollBar)
-    setBar(hwnd, SB_HORZ, list_content_width(list), lp->clientWidth, list->scrollX);
-  lp->settingScroll = 0;
-  list_measure(list);
-}
-
-static void endEditForScroll(ListboxObject *list) {
-  if (list->activeCell) list_end_edit(list, true);
-}
-
-void list_scroll_to(ListboxObject *list, int32_t row) {
-  ListPane *lp = lpane(list);
-  if (!lp) {
-    list->scrollRow = std::max(0, row);
-    return;
-  }
-  row = std::clamp(row, 0, lastFirstRow(list));
-  if (row == list->scrollRow) return;
-  endEditForScroll(list);
-  int32_t dy = (list->scrollRow - row) * lp->rowHeight;
-  list->scrollRow = row;
-  RECT area = {0, lp->headingHeight, lp->clientWidth, lp->clientHeight};
-  if (std::abs(dy) < area.bottom - area.top)
-    ScrollWindowEx(lp->pane.hwnd, 0, dy, &area, &area, nullptr, nullptr, SW_INVALIDATE);
-  else
-    InvalidateRect(lp->pane.hwnd, &area, FALSE);
-  list_update_scroll_bars(list);
-}
-
-void list_scroll_x_to(ListboxObject *list, int32_t x) {
-  ListPane *lp = lpane(list);
-  if (!lp) {
-    list->scrollX = std::max(0, x);
-    return;
-  }
-  x = std::clamp(x, 0, lastScrollX(list));
-  if (x == list->scrollX) return;
-  endEditForScroll(list);
-  int32_t dx = list->scrollX - x;
-  list->scrollX = x;
-  if (std::abs(dx) < lp->clientWidth)
-    ScrollWindowEx(lp->pane.hwnd, dx, 0, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE);
-  else
-    InvalidateRect(lp->pane.hwnd, nullptr, FALSE);
-  list_update_scroll_bars(list);
-}
-
-void list_scroll_into_view(ListboxObject *list, int32_t row) {
-  if (!lpane(list) || row < 0 || row >= list_count(list)) return;
-  int32_t shown = std::max(1, list_rows_in_view(list));
-  if (row < list->scrollRow)
-    list_scroll_to(list, row);
-  else if (row >= list->scrollRow + shown)
-    list_scroll_to(list, row - shown + 1); /* just far enough */
-}
-
-// The new position a scroll bar message asks for.
-static int32_t barTarget(HWND hwnd, int bar, WPARAM wParam, int32_t line, int32_t page) {
-  SCROLLINFO si = {sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
-  GetScrollInfo(hwnd, bar, &si);
-  switch (LOWORD(wParam)) {
-  case SB_LINEUP:
-    return si.nPos - line;
-  case SB_LINEDOWN:
-    return si.nPos + line;
-  case SB_PAGEUP:
-    return si.nPos - page;
-  case SB_PAGEDOWN:
-    return si.nPos + page;
-  case SB_TOP:
-    return 0;
-  case SB_BOTTOM:
-    return si.nMax;
-  case SB_THUMBTRACK:
-  case SB_THUMBPOSITION:
-    return si.nTrackPos;
-  default:
-    return si.nPos;
-  }
-}
-
-static void scrollMessage(ListboxObject *list, UINT message, WPARAM wParam) {
-  ListPane *lp = lpane(list);
-  if (message == WM_VSCROLL) {
-    int32_t page = std::max(1, list_rows_in_view(list));
-    list_scroll_to(list, barTarget(lp->pane.hwnd, SB_VERT, wParam, 1, page));
-  } else {
-    int32_t line = std::max(1, lp->rowHeight);
-    list_scroll_x_to(list, barTarget(lp->pane.hwnd, SB_HORZ, wParam, line, lp->clientWidth));
-  }
-}
-
-static void wheel(ListboxObject *list, WPARAM wParam) {
-  UINT lines = 3;
-  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-  int32_t delta = (short)HIWORD(wParam);
-  list_scroll_to(list, list->scrollRow - delta * (int32_t)lines / WHEEL_DELTA);
-}
-
 /* ---- what the model asks ---- */
 
 void list_redraw(ListboxObject *list) {
@@ -248,11 +119,12 @@ static void follow(int32_t *at, int32_t row, int32_t count) {
 void list_rows_changed(ListboxObject *list, int32_t row, int32_t count) {
   follow(&list->caretRow, row, count);
   follow(&list->anchorRow, row, count);
+  follow(&list->editRow, row, count);
   ListPane *lp = lpane(list);
   if (!lp) return;
   int32_t first = list->scrollRow;
   if (row < first) first = std::max(row, first + count); /* the rows in view stay in view */
-  first = std::clamp(first, 0, lastFirstRow(list));
+  first = std::clamp(first, 0, list_last_first_row(list));
   if (first != list->scrollRow) {
     list->scrollRow = first;
     list_redraw(list);
@@ -261,7 +133,7 @@ void list_rows_changed(ListboxObject *list, int32_t row, int32_t count) {
               lp->clientHeight};
     InvalidateRect(lp->pane.hwnd, &r, FALSE);
   }
-  list_update_scroll_bars(list);
+  list_update_bars_later(lp);
 }
 
 // Widths from the pane's full width; the rows' height and the scroll ranges
@@ -272,8 +144,8 @@ void list_relayout(ListboxObject *list) {
   releaseFonts(lp);
   list_compute_widths(list, lp->pane.bounds.right - lp->pane.bounds.left);
   list_measure(list);
-  list->scrollRow = std::clamp(list->scrollRow, 0, lastFirstRow(list));
-  list->scrollX = std::clamp(list->scrollX, 0, lastScrollX(list));
+  list->scrollRow = std::clamp(list->scrollRow, 0, list_last_first_row(list));
+  list->scrollX = std::clamp(list->scrollX, 0, list_last_scroll_x(list));
   list_update_scroll_bars(list);
   list_redraw(list);
 }
@@ -294,10 +166,10 @@ static bool filter(Pane *pane, UINT message, WPARAM wParam, LPARAM lParam, LRESU
   case WM_VSCROLL:
   case WM_HSCROLL:
     if (lParam) return false;
-    scrollMessage(list, message, wParam);
+    list_scroll_message(list, message, wParam);
     return true;
   case WM_MOUSEWHEEL:
-    wheel(list, wParam);
+    list_wheel(list, wParam);
     return true;
   case WM_LBUTTONDBLCLK:
     list_double_click(list, {(short)LOWORD(lParam), (short)HIWORD(lParam)});
@@ -307,6 +179,10 @@ static bool filter(Pane *pane, UINT message, WPARAM wParam, LPARAM lParam, LRESU
       list_relayout(list);
     else
       list_measure(list);
+    return true;
+  case kListBarsMessage:
+    ((ListPane *)pane)->barsPending = 0;
+    list_update_scroll_bars(list);
     return true;
   case WM_GETDLGCODE:
     *result = DLGC_WANTARROWS | DLGC_WANTCHARS;
@@ -319,8 +195,7 @@ static void destroy(Pane *pane) {
   ListPane *lp = (ListPane *)pane;
   list_draw_release(lp);
   releaseFonts(lp);
-  if (ListboxObject *list = list_of_pane(pane))
-    if (list->activeCell) list_end_edit(list, false);
+  if (ListboxObject *list = list_of_pane(pane)) list_drop_edit(list);
 }
 
 static bool acceptsFocus(Pane *pane, bool) { return pane->enabled; }
@@ -408,5 +283,8 @@ void list_create_pane(Object *o) {
   list_relayout(list);
   int32_t pending = list->pendingIndex;
   list->pendingIndex = -1;
-  if (pending >= 0 && pending < list_count(list)) list_select_only(list, pending, true);
+  if (pending >= 0 && pending < list_count(list)) {
+    list_select_only(list, pending, false);
+    list_scroll_into_view(list, pending);
+  }
 }

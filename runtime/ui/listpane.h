@@ -31,6 +31,7 @@ struct ListPane {
   int32_t pressRow;      // 216: the row a click went down on, -1 for none
   uint8_t tracking;      // 220: following the mouse after a click
   uint8_t settingScroll; // 221: the scroll bars are being set (their messages are ours)
+  uint8_t barsPending;   // 222: a message to set the scroll bars is on its way
 };
 static_assert(offsetof(ListPane, fonts) == sizeof(Pane));
 
@@ -62,6 +63,12 @@ void list_update_scroll_bars(ListboxObject *list);
 void list_scroll_to(ListboxObject *list, int32_t row); // ScrollPosition, kept in range
 void list_scroll_x_to(ListboxObject *list, int32_t x); // ScrollPositionX, kept in range
 int32_t list_content_width(ListboxObject *list);       // the sum of the column widths
+int32_t list_last_first_row(ListboxObject *list);      // the largest ScrollPosition
+int32_t list_last_scroll_x(ListboxObject *list);       // the largest ScrollPositionX
+enum { kListBarsMessage = WM_APP + 0x4C };             // posted: set the scroll bars
+void list_update_bars_later(ListPane *lp);             // once for many rows
+void list_scroll_message(ListboxObject *list, UINT message, WPARAM wParam); // a bar's
+void list_wheel(ListboxObject *list, WPARAM wParam);
 
 // Delivers an event of the list's with argument words; kPaneGone when the
 // handler closed it.
@@ -78,3 +85,6 @@ void list_mouse_up(Pane *pane, POINT at);
 void list_double_click(ListboxObject *list, POINT client);
 bool list_key_down(Pane *pane, int character, int vk, int modifiers);
 void list_focus_changed(Pane *pane, bool gained);
+
+// listedit.cpp: the editor closed without its events, as the pane goes.
+void list_drop_edit(ListboxObject *list);

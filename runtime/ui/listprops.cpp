@@ -10,40 +10,29 @@ static void showBar(L *list, int bar, bool shown) {
   list_relayout(list);
 }
 
+// A setter that stores the value in its field and applies it with `apply`.
+#define LIST_SETTER(name, T, field, apply)                                                         \
+  void name(L *list, int32_t, T v) {                                                               \
+    list->field = v;                                                                               \
+    apply(list);                                                                                   \
+  }
+
+static void showHorizontal(L *list) { showBar(list, SB_HORZ, list->hScrollBar); }
+static void showVertical(L *list) { showBar(list, SB_VERT, list->vScrollBar); }
+
 extern "C" {
 int32_t listScrollPositionGetter(L *list, int32_t) { return list->scrollRow; }
 void listScrollPositionSetter(L *list, int32_t, int32_t row) { list_scroll_to(list, row); }
 int32_t listScrollPositionXGetter(L *list, int32_t) { return list->scrollX; }
 void listScrollPositionXSetter(L *list, int32_t, int32_t x) { list_scroll_x_to(list, x); }
 
-void listHScrollBarSetter(L *list, int32_t, bool v) {
-  list->hScrollBar = v;
-  showBar(list, SB_HORZ, v);
-}
-void listVScrollBarSetter(L *list, int32_t, bool v) {
-  list->vScrollBar = v;
-  showBar(list, SB_VERT, v);
-}
-void listHGridLinesSetter(L *list, int32_t, bool v) {
-  list->hGridLines = v;
-  list_redraw(list);
-}
-void listVGridLinesSetter(L *list, int32_t, bool v) {
-  list->vGridLines = v;
-  list_redraw(list);
-}
-void listHasHeadingSetter(L *list, int32_t, bool v) {
-  list->hasHeading = v;
-  list_relayout(list);
-}
-void listHierarchicalSetter(L *list, int32_t, bool v) {
-  list->hierarchical = v;
-  list_redraw(list);
-}
-void listDefaultRowHeightSetter(L *list, int32_t, int32_t v) {
-  list->defaultRowHeight = v;
-  list_relayout(list);
-}
+LIST_SETTER(listHScrollBarSetter, bool, hScrollBar, showHorizontal)
+LIST_SETTER(listVScrollBarSetter, bool, vScrollBar, showVertical)
+LIST_SETTER(listHGridLinesSetter, bool, hGridLines, list_redraw)
+LIST_SETTER(listVGridLinesSetter, bool, vGridLines, list_redraw)
+LIST_SETTER(listHasHeadingSetter, bool, hasHeading, list_relayout)
+LIST_SETTER(listHierarchicalSetter, bool, hierarchical, list_redraw)
+LIST_SETTER(listDefaultRowHeightSetter, int32_t, defaultRowHeight, list_relayout)
 // Stored only: the runtime has no drag machinery for DragRow to start.
 void listEnableDragSetter(L *list, int32_t, bool v) { list->enableDrag = v; }
 

@@ -327,6 +327,14 @@ TEST_F(ListPaneTest, AnEditableCellEditsInAnEditFieldThatReturnKeepsAndEscapeDis
   EXPECT_EQ(listActiveCellGetter(l, 0), nullptr);
   RuntimeUnlockObject(again);
   click(middle(2, 2));
+  ASSERT_TRUE(l->activeCell);
+  t = str_from("kept");
+  editTextSetter((EditFieldObject *)l->activeCell, 0, t);
+  RuntimeUnlockString(t);
+  pane_set_focus(nullptr); /* the focus goes elsewhere: the text stays */
+  EXPECT_EQ(cell(2, 2), "kept");
+  EXPECT_EQ(l->activeCell, nullptr);
+  click(middle(0, 2));
   EXPECT_TRUE(l->activeCell); /* the window closes with this edit under way */
 }
 

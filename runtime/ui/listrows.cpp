@@ -37,15 +37,16 @@ static ListRow *newRow(int16_t folder, int16_t depth, RString *text) {
   return row;
 }
 
-// Row numbers the instance keeps across a change of `count` rows at `row`.
+// A row number the instance keeps across `count` rows inserted at `row`
+// (removed, when negative); -1 when its row was removed.
+static void follow(int32_t *at, int32_t row, int32_t count) {
+  if (*at < row) return;
+  *at = count < 0 && *at < row - count ? -1 : *at + count;
+}
+
 static void followRows(ListboxObject *list, int32_t row, int32_t count) {
-  if (list->expandNesting > 0 && list->expandingRow >= row) list->expandingRow += count;
-  if (list->activeCell && list->editRow >= row) {
-    if (count < 0 && list->editRow < row - count)
-      list_end_edit(list, false); /* its row went */
-    else
-      list->editRow += count;
-  }
+  if (list->expandNesting > 0) follow(&list->expandingRow, row, count);
+  if (list->activeCell) follow(&list->editRow, row, count);
   list_shift_runs(list, row, count);
   list_rows_changed(list, row, count);
 }
@@ -58,6 +59,10 @@ void list_insert_row(ListboxObject *list, int32_t at, int16_t folder, int16_t de
 
 // Removes `n` rows from `row` on with one move of the rows after them.
 static void removeRows(ListboxObject *list, int32_t row, int32_t n) {
+  if (list->activeCell && list->editRow >= row && list->editRow < row + n) {
+    list_end_edit(list, false); /* its handlers see the rows as they still are */
+    if (n > list_count(list) - row) n = list_count(list) - row;
+  }
   if (n <= 0) return;
   int32_t count = list_count(list);
   for (int32_t i = row; i < row + n; i++) freeRow(list_row(list, i));
@@ -68,10 +73,7 @@ static void removeRows(ListboxObject *list, int32_t row, int32_t n) {
 
 void list_remove_row(ListboxObject *list, int32_t row) { removeRows(list, row, 1); }
 
-void list_empty(ListboxObject *list) {
-  if (list->activeCell) list_end_edit(list, false);
-  removeRows(list, 0, list_count(list));
-}
+void list_empty(ListboxObject *list) { removeRows(list, 0, list_count(list)); }
 
 /* ---- folders ---- */
 

@@ -50,6 +50,7 @@ void listColumnSortDirectionSetter(ListboxObject *list, int32_t column, int32_t 
 int32_t listHeadingIndexGetter(ListboxObject *list);
 void listHeadingIndexSetter(ListboxObject *list, int32_t, int32_t column);
 RString *listGetHeading(ListboxObject *list, int32_t column);
+void listEditCell(ListboxObject *list, int32_t row, int32_t column);
 }
 
 namespace {
@@ -237,6 +238,22 @@ TEST_F(ListboxTest, InsertRowClampsItsIndexAndLastIndexIsTheRowUsed) {
   EXPECT_EQ(rows(l), "a first b first");
   RuntimeListEmpty(l);
   EXPECT_EQ(listCountGetter(l), 0);
+}
+
+TEST_F(ListboxTest, TheEditedCellFollowsItsRowAndEndsWithIt) {
+  ListboxObject *l = open();
+  addAll(l, {"a", "b", "c", "d"});
+  listEditCell(l, 2, 0);
+  ASSERT_TRUE(l->activeCell);
+  RuntimeRemoveRow(l, 0);
+  RString *t = s("new");
+  RuntimeListInsertRow(l, 3, t); /* after it: no change */
+  RuntimeUnlockString(t);
+  EXPECT_EQ(l->editRow, 1);
+  EXPECT_TRUE(l->activeCell);
+  RuntimeRemoveRow(l, 1);
+  EXPECT_EQ(l->activeCell, nullptr) << "its row went";
+  EXPECT_EQ(rows(l), "b d new");
 }
 
 TEST_F(ListboxTest, CellsReadEmptyUntilWrittenAndIndexesAreChecked) {

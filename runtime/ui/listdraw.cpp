@@ -308,7 +308,7 @@ static void drawFrame(ListboxObject *list, ListPane *lp, HDC dc) {
   bool ring = list->useFocusRing && pane_focus() == &lp->pane;
   HBRUSH brush = GetSysColorBrush(ring ? COLOR_HIGHLIGHT : COLOR_BTNSHADOW);
   RECT r = {0, 0, lp->clientWidth, lp->clientHeight};
-  for (int i = 0; i < (ring ? 2 : 1); i++) {
+  for (int i = 0; i < (ring ? kListFrame : 1); i++) {
     FrameRect(dc, &r, brush);
     InflateRect(&r, -1, -1);
   }

@@ -44,6 +44,7 @@ enum {
   kListCheckRoom = 20,    // a check box's cell text starts this much further right
   kListRowPadding = 4,    // a row beyond its font's height
   kListHeadingPadding = 6,
+  kListFrame = 2, // the frame, or the focus ring, round the client area
 };
 
 ListPane *lpane(ListboxObject *list); // nil without a pane

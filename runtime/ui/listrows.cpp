@@ -46,7 +46,6 @@ static void follow(int32_t *at, int32_t row, int32_t count) {
 
 static void followRows(ListboxObject *list, int32_t row, int32_t count) {
   if (list->expandNesting > 0) follow(&list->expandingRow, row, count);
-  if (list->activeCell) follow(&list->editRow, row, count);
   list_shift_runs(list, row, count);
   list_rows_changed(list, row, count);
 }

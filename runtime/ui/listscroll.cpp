@@ -47,6 +47,14 @@ void list_update_bars_later(ListPane *lp) {
   PostMessageA(lp->pane.hwnd, kListBarsMessage, 0, 0);
 }
 
+// The frame round the client area moved with the pixels: it is drawn again
+// where it belongs.
+static void invalidateFrame(ListPane *lp) {
+  int32_t w = lp->clientWidth, h = lp->clientHeight, f = kListFrame;
+  RECT edges[] = {{0, 0, w, f}, {0, h - f, w, h}, {0, 0, f, h}, {w - f, 0, w, h}};
+  for (RECT &r : edges) InvalidateRect(lp->pane.hwnd, &r, FALSE);
+}
+
 // Moves ScrollPosition (rows) or ScrollPositionX (pixels), kept in range;
 // the pixels in view move with it, and only what they uncover is drawn.
 static void scrollTo(ListboxObject *list, int32_t *position, int32_t to, bool vertical) {
@@ -62,11 +70,13 @@ static void scrollTo(ListboxObject *list, int32_t *position, int32_t to, bool ve
   int32_t shift = (*position - to) * (vertical ? lp->rowHeight : 1);
   *position = to;
   RECT area = {0, vertical ? lp->headingHeight : 0, lp->clientWidth, lp->clientHeight};
-  if (std::abs(shift) < (vertical ? area.bottom - area.top : area.right))
+  if (std::abs(shift) < (vertical ? area.bottom - area.top : area.right)) {
     ScrollWindowEx(lp->pane.hwnd, vertical ? 0 : shift, vertical ? shift : 0, &area, &area, nullptr,
                    nullptr, SW_INVALIDATE);
-  else
+    invalidateFrame(lp);
+  } else {
     InvalidateRect(lp->pane.hwnd, &area, FALSE);
+  }
   list_update_scroll_bars(list);
 }
 

@@ -223,6 +223,12 @@ TEST_F(ListPaneTest, PaintEventsGetAGraphicsOfTheCellClippedToItAndDetachedAfter
   EXPECT_NE(pixel({corner.x + 2, corner.y - 2}), RGB(255, 0, 0));
   ASSERT_TRUE(gKept && gKept->port);
   EXPECT_EQ(gKept->port->target, nullptr);
+  addRows(40);
+  listScrollPositionSetter(l, 0, 1); /* the pixels move up a row; the rest is drawn anew */
+  UpdateWindow(hwnd());
+  EXPECT_EQ(list_row_top(l, 1), 0);
+  EXPECT_EQ(pixel(middle(1, 1)), RGB(255, 0, 0));
+  EXPECT_NE(pixel({middle(1, 1).x, list_row_top(l, 2) + 2}), RGB(255, 0, 0));
 }
 
 TEST_F(ListPaneTest, OnlyTheRowsInViewArePaintedWhateverTheListsLength) {
@@ -327,6 +333,14 @@ TEST_F(ListPaneTest, AnEditableCellEditsInAnEditFieldThatReturnKeepsAndEscapeDis
   EXPECT_EQ(listActiveCellGetter(l, 0), nullptr);
   RuntimeUnlockObject(again);
   click(middle(2, 2));
+  ASSERT_TRUE(l->activeCell);
+  t = str_from("kept");
+  editTextSetter((EditFieldObject *)l->activeCell, 0, t);
+  RuntimeUnlockString(t);
+  pane_set_focus(nullptr); /* the focus goes elsewhere: the text stays */
+  EXPECT_EQ(cell(2, 2), "kept");
+  EXPECT_EQ(l->activeCell, nullptr);
+  click(middle(0, 2));
   EXPECT_TRUE(l->activeCell); /* the window closes with this edit under way */
 }
 

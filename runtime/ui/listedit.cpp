@@ -128,7 +128,8 @@ void list_begin_edit(ListboxObject *list, int32_t row, int32_t column) {
   if (!lpane(list)) return;
   if (list->activeCell) list_end_edit(list, true);
   list_scroll_into_view(list, row);
-  if (list_first_selected(list) >= 0) list_select_only(list, -1, false);
+  int32_t before = list_first_selected(list);
+  if (before >= 0) list_select_only(list, -1, false);
   EditFieldObject *e = makeEditor(list, row, column);
   if (!e) return;
   list->activeCell = &e->control.header;
@@ -137,6 +138,7 @@ void list_begin_edit(ListboxObject *list, int32_t row, int32_t column) {
   if (list->activeCell != &e->control.header) return; /* a focus handler ended it */
   edit_select(edit_pane(e), 0, -1);
   cellEvent(list, "CellGotFocus");
+  if (before != row) deliver_change(&list->control, "Change"); /* ListIndex reads the edited row */
 }
 
 static void storeText(ListboxObject *list, RString *text) {
@@ -165,10 +167,12 @@ void list_drop_edit(ListboxObject *list) {
 }
 
 // The field goes first, so that its loss of focus does not end the edit
-// again; then the text, CellTextChange and CellLostFocus.
+// again; then the text, CellTextChange and CellLostFocus. The edited row is
+// selected again, as ListIndex has read it while the edit lasted.
 void list_end_edit(ListboxObject *list, bool keep) {
   EditFieldObject *e = (EditFieldObject *)list->activeCell;
   if (!e) return;
+  int32_t row = list->editRow;
   Pane *editor = e->control.pane;
   RString *text = keep && editor ? editTextGetter(e) : nullptr;
   if (editor && pane_focus() == editor && lpane(list)) {
@@ -179,6 +183,9 @@ void list_end_edit(ListboxObject *list, bool keep) {
   if (keep) storeText(list, text);
   RuntimeUnlockString(text);
   cellEvent(list, "CellLostFocus");
+  if (lpane(list) && !list->activeCell && list_first_selected(list) < 0 && row >= 0 &&
+      row < list_count(list))
+    list_select_only(list, row, false);
 }
 
 /* ---- entry points ---- */

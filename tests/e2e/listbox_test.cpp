@@ -113,6 +113,7 @@ TEST_F(ListboxDemo, CheckBoxesAreCountedAndNotesAreEditedInPlace) {
             click(at(kCheckBoxX, 6)) + waitText("CheckedText", "Checked: 1428") +
             "screenshot ticked\n" + click(at(kNoteX, 2)) + "type \"top shelf\"\nkey return\n" +
             waitText("StatusText", "Note for " + items[2].name + ": top shelf") +
+            waitText("SelectionText", selected(items[2])) + /* the edited row stays selected */
             "screenshot noted\nclose\nwait-exit\n");
   ASSERT_EQ(run.exitCode, 0) << run.output();
   EXPECT_EQ(run.screenshots.size(), 2u);

@@ -26,6 +26,7 @@ bool listGetExpanded(ListboxObject *list, int32_t row);
 int32_t listScrollPositionGetter(ListboxObject *list, int32_t);
 void listScrollPositionSetter(ListboxObject *list, int32_t, int32_t row);
 Object *listActiveCellGetter(ListboxObject *list, int32_t);
+void listEditCell(ListboxObject *list, int32_t row, int32_t column);
 void listDefaultRowHeightSetter(ListboxObject *list, int32_t, int32_t v);
 void listTextSizeSetter(ListboxObject *list, int32_t, int32_t v);
 void listHasHeadingSetter(ListboxObject *list, int32_t, bool v);
@@ -321,7 +322,15 @@ TEST_F(ListPaneTest, AnEditableCellEditsInAnEditFieldThatReturnKeepsAndEscapeDis
   EXPECT_EQ(gLog, "Key(1,2,\r) TextChange(1,2) Lost(1,2) ");
   EXPECT_EQ(listActiveCellGetter(l, 0), nullptr);
   EXPECT_EQ(pane_focus(), l->control.pane);
+  EXPECT_EQ(list_selected_count(l), 1); /* the edited row is selected again */
+  EXPECT_EQ(listSelectionGetter(l), 1);
   RuntimeUnlockObject(active);
+  gLog.clear();
+  listEditCell(l, 0, 2); /* ListIndex moves to the edited row: Change */
+  EXPECT_EQ(listSelectionGetter(l), 0);
+  EXPECT_NE(gLog.find("Change"), std::string::npos) << gLog;
+  key(VK_ESCAPE);
+  EXPECT_EQ(listSelectionGetter(l), 0);
   click(middle(1, 2));
   Object *again = listActiveCellGetter(l, 0);
   ASSERT_TRUE(again);

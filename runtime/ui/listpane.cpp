@@ -119,6 +119,7 @@ static void follow(int32_t *at, int32_t row, int32_t count) {
 void list_rows_changed(ListboxObject *list, int32_t row, int32_t count) {
   follow(&list->caretRow, row, count);
   follow(&list->anchorRow, row, count);
+  follow(&list->editRow, row, count);
   ListPane *lp = lpane(list);
   if (!lp) return;
   int32_t first = list->scrollRow;

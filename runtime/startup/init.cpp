@@ -42,6 +42,7 @@
 #include "ui/timer.h"
 #include "graphics/picture.h"
 #include "files/clipboard.h"
+#include "files/memoryblock.h"
 #include <ole2.h>
 #include <cstdio>
 #include <cstring>
@@ -460,6 +461,7 @@ void runtime_classes_init() {
   picture_classes_attach();
   picture_set_resource_reader(pictureResource);
   clipboard_classes_attach();
+  memoryblock_classes_attach();
   window_classes_attach();
   buttons_install();
   statictext_install();

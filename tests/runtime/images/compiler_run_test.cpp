@@ -216,4 +216,16 @@ TEST_F(CompilerRunTest, ListboxProgramTracesRowsSortsSelectionsAndFolders) {
                      "emptied 0 -1\r");
 }
 
+// A binary record built in a memory block and read back field by field, and a
+// write past its end caught as OutOfBoundsException with nothing written.
+TEST_F(CompilerRunTest, MemoryBlockProgramBuildsAndReadsARecord) {
+  Outcome r = compileAndRun("memoryblock.bas", false);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.trace, "size 32 tag -2 65534\r"
+                     "count 100000 depth 2.5 colour 102030\r"
+                     "flag 1 pad 0\r"
+                     "name [pile] note [mud] 3\r"
+                     "past the end caught, last byte 0\r");
+}
+
 } // namespace

@@ -181,7 +181,9 @@ void dictionary_classes_attach() {
 int32_t dictionaryCount(Object *d) { return ((D *)d)->count; }
 int32_t dictionaryGetBins(Object *d) { return ((D *)d)->binCount; }
 
-void dictionarySetBins(Object *dict, int32_t n) {
+// A property setter: compiled code passes the property's parameter word
+// before the value.
+void dictionarySetBins(Object *dict, int32_t, int32_t n) {
   D *d = (D *)dict;
   begin(d);
   bool done = rehash(d, n);

@@ -45,7 +45,7 @@ void dictionary_classes_attach();
 extern "C" {
 int32_t dictionaryCount(Object *d);
 int32_t dictionaryGetBins(Object *d);
-void dictionarySetBins(Object *d, int32_t n);
+void dictionarySetBins(Object *d, int32_t parameter, int32_t n);
 bool dictionaryHasKey(Object *d, Object *key);
 Object *dictionaryKey(Object *d, int32_t index);
 Object *dictionaryValueGetter(Object *d, Object *key);

@@ -117,11 +117,11 @@ TEST_F(DictionaryTest, BinsGrowPastThreeQuartersAndStayWhereSetBinsFixesThem) {
   set(47, 47);
   EXPECT_EQ(dictionaryGetBins(dict), 127);
   EXPECT_EQ(raw()->step, 31);
-  dictionarySetBins(dict, 61);
+  dictionarySetBins(dict, 0, 61);
   EXPECT_EQ(dictionaryGetBins(dict), 61);
   for (int32_t k = 48; k <= 300; k++) set(k, k);
   EXPECT_EQ(dictionaryGetBins(dict), 61) << "a chosen bin count is kept";
-  dictionarySetBins(dict, 0); /* the automatic choice: 300 * 4 / 3 = 400 */
+  dictionarySetBins(dict, 0, 0); /* the automatic choice: 300 * 4 / 3 = 400 */
   EXPECT_EQ(dictionaryGetBins(dict), 509);
   for (int32_t k = 301; k <= 6000; k++) set(k, k);
   EXPECT_EQ(dictionaryGetBins(dict), 8191);
@@ -170,7 +170,7 @@ TEST_F(DictionaryTest, ABigDictionaryKeepsItsChainsShort) {
 TEST_F(DictionaryTest, TinyBinCountsStillHoldEveryEntry) {
   for (int32_t bins : {1, 2, 3}) {
     dictionaryRemoveAll(dict);
-    dictionarySetBins(dict, bins);
+    dictionarySetBins(dict, 0, bins);
     for (int32_t k = 0; k < 40; k++) set(k, -k);
     for (int32_t k = 0; k < 40; k += 3) dictionaryRemove(dict, Ref(intToVariant(k)));
     EXPECT_EQ(dictionaryGetBins(dict), bins);
@@ -205,7 +205,7 @@ TEST_F(DictionaryTest, MissingKeysBadIndexesAndNilKeysRaise) {
       {"nil removed", (void *)dictionaryRemove, {word(dict), 0}, "NilObjectException"},
       {"bins past the address space",
        (void *)dictionarySetBins,
-       {word(dict), INT_MAX},
+       {word(dict), 0, INT_MAX},
        "OutOfMemoryException"},
       {"a present key", (void *)dictionaryRemove, {word(dict), one.word()}, ""},
   };
@@ -231,7 +231,7 @@ TEST_F(DictionaryTest, BinsThatCannotBeHadLeaveTheTableAsItWas) {
   Ref key = intToVariant(188), value = intToVariant(188);
   stockFreeLists();
   gRecorder.refuseHeap = true;
-  EXPECT_EQ(raisedBy((void *)dictionarySetBins, {word(dict), 4093}), "OutOfMemoryException");
+  EXPECT_EQ(raisedBy((void *)dictionarySetBins, {word(dict), 0, 4093}), "OutOfMemoryException");
   dictionaryValueSetter(dict, key, value); /* 189 > 251 * 3 / 4: the rehash fails quietly */
   gRecorder.refuseHeap = false;
   EXPECT_EQ(dictionaryGetBins(dict), 251);

@@ -103,7 +103,7 @@ TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
                      "module before 2 -1 3\r"
                      "module 3 5 7 7 [12345] 1011 4 2.5\r"
                      "unwound kept123 ccc 1\r"},
-      {"words.bas", "words 16 distinct 11\r"
+      {"words.bas", "words 16 distinct 11 bins 31\r"
                     "and:1 brown:1 dog:2 fox:2 jumps:1 lazy:1 over:1 quick:1 runs:1 sleeps:1 "
                     "the:4 \r"
                     "the removed, 10 left\r"

@@ -1,8 +1,9 @@
 ' Word frequencies: a text split into words with CountFields and NthField,
-' counted in a Dictionary, the words taken back out by index and sorted.
+' counted in a Dictionary of 31 bins, the words taken back out by index and sorted.
 Sub Main()
   Dim text As String = "The quick brown fox jumps over the lazy dog the dog sleeps and THE fox runs"
   Dim counts As New Dictionary
+  counts.BinCount = 31
   Dim total As Integer = CountFields(text, " ")
   For i As Integer = 1 To total
     Dim w As String = LCase(NthField(text, " ", i))
@@ -12,7 +13,7 @@ Sub Main()
       counts.Value(w) = 1
     End If
   Next
-  LineTrace "words " + Str(total) + " distinct " + Str(counts.Count)
+  LineTrace "words " + Str(total) + " distinct " + Str(counts.Count) + " bins " + Str(counts.BinCount)
   Dim words() As String
   For k As Integer = 0 To counts.Count - 1
     words.Append counts.Key(k)

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 const uint16_t kByteOrderMark = 0xFEFF;
+const uint8_t kLowestTrail = 0x40; // no double-byte code page ends a pair below it
 
 int32_t cp_resolve(int32_t cp) { return cp == CP_ACP ? (int32_t)GetACP() : cp; }
 
@@ -32,14 +33,15 @@ static bool plain_platform_page(int32_t cp) {
 static void sjis_to_units(const SjisText &t, std::vector<uint16_t> *out);
 
 // One platform character (one or two bytes) at a time, U+FFFD for each that
-// the code page does not define.
+// the code page does not define: for an undefined pair, or a lead byte that
+// no pair could follow.
 static void platform_decode_slowly(UINT cp, const uint8_t *p, size_t n,
                                    std::vector<uint16_t> *out) {
   for (size_t i = 0; i < n;) {
     int len = i + 1 < n && IsDBCSLeadByteEx(cp, p[i]) ? 2 : 1;
     WCHAR w[2];
     int got = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, (LPCSTR)p + i, len, w, 2);
-    if (got <= 0 && len == 2) { /* a lead byte before a byte no pair ends with */
+    if (got <= 0 && len == 2 && p[i + 1] < kLowestTrail) { /* the lead byte alone is bad */
       len = 1;
       got = 0;
     }

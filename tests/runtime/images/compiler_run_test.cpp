@@ -228,4 +228,22 @@ TEST_F(CompilerRunTest, MemoryBlockProgramBuildsAndReadsARecord) {
                      "past the end caught, last byte 0\r");
 }
 
+// A Japanese sample converted from the application's code page into four
+// encodings and back, each form guessed, a converter fed a character in two
+// pieces, an unknown name and an invalid byte.
+TEST_F(CompilerRunTest, EncodingsProgramConvertsGuessesAndCarries) {
+  Outcome r = compileAndRun("encodings.bas", false);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.trace, "UTF-8 65001 E697A5E69CACE381AEE382ABE3838AEFBDB6EFBE8541EFBC91 same "
+                     "guess 65001\r"
+                     "EUC-JP 20932 C6FCCBDCA4CEA5ABA5CA8EB68EC541A3B1 same guess 20932\r"
+                     "ISO-2022-JP 50220 1B2442467C4B5C244E252B254A252B254A1B2842411B244223311B2842 "
+                     "changed guess 50220\r"
+                     "UTF-16LE 1200 E5652C676E30AB30CA3076FF85FF410011FF same guess 1200\r"
+                     "split 41 93FA\r"
+                     "cleared 93FA\r"
+                     "unknown name nil\r"
+                     "invalid 613F62\r");
+}
+
 } // namespace

@@ -42,6 +42,7 @@
 #include "ui/timer.h"
 #include "graphics/picture.h"
 #include "files/clipboard.h"
+#include "files/filedialog.h"
 #include "files/memoryblock.h"
 #include <ole2.h>
 #include <cstdio>
@@ -451,6 +452,7 @@ void runtime_classes_init() {
   plugins_connect(&kPluginHost);
   registry_init(entry_routine);
   folderitem_classes_attach();
+  filedialog_classes_attach();
   date_classes_attach();
   variant_classes_attach();
   dictionary_classes_attach();

@@ -47,6 +47,18 @@ void CodeGen::assign(Node &target, Node &value) {
     FieldAccess fa = field_access(p->setter);
     expr(value);
     push_value(t);
+    if (fa == FieldAccess::Ref) { /* the field takes a reference, the old one is released */
+      expr(*target.lhs);
+      emit_nil_test();
+      code_.mov(ecx, eax);
+      code_.pop(eax);
+      code_.push(ecx);
+      emit_lock(t);
+      code_.pop(ecx);
+      code_.xchg(mem(ecx, p->parameter), eax);
+      code_.push(eax);
+      return emit_call(t.kind == K::String ? "RuntimeUnlockString" : "RuntimeUnlockObject", 4);
+    }
     if (fa != FieldAccess::None) {
       expr(*target.lhs);
       emit_nil_test();

@@ -65,9 +65,21 @@ static void fieldBoolSetter(Object *o, int32_t offset, int32_t v) {
   *((uint8_t *)o + offset) = (uint8_t)v != 0; /* only the low byte carries a Boolean */
 }
 
+// A string field: the getter hands over a new reference, the setter keeps one.
+static RString **stringField(Object *o, int32_t offset) { return (RString **)((char *)o + offset); }
+static RString *fieldStringGetter(Object *o, int32_t offset) {
+  RString *s = *stringField(o, offset);
+  RuntimeLockString(s);
+  return s;
+}
+static void fieldStringSetter(Object *o, int32_t offset, RString *s) {
+  str_assign(stringField(o, offset), s);
+}
+
 static void *const fieldRoutines[] = {
-    (void *)fieldIntGetter,   (void *)fieldIntSetter,  (void *)fieldShortGetter,
-    (void *)fieldShortSetter, (void *)fieldBoolGetter, (void *)fieldBoolSetter,
+    (void *)fieldIntGetter,    (void *)fieldIntSetter,    (void *)fieldShortGetter,
+    (void *)fieldShortSetter,  (void *)fieldBoolGetter,   (void *)fieldBoolSetter,
+    (void *)fieldStringGetter, (void *)fieldStringSetter,
 };
 static_assert(std::size(fieldRoutines) == std::size(kFieldAccessors));
 

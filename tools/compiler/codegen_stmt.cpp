@@ -54,7 +54,7 @@ void CodeGen::assign(Node &target, Node &value) {
     if (fa != FieldAccess::None) {
       expr(*target.lhs);
       emit_nil_test();
-      if (fa == FieldAccess::String) {
+      if (fa == FieldAccess::Ref) {
         code_.mov(ecx, eax);
         code_.pop(eax);
         return store_ref_field(p->parameter, t);

@@ -178,10 +178,11 @@ const EventDecl *find_image_event(const ClassInfo *cls, const std::string &name)
 
 FieldAccess field_access(const char *accessor) {
   static const std::pair<const char *, FieldAccess> kinds[] = {
-      {"fieldIntGetter", FieldAccess::Int},       {"fieldIntSetter", FieldAccess::Int},
-      {"fieldShortGetter", FieldAccess::Short},   {"fieldShortSetter", FieldAccess::Short},
-      {"fieldBoolGetter", FieldAccess::Bool},     {"fieldBoolSetter", FieldAccess::Bool},
-      {"fieldStringGetter", FieldAccess::String}, {"fieldStringSetter", FieldAccess::String},
+      {"fieldIntGetter", FieldAccess::Int},     {"fieldIntSetter", FieldAccess::Int},
+      {"fieldShortGetter", FieldAccess::Short}, {"fieldShortSetter", FieldAccess::Short},
+      {"fieldBoolGetter", FieldAccess::Bool},   {"fieldBoolSetter", FieldAccess::Bool},
+      {"fieldStringGetter", FieldAccess::Ref},  {"fieldStringSetter", FieldAccess::Ref},
+      {"fieldObjectGetter", FieldAccess::Ref},  {"fieldObjectSetter", FieldAccess::Ref},
   };
   for (auto &[n, k] : kinds)
     if (std::strcmp(n, accessor) == 0) return k;

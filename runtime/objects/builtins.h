@@ -17,9 +17,10 @@ enum BuiltinClassFlags : int32_t {
 // Accessors that are no entry of the runtime entry table: the shared field
 // accessors, whose parameter is a byte offset into the instance.
 inline constexpr const char *kFieldAccessors[] = {
-    "fieldIntGetter",    "fieldIntSetter",    "fieldShortGetter",  "fieldShortSetter",
-    "fieldBoolGetter",   "fieldBoolSetter",   "fieldStringGetter", "fieldStringSetter",
-    "fieldObjectGetter", "fieldObjectSetter",
+    "fieldIntGetter",   "fieldIntSetter",  "fieldShortGetter",
+    "fieldShortSetter", "fieldBoolGetter", "fieldBoolSetter",
+    "fieldStringGetter", "fieldStringSetter", "fieldObjectGetter",
+    "fieldObjectSetter",
 };
 
 struct BuiltinProperty {

@@ -5,6 +5,8 @@
 // directory stops the application with a message instead of a crash.
 #include "startup/init.h"
 #include "files/file.h"
+#include "files/stream.h"
+#include "lifecycle/exitlist.h"
 #include "plugins/plugin.h"
 #include "objects/registry.h"
 #include "objects/date.h"
@@ -464,6 +466,8 @@ void runtime_classes_init() {
   picture_set_resource_reader(pictureResource);
   clipboard_classes_attach();
   memoryblock_classes_attach();
+  stream_classes_attach();
+  exitlist_set_final(file_close_all); /* after the exit list: files no object closed */
   window_classes_attach();
   buttons_install();
   statictext_install();

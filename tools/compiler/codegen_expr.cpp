@@ -38,7 +38,7 @@ void CodeGen::expr(Node &n) {
     if (fa == FieldAccess::Int) return code_.mov(eax, mem(eax, n.prop->parameter));
     if (fa == FieldAccess::Short) return code_.movsx16(eax, mem(eax, n.prop->parameter));
     if (fa == FieldAccess::Bool) return code_.movzx8(eax, mem(eax, n.prop->parameter));
-    if (fa == FieldAccess::Ref) { /* a reference field: the caller gets its own reference */
+    if (fa == FieldAccess::Ref) { /* a new reference, as a getter's */
       code_.mov(eax, mem(eax, n.prop->parameter));
       emit_lock(n.type);
       return emit_take_new(n.temp, n.type);

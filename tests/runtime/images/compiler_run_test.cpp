@@ -246,4 +246,47 @@ TEST_F(CompilerRunTest, EncodingsProgramConvertsGuessesAndCarries) {
                      "invalid 613F62\r");
 }
 
+// A tree of folders made and walked depth first through Count and Item.
+TEST_F(CompilerRunTest, TreeWalkProgramFindsEveryFolder) {
+  if (!built({"FolderItemItem", "fileCountGetter", "FolderItemCreateAsFolder", "FolderChild",
+              "fileDirectoryGetter", "fileExistsGetter"}))
+    GTEST_SKIP() << "the folder item entries are not all built yet";
+  Outcome r = compileAndRun("treewalk.bas", false);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.trace, "walked/alpha walked/alpha/inner walked/alpha/inner/deepest walked/beta "
+                     "walked/beta/leaf \r"
+                     "per depth 2 2 1\r"
+                     "missing absent\r"
+                     "outside the listing nil\r");
+}
+
+// Whether the programs can open files for reading and writing.
+bool openersBuilt() {
+  return built({"FolderItemOpenTextFile", "FolderItemCreateTextFile", "FolderItemOpenBinaryFile",
+                "FolderItemCreateBinaryFile"});
+}
+
+// A Shift-JIS file converted to UTF-8 and written, read back, guessed and
+// converted back byte for byte, then read again line by line.
+TEST_F(CompilerRunTest, ShiftJisToUtf8ProgramConvertsAFileAndBack) {
+  if (!openersBuilt()) GTEST_SKIP() << "files cannot be opened yet";
+  Outcome r = compileAndRun("sjisutf8.bas", false);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.trace, "sizes 21 29\r"
+                     "guess UTF-8\r"
+                     "round trip same\r"
+                     "line 1 matches\r"
+                     "line 2 matches\r");
+}
+
+// A CSV file written, then read line by line, split into fields and totalled.
+TEST_F(CompilerRunTest, CsvProgramTotalsTheRowsAndSkipsABrokenOne) {
+  if (!openersBuilt()) GTEST_SKIP() << "files cannot be opened yet";
+  Outcome r = compileAndRun("csv.bas", false);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.trace, "columns 3 count\r"
+                     "skipped [broken line]\r"
+                     "rows 3 total 495 value 63.75\r");
+}
+
 } // namespace

@@ -289,4 +289,15 @@ TEST_F(CompilerRunTest, CsvProgramTotalsTheRowsAndSkipsABrokenOne) {
                      "rows 3 total 495 value 63.75\r");
 }
 
+// A file of every byte value copied in 4 KB blocks through BinaryStreams and
+// compared with its original.
+TEST_F(CompilerRunTest, FileCopyProgramCopiesEveryByte) {
+  if (!openersBuilt()) GTEST_SKIP() << "files cannot be opened yet";
+  Outcome r = compileAndRun("filecopy.bas", false);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.trace, "blocks 3 length 9988\r"
+                     "last number 123456789\r"
+                     "same bytes\r");
+}
+
 } // namespace

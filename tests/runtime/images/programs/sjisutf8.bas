@@ -31,7 +31,7 @@ Sub Main()
   Dim guess As TextEncoding = GuessJapaneseEncoding(utf8)
   LineTrace "guess " + guess.InternetName
   Dim back As String = GetTextConverter(guess, GetTextEncoding(0)).Convert(utf8)
-  If back = original Then
+  If StrComp(back, original, 0) = 0 Then
     LineTrace "round trip same"
   Else
     LineTrace "round trip changed"
@@ -42,7 +42,7 @@ Sub Main()
   While Not lines.EOF
     Dim l As String = fromUtf8.Convert(lines.ReadLine)
     n = n + 1
-    If l = line1 Or l = line2 Then LineTrace "line " + Str(n) + " matches"
+    If StrComp(l, line1, 0) = 0 Or StrComp(l, line2, 0) = 0 Then LineTrace "line " + Str(n) + " matches"
   Wend
   lines.Close
   Quit

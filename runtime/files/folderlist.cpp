@@ -45,6 +45,11 @@ static void list(RString *folder) {
   FindClose(h);
 }
 
+void folder_listing_forget() {
+  forget();
+  gListing.refresh = false;
+}
+
 int32_t fileCountGetter(Object *item) {
   RString *folder = fileAbsolutePathGetter(item);
   list(folder);

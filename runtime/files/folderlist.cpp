@@ -47,6 +47,8 @@ static void list(RString *folder) {
 
 void folder_listing_forget() {
   forget();
+  vec_dispose(&gListing.names);
+  gListing.initialised = false;
   gListing.refresh = false;
 }
 

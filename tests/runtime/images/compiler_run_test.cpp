@@ -228,4 +228,22 @@ TEST_F(CompilerRunTest, MemoryBlockProgramBuildsAndReadsARecord) {
                      "past the end caught, last byte 0\r");
 }
 
+// A folder tree made in the temporary folder, walked through Count and Item,
+// copied (never into itself), a refused and an accepted rename, dates, and
+// everything removed again.
+TEST_F(CompilerRunTest, FolderProgramWalksTheTreeItMade) {
+  Outcome r = compileAndRun("folders.bas", false);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.trace, "walk 10 bytes in 2 entries\r"
+                     "copy 10 bytes\r"
+                     "not copied into itself\r"
+                     "rename refused: top.txt\r"
+                     "renamed renamed.txt 5\r"
+                     "dated\r"
+                     "missing has no date\r"
+                     "no wildcards\r"
+                     "read abc\r"
+                     "removed\r");
+}
+
 } // namespace

@@ -17,7 +17,7 @@
 enum {
   kDistinctLines = 1000, // the lines written over and over
   kBlock = 4096,         // the copy's block size
-  kRepeats = 2,          // the best of these counts
+  kRounds = 20,          // slices alternating between the two ways
 };
 
 static std::string tempPath(const char *name) {
@@ -46,76 +46,116 @@ static Lines makeLines(int64_t bytes) {
   return l;
 }
 
-static double streamWrite(const Lines &l, const std::string &path) {
+// Each figure is the sum over kRounds slices that alternate between the two
+// ways, so that both meet the same load from other programs on the machine.
+struct Pair {
+  double stream = 0, plain = 0;
+};
+
+template <typename F> static void timed(double *total, F step) {
   double start = seconds_now();
-  Object *out = text_output_stream_new(file_open(path.c_str(), FileOpen::Create));
-  for (int64_t i = 0; i < l.count; i++)
-    TextOutputStreamWriteLine(out, l.runtime[i % kDistinctLines]);
-  TextOutputStreamClose(out);
-  RuntimeUnlockObject(out);
-  return seconds_now() - start;
+  step();
+  *total += seconds_now() - start;
 }
 
-static double streamRead(const std::string &path, int64_t *lines) {
-  double start = seconds_now();
-  Object *in = text_input_stream_new(file_open(path.c_str(), FileOpen::Read));
-  for (*lines = 0; !TextInputStreamEOF(in); ++*lines)
-    RuntimeUnlockString(TextInputStreamReadLine(in));
-  RuntimeUnlockObject(in);
-  return seconds_now() - start;
-}
-
-static double plainWrite(const Lines &l, const std::string &path) {
-  double start = seconds_now();
-  FILE *f = fopen(path.c_str(), "wb");
-  for (int64_t i = 0; i < l.count; i++) fputs(l.plain[i % kDistinctLines].c_str(), f);
-  fclose(f);
-  return seconds_now() - start;
-}
-
-static double plainRead(const std::string &path, int64_t *lines) {
-  double start = seconds_now();
-  FILE *f = fopen(path.c_str(), "rb");
-  char line[4096];
-  for (*lines = 0; fgets(line, sizeof line, f); ++*lines) {
+static Pair writeText(const Lines &l, const std::string &a, const std::string &b) {
+  Pair t;
+  Object *out = nullptr;
+  FILE *f = nullptr;
+  timed(&t.stream, [&] { out = text_output_stream_new(file_open(a.c_str(), FileOpen::Create)); });
+  timed(&t.plain, [&] { f = fopen(b.c_str(), "wb"); });
+  for (int64_t r = 0; r < kRounds; r++) {
+    int64_t from = l.count * r / kRounds, to = l.count * (r + 1) / kRounds;
+    timed(&t.stream, [&] {
+      for (int64_t i = from; i < to; i++)
+        TextOutputStreamWriteLine(out, l.runtime[i % kDistinctLines]);
+    });
+    timed(&t.plain, [&] {
+      for (int64_t i = from; i < to; i++) fputs(l.plain[i % kDistinctLines].c_str(), f);
+    });
   }
-  fclose(f);
-  return seconds_now() - start;
-}
-
-static double streamCopy(const std::string &from, const std::string &to) {
-  double start = seconds_now();
-  Object *in = binary_stream_new(file_open(from.c_str(), FileOpen::Read));
-  Object *out = binary_stream_new(file_open(to.c_str(), FileOpen::Create));
-  while (RString *block = BinaryStreamRead(in, kBlock)) {
-    BinaryStreamWrite(out, block);
-    RuntimeUnlockString(block);
-  }
-  BinaryStreamClose(out);
-  RuntimeUnlockObject(out);
-  RuntimeUnlockObject(in);
-  return seconds_now() - start;
-}
-
-static double plainCopy(const std::string &from, const std::string &to) {
-  double start = seconds_now();
-  HANDLE in =
-      CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  HANDLE out = CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  char block[kBlock];
-  DWORD got = 0, put = 0;
-  while (ReadFile(in, block, sizeof block, &got, nullptr) && got)
-    WriteFile(out, block, got, &put, nullptr);
-  CloseHandle(out);
-  CloseHandle(in);
-  return seconds_now() - start;
-}
-
-static double best(double (*run)(const std::string &, const std::string &), const std::string &a,
-                   const std::string &b) {
-  double t = 1e30;
-  for (int i = 0; i < kRepeats; i++) t = std::min(t, run(a, b));
+  timed(&t.stream, [&] {
+    TextOutputStreamClose(out);
+    RuntimeUnlockObject(out);
+  });
+  timed(&t.plain, [&] { fclose(f); });
   return t;
+}
+
+static Pair readText(int64_t count, const std::string &a, const std::string &b, int64_t lines[2]) {
+  Pair t;
+  Object *in = nullptr;
+  FILE *f = nullptr;
+  char line[4096];
+  timed(&t.stream, [&] { in = text_input_stream_new(file_open(a.c_str(), FileOpen::Read)); });
+  timed(&t.plain, [&] { f = fopen(b.c_str(), "rb"); });
+  lines[0] = lines[1] = 0;
+  for (int64_t r = 0; r < kRounds; r++) {
+    int64_t n = count * (r + 1) / kRounds - count * r / kRounds;
+    if (r == kRounds - 1) n = INT64_MAX; /* the last slice reads to the end */
+    timed(&t.stream, [&] {
+      for (int64_t i = 0; i < n && !TextInputStreamEOF(in); i++, lines[0]++)
+        RuntimeUnlockString(TextInputStreamReadLine(in));
+    });
+    timed(&t.plain, [&] {
+      for (int64_t i = 0; i < n && fgets(line, sizeof line, f); i++) lines[1]++;
+    });
+  }
+  timed(&t.stream, [&] { RuntimeUnlockObject(in); });
+  timed(&t.plain, [&] { fclose(f); });
+  return t;
+}
+
+static Pair copyBlocks(int64_t bytes, const std::string &a, const std::string &b) {
+  Pair t;
+  Object *in = nullptr, *out = nullptr;
+  HANDLE from = nullptr, to = nullptr;
+  std::string a2 = a + ".copy", b2 = b + ".copy";
+  timed(&t.stream, [&] {
+    in = binary_stream_new(file_open(a.c_str(), FileOpen::Read));
+    out = binary_stream_new(file_open(a2.c_str(), FileOpen::Create));
+  });
+  timed(&t.plain, [&] {
+    from =
+        CreateFileA(b.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    to = CreateFileA(b2.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  });
+  int64_t blocks = bytes / kBlock / kRounds + 1;
+  char block[kBlock];
+  for (int64_t r = 0; r < kRounds; r++) {
+    timed(&t.stream, [&] {
+      for (int64_t i = 0; i < blocks || r == kRounds - 1; i++) {
+        RString *s = BinaryStreamRead(in, kBlock);
+        if (!s) break;
+        BinaryStreamWrite(out, s);
+        RuntimeUnlockString(s);
+      }
+    });
+    timed(&t.plain, [&] {
+      DWORD got = 0, put = 0;
+      for (int64_t i = 0; i < blocks || r == kRounds - 1; i++) {
+        if (!ReadFile(from, block, sizeof block, &got, nullptr) || !got) break;
+        WriteFile(to, block, got, &put, nullptr);
+      }
+    });
+  }
+  timed(&t.stream, [&] {
+    BinaryStreamClose(out);
+    RuntimeUnlockObject(out);
+    RuntimeUnlockObject(in);
+  });
+  timed(&t.plain, [&] {
+    CloseHandle(to);
+    CloseHandle(from);
+  });
+  DeleteFileA(a2.c_str());
+  DeleteFileA(b2.c_str());
+  return t;
+}
+
+static void show(const char *what, const char *plainName, Pair t) {
+  printf("%-28s %8.2f s   %-18s %8.2f s   ratio %.2f\n", what, t.stream, plainName, t.plain,
+         t.stream / t.plain);
 }
 
 int main(int argc, char **argv) {
@@ -123,26 +163,17 @@ int main(int argc, char **argv) {
   runtime_classes_init();
   int64_t megabytes = argc > 1 ? atoi(argv[1]) : 100;
   Lines l = makeLines(megabytes << 20);
-  std::string text = tempPath("files_bench.txt"), copy = tempPath("files_bench.copy");
-  double sw = 1e30, sr = 1e30, pw = 1e30, pr = 1e30;
-  int64_t streamLines = 0, plainLines = 0;
-  for (int i = 0; i < kRepeats; i++) { /* alternated, so that both meet the same cache */
-    sw = std::min(sw, streamWrite(l, text));
-    sr = std::min(sr, streamRead(text, &streamLines));
-    pw = std::min(pw, plainWrite(l, text));
-    pr = std::min(pr, plainRead(text, &plainLines));
-  }
-  printf("%lld MB of text, %lld lines (read back: %lld by stream, %lld by fgets)\n",
-         (long long)megabytes, (long long)l.count, (long long)streamLines, (long long)plainLines);
-  printf("TextOutputStream.WriteLine %8.2f s   fputs %8.2f s   ratio %.2f\n", sw, pw, sw / pw);
-  printf("TextInputStream.ReadLine   %8.2f s   fgets %8.2f s   ratio %.2f\n", sr, pr, sr / pr);
-  printf("write and read together    %8.2f s         %8.2f s   ratio %.2f\n", sw + sr, pw + pr,
-         (sw + sr) / (pw + pr));
-  double sc = best(streamCopy, text, copy), pc = best(plainCopy, text, copy);
-  printf("4 KB block copy: BinaryStream %8.2f s   ReadFile/WriteFile %8.2f s   ratio %.2f\n", sc,
-         pc, sc / pc);
-  DeleteFileA(text.c_str());
-  DeleteFileA(copy.c_str());
+  std::string a = tempPath("files_bench_stream.txt"), b = tempPath("files_bench_plain.txt");
+  int64_t lines[2];
+  Pair w = writeText(l, a, b), r = readText(l.count, a, b, lines);
+  printf("%lld MB of text, %lld lines (read back: %lld by the stream, %lld by fgets)\n",
+         (long long)megabytes, (long long)l.count, (long long)lines[0], (long long)lines[1]);
+  show("TextOutputStream.WriteLine", "fputs", w);
+  show("TextInputStream.ReadLine", "fgets", r);
+  show("written and read back", "fputs and fgets", {w.stream + r.stream, w.plain + r.plain});
+  show("4 KB blocks: BinaryStream", "ReadFile/WriteFile", copyBlocks(megabytes << 20, a, b));
+  DeleteFileA(a.c_str());
+  DeleteFileA(b.c_str());
   for (RString *s : l.runtime) RuntimeUnlockString(s);
   return 0;
 }

@@ -6,6 +6,7 @@
 #include "base/platform.h"
 #include "text/string.h"
 #include "lifecycle/exception.h"
+#include "lifecycle/settings.h"
 #include <cstring>
 
 void folderitem_set_path(FolderItem *item, RString *path) {
@@ -129,10 +130,24 @@ static RString *joined(RString *folder, RString *text) {
   return str_from(full);
 }
 
+// The platform's reserved device names, which open a device wherever they
+// stand in a path, whatever extension follows them.
+bool name_is_device(const char *name) {
+  static const char *const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
+  static const char *const kNumbered[] = {"COM", "LPT"};
+  size_t n = strcspn(name, ".");
+  while (n > 0 && name[n - 1] == ' ') n--;
+  for (const char *d : kDevices)
+    if (n == 3 && !_strnicmp(name, d, 3)) return true;
+  for (const char *d : kNumbered)
+    if (n == 4 && !_strnicmp(name, d, 3) && name[3] >= '1' && name[3] <= '9') return true;
+  return false;
+}
+
 // A name that stays inside its folder: no separator, no drive, not "." or
 // "..", no character the file system refuses, not empty.
 bool name_is_plain(const char *name) {
-  if (!name[0] || !strcmp(name, ".") || !strcmp(name, "..")) return false;
+  if (!name[0] || !strcmp(name, ".") || !strcmp(name, "..") || name_is_device(name)) return false;
   for (const unsigned char *p = (const unsigned char *)name; *p; p++) {
     if (*p < 32 || strchr("\\/:*?\"<>|", *p)) return false;
     if (IsDBCSLeadByte(*p) && p[1]) p++; /* a trail byte may look like "\" */
@@ -193,3 +208,12 @@ Object *folderParentGetter(Object *item) {
   RuntimeUnlockString(path);
   return parent;
 }
+
+/* ---- for plug-ins ---- */
+
+RString *KARUpathFromFolderItem(Object *item) {
+  return item ? fileAbsolutePathGetter(item) : nullptr;
+}
+
+// The platform character set of the project's script (SHIFTJIS_CHARSET for Japanese).
+int32_t KARUGetWin32Charset() { return gSettings.characterSet; }

@@ -25,9 +25,17 @@ Object *folderitem_at(const char *path); // a new item for a path, unchecked
 // The item's normalised path into out (kFolderPathMax bytes); false, out
 // empty, when it is empty or longer than the platform's paths.
 bool folderitem_copy_path(Object *item, char *out);
-bool path_is_drive(const char *path); // exactly "X:"
-bool path_is_unc(const char *path);   // "\\server..."
-bool name_is_plain(const char *name); // a name that stays inside its folder
+bool path_is_drive(const char *path);  // exactly "X:"
+bool path_is_unc(const char *path);    // "\\server..."
+bool name_is_plain(const char *name);  // a name that stays inside its folder
+bool name_is_device(const char *name); // CON, NUL, COM1 ... (with or without an extension)
+
+// Empties the process-wide listing cache that Count and Item share.
+void folder_listing_forget();
+
+// A sound's first bytes: a RIFF, MIDI or MPEG audio file, or ID3 tags.
+bool sound_header_known(const uint8_t *bytes, int32_t count);
+void sound_classes_attach(); // the Sound class's destructor, unless it has one
 
 // Records how a change of the file system went in the item's LastErrorCode:
 // 0 when ok, else the platform's last error. Returns ok.
@@ -106,6 +114,15 @@ void FolderItemCreateAsFolder(Object *item);
 void FolderItemCopyFileTo(Object *item, Object *destination);
 void FolderItemMoveFileTo(Object *item, Object *destination);
 void FolderItemLaunch(Object *item);
+Object *FolderItemOpenTextFile(Object *item);
+Object *FolderItemCreateTextFile(Object *item);
+Object *FolderItemAppendTextFile(Object *item);
+Object *FolderItemOpenBinaryFile(Object *item, bool readWrite);
+Object *FolderItemCreateBinaryFile(Object *item);
+Object *FolderItemOpenSound(Object *item);
+Object *FolderItemOpenMovie(Object *item);
+RString *KARUpathFromFolderItem(Object *item);
+int32_t KARUGetWin32Charset();
 Object *FolderChild(Object *item, RString *name);
 Object *FolderTrueChild(Object *item, RString *name);
 Object *folderParentGetter(Object *item);

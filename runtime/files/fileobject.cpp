@@ -261,7 +261,10 @@ int64_t file_length(FileObject *f) {
   return f->bufferDirty && end > size.QuadPart ? end : size.QuadPart;
 }
 
-bool file_at_end(FileObject *f) { return !isOpen(f) || here(f) >= file_length(f); }
+bool file_at_end(FileObject *f) {
+  if (isOpen(f) && !f->bufferDirty && f->bufferAt < f->bufferFill) return false; /* no call */
+  return !isOpen(f) || here(f) >= file_length(f);
+}
 
 bool file_set_length(FileObject *f, int64_t length) {
   if (!isOpen(f) || length < 0) return false;

@@ -45,6 +45,13 @@ static void list(RString *folder) {
   FindClose(h);
 }
 
+void folder_listing_forget() {
+  forget();
+  vec_dispose(&gListing.names);
+  gListing.initialised = false;
+  gListing.refresh = false;
+}
+
 int32_t fileCountGetter(Object *item) {
   RString *folder = fileAbsolutePathGetter(item);
   list(folder);

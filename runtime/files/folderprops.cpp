@@ -49,6 +49,7 @@ static bool driveExists(const char *drive) {
 static bool entryFound(const char *path) {
   const char *slash = strrchr(path, '\\');
   const char *name = slash ? slash + 1 : path;
+  if (name_is_device(name)) return false;
   WIN32_FIND_DATAA found;
   HANDLE h = FindFirstFileA(path, &found);
   if (h == INVALID_HANDLE_VALUE) return false;

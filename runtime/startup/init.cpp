@@ -455,6 +455,7 @@ void runtime_classes_init() {
   registry_init(entry_routine);
   folderitem_classes_attach();
   filedialog_classes_attach();
+  sound_classes_attach();
   date_classes_attach();
   variant_classes_attach();
   dictionary_classes_attach();

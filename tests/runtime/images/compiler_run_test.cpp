@@ -246,30 +246,9 @@ TEST_F(CompilerRunTest, EncodingsProgramConvertsGuessesAndCarries) {
                      "invalid 613F62\r");
 }
 
-// A tree of folders made and walked depth first through Count and Item.
-TEST_F(CompilerRunTest, TreeWalkProgramFindsEveryFolder) {
-  if (!built({"FolderItemItem", "fileCountGetter", "FolderItemCreateAsFolder", "FolderChild",
-              "fileDirectoryGetter", "fileExistsGetter"}))
-    GTEST_SKIP() << "the folder item entries are not all built yet";
-  Outcome r = compileAndRun("treewalk.bas", false);
-  EXPECT_EQ(r.exitCode, 0);
-  EXPECT_EQ(r.trace, "walked/alpha walked/alpha/inner walked/alpha/inner/deepest walked/beta "
-                     "walked/beta/leaf \r"
-                     "per depth 2 2 1\r"
-                     "missing absent\r"
-                     "outside the listing nil\r");
-}
-
-// Whether the programs can open files for reading and writing.
-bool openersBuilt() {
-  return built({"FolderItemOpenTextFile", "FolderItemCreateTextFile", "FolderItemOpenBinaryFile",
-                "FolderItemCreateBinaryFile"});
-}
-
 // A Shift-JIS file converted to UTF-8 and written, read back, guessed and
 // converted back byte for byte, then read again line by line.
 TEST_F(CompilerRunTest, ShiftJisToUtf8ProgramConvertsAFileAndBack) {
-  if (!openersBuilt()) GTEST_SKIP() << "files cannot be opened yet";
   Outcome r = compileAndRun("sjisutf8.bas", false);
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.trace, "sizes 21 29\r"
@@ -281,7 +260,6 @@ TEST_F(CompilerRunTest, ShiftJisToUtf8ProgramConvertsAFileAndBack) {
 
 // A CSV file written, then read line by line, split into fields and totalled.
 TEST_F(CompilerRunTest, CsvProgramTotalsTheRowsAndSkipsABrokenOne) {
-  if (!openersBuilt()) GTEST_SKIP() << "files cannot be opened yet";
   Outcome r = compileAndRun("csv.bas", false);
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.trace, "columns 3 count\r"
@@ -292,12 +270,29 @@ TEST_F(CompilerRunTest, CsvProgramTotalsTheRowsAndSkipsABrokenOne) {
 // A file of every byte value copied in 4 KB blocks through BinaryStreams and
 // compared with its original.
 TEST_F(CompilerRunTest, FileCopyProgramCopiesEveryByte) {
-  if (!openersBuilt()) GTEST_SKIP() << "files cannot be opened yet";
   Outcome r = compileAndRun("filecopy.bas", false);
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.trace, "blocks 3 length 9988\r"
                      "last number 123456789\r"
                      "same bytes\r");
+}
+
+// A folder tree made in the temporary folder, walked through Count and Item,
+// copied (never into itself), a refused and an accepted rename, dates, and
+// everything removed again.
+TEST_F(CompilerRunTest, FolderProgramWalksTheTreeItMade) {
+  Outcome r = compileAndRun("folders.bas", false);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.trace, "walk 10 bytes in 2 entries\r"
+                     "copy 10 bytes\r"
+                     "not copied into itself\r"
+                     "rename refused: top.txt\r"
+                     "renamed renamed.txt 5\r"
+                     "dated\r"
+                     "missing has no date\r"
+                     "no wildcards\r"
+                     "read abc\r"
+                     "removed\r");
 }
 
 } // namespace

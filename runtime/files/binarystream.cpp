@@ -103,12 +103,12 @@ bool BinaryStreamEOF(Object *o) { return file_at_end(binary(o)->file); }
 int32_t BinaryStreamGetLength(Object *o) { return clamped(file_length(binary(o)->file)); }
 int32_t BinaryStreamGetPosition(Object *o) { return clamped(file_position(binary(o)->file)); }
 
-void BinaryStreamSetLength(Object *o, int32_t length) {
+void BinaryStreamSetLength(Object *o, int32_t, int32_t length) {
   FileObject *f = binary(o)->file;
   if (f && length >= 0 && !file_set_length(f, length)) stream_note_error(o);
 }
 
-void BinaryStreamSetPosition(Object *o, int32_t position) {
+void BinaryStreamSetPosition(Object *o, int32_t, int32_t position) {
   FileObject *f = binary(o)->file;
   if (f && position >= 0) {
     file_seek(f, position);

@@ -71,9 +71,10 @@ void TextOutputStreamWrite(Object *stream, RString *text);
 void TextOutputStreamClose(Object *stream);
 bool BinaryStreamEOF(Object *stream);
 int32_t BinaryStreamGetLength(Object *stream);
-void BinaryStreamSetLength(Object *stream, int32_t length);
+// Setters take the property's parameter word before the value, as compiled code passes it.
+void BinaryStreamSetLength(Object *stream, int32_t parameter, int32_t length);
 int32_t BinaryStreamGetPosition(Object *stream);
-void BinaryStreamSetPosition(Object *stream, int32_t position);
+void BinaryStreamSetPosition(Object *stream, int32_t parameter, int32_t position);
 int32_t BinaryStreamReadByte(Object *stream);
 int32_t BinaryStreamReadShort(Object *stream);
 int32_t BinaryStreamReadLong(Object *stream);

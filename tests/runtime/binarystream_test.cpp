@@ -56,7 +56,7 @@ TEST_F(BinaryStreamTest, ReadsThatFindTooFewBytesGiveZero) {
   EXPECT_EQ(BinaryStreamReadLong(b), 0) << "three bytes are left";
   EXPECT_EQ(BinaryStreamReadByte(b), 0);
   EXPECT_EQ(BinaryStreamReadDouble(b), 0.0);
-  BinaryStreamSetPosition(b, 2);
+  BinaryStreamSetPosition(b, 0, 2);
   EXPECT_EQ(BinaryStreamReadByte(b), 1);
   EXPECT_EQ(BinaryStreamGetPosition(b), 3);
 }
@@ -67,13 +67,13 @@ TEST_F(BinaryStreamTest, PStringsHoldAtMost255Bytes) {
   BinaryStreamWritePString(b, Text(long300));
   BinaryStreamWritePString(b, nullptr);
   BinaryStreamWritePString(b, Text("ab"));
-  BinaryStreamSetPosition(b, 0);
+  BinaryStreamSetPosition(b, 0, 0);
   EXPECT_EQ(take(BinaryStreamReadPString(b)), long300.substr(0, 255));
   EXPECT_EQ(take(BinaryStreamReadPString(b)), "");
   EXPECT_EQ(take(BinaryStreamReadPString(b)), "ab");
   EXPECT_EQ(BinaryStreamGetLength(b), 1 + 255 + 1 + 3);
   BinaryStreamWriteByte(b, 9); /* promises 9 bytes, none follow */
-  BinaryStreamSetPosition(b, 1 + 255 + 1 + 3);
+  BinaryStreamSetPosition(b, 0, 1 + 255 + 1 + 3);
   EXPECT_EQ(BinaryStreamReadPString(b), nullptr);
 }
 
@@ -91,12 +91,12 @@ TEST_F(BinaryStreamTest, ReadIsCappedAtWhatTheFileHolds) {
 TEST_F(BinaryStreamTest, SetLengthCutsAndExtendsAndKeepsThePosition) {
   Ref b(stream("len.bin", FileOpen::Create));
   BinaryStreamWrite(b, Text("0123456789"));
-  BinaryStreamSetPosition(b, 6);
-  BinaryStreamSetLength(b, 4);
+  BinaryStreamSetPosition(b, 0, 6);
+  BinaryStreamSetLength(b, 0, 4);
   EXPECT_EQ(contents("len.bin"), "0123");
   EXPECT_EQ(BinaryStreamGetPosition(b), 6);
   EXPECT_TRUE(BinaryStreamEOF(b));
-  BinaryStreamSetLength(b, 8);
+  BinaryStreamSetLength(b, 0, 8);
   EXPECT_EQ(contents("len.bin"), std::string("0123\0\0\0\0", 8));
   EXPECT_EQ(BinaryStreamGetLength(b), 8);
   EXPECT_EQ(BinaryStreamGetPosition(b), 6);
@@ -125,10 +125,10 @@ TEST_F(BinaryStreamTest, ReadsAndWritesTakeTurnsThroughOneBuffer) {
   EXPECT_EQ(BinaryStreamReadByte(b), '.');
   BinaryStreamWriteByte(b, 'W'); /* after a read: at 1, not after the bytes read ahead */
   EXPECT_EQ(BinaryStreamReadByte(b), '.');
-  BinaryStreamSetPosition(b, 150000);
+  BinaryStreamSetPosition(b, 0, 150000);
   BinaryStreamWrite(b, Text(std::string(70000, 'x'))); /* past the buffer and the end */
   EXPECT_EQ(BinaryStreamGetLength(b), 220000);
-  BinaryStreamSetPosition(b, 0);
+  BinaryStreamSetPosition(b, 0, 0);
   EXPECT_EQ(take(BinaryStreamRead(b, 3)), ".W.");
   BinaryStreamClose(b);
   big[1] = 'W';
@@ -139,7 +139,7 @@ TEST_F(BinaryStreamTest, RefusedWriteIsReportedAndNothingAfterItIsWritten) {
   put("ro.bin", "ro");
   Ref b(stream("ro.bin", FileOpen::Read));
   BinaryStreamWriteLong(b, 1);
-  BinaryStreamSetLength(b, 0);
+  BinaryStreamSetLength(b, 0, 0);
   EXPECT_EQ(((BinaryStream *)b.get())->lastError, ERROR_ACCESS_DENIED);
   EXPECT_EQ(contents("ro.bin"), "ro");
 
@@ -156,8 +156,8 @@ TEST_F(BinaryStreamTest, CallsAfterCloseAnswerNothing) {
   BinaryStreamClose(b);
   BinaryStreamClose(b);
   BinaryStreamWriteLong(b, 6);
-  BinaryStreamSetLength(b, 100);
-  BinaryStreamSetPosition(b, 2);
+  BinaryStreamSetLength(b, 0, 100);
+  BinaryStreamSetPosition(b, 0, 2);
   EXPECT_EQ(BinaryStreamReadLong(b), 0);
   EXPECT_EQ(BinaryStreamRead(b, 4), nullptr);
   EXPECT_EQ(BinaryStreamGetLength(b), 0);

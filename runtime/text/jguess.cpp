@@ -101,18 +101,23 @@ static bool seven_bit(const uint8_t *p, size_t n, bool *escaped) {
   return true;
 }
 
+// ASCII in UTF-16LE: every second byte is zero, and no other is.
+static bool wide_ascii(const uint8_t *p, size_t n) {
+  if (n == 0 || n % 2) return false;
+  for (size_t i = 0; i < n; i += 2)
+    if (p[i] == 0 || p[i + 1] != 0) return false;
+  return true;
+}
+
 int32_t guess_japanese(const uint8_t *p, size_t n, int32_t fallback) {
   if (starts_with(p, n, "\xEF\xBB\xBF", 3)) return kCpUtf8;
   if (starts_with(p, n, "\xFF\xFE", 2)) return kCpUtf16LE;
   if (starts_with(p, n, "\xFE\xFF", 2)) return kCpUtf16BE;
   bool escaped;
-  if (seven_bit(p, n, &escaped) && !escaped) {
-    int wide = utf16_score(p, n); /* ASCII in UTF-16LE is full of NULs */
-    for (size_t i = 1; i < n; i += 2)
-      if (p[i] != 0) return fallback;
-    return wide >= 0 && n > 0 ? kCpUtf16LE : fallback;
+  if (seven_bit(p, n, &escaped)) {
+    if (escaped) return kCpIso2022JP;
+    return wide_ascii(p, n) ? kCpUtf16LE : fallback;
   }
-  if (escaped) return kCpIso2022JP;
   struct Candidate {
     int32_t cp;
     int score;

@@ -17,7 +17,7 @@ Sub Main()
   For k As Integer = 1 To 39
     original.Write pattern
   Next
-  original.WriteLong 123456789
+  original.WriteLong 654321
   original.Close
   Dim source As BinaryStream = GetFolderItem("original.bin").OpenAsBinaryFile(False)
   Dim target As BinaryStream = GetFolderItem("copy.bin").CreateBinaryFile("data")

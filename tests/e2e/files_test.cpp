@@ -54,7 +54,7 @@ protected:
 TEST_F(FilesDemo, OpenShowsTheFileAndListsItsFolder) {
   DriverRun run =
       drive(start + openDialog("OpenButton") + "screenshot open-dialog\n" + choose("sample.txt") +
-            back + waitStatus("Opened sample.txt: 3 lines, 16 bytes, type Text") + read("Viewer") +
+            back + waitStatus("Opened sample.txt: 3 lines, 17 bytes, type Text") + read("Viewer") +
             read("Entries") + "screenshot opened\n" + quit);
   ASSERT_EQ(run.exitCode, 0) << run.output();
   EXPECT_EQ(e2e::textOf(run, id["Viewer"], 0), "one\r\ntwo\r\nthree") << run.output();
@@ -64,7 +64,7 @@ TEST_F(FilesDemo, OpenShowsTheFileAndListsItsFolder) {
 TEST_F(FilesDemo, SaveAsWritesTheTextUnderTheTypedName) {
   DriverRun run =
       drive(start + openDialog("OpenButton") + choose("sample.txt") + back +
-            waitStatus("Opened sample.txt: 3 lines, 16 bytes, type Text") + "click " +
+            waitStatus("Opened sample.txt: 3 lines, 17 bytes, type Text") + "click " +
             id["Viewer"] + "\nkey ctrl+end\ntype \" four\"\n" + openDialog("SaveButton") +
             "screenshot save-dialog\n" + choose("saved") + back +
             waitStatus("Saved saved.txt: 20 bytes") + "screenshot saved\n" + quit);
@@ -107,7 +107,7 @@ TEST_F(FilesDemo, TheTypeFilterOffersTheProjectsTypes) {
 TEST_F(FilesDemo, ExportShowsTheDialogAsTheProgramSetItUp) {
   DriverRun run =
       drive(start + openDialog("OpenButton") + choose("sample.txt") + back +
-            waitStatus("Opened sample.txt: 3 lines, 16 bytes, type Text") + "click " +
+            waitStatus("Opened sample.txt: 3 lines, 17 bytes, type Text") + "click " +
             id["ExportButton"] + "\nwait-window #32770 \"Export a copy\"\n" + "read Export\nread " +
             kNameBox + "\nscreenshot export-dialog\n" + "key return\n" + back +
             waitStatus("Saved copy.txt: 15 bytes") + "screenshot exported\n" + quit);

@@ -1,8 +1,9 @@
 ' Files: a small text viewer and editor. Open... chooses a text file through
 ' the system's open dialog (the project's Text type as the filter), shows it in
 ' the editor and lists the folder it lies in with each entry's size and date;
-' Save As... writes the editor's text where the save dialog says. A click on a
-' listed file opens it too.
+' Save As... writes the editor's text where the save dialog says; Export...
+' does the same through a SaveAsDialog of its own title, button and suggested
+' name, starting in the open file's folder. A click on a listed file opens it too.
 Project
   ApplicationName = "Files"
   MainWindow = FilesWindow
@@ -29,10 +30,17 @@ Window FilesWindow
     Height = 24
     Caption = "Save As..."
   End Control
+  Control ExportButton As PushButton
+    Left = 208
+    Top = 12
+    Width = 90
+    Height = 24
+    Caption = "Export..."
+  End Control
   Control PathText As StaticText
-    Left = 212
+    Left = 306
     Top = 16
-    Width = 376
+    Width = 282
     Height = 18
     Text = "No file open."
   End Control
@@ -126,6 +134,26 @@ Window FilesWindow
       StatusText.Text = "Save cancelled."
       Return
     End If
+    SaveTo f
+  End Handler
+
+  Handler ExportButton.Action()
+    Dim d As New SaveAsDialog
+    d.Title = "Export a copy"
+    d.ActionButtonCaption = "Export"
+    d.SuggestedFileName = "copy.txt"
+    d.Filter = "Text"
+    If Current <> Nil Then d.InitialDirectory = Current.Parent
+    Dim f As FolderItem = d.ShowModal
+    If f = Nil Then
+      StatusText.Text = "Export cancelled."
+      Return
+    End If
+    SaveTo f
+  End Handler
+
+  ' Writes the editor's text to the file and lists its folder.
+  Sub SaveTo(f As FolderItem)
     Dim out As TextOutputStream = f.CreateTextFile
     If out = Nil Then
       StatusText.Text = "Cannot write " + f.Name
@@ -137,7 +165,7 @@ Window FilesWindow
     PathText.Text = f.AbsolutePath
     StatusText.Text = "Saved " + f.Name + ": " + Str(f.Length) + " bytes"
     ListFolder f.Parent
-  End Handler
+  End Sub
 
   Handler Entries.Change()
     If Entries.ListIndex < 0 Or Listed = Nil Then Return

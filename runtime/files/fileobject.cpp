@@ -38,30 +38,47 @@ static void listRemove(FileObject *f) {
   LeaveCriticalSection(listLock());
 }
 
-/* ---- transfers at an explicit offset: the handle's own pointer is never relied on ---- */
+/* ---- transfers at an offset ---- */
+// Through the handle's own pointer, moved only when it stands elsewhere:
+// transfers that name their offset in an OVERLAPPED record cost several times
+// more on some platforms.
 
-static OVERLAPPED offsetOf(int64_t offset) {
-  OVERLAPPED o = {};
-  o.Offset = (DWORD)offset;
-  o.OffsetHigh = (DWORD)(offset >> 32);
-  return o;
+static bool place(FileObject *f, int64_t offset) {
+  if (f->filePointer == offset) return true;
+  LARGE_INTEGER to;
+  to.QuadPart = offset;
+  if (SetFilePointerEx(f->handle, to, nullptr, FILE_BEGIN)) {
+    f->filePointer = offset;
+    return true;
+  }
+  f->error = GetLastError();
+  f->filePointer = -1;
+  return false;
 }
 
 static int32_t rawRead(FileObject *f, int64_t offset, void *out, int32_t count) {
-  OVERLAPPED o = offsetOf(offset);
   DWORD got = 0;
-  if (ReadFile(f->handle, out, (DWORD)count, &got, &o)) return (int32_t)got;
-  DWORD e = GetLastError();
-  if (e != ERROR_HANDLE_EOF) f->error = e; /* reading at or past the end is no failure */
+  if (!place(f, offset)) return 0;
+  if (ReadFile(f->handle, out, (DWORD)count, &got, nullptr)) {
+    f->filePointer += got;
+    return (int32_t)got;
+  }
+  f->error = GetLastError();
+  f->filePointer = -1;
   return 0;
 }
 
 static bool rawWrite(FileObject *f, int64_t offset, const void *bytes, int32_t count) {
-  OVERLAPPED o = offsetOf(offset);
   DWORD put = 0;
-  BOOL ok = WriteFile(f->handle, bytes, (DWORD)count, &put, &o);
-  if (ok && put == (DWORD)count) return true;
-  f->error = ok ? ERROR_DISK_FULL : GetLastError(); /* taken in part: no room left */
+  if (place(f, offset)) {
+    BOOL ok = WriteFile(f->handle, bytes, (DWORD)count, &put, nullptr);
+    if (ok && put == (DWORD)count) {
+      f->filePointer += put;
+      return true;
+    }
+    f->error = ok ? ERROR_DISK_FULL : GetLastError(); /* taken in part: no room left */
+    f->filePointer = -1;
+  }
   f->writeFailed = 1;
   return false;
 }
@@ -276,6 +293,7 @@ bool file_set_length(FileObject *f, int64_t length) {
   forget(f); /* bytes read ahead may lie past the new end */
   LARGE_INTEGER to;
   to.QuadPart = length;
+  f->filePointer = -1; /* moved here */
   if (SetFilePointerEx(f->handle, to, nullptr, FILE_BEGIN) && SetEndOfFile(f->handle)) return true;
   f->error = GetLastError();
   return false;

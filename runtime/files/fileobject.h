@@ -40,6 +40,7 @@ struct FileObject {
   int32_t bufferFill;   // bytes of buffer read from the file
   int32_t bufferAt;     // the current position within buffer
   int32_t bufferDirty;  // 1 when the buffer holds writes not yet in the file
+  int64_t filePointer;  // where the handle's own pointer stands; -1 when unknown
   FileObject *nextOpen; // the list of open file objects
   FileObject *prevOpen;
 };

@@ -9,10 +9,10 @@ namespace {
 using e2e::DriverRun;
 using e2e::fields;
 
-// The common dialogs' own controls: the file-name box, the type combo box,
-// and the OK (Open or Save) and Cancel buttons.
-const char *const kNameBox = "#1152", *const kTypeBox = "#1136", *const kOk = "#1",
-                  *const kCancel = "#2";
+// The common dialogs' own controls: the file-name box, the type combo box
+// and the Cancel button (the OK button shares its number with the file list,
+// so a name is accepted with Return).
+const char *const kNameBox = "#1148", *const kTypeBox = "#1136", *const kCancel = "Button[1]";
 
 class FilesDemo : public e2e::ApplicationTest {
 protected:
@@ -41,10 +41,10 @@ protected:
   std::string openDialog(const std::string &button) {
     return "click " + id[button] + "\nwait-window #32770\n";
   }
-  // Types a path into the dialog's name box and presses its OK button.
+  // Types a path into the dialog's name box and accepts it.
   std::string choose(const std::string &name) {
     return std::string("click ") + kNameBox + "\nkey ctrl+a delete\ntype \"" +
-           escaped(windowsPath(name)) + "\"\nclick " + kOk + "\n";
+           escaped(windowsPath(name)) + "\"\nkey return\n";
   }
   const std::string start = "start files.exe\nwait-window QXWindow \"Files\"\n";
   const std::string back = "wait-window QXWindow \"Files\"\n";
@@ -54,7 +54,7 @@ protected:
 TEST_F(FilesDemo, OpenShowsTheFileAndListsItsFolder) {
   DriverRun run =
       drive(start + openDialog("OpenButton") + "screenshot open-dialog\n" + choose("sample.txt") +
-            back + waitStatus("Opened sample.txt: 3 lines, 16 bytes, type Text") + read("Viewer") +
+            back + waitStatus("Opened sample.txt: 3 lines, 17 bytes, type Text") + read("Viewer") +
             read("Entries") + "screenshot opened\n" + quit);
   ASSERT_EQ(run.exitCode, 0) << run.output();
   EXPECT_EQ(e2e::textOf(run, id["Viewer"], 0), "one\r\ntwo\r\nthree") << run.output();
@@ -64,7 +64,7 @@ TEST_F(FilesDemo, OpenShowsTheFileAndListsItsFolder) {
 TEST_F(FilesDemo, SaveAsWritesTheTextUnderTheTypedName) {
   DriverRun run =
       drive(start + openDialog("OpenButton") + choose("sample.txt") + back +
-            waitStatus("Opened sample.txt: 3 lines, 16 bytes, type Text") + "click " +
+            waitStatus("Opened sample.txt: 3 lines, 17 bytes, type Text") + "click " +
             id["Viewer"] + "\nkey ctrl+end\ntype \" four\"\n" + openDialog("SaveButton") +
             "screenshot save-dialog\n" + choose("saved") + back +
             waitStatus("Saved saved.txt: 20 bytes") + "screenshot saved\n" + quit);
@@ -75,15 +75,15 @@ TEST_F(FilesDemo, SaveAsWritesTheTextUnderTheTypedName) {
 }
 
 TEST_F(FilesDemo, CancelledDialogsChangeNothing) {
-  DriverRun run = drive(start + openDialog("OpenButton") + "click " + kCancel + "\n" + back +
-                        waitStatus("Open cancelled.") + openDialog("SaveButton") +
-                        "type \"ignored\"\nkey escape\n" + back + waitStatus("Save cancelled.") +
-                        read("PathText") + "screenshot cancelled\n" + quit);
+  DriverRun run = drive(
+      start + openDialog("OpenButton") + "read " + kCancel + "\nclick " + kCancel + "\n" + back +
+      waitStatus("Open cancelled.") + openDialog("SaveButton") + "type \"ignored\"\nkey escape\n" +
+      back + waitStatus("Save cancelled.") + read("PathText") + "screenshot cancelled\n" + quit);
   ASSERT_EQ(run.exitCode, 0) << run.output();
   EXPECT_EQ(e2e::textOf(run, id["PathText"], 0), "No file open.");
-  int files = 0;
-  for (auto &entry : e2e::fs::directory_iterator(dir)) files += entry.is_regular_file();
-  EXPECT_EQ(files, 3) << "the program and the two files, nothing saved";
+  for (auto &entry : e2e::fs::directory_iterator(dir))
+    EXPECT_NE(entry.path().stem(), "ignored") << "nothing is saved";
+  EXPECT_EQ(readFile("sample.txt"), "one\r\ntwo\r\nthree\r\n");
 }
 
 TEST_F(FilesDemo, TheTypeFilterOffersTheProjectsTypes) {
@@ -100,6 +100,19 @@ TEST_F(FilesDemo, TheTypeFilterOffersTheProjectsTypes) {
   EXPECT_EQ(fields(combos[0])["text"], "Text");
   EXPECT_EQ(fields(combos[0])["items"], "2");
   EXPECT_EQ(fields(combos[1])["text"], "Any file");
+}
+
+// Export shows a SaveAsDialog set up by the program: its title, its button's
+// caption, the suggested name and the open file's folder to start in.
+TEST_F(FilesDemo, ExportShowsTheDialogAsTheProgramSetItUp) {
+  DriverRun run =
+      drive(start + openDialog("OpenButton") + choose("sample.txt") + back +
+            waitStatus("Opened sample.txt: 3 lines, 17 bytes, type Text") + "click " +
+            id["ExportButton"] + "\nwait-window #32770 \"Export a copy\"\n" + "read Export\nread " +
+            kNameBox + "\nscreenshot export-dialog\n" + "key return\n" + back +
+            waitStatus("Saved copy.txt: 15 bytes") + "screenshot exported\n" + quit);
+  ASSERT_EQ(run.exitCode, 0) << run.output();
+  EXPECT_EQ(readFile("copy.txt"), "one\r\ntwo\r\nthree") << "saved beside the open file";
 }
 
 } // namespace

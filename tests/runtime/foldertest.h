@@ -1,9 +1,9 @@
-// Shared by the folder-item tests: a scratch folder of the test's own under
-// the temporary folder (removed with everything in it at the end, read-only
-// files included), and items for paths in it.
+// Shared by the folder-item tests: the streams' scratch folder, here also
+// holding folders and read-only files (cleared out before it is removed),
+// and items for paths in it.
 #pragma once
 #include "files/file.h"
-#include "variants.h"
+#include "streamtest.h"
 #include <string>
 
 // An item's AbsolutePath, or "<nil>"; the item is released.
@@ -14,57 +14,28 @@ inline std::string pathOf(Object *item) {
   return p;
 }
 
-class FolderTest : public PoolCheckedTest {
+class FolderTest : public StreamTest {
 protected:
-  void SetUp() override {
-    PoolCheckedTest::SetUp();
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    folder = std::string(temp) + "folders-" + std::to_string(GetCurrentProcessId());
-    removeTree(folder);
-    CreateDirectoryA(folder.c_str(), nullptr);
-  }
   void TearDown() override {
     folder_listing_forget();
-    EXPECT_TRUE(removeTree(folder)) << "something in " << folder << " is still open";
-    PoolCheckedTest::TearDown();
+    clearOut(folder);
+    StreamTest::TearDown();
   }
 
-  static bool removeTree(const std::string &dir) {
+  // Makes every file in the folder deletable and removes its folders with
+  // all they hold; the folder itself, and its files, go too when asked.
+  static void clearOut(const std::string &dir, bool whole = false) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
     for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
       std::string name = found.cFileName, p = dir + "\\" + name;
       if (name == "." || name == "..") continue;
       SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        removeTree(p);
-      else
-        DeleteFileA(p.c_str());
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) clearOut(p, true);
+      else if (whole) DeleteFileA(p.c_str());
     }
     if (search != INVALID_HANDLE_VALUE) FindClose(search);
-    return RemoveDirectoryA(dir.c_str()) != 0;
-  }
-
-  std::string path(const std::string &name) const { return folder + "\\" + name; }
-
-  void put(const std::string &name, const std::string &bytes) {
-    HANDLE h =
-        CreateFileA(path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD n = 0;
-    WriteFile(h, bytes.data(), (DWORD)bytes.size(), &n, nullptr);
-    CloseHandle(h);
-  }
-
-  std::string contents(const std::string &name) {
-    HANDLE h = CreateFileA(path(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string bytes(GetFileSize(h, nullptr), '\0');
-    DWORD n = 0;
-    ReadFile(h, bytes.data(), (DWORD)bytes.size(), &n, nullptr);
-    CloseHandle(h);
-    return bytes;
+    if (whole) RemoveDirectoryA(dir.c_str());
   }
 
   bool present(const std::string &name) {
@@ -76,6 +47,4 @@ protected:
   Object *item(const std::string &name) const { return at(path(name)); }
 
   static int32_t lastError(Object *item) { return ((FolderItem *)item)->lastError; }
-
-  std::string folder;
 };

@@ -26,18 +26,21 @@ enum class FileOpen : uint8_t {
 enum { kFileBufferSize = 64 * 1024 };
 
 struct FileObject {
-  HANDLE handle;    // INVALID_HANDLE_VALUE once closed
-  uint8_t flags;    // kFileCreated, kFileDeleteOnClose, kFileTemporary
-  uint8_t writable; // opened for writing
-  uint8_t spare[2];
+  HANDLE handle;       // INVALID_HANDLE_VALUE once closed
+  uint8_t flags;       // kFileCreated, kFileDeleteOnClose, kFileTemporary
+  uint8_t writable;    // opened for writing
+  uint8_t writeFailed; // a write failed: later writes are refused, so no gap is left
+  uint8_t spare;
   RString *tempPath; // the path of a temporary file, else nil
   DWORD error;       // the platform's code for the last failure, 0 when none
+                     // (an end of file is no failure)
   // The buffer; these fields are private to fileobject.cpp.
   uint8_t *buffer;      // kFileBufferSize bytes, allocated on first use
   int64_t bufferStart;  // the file offset of buffer[0]
   int32_t bufferFill;   // bytes of buffer read from the file
   int32_t bufferAt;     // the current position within buffer
   int32_t bufferDirty;  // 1 when the buffer holds writes not yet in the file
+  int64_t filePointer;  // where the handle's own pointer stands; -1 when unknown
   FileObject *nextOpen; // the list of open file objects
   FileObject *prevOpen;
 };
@@ -57,7 +60,8 @@ void file_destroy(FileObject *f);
 int32_t file_read(FileObject *f, void *out, int32_t count);
 
 // All count bytes, or false (error set) when the file took fewer: a full disk,
-// a read-only file.
+// a read-only file. Bytes are buffered, so a failure may surface at a later
+// write, a flush or a seek; after one, every write is refused.
 bool file_write(FileObject *f, const void *bytes, int32_t count);
 
 bool file_flush(FileObject *f);  // buffered writes to the file

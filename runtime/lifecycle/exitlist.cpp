@@ -1,9 +1,13 @@
-// The exit list: objects released, newest first, when the runtime shuts down.
+// The exit list: objects released, newest first, when the runtime shuts down,
+// and the routine that runs after them.
 #include "lifecycle/exitlist.h"
 #include "objects/objects.h"
 #include "base/vector.h"
 
 static Vector exitObjects; /* oldest first; an all-zero vector is a valid empty one */
+static void (*finalRoutine)();
+
+void exitlist_set_final(void (*routine)()) { finalRoutine = routine; }
 
 void exitlist_add(Object *object) {
   if (!exitObjects.elementSize) vec_init(&exitObjects);
@@ -21,4 +25,5 @@ void exitlist_run() {
     vec_remove(&exitObjects, n - 1);
     RuntimeUnlockObject(newest);
   }
+  if (finalRoutine) finalRoutine();
 }

@@ -6,4 +6,8 @@ struct Object;
 
 void exitlist_add(Object *object);    // the list takes over the caller's reference
 void exitlist_remove(Object *object); // gives the reference back to the caller
-void exitlist_run();                  // releases every object, newest first
+void exitlist_run();                  // releases every object, newest first, then the final routine
+
+// A routine run at the end of every exitlist_run: the file layer's, which
+// writes out and closes files whose streams were never released.
+void exitlist_set_final(void (*routine)());

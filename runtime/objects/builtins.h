@@ -19,6 +19,8 @@ enum BuiltinClassFlags : int32_t {
 inline constexpr const char *kFieldAccessors[] = {
     "fieldIntGetter",   "fieldIntSetter",  "fieldShortGetter",
     "fieldShortSetter", "fieldBoolGetter", "fieldBoolSetter",
+    "fieldStringGetter", "fieldStringSetter", "fieldObjectGetter",
+    "fieldObjectSetter",
 };
 
 struct BuiltinProperty {

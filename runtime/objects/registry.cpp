@@ -65,9 +65,36 @@ static void fieldBoolSetter(Object *o, int32_t offset, int32_t v) {
   *((uint8_t *)o + offset) = (uint8_t)v != 0; /* only the low byte carries a Boolean */
 }
 
+// Reference fields: the getter hands out a reference of the caller's own,
+// the setter keeps one and releases the field's old one.
+template <class T> static T **refField(Object *o, int32_t offset) {
+  return (T **)((char *)o + offset);
+}
+static RString *fieldStringGetter(Object *o, int32_t offset) {
+  RString *s = *refField<RString>(o, offset);
+  RuntimeLockString(s);
+  return s;
+}
+static void fieldStringSetter(Object *o, int32_t offset, RString *v) {
+  str_assign(refField<RString>(o, offset), v);
+}
+static Object *fieldObjectGetter(Object *o, int32_t offset) {
+  Object *v = *refField<Object>(o, offset);
+  if (v) RuntimeLockObject(v);
+  return v;
+}
+static void fieldObjectSetter(Object *o, int32_t offset, Object *v) {
+  Object *old = *refField<Object>(o, offset);
+  if (v) RuntimeLockObject(v);
+  *refField<Object>(o, offset) = v;
+  if (old) RuntimeUnlockObject(old);
+}
+
 static void *const fieldRoutines[] = {
-    (void *)fieldIntGetter,   (void *)fieldIntSetter,  (void *)fieldShortGetter,
-    (void *)fieldShortSetter, (void *)fieldBoolGetter, (void *)fieldBoolSetter,
+    (void *)fieldIntGetter,    (void *)fieldIntSetter,    (void *)fieldShortGetter,
+    (void *)fieldShortSetter,  (void *)fieldBoolGetter,   (void *)fieldBoolSetter,
+    (void *)fieldStringGetter, (void *)fieldStringSetter, (void *)fieldObjectGetter,
+    (void *)fieldObjectSetter,
 };
 static_assert(std::size(fieldRoutines) == std::size(kFieldAccessors));
 

@@ -5,6 +5,8 @@
 // directory stops the application with a message instead of a crash.
 #include "startup/init.h"
 #include "files/file.h"
+#include "files/stream.h"
+#include "lifecycle/exitlist.h"
 #include "plugins/plugin.h"
 #include "objects/registry.h"
 #include "objects/date.h"
@@ -42,6 +44,7 @@
 #include "ui/timer.h"
 #include "graphics/picture.h"
 #include "files/clipboard.h"
+#include "files/filedialog.h"
 #include "files/memoryblock.h"
 #include <ole2.h>
 #include <cstdio>
@@ -451,6 +454,8 @@ void runtime_classes_init() {
   plugins_connect(&kPluginHost);
   registry_init(entry_routine);
   folderitem_classes_attach();
+  filedialog_classes_attach();
+  sound_classes_attach();
   date_classes_attach();
   variant_classes_attach();
   dictionary_classes_attach();
@@ -462,6 +467,8 @@ void runtime_classes_init() {
   picture_set_resource_reader(pictureResource);
   clipboard_classes_attach();
   memoryblock_classes_attach();
+  stream_classes_attach();
+  exitlist_set_final(file_close_all); /* after the exit list: files no object closed */
   window_classes_attach();
   buttons_install();
   statictext_install();

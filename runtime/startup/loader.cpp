@@ -492,6 +492,8 @@ bool LoadApplicationImage() {
   return true;
 }
 
+RString *win32getCommandLine() { return str_from(gCommandLine ? gCommandLine : ""); }
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   gInstance = instance;
   gCommandLine = commandLine;

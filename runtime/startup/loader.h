@@ -12,6 +12,9 @@ extern uint8_t *gCodeBase;       // code1, executable once linked
 extern uint8_t *gDataBase;       // data1
 extern int32_t gCodeLength, gDataLength;
 
+// The command line as a new string: the arguments after the program's name.
+extern "C" RString *win32getCommandLine();
+
 // Creates the memory pool's lock, then the string lock, then the core classes.
 void runtime_core_init();
 

@@ -424,37 +424,6 @@ bool editField_menu_command(Pane *p, MenuItemObject *item) {
   return handled;
 }
 
-/* ---- loading a file ---- */
-
-struct Source {
-  const uint8_t *bytes;
-  LONG left;
-};
-
-static DWORD CALLBACK readSource(DWORD_PTR cookie, LPBYTE into, LONG wanted, LONG *got) {
-  Source *s = (Source *)cookie;
-  *got = wanted < s->left ? wanted : s->left;
-  memcpy(into, s->bytes, *got);
-  s->bytes += *got, s->left -= *got;
-  return 0;
-}
-
-bool editField_load(EditFieldObject *e, const void *bytes, int32_t length) {
-  EditPane *ep = edit_pane(e);
-  if (!ep) return false;
-  bool rich = length >= 5 && !memcmp(bytes, "{\\rtf", 5);
-  Source s = {(const uint8_t *)bytes, length};
-  EDITSTREAM stream = {(DWORD_PTR)&s, 0, readSource};
-  bool password = ep->password;
-  if (password) mask_set_password(ep, false); /* the loaded text becomes the real text */
-  edit_quiet(ep);
-  edit_send(ep, EM_STREAMIN, rich ? SF_RTF : SF_TEXT, (LPARAM)&stream);
-  edit_loud(ep);
-  if (password) mask_set_password(ep, true);
-  edit_report_text(e);
-  return true;
-}
-
 /* ---- the pane ---- */
 
 static void destroy(Pane *p) { str_assign(&epane(p)->real, nullptr); }

@@ -91,6 +91,11 @@ void editField_adopt_kind(const PaneKind *kind);
 // "{\rtf", plain text otherwise. False without a pane.
 bool editField_load(EditFieldObject *e, const void *bytes, int32_t length);
 
+// Streams the field's contents out as rich text through write, which says
+// whether it took the bytes; false without a pane or when a write failed.
+typedef bool (*EditFieldSink)(void *cookie, const void *bytes, int32_t count);
+bool editField_save(EditFieldObject *e, EditFieldSink write, void *cookie);
+
 extern "C" {
 RString *editTextGetter(EditFieldObject *e);
 void editTextSetter(EditFieldObject *e, int32_t, RString *text);

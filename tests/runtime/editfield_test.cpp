@@ -7,6 +7,8 @@
 #include "recorder.h"
 #include "files/clipboard.h"
 #include "startup/loader.h"
+#include "startup/styledfile.h"
+#include "files/file.h"
 #include "ui/editfield.h"
 #include "ui/menubar.h"
 #include "ui/windowobject.h"
@@ -218,6 +220,34 @@ TEST_F(EditFieldTest, TextRoundTripsThroughThePaneAndIsStoredWithoutOne) {
   EXPECT_EQ(editSelTextGetter(e), nullptr);
   EXPECT_EQ(editCharPosAtLineNum(e, 0), 0);
   RuntimeUnlockObject(&e->control.header);
+}
+
+TEST_F(EditFieldTest, StyledTextRoundTripsThroughAFile) {
+  open({{{"Text", "first"}}});
+  EditFieldObject *e = get("a");
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  std::string path = std::string(temp) + "styled-" + std::to_string(GetCurrentProcessId()) + ".rtf";
+  Object *file = folderitem_at(path.c_str()), *device = folderitem_at("C:\\NUL");
+  setText(e, std::string(kJapanese) + "styled");
+  FolderItemSaveStyledEditField(file, e);
+  char head[6] = "";
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  DWORD n = 0;
+  ReadFile(h, head, 5, &n, nullptr);
+  CloseHandle(h);
+  EXPECT_STREQ(head, "{\\rtf") << "saved as rich text";
+
+  setText(e, "changed");
+  FolderItemOpenStyledEditField(file, e);
+  EXPECT_EQ(text(e), std::string(kJapanese) + "styled");
+  FolderItemOpenStyledEditField(device, e);
+  EXPECT_EQ(text(e), std::string(kJapanese) + "styled") << "a device is no file to read";
+  DeleteFileA(path.c_str());
+  FolderItemOpenStyledEditField(file, e);
+  EXPECT_EQ(text(e), std::string(kJapanese) + "styled") << "a missing file changes nothing";
+  RuntimeUnlockObject(file);
+  RuntimeUnlockObject(device);
 }
 
 TEST_F(EditFieldTest, SelectionPropertiesReportTheirChangesOnce) {

@@ -309,6 +309,7 @@ void Checker::name(NodeP &n) {
 }
 
 void Checker::member(NodeP &n) {
+  if (grouped_function(n)) return;
   expr(n->lhs);
   const Type &t = n->lhs->type;
   if (t.is_array()) {
@@ -330,6 +331,18 @@ void Checker::member(NodeP &n) {
   if (!resolve_in(keep, raw->type.cls, receiver, false) || !used)
     error_at(n->loc, raw->type.cls->display() + " has no member " + n->text);
   n = std::move(keep);
+}
+
+// SpecialFolder.Desktop ...: a name that is no variable, routine or class
+// groups global functions without arguments under it.
+bool Checker::grouped_function(NodeP &n) {
+  if (n->lhs->kind != NK::Name) return false;
+  const std::string name = n->lhs->text + "." + n->text;
+  const BuiltinFunction *f = function_name_exists(name) ? find_function(name, 0) : nullptr;
+  std::string u = upper(n->lhs->text);
+  if (!f || locals.count(u) || params.count(u) || global_named(n->lhs->text)) return false;
+  function_call(n, f, {}, n->loc);
+  return true;
 }
 
 // c.Red, c.Hue ...: the runtime reads a part of a Color value.

@@ -167,6 +167,7 @@ struct Checker {
   void table_args(std::vector<NodeP> &args, int32_t first, int32_t count, Loc loc,
                   const std::string &what);
   void by_ref_arg(NodeP &arg, const Type &want, size_t i, const std::string &what);
+  bool grouped_function(NodeP &n);
   void color_part(NodeP &n);
   bool entry_member(NodeP &n, ClassInfo *cls, std::function<NodeP()> &receiver,
                     std::vector<NodeP> &args, const std::string &name, Loc loc);

@@ -61,6 +61,7 @@ private:
   void emit_release(int32_t frameOffset, const Type &t);
   void emit_take_new(int32_t tempOffset, const Type &t); // EAX: a new reference, owned by the temp
   void emit_lock(const Type &t);                         // EAX keeps its value
+  void store_ref_field(int32_t offset, const Type &t);   // EAX into [ECX+offset], counted
   void push_value(const Type &t);
   void push_double_const(double v);
   void load(const img::Mem &m, const Type &t);

@@ -38,6 +38,11 @@ void CodeGen::expr(Node &n) {
     if (fa == FieldAccess::Int) return code_.mov(eax, mem(eax, n.prop->parameter));
     if (fa == FieldAccess::Short) return code_.movsx16(eax, mem(eax, n.prop->parameter));
     if (fa == FieldAccess::Bool) return code_.movzx8(eax, mem(eax, n.prop->parameter));
+    if (fa == FieldAccess::Ref) { /* a new reference, as a getter's */
+      code_.mov(eax, mem(eax, n.prop->parameter));
+      emit_lock(n.type);
+      return emit_take_new(n.temp, n.type);
+    }
     code_.push(n.prop->parameter);
     code_.push(eax);
     emit_call(n.prop->getter, 8);

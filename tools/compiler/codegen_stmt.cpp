@@ -14,6 +14,17 @@ void CodeGen::block(Block &b) {
   for (auto &s : b) stmt(*s);
 }
 
+// EAX: a reference to keep in the field at offset of the object in ECX. The
+// field takes a reference of its own and releases the one it held.
+void CodeGen::store_ref_field(int32_t offset, const Type &t) {
+  code_.push(ecx); /* locking calls out: keep the object in a safe place */
+  emit_lock(t);
+  code_.pop(ecx);
+  code_.xchg(mem(ecx, offset), eax);
+  code_.push(eax);
+  emit_call(t.kind == K::String ? "RuntimeUnlockString" : "RuntimeUnlockObject", 4);
+}
+
 // The value is evaluated first, then the place it goes to.
 void CodeGen::assign(Node &target, Node &value) {
   const Type &t = target.type;
@@ -33,14 +44,7 @@ void CodeGen::assign(Node &target, Node &value) {
       return store(mem(ecx, target.offset), t);
     }
     code_.pop(eax);
-    if (t.is_ref()) { /* store() calls out: keep the object in a safe place */
-      code_.push(ecx);
-      emit_lock(t);
-      code_.pop(ecx);
-      code_.xchg(mem(ecx, target.offset), eax);
-      code_.push(eax);
-      return emit_call(t.kind == K::String ? "RuntimeUnlockString" : "RuntimeUnlockObject", 4);
-    }
+    if (t.is_ref()) return store_ref_field(target.offset, t);
     return store(mem(ecx, target.offset), t);
   case NK::PropGet: {
     const BuiltinProperty *p = target.prop;
@@ -50,6 +54,11 @@ void CodeGen::assign(Node &target, Node &value) {
     if (fa != FieldAccess::None) {
       expr(*target.lhs);
       emit_nil_test();
+      if (fa == FieldAccess::Ref) {
+        code_.mov(ecx, eax);
+        code_.pop(eax);
+        return store_ref_field(p->parameter, t);
+      }
       code_.pop(ecx);
       if (fa == FieldAccess::Int) return code_.mov(mem(eax, p->parameter), ecx);
       if (fa == FieldAccess::Short) return code_.mov16(mem(eax, p->parameter), ecx);

@@ -181,6 +181,8 @@ FieldAccess field_access(const char *accessor) {
       {"fieldIntGetter", FieldAccess::Int},     {"fieldIntSetter", FieldAccess::Int},
       {"fieldShortGetter", FieldAccess::Short}, {"fieldShortSetter", FieldAccess::Short},
       {"fieldBoolGetter", FieldAccess::Bool},   {"fieldBoolSetter", FieldAccess::Bool},
+      {"fieldStringGetter", FieldAccess::Ref},  {"fieldStringSetter", FieldAccess::Ref},
+      {"fieldObjectGetter", FieldAccess::Ref},  {"fieldObjectSetter", FieldAccess::Ref},
   };
   for (auto &[n, k] : kinds)
     if (std::strcmp(n, accessor) == 0) return k;

@@ -97,7 +97,7 @@ inline constexpr int32_t kControlArrayPositionOffset = 20;
 
 // The shared field accessors of the member tables are read and written in
 // place by compiled code; every other accessor is an entry point.
-enum class FieldAccess { None, Int, Short, Bool };
+enum class FieldAccess { None, Int, Short, Bool, Ref }; // Ref: a String or an object, counted
 FieldAccess field_access(const char *accessor);
 
 } // namespace basc

@@ -151,13 +151,31 @@ TEST(BuiltinTables, ControlClassesDeclareTheirWholeMemberLists) {
     int32_t properties, methods, events;
   } const table[] = {
       /* Window's methods Show, Hide, Close and ShowModal call RuntimeShowWindow and its kin */
-      {"Control", 11, 0, 4},     {"RectControl", 11, 0, 3}, {"Window", 29, 4, 17},
-      {"PushButton", 8, 3, 5},   {"CheckBox", 10, 5, 5},    {"StaticText", 12, 0, 4},
-      {"GroupBox", 6, 0, 3},     {"EditField", 39, 18, 8},  {"Listbox", 29, 35, 22},
-      {"PopupMenu", 11, 13, 5},  {"TabPanel", 10, 1, 6},    {"Canvas", 5, 0, 7},
-      {"MenuItem", 10, 0, 2},    {"Date", 15, 0, 0},        {"Dictionary", 2, 5, 0},
-      {"Collection", 1, 5, 0},   {"Variant", 0, 11, 0},     {"Application", 2, 0, 9},
+      {"Control", 11, 0, 4},
+      {"RectControl", 11, 0, 3},
+      {"Window", 29, 4, 17},
+      {"PushButton", 8, 3, 5},
+      {"CheckBox", 10, 5, 5},
+      {"StaticText", 12, 0, 4},
+      {"GroupBox", 6, 0, 3},
+      {"EditField", 39, 18, 8},
+      {"Listbox", 29, 35, 22},
+      {"PopupMenu", 11, 13, 5},
+      {"TabPanel", 10, 1, 6},
+      {"Canvas", 5, 0, 7},
+      {"MenuItem", 10, 0, 2},
+      {"Date", 15, 0, 0},
+      {"Dictionary", 2, 5, 0},
+      {"Collection", 1, 5, 0},
+      {"Variant", 0, 11, 0},
+      {"Application", 2, 0, 9},
       {"MemoryBlock", 0, 13, 0},
+      {"FolderItem", 22, 22, 0},
+      {"FolderItemDialog", 10, 1, 0},
+      /* each stream adds LastErrorCode, the failure of a write the file did not take */
+      {"BinaryStream", 5, 15, 0},
+      {"TextOutputStream", 2, 3, 0},
+      {"TextInputStream", 2, 3, 0},
   };
   for (const Counts &k : table) {
     const BuiltinClass *c = find(k.name);

@@ -228,4 +228,71 @@ TEST_F(CompilerRunTest, MemoryBlockProgramBuildsAndReadsARecord) {
                      "past the end caught, last byte 0\r");
 }
 
+// A Japanese sample converted from the application's code page into four
+// encodings and back, each form guessed, a converter fed a character in two
+// pieces, an unknown name and an invalid byte.
+TEST_F(CompilerRunTest, EncodingsProgramConvertsGuessesAndCarries) {
+  Outcome r = compileAndRun("encodings.bas", false);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.trace, "UTF-8 65001 E697A5E69CACE381AEE382ABE3838AEFBDB6EFBE8541EFBC91 same "
+                     "guess 65001\r"
+                     "EUC-JP 20932 C6FCCBDCA4CEA5ABA5CA8EB68EC541A3B1 same guess 20932\r"
+                     "ISO-2022-JP 50220 1B2442467C4B5C244E252B254A252B254A1B2842411B244223311B2842 "
+                     "changed guess 50220\r"
+                     "UTF-16LE 1200 E5652C676E30AB30CA3076FF85FF410011FF same guess 1200\r"
+                     "split 41 93FA\r"
+                     "cleared 93FA\r"
+                     "unknown name nil\r"
+                     "invalid 613F62\r");
+}
+
+// A Shift-JIS file converted to UTF-8 and written, read back, guessed and
+// converted back byte for byte, then read again line by line.
+TEST_F(CompilerRunTest, ShiftJisToUtf8ProgramConvertsAFileAndBack) {
+  Outcome r = compileAndRun("sjisutf8.bas", false);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.trace, "sizes 21 29\r"
+                     "guess UTF-8\r"
+                     "round trip same\r"
+                     "line 1 matches\r"
+                     "line 2 matches\r");
+}
+
+// A CSV file written, then read line by line, split into fields and totalled.
+TEST_F(CompilerRunTest, CsvProgramTotalsTheRowsAndSkipsABrokenOne) {
+  Outcome r = compileAndRun("csv.bas", false);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.trace, "columns 3 count\r"
+                     "skipped [broken line]\r"
+                     "rows 3 total 495 value 63.75\r");
+}
+
+// A file of every byte value copied in 4 KB blocks through BinaryStreams and
+// compared with its original.
+TEST_F(CompilerRunTest, FileCopyProgramCopiesEveryByte) {
+  Outcome r = compileAndRun("filecopy.bas", false);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.trace, "blocks 3 length 9988\r"
+                     "last number 654321\r"
+                     "same bytes\r");
+}
+
+// A folder tree made in the temporary folder, walked through Count and Item,
+// copied (never into itself), a refused and an accepted rename, dates, and
+// everything removed again.
+TEST_F(CompilerRunTest, FolderProgramWalksTheTreeItMade) {
+  Outcome r = compileAndRun("folders.bas", false);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.trace, "walk 10 bytes in 2 entries\r"
+                     "copy 10 bytes\r"
+                     "not copied into itself\r"
+                     "rename refused: top.txt\r"
+                     "renamed renamed.txt 5\r"
+                     "dated\r"
+                     "missing has no date\r"
+                     "no wildcards\r"
+                     "read abc\r"
+                     "removed\r");
+}
+
 } // namespace

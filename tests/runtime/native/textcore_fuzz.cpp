@@ -1,9 +1,12 @@
 // A differential fuzz target for the platform-free text code: Str against the
 // C library's conversions, Val against strtod, patterns for their length
-// contract, and the byte-exact search against a naive one. Built for libFuzzer
+// contract, the byte-exact search against a naive one, and the Japanese
+// decoders for their round trips. Built for libFuzzer
 // with Clang; otherwise a driver feeds it random inputs (the count is argv[1]).
 #include "text/numformat.h"
 #include "text/numtext.h"
+#include "text/jguess.h"
+#include "text/jiscode.h"
 #include "text/textscan.h"
 #include <cmath>
 #include <cstdio>
@@ -80,9 +83,44 @@ static void fuzz_search(const uint8_t *data, size_t size) {
         "(bytes)");
 }
 
+// The Japanese decoders on any bytes: each leaves at most a cut-off sequence
+// undecoded, and what it yields encodes and decodes again unchanged.
+static void fuzz_japanese(const uint8_t *data, size_t size) {
+  std::string input((const char *)data, size);
+  std::vector<uint16_t> units, again;
+  size_t used = utf8_decode(data, size, &units);
+  check(size - used <= 3, "UTF-8 decoder stopped early", input);
+  std::vector<uint8_t> utf8;
+  utf8_encode(units.data(), units.size(), &utf8);
+  check(utf8_decode(utf8.data(), utf8.size(), &again) == utf8.size() && again == units,
+        "UTF-8 round trip", input);
+
+  SjisText sjis, back;
+  check(size - euc_decode(data, size, &sjis) <= 2, "EUC-JP decoder stopped early", input);
+  std::vector<uint8_t> euc;
+  euc_encode(sjis.bytes.data(), sjis.bytes.size(), &euc);
+  check(euc_decode(euc.data(), euc.size(), &back) == euc.size() && back.bytes == sjis.bytes &&
+            back.bad.empty(),
+        "EUC-JP round trip", input);
+
+  SjisText fromJis;
+  uint8_t set = kSetAscii;
+  check(size - iso2022_decode(data, size, &set, &fromJis) <= 3, "ISO-2022-JP stopped early", input);
+  std::vector<uint8_t> jis;
+  iso2022_encode(kCpIso2022JPKana, sjis.bytes.data(), sjis.bytes.size(), &jis);
+  SjisText jisBack;
+  set = kSetAscii;
+  bool controls = false; /* ESC, SO and SI cannot stand for themselves in ISO-2022-JP */
+  for (uint8_t b : sjis.bytes) controls |= b == 0x1B || b == 0x0E || b == 0x0F;
+  check(iso2022_decode(jis.data(), jis.size(), &set, &jisBack) == jis.size() &&
+            (controls || jisBack.bytes == sjis.bytes),
+        "ISO-2022-JP round trip", input);
+  guess_japanese(data, size, 932);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (size == 0) return 0;
-  switch (data[0] % 4) {
+  switch (data[0] % 5) {
   case 0:
     fuzz_str(data + 1, size - 1);
     break;
@@ -91,6 +129,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     break;
   case 2:
     fuzz_format(data + 1, size - 1);
+    break;
+  case 3:
+    fuzz_japanese(data + 1, size - 1);
     break;
   default:
     fuzz_search(data + 1, size - 1);

@@ -221,6 +221,23 @@ TEST(Codegen, MenuItemsByNameAndJoinedTexts) {
             std::string::npos);
 }
 
+// A String kept in a built-in object's field is read as a new reference and
+// written with the field's own reference, in place: no entry of that name exists.
+TEST(Codegen, StringFieldPropertyIsCountedInPlace) {
+  img::Image im = build("Sub Main()\n  Dim t As TextOutputStream\n  t.Delimiter = \"x\"\n"
+                        "  LineTrace t.Delimiter\nEnd Sub\n");
+  std::string imports(im.code2.begin(), im.code2.end());
+  EXPECT_EQ(imports.find("fieldString"), std::string::npos);
+  /* the write: xchg [ecx+28], eax, then the old value released */
+  long write = find(im.code1, "87 41 1c 50 e8 ?? ?? ?? ?? eb 03 90 eb 00 83 c4 04");
+  ASSERT_GE(write, 0);
+  /* the read: mov eax, [eax+28]; push eax; call RuntimeLockString */
+  long read = find(im.code1, "8b 40 1c 50 e8", size_t(write));
+  ASSERT_GE(read, 0);
+  std::vector<uint32_t> locks = sites(im, "RuntimeLockString");
+  EXPECT_NE(std::find(locks.begin(), locks.end(), uint32_t(read + 4)), locks.end());
+}
+
 TEST(Codegen, DoubleOperationsAreRoundedThroughMemory) {
   img::Image im = build("Sub Main()\n  Dim a As Double\n  a = a * a\nEnd Sub\n");
   /* fmul qword [esp]; fstp qword [esp]; fld qword [esp]; add esp, 8 */

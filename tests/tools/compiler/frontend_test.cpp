@@ -189,6 +189,21 @@ TEST(Frontend, KeywordsAndNamesIgnoreCase) {
   EXPECT_TRUE(r.ok) << r.error;
 }
 
+// SpecialFolder.Desktop ... name global functions grouped under a name that
+// is nothing else; a variable of that name hides the group.
+TEST(Frontend, GroupedFunctionsAreReachedThroughTheirGroupName) {
+  CompileResult r = build("Sub Main()\n  Dim f As FolderItem = SpecialFolder.Temporary\n"
+                          "  LineTrace SpecialFolder.Desktop.Child(\"a\").Name\nEnd Sub\n");
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_NE(r.map.find("getTemporaryItemsFolder"), std::string::npos) << r.map;
+  EXPECT_NE(r.map.find("getDesktopFolder"), std::string::npos);
+  expect_diagnostic("Sub Main()\n  Dim f As FolderItem = SpecialFolder.Nowhere\nEnd Sub\n", "2:25",
+                    "unknown name 'SpecialFolder'");
+  expect_diagnostic("Sub Main()\n  Dim SpecialFolder As Integer\n"
+                    "  Dim f As FolderItem = SpecialFolder.Temporary\nEnd Sub\n",
+                    "3:38", "has no member Temporary");
+}
+
 const char *kProgram = R"(
 Class Counter
   Property Count As Integer

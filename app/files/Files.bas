@@ -59,6 +59,7 @@ Window FilesWindow
     Width = 326
     Height = 346
     MultiLine = True
+    Alignment = 1
   End Control
   Control StatusText As StaticText
     Left = 12

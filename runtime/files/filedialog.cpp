@@ -98,12 +98,19 @@ static bool showFileDialog(DialogRequest &r, bool *failed) {
 
 // Shows the dialog the request names; the item chosen, or nil when the user
 // cancelled (getUserCancelled true) or the dialog failed (false).
+// The folder browser writes a whole platform path, more than the name buffer
+// holds: a folder whose path does not fit is a failure, not a cut path.
+static bool showFolderDialog(DialogRequest &r, bool *failed) {
+  char folder[MAX_PATH];
+  if (!shell_browse_folder(GetActiveWindow(), r.prompt ? r.prompt : r.title, folder)) return false;
+  *failed = !dialog_copy_name(r.out, kDialogNameMax, folder);
+  return !*failed;
+}
+
 static Object *show(DialogRequest &r) {
-  bool failed = false, chosen;
-  if (r.kind == DialogKind::Folder)
-    chosen = shell_browse_folder(GetActiveWindow(), r.prompt ? r.prompt : r.title, r.out);
-  else
-    chosen = showFileDialog(r, &failed);
+  bool failed = false;
+  bool chosen =
+      r.kind == DialogKind::Folder ? showFolderDialog(r, &failed) : showFileDialog(r, &failed);
   gUserCancelled = !chosen && !failed;
   return chosen ? folderitem_at(r.out) : nullptr;
 }

@@ -12,7 +12,7 @@ using e2e::fields;
 // The common dialogs' own controls: the file-name box, the type combo box
 // and the Cancel button (the OK button shares its number with the file list,
 // so a name is accepted with Return).
-const char *const kNameBox = "#1148", *const kTypeBox = "#1136", *const kCancel = "Button[1]";
+const char *const kNameBox = "#1148", *const kTypeBox = "#1136", *const kCancel = "#2";
 
 class FilesDemo : public e2e::ApplicationTest {
 protected:
@@ -39,7 +39,7 @@ protected:
   }
   // Presses a button of the main window, then waits for the dialog it opens.
   std::string openDialog(const std::string &button) {
-    return "click " + id[button] + "\nwait-window #32770\n";
+    return "click " + id[button] + "\nwait-window #32770\nsleep 2\n"; /* until it has drawn */
   }
   // Types a path into the dialog's name box and accepts it.
   std::string choose(const std::string &name) {
@@ -108,9 +108,9 @@ TEST_F(FilesDemo, ExportShowsTheDialogAsTheProgramSetItUp) {
   DriverRun run =
       drive(start + openDialog("OpenButton") + choose("sample.txt") + back +
             waitStatus("Opened sample.txt: 3 lines, 17 bytes, type Text") + "click " +
-            id["ExportButton"] + "\nwait-window #32770 \"Export a copy\"\n" + "read Export\nread " +
-            kNameBox + "\nscreenshot export-dialog\n" + "key return\n" + back +
-            waitStatus("Saved copy.txt: 15 bytes") + "screenshot exported\n" + quit);
+            id["ExportButton"] + "\nwait-window #32770 \"Export a copy\"\nsleep 2\n" +
+            "read Export\nread " + kNameBox + "\nscreenshot export-dialog\n" + "key return\n" +
+            back + waitStatus("Saved copy.txt: 15 bytes") + "screenshot exported\n" + quit);
   ASSERT_EQ(run.exitCode, 0) << run.output();
   EXPECT_EQ(readFile("copy.txt"), "one\r\ntwo\r\nthree") << "saved beside the open file";
 }

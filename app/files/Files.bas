@@ -1,6 +1,6 @@
 ' Files: a small text viewer and editor. Open... chooses a text file through
 ' the system's open dialog (the project's Text type as the filter), shows it in
-' the editor and lists the folder it lies in with each entry's size and date;
+' the editor (converted from the encoding it is guessed to be in) and lists the folder it lies in with each entry's size and date;
 ' Save As... writes the editor's text where the save dialog says; Export...
 ' does the same through a SaveAsDialog of its own title, button and suggested
 ' name, starting in the open file's folder. A click on a listed file opens it too.
@@ -111,10 +111,18 @@ Window FilesWindow
       lines = lines + 1
     Wend
     input.Close
+    ' Text in another encoding (UTF-8, EUC-JP ...) is shown in the application's own.
+    Dim encoding As TextEncoding = GuessJapaneseEncoding(text)
+    Dim own As TextEncoding = GetTextEncoding(0)
+    Dim encodingName As String = "unknown encoding"
+    If encoding <> Nil Then
+      encodingName = encoding.InternetName
+      If encoding.Base <> own.Base Then text = GetTextConverter(encoding, own).Convert(text)
+    End If
     Viewer.Text = text
     Current = f
     PathText.Text = f.AbsolutePath
-    StatusText.Text = "Opened " + f.Name + ": " + Str(lines) + " lines, " + Str(f.Length) + " bytes, type " + f.Type
+    StatusText.Text = "Opened " + f.Name + ": " + Str(lines) + " lines, " + Str(f.Length) + " bytes, type " + f.Type + ", " + encodingName
     ListFolder f.Parent
   End Sub
 

@@ -54,8 +54,8 @@ protected:
 TEST_F(FilesDemo, OpenShowsTheFileAndListsItsFolder) {
   DriverRun run =
       drive(start + openDialog("OpenButton") + "screenshot open-dialog\n" + choose("sample.txt") +
-            back + waitStatus("Opened sample.txt: 3 lines, 17 bytes, type Text") + read("Viewer") +
-            read("Entries") + "screenshot opened\n" + quit);
+            back + waitStatus("Opened sample.txt: 3 lines, 17 bytes, type Text, Shift_JIS") +
+            read("Viewer") + read("Entries") + "screenshot opened\n" + quit);
   ASSERT_EQ(run.exitCode, 0) << run.output();
   EXPECT_EQ(e2e::textOf(run, id["Viewer"], 0), "one\r\ntwo\r\nthree") << run.output();
   EXPECT_EQ(run.screenshots.size(), 2u);
@@ -64,7 +64,7 @@ TEST_F(FilesDemo, OpenShowsTheFileAndListsItsFolder) {
 TEST_F(FilesDemo, SaveAsWritesTheTextUnderTheTypedName) {
   DriverRun run =
       drive(start + openDialog("OpenButton") + choose("sample.txt") + back +
-            waitStatus("Opened sample.txt: 3 lines, 17 bytes, type Text") + "click " +
+            waitStatus("Opened sample.txt: 3 lines, 17 bytes, type Text, Shift_JIS") + "click " +
             id["Viewer"] + "\nkey ctrl+end\ntype \" four\"\n" + openDialog("SaveButton") +
             "screenshot save-dialog\n" + choose("saved") + back +
             waitStatus("Saved saved.txt: 20 bytes") + "screenshot saved\n" + quit);
@@ -91,7 +91,7 @@ TEST_F(FilesDemo, TheTypeFilterOffersTheProjectsTypes) {
       drive(start + openDialog("OpenButton") + "read " + kTypeBox + "\n" +
             "screenshot text-filter\nclick " + kTypeBox + "\nkey down return\n" + "read " +
             kTypeBox + "\nscreenshot any-filter\n" + choose("notes.dat") + back +
-            waitStatus("Opened notes.dat: 1 lines, 8 bytes, type Any file") + quit);
+            waitStatus("Opened notes.dat: 1 lines, 8 bytes, type Any file, Shift_JIS") + quit);
   ASSERT_EQ(run.exitCode, 0) << run.output();
   std::vector<std::string> combos;
   for (const std::string &line : run.starting("control "))
@@ -102,12 +102,45 @@ TEST_F(FilesDemo, TheTypeFilterOffersTheProjectsTypes) {
   EXPECT_EQ(fields(combos[1])["text"], "Any file");
 }
 
+// The same Japanese text saved in three encodings reads the same each time:
+// the encoding is guessed and the text converted to the application's own,
+// which Save As then writes (the viewer's text as a file on the disk).
+TEST_F(FilesDemo, JapaneseTextReadsTheSameInEveryEncoding) {
+  const std::string sjis =
+      "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x65\x83\x4C\x83\x58\x83\x67\r\n\x83\x4A\x83\x69";
+  std::ofstream(dir / "utf8.txt", std::ios::binary)
+      << "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE3\x83\x86\xE3\x82\xAD\xE3\x82\xB9"
+         "\xE3\x83\x88\r\n\xE3\x82\xAB\xE3\x83\x8A\r\n";
+  std::ofstream(dir / "sjis.txt", std::ios::binary) << sjis << "\r\n";
+  std::ofstream(dir / "euc.txt", std::ios::binary)
+      << "\xC6\xFC\xCB\xDC\xB8\xEC\xA4\xCE\xA5\xC6\xA5\xAD\xA5\xB9\xA5\xC8\r\n\xA5\xAB\xA5\xCA\r\n";
+  struct Case {
+    const char *name, *size, *encoding, *savedAs;
+  };
+  const Case cases[] = {{"utf8.txt", "34", "UTF-8", "from-utf8"},
+                        {"sjis.txt", "24", "Shift_JIS", nullptr},
+                        {"euc.txt", "24", "EUC-JP", "from-euc"}};
+  std::string script = start;
+  for (const Case &c : cases) {
+    script += openDialog("OpenButton") + choose(c.name) + back +
+              waitStatus(std::string("Opened ") + c.name + ": 2 lines, " + c.size +
+                         " bytes, type Text, " + c.encoding);
+    if (c.savedAs)
+      script += openDialog("SaveButton") + choose(c.savedAs) + back +
+                waitStatus(std::string("Saved ") + c.savedAs + ".txt: 22 bytes");
+  }
+  DriverRun run = drive(script + "screenshot japanese\n" + quit, 420); /* five dialogs */
+  ASSERT_EQ(run.exitCode, 0) << run.output();
+  EXPECT_EQ(readFile("from-utf8.txt"), sjis);
+  EXPECT_EQ(readFile("from-euc.txt"), sjis);
+}
+
 // Export shows a SaveAsDialog set up by the program: its title, its button's
 // caption, the suggested name and the open file's folder to start in.
 TEST_F(FilesDemo, ExportShowsTheDialogAsTheProgramSetItUp) {
   DriverRun run =
       drive(start + openDialog("OpenButton") + choose("sample.txt") + back +
-            waitStatus("Opened sample.txt: 3 lines, 17 bytes, type Text") + "click " +
+            waitStatus("Opened sample.txt: 3 lines, 17 bytes, type Text, Shift_JIS") + "click " +
             id["ExportButton"] + "\nwait-window #32770 \"Export a copy\"\nsleep 2\n" +
             "read Export\nread " + kNameBox + "\nscreenshot export-dialog\n" + "key return\n" +
             back + waitStatus("Saved copy.txt: 15 bytes") + "screenshot exported\n" + quit);

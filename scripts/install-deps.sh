@@ -19,7 +19,8 @@ packages=(
 if guest_needed; then
   packages+=(qemu-system-x86 debootstrap e2fsprogs util-linux)
 else
-  packages+=(wine wine32:i386 xvfb x11-utils xauth locales fonts-ipafont-gothic)
+  packages+=(wine wine32:i386 xvfb x11-utils xauth locales fonts-ipafont-gothic
+    socat pulseaudio pulseaudio-utils libpulse0:i386 python3)
 fi
 
 missing=()

@@ -12,13 +12,16 @@ source "$here/../lib.sh"
 source "$here/config.sh"
 
 # Packages of the guest: Wine and its display, the locales and fonts the tests
-# use, ctest to run them, and what a test fixture may start.
+# use, ctest to run them, and what a test fixture may start: a pseudo-terminal
+# pair for serial ports, a sound server with a null sink (and Wine's 32-bit
+# client library for it) for sound.
 guest_packages=(
   linux-image-amd64 initramfs-tools kmod
   wine wine32:i386 xvfb xauth x11-utils
   locales fonts-ipafont-gothic imagemagick
   cmake iproute2 procps psmisc python3
   tigervnc-standalone-server
+  socat pulseaudio pulseaudio-utils libpulse0:i386
 )
 
 fail() {

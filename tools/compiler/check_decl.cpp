@@ -95,11 +95,14 @@ void Checker::control_classes(ClassDecl &c) {
         error_at(d.classRef.loc, "unknown control class '" + d.classRef.name + "'");
       cls = classes.add_external(d.classRef.name); /* registered by a plug-in */
     }
-    bool timer = cls->derives_from(classes.builtin("Timer")); /* placed, but it has no pane */
-    if (!cls->external && !timer && !cls->derives_from(classes.builtin("Control")))
+    /* placed, but with no pane: its record has no array position for the handlers */
+    const char *paneless = nullptr;
+    for (const char *kind : {"Timer", "Serial", "Socket"})
+      if (cls->derives_from(classes.builtin(kind))) paneless = kind;
+    if (!cls->external && !paneless && !cls->derives_from(classes.builtin("Control")))
       error_at(d.classRef.loc, d.classRef.name + " is not a control class");
-    if (timer && d.index != INT32_MIN) /* its record has no array position for the handlers */
-      error_at(d.loc, "a timer cannot be an element of a control array");
+    if (paneless && d.index != INT32_MIN)
+      error_at(d.loc, std::string("a ") + paneless + " cannot be an element of a control array");
     if (base.count(u) && base[u] != cls)
       error_at(d.loc, "the elements of control array " + d.name + " must share one class");
     base[u] = cls;

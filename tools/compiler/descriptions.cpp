@@ -72,8 +72,18 @@ static const Defaults kRectDefaults = {
     {"LockBottom", "False"},
     {"Enabled", "True"},
 };
-// A placed timer runs from the start, once a second.
-static const Defaults kTimerDefaults = {{"Mode", "2"}, {"Period", "1000"}};
+// Objects placed on a window without a pane, position or text: a timer runs
+// from the start, once a second; a serial port opens at 9600 baud with 8
+// data bits, no parity and one stop bit on COM1; a socket has no address.
+struct PlacedDefaults {
+  const char *kind;
+  Defaults values;
+};
+static const PlacedDefaults kPlacedDefaults[] = {
+    {"Timer", {{"Mode", "2"}, {"Period", "1000"}}},
+    {"Serial", {{"Baud", "8"}, {"Bits", "3"}, {"Parity", "0"}, {"Stop", "0"}, {"Port", "0"}}},
+    {"Socket", {{"Address", ""}, {"Port", "0"}}},
+};
 static const Defaults kTextDefaults = {
     {"TextFont", "System"}, {"TextSize", "12"},     {"Bold", "False"},
     {"Italic", "False"},    {"Underline", "False"},
@@ -163,10 +173,10 @@ std::vector<std::pair<std::string, std::string>> control_pairs(const ControlDecl
     for (auto &[name, value] : list) pairs.push_back({name, value});
   };
   bool builtin = kind && kind->builtin;
-  if (builtin && iequal(kind->name, "Timer"))
-    add(kTimerDefaults); /* no position, nothing to show */
-  else
-    add(kRectDefaults);
+  const PlacedDefaults *placed = nullptr;
+  for (const PlacedDefaults &p : kPlacedDefaults)
+    if (builtin && iequal(kind->name, p.kind)) placed = &p;
+  add(placed ? placed->values : kRectDefaults);
   for (auto &[name, sizes] : kKindSizes)
     if (builtin && iequal(kind->name, name))
       for (auto &[size, value] : sizes)

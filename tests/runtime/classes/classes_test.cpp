@@ -176,6 +176,13 @@ TEST(BuiltinTables, ControlClassesDeclareTheirWholeMemberLists) {
       {"BinaryStream", 5, 15, 0},
       {"TextOutputStream", 2, 3, 0},
       {"TextInputStream", 2, 3, 0},
+      /* the devices add LastErrorCode and Handle to Serial, and the methods a
+         program calls them by (the runtime reaches them by entry name only) */
+      {"Serial", 11, 9, 1},
+      {"SerialPort", 5, 0, 0},
+      {"Socket", 7, 7, 4},
+      {"NotePlayer", 1, 1, 0},
+      {"Sound", 2, 4, 0},
   };
   for (const Counts &k : table) {
     const BuiltinClass *c = find(k.name);

@@ -1,6 +1,7 @@
 #!/bin/sh
 # The runtime's folders stand in layers, each on those below it:
-#   base  <  text  <  objects  <  plugins, lifecycle  <  graphics  <  ui, files  <  startup
+#   base  <  text  <  objects  <  plugins, lifecycle  <  graphics  <  ui, files  <  devices
+#   <  startup
 # A source file may include headers of its own folder and of folders below
 # it; an include of a folder above it, or of a sibling on its own floor,
 # fails the check, as does a folder the layers do not name. The runtime tree
@@ -16,7 +17,8 @@ rank() {
   plugins | lifecycle) echo 3 ;;
   graphics) echo 4 ;;
   ui | files) echo 5 ;;
-  startup) echo 6 ;;
+  devices) echo 6 ;;
+  startup) echo 7 ;;
   *) echo "" ;;
   esac
 }

@@ -464,6 +464,27 @@ TEST(Descriptions, PlacedTimerRunsOnceASecondUnlessToldAndHasNoPosition) {
   ASSERT_EQ(sub->handlers.size(), 1u);
 }
 
+TEST(Descriptions, PlacedSerialPortsAndSocketsHaveSettingsButNoPosition) {
+  Program prog;
+  Checked checked;
+  std::string text = described("Window Main\n"
+                               "  Control Line As Serial\n    Baud = 13\n  End Control\n"
+                               "  Control Net As Socket\n    Port = 50000\n  End Control\n"
+                               "  Handler Line.DataAvailable()\n    Net.Write Line.ReadAll\n"
+                               "  End Handler\n"
+                               "  Handler Net.Error()\n    LineTrace Str(Net.LastErrorCode)\n"
+                               "  End Handler\n"
+                               "End Window\n",
+                               prog, checked);
+  std::string controls = text.substr(text.find('\n') + 1);
+  EXPECT_EQ(controls, "control class 3: Name=Line Index=-2147483648 TabPanelIndex=0 Baud=13 "
+                      "Bits=3 Parity=0 Stop=0 Port=0\n"
+                      "control class 5: Name=Net Index=-2147483648 TabPanelIndex=0 Address= "
+                      "Port=50000\nbindings 0");
+  EXPECT_EQ(checked.classes.directory[3]->super->name, "Serial");
+  EXPECT_EQ(checked.classes.directory[5]->super->name, "Socket");
+}
+
 TEST(Descriptions, MenuBarEncodesEntriesItemsAndSubmenus) {
   Program prog;
   std::string file = "t.bas";

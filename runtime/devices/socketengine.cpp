@@ -22,6 +22,7 @@ enum : int { kWouldBlock = 10035, kHostUnreachable = 10065 };
 // What one notification receives at most, so that a peer sending without
 // pause still lets the rest of the program run between its messages.
 constexpr int32_t kReceivePerMessage = 4 << 20;
+constexpr int32_t kReceiveChunk = 256 << 10; // room offered to one receive
 
 static SocketEngine *engines; // every engine alive, newest first
 
@@ -161,17 +162,16 @@ static bool sendQueued(SocketEngine *e) {
   return true;
 }
 
-// Receives what is waiting, up to `bound` bytes. True unless it failed: the
-// error was raised then and the engine may be gone.
+// Receives what is waiting, up to `bound` bytes, in chunks straight into
+// the input queue; a chunk that comes back short means the library has no
+// more for now, which spares asking it how much is waiting. True unless it
+// failed: the error was raised then and the engine may be gone.
 static bool receive(SocketEngine *e, int64_t bound = kReceivePerMessage) {
   int64_t taken = 0;
   while (open(e) && e->isConnected && taken < bound) {
-    u_long waiting = 0;
-    if (gSocketLib.ioctlsocket(e->handle, FIONREAD, &waiting) != 0 || waiting == 0) break;
-    int32_t want = waiting < (u_long)kReceivePerMessage ? (int32_t)waiting : kReceivePerMessage;
-    uint8_t *room = queue_reserve(&e->input, want);
+    uint8_t *room = queue_reserve(&e->input, kReceiveChunk);
     if (!room) break; /* the bytes wait in the library until the program reads */
-    int n = gSocketLib.recv(e->handle, (char *)room, want, 0);
+    int n = gSocketLib.recv(e->handle, (char *)room, kReceiveChunk, 0);
     if (n == SOCKET_ERROR) {
       int code = gSocketLib.lastError();
       if (code == kWouldBlock) break;
@@ -185,6 +185,7 @@ static bool receive(SocketEngine *e, int64_t bound = kReceivePerMessage) {
     taken += n;
     e->dataPending = 1;
     e->events |= kSocketEventReceived;
+    if (n < kReceiveChunk) break;
   }
   return true;
 }

@@ -39,19 +39,8 @@ int count(const char *event) {
   return n;
 }
 
-bool pumpUntil(const std::function<bool()> &done, DWORD ms = 20000) {
-  DWORD start = GetTickCount();
-  MSG m;
-  while (!done() && GetTickCount() - start < ms) {
-    if (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE))
-      DispatchMessageA(&m);
-    else
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  return done();
-}
 void pumpAWhile(DWORD ms = 300) {
-  pumpUntil([] { return false; }, ms);
+  pump_until([] { return false; }, ms);
 }
 
 // The ports the outside peer announced, by mode.
@@ -143,7 +132,7 @@ TEST_F(SocketTest, ListenerAndClientInOneProgramTalkBothWays) {
   SocketListen(server);
   ASSERT_NE(server->port, 0) << "a listener at port 0 reads back the port it got";
   directConnect(client, server->port);
-  ASSERT_TRUE(pumpUntil([] { return count("Connected@server") && count("Connected@client"); }));
+  ASSERT_TRUE(pump_until([] { return count("Connected@server") && count("Connected@client"); }));
   EXPECT_EQ(socketPPPStatus(server, 0), kSocketConnected);
   EXPECT_EQ(text(socketRemoteAddressGetter(server, 0)), "127.0.0.1");
   EXPECT_FALSE(text(socketLocalAddressGetter(client, 0)).empty());
@@ -151,16 +140,16 @@ TEST_F(SocketTest, ListenerAndClientInOneProgramTalkBothWays) {
   EXPECT_EQ(socketGetEvents(client), 0) << "taking the events clears them";
 
   write(client, "ping");
-  ASSERT_TRUE(pumpUntil([&] { return text(socketLookahead(server, 0)) == "ping"; }));
+  ASSERT_TRUE(pump_until([&] { return text(socketLookahead(server, 0)) == "ping"; }));
   EXPECT_EQ(text(socketRead(server, 2)), "pi");
   EXPECT_EQ(text(SocketReadAll(server)), "ng");
   write(server, "pong");
-  ASSERT_TRUE(pumpUntil([] { return count("DataAvailable@client") > 0; }));
+  ASSERT_TRUE(pump_until([] { return count("DataAvailable@client") > 0; }));
   pumpAWhile(100);
   EXPECT_EQ(text(SocketReadAll(client)), "pong");
   EXPECT_GE(count("SendComplete@client"), 1);
   release(client);
-  ASSERT_TRUE(pumpUntil([] { return count("Error@server") > 0; }));
+  ASSERT_TRUE(pump_until([] { return count("Error@server") > 0; }));
   EXPECT_EQ(socketLastErrorCode(server, 0), kSocketClosed) << "the peer closed";
   EXPECT_EQ(socketPPPStatus(server, 0), kSocketClosedByPeer);
   release(server);
@@ -170,7 +159,7 @@ TEST_F(SocketTest, WritingBeforeTheConnectionIsMadeSendsOnceItIs) {
   SocketObject *s = connectTo("c", "echo");
   write(s, "queued early");
   EXPECT_EQ(socketPPPStatus(s, 0), kSocketConnecting);
-  ASSERT_TRUE(pumpUntil([&] { return text(socketLookahead(s, 0)) == "queued early"; }));
+  ASSERT_TRUE(pump_until([&] { return text(socketLookahead(s, 0)) == "queued early"; }));
   ASSERT_GE(gEvents.size(), 2u);
   EXPECT_EQ(gEvents[0], "Connected@c");
   EXPECT_EQ(gEvents[1], "SendComplete@c");
@@ -180,7 +169,7 @@ TEST_F(SocketTest, WritingBeforeTheConnectionIsMadeSendsOnceItIs) {
 
 TEST_F(SocketTest, ARefusedConnectionRaisesErrorAndNeverConnected) {
   SocketObject *s = connectTo("c", "refused");
-  ASSERT_TRUE(pumpUntil([] { return count("Error@c") > 0; }));
+  ASSERT_TRUE(pump_until([] { return count("Error@c") > 0; }));
   EXPECT_EQ(count("Connected@c"), 0);
   EXPECT_EQ(socketLastErrorCode(s, 0), kSocketClosed);
   EXPECT_EQ(s->lastErrorCode, kSocketClosed);
@@ -190,7 +179,7 @@ TEST_F(SocketTest, ARefusedConnectionRaisesErrorAndNeverConnected) {
 TEST_F(SocketTest, AHostThatDoesNotResolveIsError101) {
   address = "no-such-host.invalid";
   SocketObject *s = connectTo("c", "echo");
-  ASSERT_TRUE(pumpUntil([] { return count("Error@c") > 0; }));
+  ASSERT_TRUE(pump_until([] { return count("Error@c") > 0; }));
   EXPECT_EQ(socketLastErrorCode(s, 0), kSocketNoServer);
   EXPECT_EQ(count("Connected@c"), 0);
   release(s);
@@ -200,19 +189,19 @@ TEST_F(SocketTest, AListenerTakesOneClientAndRefusesTheNext) {
   SocketObject *server = make("server"), *first = make("first"), *second = make("second");
   SocketListen(server);
   directConnect(first, server->port);
-  ASSERT_TRUE(pumpUntil([] { return count("Connected@server") && count("Connected@first"); }));
+  ASSERT_TRUE(pump_until([] { return count("Connected@server") && count("Connected@first"); }));
   directConnect(second, server->port);
-  ASSERT_TRUE(pumpUntil([] { return count("Error@second") > 0; }));
+  ASSERT_TRUE(pump_until([] { return count("Error@second") > 0; }));
   EXPECT_EQ(count("Connected@second"), 0);
   EXPECT_EQ(count("Connected@server"), 1);
   write(first, "still here");
-  ASSERT_TRUE(pumpUntil([&] { return text(socketLookahead(server, 0)) == "still here"; }));
+  ASSERT_TRUE(pump_until([&] { return text(socketLookahead(server, 0)) == "still here"; }));
   for (SocketObject *s : {server, first, second}) release(s);
 }
 
 TEST_F(SocketTest, APeerThatSendsThenClosesLosesNothing) {
   SocketObject *s = connectTo("c", "sendclose");
-  ASSERT_TRUE(pumpUntil([] { return count("Error@c") > 0; }));
+  ASSERT_TRUE(pump_until([] { return count("Error@c") > 0; }));
   EXPECT_EQ(socketLastErrorCode(s, 0), kSocketClosed);
   std::string got = text(SocketReadAll(s));
   EXPECT_EQ(got.size(), 100000u);
@@ -223,7 +212,7 @@ TEST_F(SocketTest, APeerThatSendsThenClosesLosesNothing) {
 TEST_F(SocketTest, CloseKeepsWhatWasReceivedReadable) {
   SocketObject *s = connectTo("c", "echo");
   write(s, "keep me");
-  ASSERT_TRUE(pumpUntil([&] { return text(socketLookahead(s, 0)) == "keep me"; }));
+  ASSERT_TRUE(pump_until([&] { return text(socketLookahead(s, 0)) == "keep me"; }));
   socketClose(s);
   EXPECT_EQ(socketPPPStatus(s, 0), kSocketIdle);
   EXPECT_EQ(socket_engine_count(), 1) << "the old engine went";
@@ -240,7 +229,7 @@ TEST_F(SocketTest, CloseInsideDataAvailableDefersTheRelease) {
     }
   };
   write(s, "abc");
-  ASSERT_TRUE(pumpUntil([] { return count("DataAvailable@c") > 0; }));
+  ASSERT_TRUE(pump_until([] { return count("DataAvailable@c") > 0; }));
   pumpAWhile();
   EXPECT_EQ(count("DataAvailable@c"), 1);
   EXPECT_EQ(count("SendComplete@c"), 1) << "no event of the closed engine after the handler";
@@ -254,7 +243,7 @@ TEST_F(SocketTest, AControlReleasedInsideItsOwnEventGoesAfterIt) {
   gOnEvent = [](SocketObject *s, const char *event) {
     if (!strcmp(event, "Connected")) release(s); /* the test's only reference */
   };
-  ASSERT_TRUE(pumpUntil([] { return count("Connected@c") > 0; }));
+  ASSERT_TRUE(pump_until([] { return count("Connected@c") > 0; }));
   pumpAWhile();
   EXPECT_EQ(live_instances(&cls), 0);
   EXPECT_EQ(socket_engine_count(), 0);
@@ -263,7 +252,7 @@ TEST_F(SocketTest, AControlReleasedInsideItsOwnEventGoesAfterIt) {
 TEST_F(SocketTest, ACountBelowOneReadsNothing) {
   SocketObject *s = connectTo("c", "echo");
   write(s, "xyz");
-  ASSERT_TRUE(pumpUntil([&] { return text(socketLookahead(s, 0)) == "xyz"; }));
+  ASSERT_TRUE(pump_until([&] { return text(socketLookahead(s, 0)) == "xyz"; }));
   EXPECT_EQ(socketRead(s, 0), nullptr);
   EXPECT_EQ(socketRead(s, -2), nullptr);
   EXPECT_EQ(text(socketRead(s, 100)), "xyz");
@@ -283,7 +272,7 @@ TEST_F(SocketTest, AHundredMegabytesAtOnceArriveWhole) {
     intact = intact && isPattern(chunk, got);
     got += chunk.size();
   };
-  ASSERT_TRUE(pumpUntil([] { return count("Error@c") > 0; }, 240000));
+  ASSERT_TRUE(pump_until([] { return count("Error@c") > 0; }, 240000));
   got += text(SocketReadAll(s)).size();
   EXPECT_EQ(got, 100LL * 1024 * 1024);
   EXPECT_TRUE(intact);
@@ -293,7 +282,7 @@ TEST_F(SocketTest, AHundredMegabytesAtOnceArriveWhole) {
 TEST_F(SocketTest, AHalfOpenConnectionStaysQuietAndClosesCleanly) {
   SocketObject *s = connectTo("c", "silent");
   write(s, "anyone?");
-  ASSERT_TRUE(pumpUntil([] { return count("SendComplete@c") > 0; }));
+  ASSERT_TRUE(pump_until([] { return count("SendComplete@c") > 0; }));
   pumpAWhile(500);
   EXPECT_EQ(count("DataAvailable@c"), 0);
   EXPECT_EQ(count("Error@c"), 0);
@@ -310,7 +299,7 @@ TEST_F(SocketTest, AConnectionNobodyAnswersTimesOutWith101) {
   gSocketConnectTimeout = 500; /* the peer's full backlog drops the connection request */
   SocketObject *s = connectTo("c", "full");
   gSocketConnectTimeout = saved;
-  ASSERT_TRUE(pumpUntil([] { return !gEvents.empty(); }, 10000));
+  ASSERT_TRUE(pump_until([] { return !gEvents.empty(); }, 10000));
   EXPECT_EQ(gEvents[0], "Error@c");
   EXPECT_EQ(socketLastErrorCode(s, 0), kSocketNoServer);
   release(s);
@@ -329,7 +318,7 @@ TEST_F(SocketTest, PluginsReadThroughTheSocketHelpers) {
   auto peek = (Whole)(void *)GetProcAddress(lib, "kpSockLookahead");
   SocketObject *s = connectTo("c", "echo");
   write(s, "plug-in");
-  ASSERT_TRUE(pumpUntil([&] { return text(peek(s)) == "plug-in"; }));
+  ASSERT_TRUE(pump_until([&] { return text(peek(s)) == "plug-in"; }));
   EXPECT_EQ(readSome(s, -1), nullptr);
   EXPECT_EQ(text(readSome(s, 4)), "plug");
   EXPECT_EQ(text(readAll(s)), "-in");

@@ -284,6 +284,16 @@ typedef void (*drawPicturePrimitiveProc)(KARUObject picture, void *dc, int32_t x
                                          int32_t width, int32_t height);
 typedef KARUObject (*pluginPictureGraphicsGetterProc)(KARUObject picture); /* borrowed */
 
+/* Socket helpers. A plug-in that uses sockets calls PluginMarkSocketUsage
+   first (1: the socket library is available). The readers take bytes a
+   Socket received: the first `count` of them (none for a count below 1), all
+   of them, or all of them left in place; each returns a new string (unlock
+   it), nil when there are none. */
+typedef int32_t (*PluginMarkSocketUsageProc)(void);
+typedef KARUString (*pluginSocketReadProc)(KARUObject socket, int32_t count);
+typedef KARUString (*pluginSocketReadAllProc)(KARUObject socket);
+typedef KARUString (*pluginSocketLookaheadProc)(KARUObject socket);
+
 #ifdef __cplusplus
 }
 #endif

@@ -12,6 +12,7 @@
 #include "windowstream.h"
 #include "text/string.h"
 #include <gtest/gtest.h>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -101,6 +102,20 @@ inline int32_t live_instances(const ClassDef *cls) {
   int32_t n = 0;
   for (Object *o = objects_live_head(); o; o = o->next) n += o->cls == cls;
   return n;
+}
+
+// Dispatches messages until `done` answers true or `ms` have passed; never
+// sleeps longer than the next message.
+inline bool pump_until(const std::function<bool()> &done, DWORD ms = 10000) {
+  DWORD start = GetTickCount();
+  MSG m;
+  while (!done() && GetTickCount() - start < ms) {
+    if (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE))
+      DispatchMessageA(&m);
+    else
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  return done();
 }
 
 inline void pump() {

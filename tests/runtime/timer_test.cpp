@@ -20,22 +20,9 @@ void onAction(Object *o) {
   if (gOnAction) gOnAction((TimerObject *)o);
 }
 
-// Dispatches messages until `done` answers true or `ms` have passed; never
-// sleeps longer than the next message.
-bool pumpUntil(const std::function<bool()> &done, DWORD ms = 10000) {
-  DWORD start = GetTickCount();
-  MSG m;
-  while (!done() && GetTickCount() - start < ms) {
-    if (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE))
-      DispatchMessageA(&m);
-    else
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  return done();
-}
 // A while for an expiry that should not come to come after all.
 void pumpAWhile() {
-  pumpUntil([] { return false; }, 300);
+  pump_until([] { return false; }, 300);
 }
 
 class TimerTest : public RuntimeTest {
@@ -128,7 +115,7 @@ TEST_F(TimerTest, NewTimerIsOffWithASecondAndPeriodNeverFallsBelowOne) {
 
 TEST_F(TimerTest, SingleTimerFiresOnceAndReadsModeZero) {
   TimerObject *t = make(kTimerSingle, 20);
-  EXPECT_TRUE(pumpUntil([] { return gFired == 1; }));
+  EXPECT_TRUE(pump_until([] { return gFired == 1; }));
   pumpAWhile();
   EXPECT_EQ(gFired, 1);
   EXPECT_EQ(timerModeGetter(t, 0), 0);
@@ -141,7 +128,7 @@ TEST_F(TimerTest, MultipleTimerRepeatsUntilItsActionTurnsItOff) {
     if (gFired == 3) timerModeSetter(t, 0, kTimerOff);
   };
   TimerObject *t = make(kTimerMultiple, 10);
-  EXPECT_TRUE(pumpUntil([] { return gFired >= 3; }));
+  EXPECT_TRUE(pump_until([] { return gFired >= 3; }));
   pumpAWhile();
   EXPECT_EQ(gFired, 3);
   EXPECT_FALSE(t->armed);
@@ -151,7 +138,7 @@ TEST_F(TimerTest, MultipleTimerRepeatsUntilItsActionTurnsItOff) {
 TEST_F(TimerTest, ShorteningARunningPeriodBringsTheExpiryForward) {
   TimerObject *t = make(kTimerMultiple, 100000);
   timerPeriodSetter(t, 0, 20);
-  EXPECT_TRUE(pumpUntil([] { return gFired >= 2; }));
+  EXPECT_TRUE(pump_until([] { return gFired >= 2; }));
   EXPECT_EQ(timerModeGetter(t, 0), kTimerMultiple);
   RuntimeUnlockObject(&t->header);
 }
@@ -177,7 +164,7 @@ TEST_F(TimerTest, TimerReleasedByItsOwnActionIsDestroyedAfterIt) {
     RuntimeUnlockObject(&held->header); /* the last reference but the delivery's own */
     EXPECT_TRUE(timer_is_live(t));
   };
-  EXPECT_TRUE(pumpUntil([] { return gFired == 1; }));
+  EXPECT_TRUE(pump_until([] { return gFired == 1; }));
   EXPECT_FALSE(timer_is_live(held));
   pumpAWhile();
   EXPECT_EQ(gFired, 1);
@@ -196,7 +183,7 @@ TEST_F(TimerTest, PlacedTimerRunsWithItsWindowAndStopsWhenItCloses) {
     EXPECT_EQ(t->owner, &w->header); /* its handler reaches the window through it */
     if (gFired == 2) RuntimeCloseWindow(w);
   };
-  EXPECT_TRUE(pumpUntil([] { return gFired >= 2; }));
+  EXPECT_TRUE(pump_until([] { return gFired >= 2; }));
   EXPECT_FALSE(w->view);
   EXPECT_FALSE(timer_is_live(clock)); /* released with the window's controls */
   pumpAWhile();

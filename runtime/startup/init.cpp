@@ -42,6 +42,7 @@
 #include "ui/scroller.h"
 #include "ui/canvas.h"
 #include "ui/timer.h"
+#include "devices/serial.h"
 #include "graphics/picture.h"
 #include "files/clipboard.h"
 #include "files/filedialog.h"
@@ -462,6 +463,7 @@ void runtime_classes_init() {
   collection_classes_attach();
   thread_classes_attach();
   timer_classes_attach();
+  serial_classes_attach();
   graphics_classes_attach();
   picture_classes_attach();
   picture_set_resource_reader(pictureResource);

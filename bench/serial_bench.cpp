@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "clock.h"
+#include "serialbed.h"
 
 static constexpr int32_t kBaud = 115200;
 static constexpr int32_t kLineRate = kBaud / 10; // bytes a second, 8N1
@@ -36,20 +37,11 @@ static void onData(Object *o) {
   RuntimeUnlockString(s);
 }
 
-static std::string statePath(const char *name) {
-  const char *state = getenv("MORVINT_SERIAL_STATE");
-  std::string path = std::string("Z:") + (state ? state : "/nonexistent") + "/" + name;
-  for (char &c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
-
 static HANDLE openPeer() {
-  HANDLE h = CreateFileA(statePath("peer").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+  HANDLE h = CreateFileA(serial_bed_path("peer").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                          OPEN_EXISTING, 0, nullptr);
   COMMTIMEOUTS t = {};
-  t.ReadTotalTimeoutConstant = 5000;
-  t.WriteTotalTimeoutConstant = 5000;
+  t.ReadTotalTimeoutConstant = 5000; /* writes wait as long as they must */
   if (h != INVALID_HANDLE_VALUE) SetCommTimeouts(h, &t);
   return h;
 }
@@ -92,8 +84,8 @@ static void paced(HANDLE peer, int seconds) {
     for (int64_t sent = 0; sent < total; sent += slice) {
       double due = start + (double)sent / kLineRate; /* on the line's schedule, not behind it */
       while (seconds_now() < due) Sleep(1);
-      DWORD done = 0;
-      WriteFile(peer, bytes.data(), (DWORD)slice, &done, nullptr);
+      DWORD done = 0, n = (DWORD)(total - sent < slice ? total - sent : slice);
+      WriteFile(peer, bytes.data(), n, &done, nullptr);
     }
   });
   double took = receiveAll(total, start);

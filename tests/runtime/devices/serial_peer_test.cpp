@@ -130,7 +130,7 @@ TEST_F(SerialPeerTest, AWriteThePeerStopsTakingEndsWithinItsTimeOut) {
 
 TEST_F(SerialPeerTest, APeerThatGoesAwayLeavesWritesShortAndTicksQuiet) {
   SerialPortObject *p = (SerialPortObject *)CreateInstance(registry_find("SerialPort"));
-  p->name = str_from(statePath("gone").c_str());
+  p->name = str_from(serial_bed_path("gone").c_str());
   SerialObject *s = make();
   setNamed(s, p);
   RuntimeUnlockObject(&p->header);

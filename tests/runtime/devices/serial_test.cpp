@@ -27,19 +27,6 @@ TEST(SerialTables, IndexesGiveTheirValuesAndUnknownOnesTheEdgeValue) {
   EXPECT_TRUE(serial_framing_valid(8, TWOSTOPBITS));
 }
 
-TEST(SerialTables, WritesHaveAFiniteTimeOutOfAboutTwiceTheLineTime) {
-  COMMTIMEOUTS t = serial_timeouts(9600);
-  EXPECT_EQ(t.ReadIntervalTimeout, MAXDWORD); /* reads return what is waiting */
-  EXPECT_EQ(t.ReadTotalTimeoutConstant, 0u);
-  EXPECT_EQ(t.WriteTotalTimeoutMultiplier, 3u); /* 2.08 ms a byte, rounded up */
-  EXPECT_EQ(t.WriteTotalTimeoutConstant, (DWORD)kSerialWriteStallMs);
-  EXPECT_EQ(serial_timeouts(300).WriteTotalTimeoutMultiplier, 67u);
-  EXPECT_EQ(serial_write_piece(300), kSerialPieceMin);
-  EXPECT_EQ(serial_write_piece(19200), 1920);
-  EXPECT_EQ(serial_write_piece(57600), kSerialPieceMax);
-  EXPECT_EQ(serial_write_piece(1000000), kSerialPieceMax);
-}
-
 class SerialPortTest : public SerialTest {};
 
 TEST_F(SerialPortTest, TheListHoldsThePortsThatExist) {
@@ -104,12 +91,13 @@ TEST_F(SerialPortTest, ImpossibleFramingFailsTheOpenAndLeavesThePortFree) {
 
 // What stty says of the COM2 end while the port is open with these settings.
 std::string sttyNow() {
-  DeleteFileA(statePath("stty.out").c_str());
-  std::ofstream(statePath("stty.request").c_str()).close();
-  for (int i = 0;
-       i < 200 && GetFileAttributesA(statePath("stty.out").c_str()) == INVALID_FILE_ATTRIBUTES; i++)
+  DeleteFileA(serial_bed_path("stty.out").c_str());
+  std::ofstream(serial_bed_path("stty.request").c_str()).close();
+  for (int i = 0; i < 200 && GetFileAttributesA(serial_bed_path("stty.out").c_str()) ==
+                                 INVALID_FILE_ATTRIBUTES;
+       i++)
     Sleep(50);
-  std::ifstream in(statePath("stty.out").c_str());
+  std::ifstream in(serial_bed_path("stty.out").c_str());
   std::stringstream text;
   text << in.rdbuf();
   return text.str();

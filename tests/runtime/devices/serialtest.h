@@ -3,6 +3,7 @@
 // DataAvailable handler, and pumping the loop's serial hook.
 #pragma once
 #include "describe.h"
+#include "serialbed.h"
 #include "recorder.h"
 #include "devices/serial.h"
 #include "lifecycle/application.h"
@@ -11,15 +12,6 @@
 #include <string>
 
 namespace serialtest {
-
-// A file of the fixture's folder, as a Windows path (the Z: drive is the root).
-inline std::string statePath(const char *name) {
-  const char *state = getenv("MORVINT_SERIAL_STATE");
-  std::string path = std::string("Z:") + (state ? state : "/nonexistent") + "/" + name;
-  for (char &c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
 
 inline int gArrivals;                               // DataAvailable raised
 inline std::function<void(SerialObject *)> gOnData; // what the handler does besides counting
@@ -34,8 +26,8 @@ class Peer {
 public:
   HANDLE h = INVALID_HANDLE_VALUE;
   bool open(const char *end = "peer") {
-    h = CreateFileA(statePath(end).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                    0, nullptr);
+    h = CreateFileA(serial_bed_path(end).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                    OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     COMMTIMEOUTS t = {};
     t.ReadTotalTimeoutConstant = 3000;

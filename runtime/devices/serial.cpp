@@ -38,13 +38,14 @@ bool serial_framing_valid(BYTE dataBits, BYTE stopBits) {
   return true;
 }
 
-// Ten bits on the line per byte (start, eight data, stop) is near enough.
-static DWORD msPerByte(DWORD baudRate) { return (2 * 10 * 1000 + baudRate - 1) / baudRate; }
+// Twice a byte's line time in milliseconds, rounded up; a byte is ten bits on
+// the line (start, eight data, stop), near enough for the other framings.
+static DWORD allowancePerByte(DWORD baudRate) { return (2 * 10 * 1000 + baudRate - 1) / baudRate; }
 
 COMMTIMEOUTS serial_timeouts(DWORD baudRate) {
   COMMTIMEOUTS t = {};
   t.ReadIntervalTimeout = MAXDWORD; /* with the read totals 0: return what is waiting */
-  t.WriteTotalTimeoutMultiplier = msPerByte(baudRate);
+  t.WriteTotalTimeoutMultiplier = allowancePerByte(baudRate);
   t.WriteTotalTimeoutConstant = kSerialWriteStallMs;
   return t;
 }

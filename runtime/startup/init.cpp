@@ -43,6 +43,7 @@
 #include "ui/canvas.h"
 #include "ui/timer.h"
 #include "devices/socket.h"
+#include "devices/serial.h"
 #include "graphics/picture.h"
 #include "files/clipboard.h"
 #include "files/filedialog.h"
@@ -464,6 +465,7 @@ void runtime_classes_init() {
   thread_classes_attach();
   timer_classes_attach();
   socket_classes_attach();
+  serial_classes_attach();
   graphics_classes_attach();
   picture_classes_attach();
   picture_set_resource_reader(pictureResource);

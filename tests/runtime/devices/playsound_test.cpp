@@ -1,0 +1,69 @@
+// playsound.bas compiled by basc and run by runtime.exe under Wine with the
+// sound server's null sink: its trace, and the tone the sink heard.
+#include "imagerun.h"
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+// A second of a 440 Hz tone, 16-bit mono at 22,050 per second.
+std::string toneFile() {
+  const int rate = 22050, frames = rate;
+  std::string w = "RIFF";
+  auto u32 = [&](uint32_t v) {
+    for (int i = 0; i < 4; i++) w += char(v >> (8 * i));
+  };
+  auto u16 = [&](uint16_t v) { w += char(v), w += char(v >> 8); };
+  u32(36 + frames * 2);
+  w += "WAVEfmt ";
+  u32(16), u16(1), u16(1), u32(rate), u32(rate * 2), u16(2), u16(16);
+  w += "data";
+  u32(frames * 2);
+  for (int i = 0; i < frames; i++)
+    u16(uint16_t(int16_t(12000 * sin(2 * 3.14159265358979 * 440 * i / rate))));
+  return w;
+}
+
+class PlaySoundTest : public ImageRunTest {};
+
+TEST_F(PlaySoundTest, ProgramPlaysASoundAndWaitsForItsEnd) {
+  const std::string monitor = SOUND_DIR "/monitor.raw";
+  setenv("PULSE_SERVER", "unix:" SOUND_DIR "/native", 1);
+  std::ofstream(dir / "tone.wav", std::ios::binary) << toneFile();
+  std::ofstream(dir / "words.txt") << "only words";
+  std::string command = "'" BASC "' -o '" + dir.string() +
+                        "' '" PROGRAMS_DIR "/playsound.bas' 2>'" + (dir / "basc.err").string() +
+                        "'";
+  ASSERT_EQ(std::system(command.c_str()), 0) << readText(dir / "basc.err");
+  auto mark = fs::exists(monitor) ? fs::file_size(monitor) : 0;
+
+  Outcome r = run(RUNTIME_EXE, false);
+  EXPECT_EQ(r.trace, "volume 100 pan -20\r"
+                     "playing\r"
+                     "ended after its length\r"
+                     "still looping\r"
+                     "stopped\r"
+                     "words are no sound\r");
+
+  // What the sink heard while the program ran: loud, and at least the tone's
+  // second (the loop adds more).
+  sleep(1);
+  std::ifstream in(monitor, std::ios::binary);
+  in.seekg((std::streamoff)(mark - mark % 4));
+  int16_t lr[2];
+  long frame = 0, first = -1, last = -1;
+  int peak = 0;
+  while (in.read((char *)lr, 4)) {
+    int loud = std::max(std::abs(lr[0]), std::abs(lr[1]));
+    peak = std::max(peak, loud);
+    if (loud > 2000) {
+      if (first < 0) first = frame;
+      last = frame;
+    }
+    frame++;
+  }
+  EXPECT_GT(peak, 4000) << "the sink heard only silence";
+  EXPECT_GT((last - first) / 44100.0, 0.8);
+}
+
+} // namespace

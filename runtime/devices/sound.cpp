@@ -2,14 +2,19 @@
 // play, stop and balance a sound whichever kind it is, the volume word, the
 // saved wave-output volume, and the media part of the loop's shutdown.
 #include "devices/sound.h"
+#include "base/platform.h"
 #include "devices/noteplayer.h"
 #include "files/file.h"
 #include "files/fileobject.h"
 #include "lifecycle/application.h"
 #include "objects/registry.h"
-#include <mmsystem.h>
 
 /* ---- the volume word ---- */
+
+static MMRESULT realGetVolume(DWORD *word) { return waveOutGetVolume((HWAVEOUT)0, word); }
+static MMRESULT realSetVolume(DWORD word) { return waveOutSetVolume((HWAVEOUT)0, word); }
+const WaveVolume kRealWaveVolume = {realGetVolume, realSetVolume};
+WaveVolume gWaveVolume = kRealWaveVolume;
 
 static bool volumeSaved; // the user's own wave-output volume is in savedVolume
 static DWORD savedVolume;
@@ -29,19 +34,31 @@ uint32_t sound_volume_word(int32_t volume, int32_t pan) {
 
 void sound_apply_volume(const SoundObject *s) {
   uint32_t word = sound_volume_word(s->volume, s->pan);
-  waveOutSetVolume((HWAVEOUT)0, word); /* the default device */
+  gWaveVolume.set(word);
   if (uint32_t device = soundfile_device(s)) midiOutSetVolume((HMIDIOUT)(uintptr_t)device, word);
 }
 
 // Saved once a process (until shutdown puts it back): a second Sound must not
 // take the volume the first one set for the user's own.
 void sound_save_volume() {
-  if (!volumeSaved) volumeSaved = waveOutGetVolume((HWAVEOUT)0, &savedVolume) == MMSYSERR_NOERROR;
+  if (!volumeSaved) volumeSaved = gWaveVolume.get(&savedVolume) == MMSYSERR_NOERROR;
 }
 
 void sound_restore_volume() {
-  if (volumeSaved) waveOutSetVolume((HWAVEOUT)0, savedVolume);
+  if (volumeSaved) gWaveVolume.set(savedVolume);
   volumeSaved = false;
+}
+
+HINSTANCE sound_window_class(const char *name, WNDPROC procedure) {
+  HINSTANCE instance = gInstance ? gInstance : GetModuleHandleA(nullptr);
+  WNDCLASSA c = {};
+  if (!GetClassInfoA(instance, name, &c)) {
+    c.lpfnWndProc = procedure;
+    c.hInstance = instance;
+    c.lpszClassName = name;
+    RegisterClassA(&c);
+  }
+  return instance;
 }
 
 /* ---- the class ---- */

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <windows.h>
+#include <mmsystem.h>
 
 struct IDirectSoundBuffer;
 
@@ -41,6 +42,16 @@ void sound_classes_attach();
 // The volume word for a Volume (0..100) and Pan (-100..100): the right
 // channel's level in the high 16 bits, the left one's in the low 16 bits.
 uint32_t sound_volume_word(int32_t volume, int32_t pan);
+// The wave-output volume of the default device, as the platform reads and
+// sets it: a table that a test may replace, since Wine refuses a device
+// number where the platform takes one.
+struct WaveVolume {
+  MMRESULT (*get)(DWORD *word);
+  MMRESULT (*set)(DWORD word);
+};
+extern WaveVolume gWaveVolume;           // the table in use
+extern const WaveVolume kRealWaveVolume; // the platform's own
+
 // Sets the word as the wave-output volume of the default device and as the
 // MIDI output volume of the device behind the sound's alias.
 void sound_apply_volume(const SoundObject *s);
@@ -72,6 +83,10 @@ void soundimage_stop(SoundObject *s);
 bool soundimage_is_playing(SoundObject *s);
 void soundimage_release(SoundObject *s);
 void soundimage_shut_down(); // releases the DirectSound object
+
+// Registers the window class `name` with its procedure once; the module's
+// instance, for making windows of it.
+HINSTANCE sound_window_class(const char *name, WNDPROC procedure);
 
 inline bool sound_is_image(const SoundObject *s) { return s->item == nullptr; }
 

@@ -2,7 +2,6 @@
 // an alias number and plays it with notification to a "QXMCISoundWnd"
 // window; one file sound plays at a time, and a looping one starts again
 // when its end is notified.
-#include "base/platform.h"
 #include "devices/sound.h"
 #include "files/file.h"
 #include <cstdio>
@@ -15,7 +14,6 @@ static int32_t playingAlias = kNoAlias; // the one file sound that may be playin
 static bool playingLoops;               // ... and whether it starts again at its end
 static bool fileSoundOpen;              // "close all" has something to close
 static SoundObject *openSound;          // the sound whose alias is open, or nil
-static bool classRegistered;
 
 static const char kWindowClass[] = "QXMCISoundWnd";
 
@@ -49,10 +47,12 @@ static void closeAll() {
 }
 
 // The end of a play: a looping sound starts again, any other stops playing.
-// The end of a device closed since (a late notification) changes nothing.
-static void finished(SoundObject *s, uint32_t device) {
+// A play that failed on its way (no audio device to open) ends it too, or
+// IsPlaying would answer true for ever. The end of a device closed since (a
+// late notification) changes nothing.
+static void finished(SoundObject *s, uint32_t device, bool failed) {
   if (s != openSound || device != soundfile_device(s)) return;
-  if (playingAlias != kNoAlias && playingLoops) {
+  if (!failed && playingAlias != kNoAlias && playingLoops) {
     send(s->window, "seek %d to start", s->alias);
     if (send(s->window, "play %d notify", s->alias)) return;
   }
@@ -63,19 +63,13 @@ static void finished(SoundObject *s, uint32_t device) {
 static LRESULT CALLBACK notifyProcedure(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
   if (message != kPlayFinished) return DefWindowProcA(hwnd, message, wp, lp);
   SoundObject *s = (SoundObject *)GetWindowLongPtrA(hwnd, GWLP_USERDATA);
-  if (s && wp == MCI_NOTIFY_SUCCESSFUL) finished(s, (uint32_t)lp);
+  if (s && (wp == MCI_NOTIFY_SUCCESSFUL || wp == MCI_NOTIFY_FAILURE))
+    finished(s, (uint32_t)lp, wp == MCI_NOTIFY_FAILURE);
   return 0;
 }
 
 static HWND makeWindow(SoundObject *s) {
-  HINSTANCE instance = gInstance ? gInstance : GetModuleHandleA(nullptr);
-  if (!classRegistered) {
-    WNDCLASSA c = {};
-    c.lpfnWndProc = notifyProcedure;
-    c.hInstance = instance;
-    c.lpszClassName = kWindowClass;
-    classRegistered = RegisterClassA(&c) != 0;
-  }
+  HINSTANCE instance = sound_window_class(kWindowClass, notifyProcedure);
   if (!s->window)
     s->window = CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
                                 nullptr);

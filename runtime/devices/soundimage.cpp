@@ -2,7 +2,6 @@
 // samples at 22,050 per second, checked against the data block), the one
 // DirectSound object and its cooperation window, and a secondary buffer per
 // sound made by its first play.
-#include "base/platform.h"
 #include "devices/sound.h"
 #include "objects/registry.h"
 #include "ui/mdi.h"
@@ -75,16 +74,10 @@ static HWND cooperationWindow() {
   if (HWND frame = mdi_frame()) return frame;
   for (View *v = gWindowList; v; v = v->next)
     if (v->pane.hwnd) return v->pane.hwnd;
-  if (!soundWindow) {
-    HINSTANCE instance = gInstance ? gInstance : GetModuleHandleA(nullptr);
-    WNDCLASSA c = {};
-    c.lpfnWndProc = DefWindowProcA;
-    c.hInstance = instance;
-    c.lpszClassName = "QXSoundWnd";
-    RegisterClassA(&c);
-    soundWindow = CreateWindowExA(0, "QXSoundWnd", "", WS_POPUP, -100, -100, 20, 20, nullptr,
-                                  nullptr, instance, nullptr);
-  }
+  if (!soundWindow)
+    soundWindow =
+        CreateWindowExA(0, "QXSoundWnd", "", WS_POPUP, -100, -100, 20, 20, nullptr, nullptr,
+                        sound_window_class("QXSoundWnd", DefWindowProcA), nullptr);
   return soundWindow;
 }
 

@@ -37,6 +37,41 @@ TEST_F(SoundTest, VolumeAndPanAreClampedAndANewSoundIsAtFullVolume) {
   RuntimeUnlockObject(&s->header);
 }
 
+DWORD gDeviceWord; // the wave volume of a device that takes device numbers
+
+MMRESULT deviceGet(DWORD *word) {
+  *word = gDeviceWord;
+  return MMSYSERR_NOERROR;
+}
+MMRESULT deviceSet(DWORD word) {
+  gDeviceWord = word;
+  return MMSYSERR_NOERROR;
+}
+MMRESULT noDevice(DWORD *) { return MMSYSERR_BADDEVICEID; }
+
+// Through the wave-volume seam: Wine refuses the device number that the
+// platform takes for the default device.
+TEST_F(SoundTest, TheUsersVolumeIsSavedOnceAndPutBackAtShutdown) {
+  gWaveVolume = {deviceGet, deviceSet};
+  gDeviceWord = 0x60005000;
+  SoundObject *first = open("first.wav", waveFile(22050, 16, 100));
+  SoundVolumeSetter(first, 0, 50);
+  SoundPanSetter(first, 0, -50);
+  EXPECT_EQ(gDeviceWord, 16383u << 16 | 32767u);
+  SoundObject *second = open("second.wav", waveFile(22050, 16, 100));
+  SoundVolumeSetter(second, 0, 20);
+  EXPECT_EQ(gDeviceWord, sound_volume_word(20, 0));
+  gLoopHooks.shutDownMedia();
+  EXPECT_EQ(gDeviceWord, 0x60005000u) << "the volume from before the first sound";
+
+  gWaveVolume.get = noDevice; /* nothing read, nothing put back */
+  SoundObject *third = open("third.wav", waveFile(22050, 16, 100));
+  SoundVolumeSetter(third, 0, 10);
+  gLoopHooks.shutDownMedia();
+  EXPECT_EQ(gDeviceWord, sound_volume_word(10, 0));
+  for (SoundObject *s : {first, second, third}) RuntimeUnlockObject(&s->header);
+}
+
 // The image's sound data: a WAVE file whose own lengths must stay inside the
 // data block; anything else gives a sound without samples.
 TEST_F(SoundTest, ImageSoundDataIsTakenFromTheFileAndCheckedAgainstTheBlock) {
@@ -119,7 +154,7 @@ TEST_F(SoundTest, EveryEntryPointAnswersWithOrWithoutAnAudioDevice) {
     soundPlay(s);
     SoundVolumeSetter(s, 0, 40);
     SoundPanSetter(s, 0, 60);
-    EXPECT_TRUE(waitForEnd(s));
+    EXPECT_TRUE(waitForEnd(s)) << (s == file ? "file" : "image");
     soundPlayLooping(s);
     pumpFor(100);
     soundStop(s);

@@ -101,7 +101,7 @@ void soundfile_play(SoundObject *s, bool looping) {
 }
 
 void soundfile_stop(SoundObject *s) {
-  playingAlias = kNoAlias;
+  if (s == openSound) playingAlias = kNoAlias; /* another sound's loop goes on */
   if (s->alias != kNoAlias) {
     send(nullptr, "stop %d", s->alias);
     send(nullptr, "close %d", s->alias);

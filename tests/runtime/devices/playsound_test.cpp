@@ -1,5 +1,6 @@
 // playsound.bas compiled by basc and run by runtime.exe under Wine with the
 // sound server's null sink: its trace, and the tone the sink heard.
+#include "heard.h"
 #include "imagerun.h"
 #include <cmath>
 #include <cstdlib>
@@ -51,23 +52,12 @@ TEST_F(PlaySoundTest, ProgramPlaysASoundAndWaitsForItsEnd) {
   // What the sink heard while the program ran: loud, and at least the tone's
   // second (the loop adds more).
   sleep(1);
-  std::ifstream in(monitor, std::ios::binary);
-  in.seekg((std::streamoff)(mark - mark % 4));
-  int16_t lr[2];
-  long frame = 0, stretches = 0; /* 10 ms stretches holding a loud sample */
-  int peak = 0;
-  bool loudStretch = false;
-  while (in.read((char *)lr, 4)) {
-    int loud = std::max(std::abs(lr[0]), std::abs(lr[1]));
-    peak = std::max(peak, loud);
-    loudStretch = loudStretch || loud > 2000;
-    if (++frame % 441 == 0) {
-      stretches += loudStretch;
-      loudStretch = false;
-    }
-  }
-  EXPECT_GT(peak, 4000) << "the sink heard only silence";
-  EXPECT_GT(stretches / 100.0, 0.8) << "the tone lasts a second";
+  FILE *f = fopen(monitor.c_str(), "rb");
+  ASSERT_TRUE(f) << monitor;
+  Heard h = heard_in(f, (long)mark);
+  fclose(f);
+  EXPECT_GT(h.peak, 4000) << "the sink heard only silence";
+  EXPECT_GT(h.seconds, 0.8) << "the tone lasts a second";
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #pragma once
 #include "devices/sound.h"
 #include "foldertest.h"
+#include "heard.h"
 #include "lifecycle/application.h"
 #include <cmath>
 #include <mmsystem.h>
@@ -41,15 +42,6 @@ inline std::string waveFile(int rate, int bits, int milliseconds, double amplitu
   }
   return w;
 }
-
-// What the sink heard after a point of its recording: for how long it
-// sounded (the 10 ms stretches holding a loud sample; a slow machine's gaps
-// between them do not count), and the loudest sample.
-struct Heard {
-  double seconds = 0;
-  int peak = 0;
-};
-enum { kMonitorRate = 44100, kMonitorFrame = 4, kStretch = kMonitorRate / 100 };
 
 class SoundTest : public FolderTest {
 protected:
@@ -101,26 +93,13 @@ protected:
     return (long)a.nFileSizeLow;
   }
   // The recording from `from` on, once the recorder has caught up.
-  static Heard heardSince(long from, int threshold = 2000) {
+  static Heard heardSince(long from) {
     Sleep(800);
     Heard h;
-    FILE *f = fopen(monitor().c_str(), "rb");
-    if (!f) return h;
-    fseek(f, from - from % kMonitorFrame, SEEK_SET);
-    int16_t lr[2];
-    long frame = 0, stretches = 0;
-    bool loudStretch = false;
-    while (fread(lr, kMonitorFrame, 1, f) == 1) {
-      int loud = std::max(abs(lr[0]), abs(lr[1]));
-      h.peak = std::max(h.peak, loud);
-      loudStretch = loudStretch || loud > threshold;
-      if (++frame % kStretch == 0) {
-        stretches += loudStretch;
-        loudStretch = false;
-      }
+    if (FILE *f = fopen(monitor().c_str(), "rb")) {
+      h = heard_in(f, from);
+      fclose(f);
     }
-    fclose(f);
-    h.seconds = stretches / 100.0;
     return h;
   }
 };

@@ -93,8 +93,8 @@ protected:
     return (long)a.nFileSizeLow;
   }
   // The recording from `from` on, once the recorder has caught up.
-  static Heard heardSince(long from) {
-    Sleep(800);
+  static Heard heardSince(long from, DWORD catchUp = 800) {
+    Sleep(catchUp);
     Heard h;
     if (FILE *f = fopen(monitor().c_str(), "rb")) {
       h = heard_in(f, from);

@@ -1,42 +1,40 @@
-// playsound.bas compiled by basc and run by runtime.exe under Wine with the
-// sound server's null sink: its trace, and the tone the sink heard.
-#include "heard.h"
+// Sounds played by runtime.exe under Wine into the sound server's null sink:
+// playsound.bas compiled by basc, and an image carrying its sound as a
+// project item; their traces, and the tone the sink heard.
+#include "soundfiles.h"
+#include "imageprogram.h"
 #include "imagerun.h"
-#include <cmath>
 #include <cstdlib>
 
 namespace {
 
-// A second of a 440 Hz tone, 16-bit mono at 22,050 per second.
-std::string toneFile() {
-  const int rate = 22050, frames = rate;
-  std::string w = "RIFF";
-  auto u32 = [&](uint32_t v) {
-    for (int i = 0; i < 4; i++) w += char(v >> (8 * i));
-  };
-  auto u16 = [&](uint16_t v) { w += char(v), w += char(v >> 8); };
-  u32(36 + frames * 2);
-  w += "WAVEfmt ";
-  u32(16), u16(1), u16(1), u32(rate), u32(rate * 2), u16(2), u16(16);
-  w += "data";
-  u32(frames * 2);
-  for (int i = 0; i < frames; i++)
-    u16(uint16_t(int16_t(12000 * sin(2 * 3.14159265358979 * 440 * i / rate))));
-  return w;
-}
-
-class PlaySoundTest : public ImageRunTest {};
+class PlaySoundTest : public ImageRunTest {
+protected:
+  const std::string monitor = SOUND_DIR "/monitor.raw";
+  void SetUp() override {
+    ImageRunTest::SetUp();
+    setenv("PULSE_SERVER", "unix:" SOUND_DIR "/native", 1);
+  }
+  uintmax_t recorded() { return fs::exists(monitor) ? fs::file_size(monitor) : 0; }
+  Heard heardSince(uintmax_t mark) {
+    sleep(1);
+    Heard h;
+    if (FILE *f = fopen(monitor.c_str(), "rb")) {
+      h = heard_in(f, (long)mark);
+      fclose(f);
+    }
+    return h;
+  }
+};
 
 TEST_F(PlaySoundTest, ProgramPlaysASoundAndWaitsForItsEnd) {
-  const std::string monitor = SOUND_DIR "/monitor.raw";
-  setenv("PULSE_SERVER", "unix:" SOUND_DIR "/native", 1);
-  std::ofstream(dir / "tone.wav", std::ios::binary) << toneFile();
+  std::ofstream(dir / "tone.wav", std::ios::binary) << waveFile(22050, 16, 1000);
   std::ofstream(dir / "words.txt") << "only words";
   std::string command = "'" BASC "' -o '" + dir.string() +
                         "' '" PROGRAMS_DIR "/playsound.bas' 2>'" + (dir / "basc.err").string() +
                         "'";
   ASSERT_EQ(std::system(command.c_str()), 0) << readText(dir / "basc.err");
-  auto mark = fs::exists(monitor) ? fs::file_size(monitor) : 0;
+  uintmax_t mark = recorded();
 
   // A copy of the runtime beside the files: the program's own folder is
   // where GetFolderItem looks.
@@ -51,13 +49,53 @@ TEST_F(PlaySoundTest, ProgramPlaysASoundAndWaitsForItsEnd) {
 
   // What the sink heard while the program ran: loud, and at least the tone's
   // second (the loop adds more).
-  sleep(1);
-  FILE *f = fopen(monitor.c_str(), "rb");
-  ASSERT_TRUE(f) << monitor;
-  Heard h = heard_in(f, (long)mark);
-  fclose(f);
+  Heard h = heardSince(mark);
   EXPECT_GT(h.peak, 4000) << "the sink heard only silence";
   EXPECT_GT(h.seconds, 0.8) << "the tone lasts a second";
+}
+
+// Project item kind 6: a resource number, then the sound data in line. The
+// sound's length comes from the data (a second), not from the number (77).
+TEST_F(PlaySoundTest, ImageCarriesASoundThatPlaysForItsOwnLength) {
+  using namespace img;
+  Program p;
+  DataLabel item = p.data.here(), slot;
+  p.data.u32(6);
+  p.data.u32(77);
+  p.data.raw(waveFile(22050, 8, 1000));
+  p.data.align(4);
+  slot = p.data.here();
+  p.data.u32(0);
+  ClassDirectory dir;
+  ClassDefinition app = defineClass("App", 36, 0);
+  app.handlers.push_back({"Open", p.routine([&] {
+                            p.code.push(1);
+                            p.call("RuntimeProjectObject", 1);
+                            p.code.mov(mem(slot), eax);
+                            p.code.push(eax);
+                            p.call("soundPlay", 1);
+                            p.code.push(mem(slot));
+                            p.call("soundIsPlaying", 1);
+                            p.traceIfTrue("playing");
+                            CodeLabel wait = p.code.here();
+                            p.code.push(mem(slot));
+                            p.call("soundIsPlaying", 1);
+                            p.code.test8(al, al);
+                            p.code.jcc(Cond::ne, wait);
+                            p.trace("ended");
+                            p.code.push(mem(slot));
+                            p.call("RuntimeUnlockObject", 1);
+                          })});
+  dir.add_reference("Application");
+  dir.add_definition(app);
+  dir.add_item(item);
+  writeDat(p.link(dir.write(p.data)));
+  uintmax_t mark = recorded();
+  EXPECT_EQ(run(RUNTIME_EXE, false).trace, "playing\rended\r");
+  Heard h = heardSince(mark);
+  EXPECT_GT(h.peak, 4000) << "the sink heard only silence";
+  EXPECT_GT(h.seconds, 0.8);
+  EXPECT_LT(h.seconds, 1.25);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
-// Sounds without listening to them: the volume word and the clamped
-// properties, the checks on sound data carried in the image, files that are
-// no sound or are cut short, and every entry point answering quietly whether
-// or not an audio device exists.
+// Sounds without listening to them: the volume word, the clamped properties
+// and the user's volume saved once, the checks on sound data carried in the
+// image, files that are no sound or are cut short, and every entry point
+// answering quietly whether or not an audio device exists.
 #include "soundtest.h"
 
 namespace {
@@ -20,23 +20,6 @@ TEST(SoundVolumeTest, VolumeAndPanMakeOneWordRightChannelHigh) {
         << c.volume << " " << c.pan;
 }
 
-TEST_F(SoundTest, VolumeAndPanAreClampedAndANewSoundIsAtFullVolume) {
-  SoundObject *s = open("tone.wav", waveFile(22050, 16, 100));
-  ASSERT_TRUE(s);
-  EXPECT_EQ(SoundVolumeGetter(s, 0), 100);
-  EXPECT_EQ(SoundPanGetter(s, 0), 0);
-  EXPECT_EQ(s->alias, kNoAlias);
-  SoundVolumeSetter(s, 0, 150);
-  SoundPanSetter(s, 0, -300);
-  EXPECT_EQ(SoundVolumeGetter(s, 0), 100);
-  EXPECT_EQ(SoundPanGetter(s, 0), -100);
-  SoundVolumeSetter(s, 0, -5);
-  SoundPanSetter(s, 0, 101);
-  EXPECT_EQ(SoundVolumeGetter(s, 0), 0);
-  EXPECT_EQ(SoundPanGetter(s, 0), 100);
-  RuntimeUnlockObject(&s->header);
-}
-
 DWORD gDeviceWord; // the wave volume of a device that takes device numbers
 
 MMRESULT deviceGet(DWORD *word) {
@@ -50,11 +33,20 @@ MMRESULT deviceSet(DWORD word) {
 MMRESULT noDevice(DWORD *) { return MMSYSERR_BADDEVICEID; }
 
 // Through the wave-volume seam: Wine refuses the device number that the
-// platform takes for the default device.
-TEST_F(SoundTest, TheUsersVolumeIsSavedOnceAndPutBackAtShutdown) {
+// platform takes for the default device. A second sound must not save the
+// first one's volume as the user's.
+TEST_F(SoundTest, VolumeAndPanAreClampedAndTheUsersVolumeIsPutBackAtShutdown) {
   gWaveVolume = {deviceGet, deviceSet};
   gDeviceWord = 0x60005000;
   SoundObject *first = open("first.wav", waveFile(22050, 16, 100));
+  EXPECT_EQ(SoundVolumeGetter(first, 0), 100);
+  EXPECT_EQ(SoundPanGetter(first, 0), 0);
+  EXPECT_EQ(first->alias, kNoAlias);
+  SoundVolumeSetter(first, 0, 150);
+  SoundPanSetter(first, 0, -300);
+  EXPECT_EQ(SoundVolumeGetter(first, 0), 100);
+  EXPECT_EQ(SoundPanGetter(first, 0), -100);
+  EXPECT_EQ(gDeviceWord, 0x0000FFFFu) << "all left";
   SoundVolumeSetter(first, 0, 50);
   SoundPanSetter(first, 0, -50);
   EXPECT_EQ(gDeviceWord, 16383u << 16 | 32767u);

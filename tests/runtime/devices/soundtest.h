@@ -1,47 +1,14 @@
-// Shared by the sound tests: WAVE files made on the spot, sounds opened from
-// them in the scratch folder, waiting for a sound's end, and what the sound
-// server's null sink heard meanwhile (its monitor, recorded by the test bed
-// into the file MORVINT_SOUND_DIR/monitor.raw: 16-bit stereo at 44,100).
+// Shared by the runtime's sound tests: sounds opened from WAVE files in the
+// scratch folder, waiting for a sound's end, and what the sound server's null
+// sink heard meanwhile (the test bed records it into MORVINT_SOUND_DIR).
 #pragma once
 #include "devices/sound.h"
 #include "foldertest.h"
-#include "heard.h"
+#include "soundfiles.h"
 #include "lifecycle/application.h"
-#include <cmath>
 #include <mmsystem.h>
 #include <cstdio>
 #include <string>
-
-// A RIFF WAVE file of a sine tone, mono, `bits` 8 or 16.
-inline std::string waveFile(int rate, int bits, int milliseconds, double amplitude = 0.4,
-                            double frequency = 440) {
-  int frames = rate * milliseconds / 1000, bytes = frames * bits / 8;
-  std::string w;
-  auto u32 = [&](uint32_t v) {
-    for (int i = 0; i < 4; i++) w += char(v >> (8 * i));
-  };
-  auto u16 = [&](uint16_t v) { w += char(v), w += char(v >> 8); };
-  w += "RIFF";
-  u32(36 + bytes);
-  w += "WAVEfmt ";
-  u32(16);
-  u16(1);
-  u16(1);
-  u32(rate);
-  u32(rate * bits / 8);
-  u16(bits / 8);
-  u16(bits);
-  w += "data";
-  u32(bytes);
-  for (int i = 0; i < frames; i++) {
-    double v = amplitude * sin(2 * 3.14159265358979 * frequency * i / rate);
-    if (bits == 8)
-      w += char(128 + int(v * 127));
-    else
-      u16(uint16_t(int16_t(v * 32767)));
-  }
-  return w;
-}
 
 class SoundTest : public FolderTest {
 protected:

@@ -1,6 +1,6 @@
 // Sounds played by runtime.exe under Wine into the sound server's null sink:
 // playsound.bas compiled by basc, and an image carrying its sound as a
-// project item; their traces, and the tone the sink heard.
+// project item; their traces, and the tone the sink heard. And notes.bas.
 #include "soundfiles.h"
 #include "imageprogram.h"
 #include "imagerun.h"
@@ -16,6 +16,11 @@ protected:
     setenv("PULSE_SERVER", "unix:" SOUND_DIR "/native", 1);
   }
   uintmax_t recorded() { return fs::exists(monitor) ? fs::file_size(monitor) : 0; }
+  void compile(const char *program) {
+    std::string command = "'" BASC "' -o '" + dir.string() + "' '" PROGRAMS_DIR "/" + program +
+                          "' 2>'" + (dir / "basc.err").string() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << readText(dir / "basc.err");
+  }
   Heard heardSince(uintmax_t mark) {
     sleep(1);
     Heard h;
@@ -30,10 +35,7 @@ protected:
 TEST_F(PlaySoundTest, ProgramPlaysASoundAndWaitsForItsEnd) {
   std::ofstream(dir / "tone.wav", std::ios::binary) << waveFile(22050, 16, 1000);
   std::ofstream(dir / "words.txt") << "only words";
-  std::string command = "'" BASC "' -o '" + dir.string() +
-                        "' '" PROGRAMS_DIR "/playsound.bas' 2>'" + (dir / "basc.err").string() +
-                        "'";
-  ASSERT_EQ(std::system(command.c_str()), 0) << readText(dir / "basc.err");
+  compile("playsound.bas");
   uintmax_t mark = recorded();
 
   // A copy of the runtime beside the files: the program's own folder is
@@ -52,6 +54,13 @@ TEST_F(PlaySoundTest, ProgramPlaysASoundAndWaitsForItsEnd) {
   Heard h = heardSince(mark);
   EXPECT_GT(h.peak, 4000) << "the sink heard only silence";
   EXPECT_GT(h.seconds, 0.8) << "the tone lasts a second";
+}
+
+// Nothing is heard here (no MIDI device), but the notes reach the runtime
+// and a note out of range is an exception the program catches.
+TEST_F(PlaySoundTest, ProgramPlaysNotesOnAPlacedNotePlayer) {
+  compile("notes.bas");
+  EXPECT_EQ(run(RUNTIME_EXE, false).trace, "instrument 19\rnote 128 refused\r");
 }
 
 // Project item kind 6: a resource number, then the sound data in line. The

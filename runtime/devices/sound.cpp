@@ -8,6 +8,7 @@
 #include "files/fileobject.h"
 #include "lifecycle/application.h"
 #include "objects/registry.h"
+#include <algorithm>
 
 /* ---- the volume word ---- */
 
@@ -19,22 +20,27 @@ WaveVolume gWaveVolume = kRealWaveVolume;
 static bool volumeSaved; // the user's own wave-output volume is in savedVolume
 static DWORD savedVolume;
 
+enum : uint32_t { kChannelFull = 0xFFFF };
+
+// The percentages are applied as fractions of 0.01, each product cut to an
+// integer, so that Volume 50 with Pan -50 gives right 16383, left 32767.
 uint32_t sound_volume_word(int32_t volume, int32_t pan) {
-  double level = volume * 0.01 * 65535;
+  double level = volume * 0.01 * kChannelFull;
   uint32_t left, right;
   if (pan < 0) {
-    right = (uint32_t)(level * (pan + 100) * 0.01);
+    right = (uint32_t)(level * (pan + kPanLimit) * 0.01);
     left = (uint32_t)level;
   } else {
-    left = (uint32_t)(level * (100 - pan) * 0.01);
+    left = (uint32_t)(level * (kPanLimit - pan) * 0.01);
     right = (uint32_t)level;
   }
-  return right << 16 | (left & 0xFFFF);
+  return right << 16 | (left & kChannelFull);
 }
 
 void sound_apply_volume(const SoundObject *s) {
   uint32_t word = sound_volume_word(s->volume, s->pan);
   gWaveVolume.set(word);
+  /* a MIDI file plays through the device its alias opened */
   if (uint32_t device = soundfile_device(s)) midiOutSetVolume((HMIDIOUT)(uintptr_t)device, word);
 }
 
@@ -140,6 +146,7 @@ static void pumpMessages() {
       exitCode = (int)m.wParam;
       continue;
     }
+    if (gLoopHooks.translateKeys(&m)) continue; /* shortcuts, as the loop takes them */
     TranslateMessage(&m);
     DispatchMessageA(&m);
   }
@@ -151,19 +158,15 @@ bool soundIsPlaying(SoundObject *s) {
   return sound_is_image(s) ? soundimage_is_playing(s) : s->playing != 0;
 }
 
-static int32_t clamp(int32_t v, int32_t low, int32_t high) {
-  return v < low ? low : v > high ? high : v;
-}
-
 int32_t SoundPanGetter(SoundObject *s, int32_t) { return s->pan; }
 int32_t SoundVolumeGetter(SoundObject *s, int32_t) { return s->volume; }
 
 void SoundPanSetter(SoundObject *s, int32_t, int32_t pan) {
-  s->pan = clamp(pan, -kPanLimit, kPanLimit);
+  s->pan = std::clamp(pan, -kPanLimit, kPanLimit);
   sound_apply_volume(s);
 }
 
 void SoundVolumeSetter(SoundObject *s, int32_t, int32_t volume) {
-  s->volume = clamp(volume, 0, kFullVolume);
+  s->volume = std::clamp(volume, 0, kFullVolume);
   sound_apply_volume(s);
 }

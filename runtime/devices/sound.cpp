@@ -20,7 +20,7 @@ WaveVolume gWaveVolume = kRealWaveVolume;
 static bool volumeSaved; // the user's own wave-output volume is in savedVolume
 static DWORD savedVolume;
 
-enum : uint32_t { kChannelFull = 0xFFFF };
+constexpr uint32_t kChannelFull = 0xFFFF;
 
 // The percentages are applied as fractions of 0.01, each product cut to an
 // integer, so that Volume 50 with Pan -50 gives right 16383, left 32767.
@@ -162,11 +162,11 @@ int32_t SoundPanGetter(SoundObject *s, int32_t) { return s->pan; }
 int32_t SoundVolumeGetter(SoundObject *s, int32_t) { return s->volume; }
 
 void SoundPanSetter(SoundObject *s, int32_t, int32_t pan) {
-  s->pan = std::clamp(pan, -kPanLimit, kPanLimit);
+  s->pan = std::clamp<int32_t>(pan, -kPanLimit, kPanLimit);
   sound_apply_volume(s);
 }
 
 void SoundVolumeSetter(SoundObject *s, int32_t, int32_t volume) {
-  s->volume = std::clamp(volume, 0, kFullVolume);
+  s->volume = std::clamp<int32_t>(volume, 0, kFullVolume);
   sound_apply_volume(s);
 }

@@ -35,7 +35,6 @@ void folder_listing_forget();
 
 // A sound's first bytes: a RIFF, MIDI or MPEG audio file, or ID3 tags.
 bool sound_header_known(const uint8_t *bytes, int32_t count);
-void sound_classes_attach(); // the Sound class's destructor, unless it has one
 
 // Records how a change of the file system went in the item's LastErrorCode:
 // 0 when ok, else the platform's last error. Returns ok.
@@ -119,7 +118,6 @@ Object *FolderItemCreateTextFile(Object *item);
 Object *FolderItemAppendTextFile(Object *item);
 Object *FolderItemOpenBinaryFile(Object *item, bool readWrite);
 Object *FolderItemCreateBinaryFile(Object *item);
-Object *FolderItemOpenSound(Object *item);
 Object *FolderItemOpenMovie(Object *item);
 RString *KARUpathFromFolderItem(Object *item);
 int32_t KARUGetWin32Charset();

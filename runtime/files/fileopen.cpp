@@ -1,10 +1,9 @@
 // Opening a folder item's file: as a text or binary stream (read, create,
-// append, read-write), as a sound after a look at its first bytes, and as a
-// movie, which this platform's runtime cannot play.
+// append, read-write), the look at a file's first bytes that tells a sound,
+// and as a movie, which this platform's runtime cannot play.
 #include "files/file.h"
 #include "files/fileobject.h"
 #include "files/stream.h"
-#include "objects/registry.h"
 #include <cstring>
 
 // The platform file behind an item, opened as asked; nil when the path names
@@ -61,35 +60,6 @@ bool sound_header_known(const uint8_t *b, int32_t n) {
   if (!memcmp(b, "ID3", 3)) return true;
   if (n < 4) return false;
   return !memcmp(b, "RIFF", 4) || !memcmp(b, "MThd", 4) || mpegFrame(b);
-}
-
-// The Sound instance keeps its file's item in its first field.
-struct SoundFile {
-  Object header;   // 0
-  int32_t root[2]; // 16
-  Object *item;    // 24: the FolderItem it plays
-};
-
-static void soundDestructor(Object *o, ClassDef *) { RuntimeUnlockObject(((SoundFile *)o)->item); }
-
-void sound_classes_attach() {
-  ClassDef *sound = registry_find("Sound");
-  if (sound && !sound->destructor) sound->destructor = soundDestructor;
-}
-
-Object *FolderItemOpenSound(Object *item) {
-  uint8_t head[4];
-  FileObject *f = openItem(item, FileOpen::Read);
-  int32_t n = f ? file_read(f, head, sizeof head) : 0;
-  file_destroy(f);
-  ClassDef *sound = registry_find("Sound");
-  if (!sound || !sound_header_known(head, n)) return nullptr;
-  auto *s = (SoundFile *)CreateInstance(sound);
-  if (s) {
-    RuntimeLockObject(item);
-    s->item = item;
-  }
-  return &s->header;
 }
 
 Object *FolderItemOpenMovie(Object *) { return nullptr; } /* no movie library */

@@ -48,6 +48,7 @@
 #include "files/clipboard.h"
 #include "files/filedialog.h"
 #include "files/memoryblock.h"
+#include "devices/sound.h"
 #include <ole2.h>
 #include <cstdio>
 #include <cstring>
@@ -360,8 +361,10 @@ static Object *makeItem(uint32_t address) {
     return nullptr;
   }
   case 6: {
-    uint32_t number = word(&w);
-    return resourceObject("Sound", {number, (uint32_t)(uintptr_t)w.at, 0, 0, 0xFFFFFFFF, 0});
+    word(&w); /* the resource number: the sound data follows in line */
+    uintptr_t end = (uintptr_t)gDataBase + (uint32_t)gDataLength;
+    const uint8_t *data = (const uint8_t *)w.at;
+    return sound_image_new(data, (uintptr_t)data <= end ? (uint32_t)(end - (uintptr_t)data) : 0);
   }
   case 7:
     return resourceObject("", {word(&w)}); /* generic resources carrying the word */

@@ -1,9 +1,5 @@
 # Serial ports: a socat pseudo-terminal pair mapped to COM2 of a Wine prefix
-# of its own, in a folder under /tmp unique to the build (a prefix on the
-# shared build folder would be slow where the tests run in the guest).
-string(MD5 serial_key "${CMAKE_SOURCE_DIR}")
-string(SUBSTRING "${serial_key}" 0 12 serial_key)
-set(SERIAL_STATE /tmp/morvint-serial-${serial_key})
+# of its own, in SERIAL_STATE (cmake/testbed.cmake).
 set(serial_peer ${CMAKE_SOURCE_DIR}/tests/fixtures/serial_peer.sh)
 # The tests' environment: the prefix with the ports, and where the pair is.
 set(serial_env MORVINT_WINE_STATE=${SERIAL_STATE} MORVINT_SERIAL_STATE=${SERIAL_STATE})

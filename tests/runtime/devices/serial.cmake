@@ -12,8 +12,8 @@ if(CMAKE_CROSSCOMPILING)
   add_test(NAME serial_peer_start COMMAND ${serial_peer} start ${SERIAL_STATE}
     ${CMAKE_SOURCE_DIR}/build/wine/prefix)
   add_test(NAME serial_peer_stop COMMAND ${serial_peer} stop ${SERIAL_STATE})
-  set_tests_properties(serial_peer_start PROPERTIES LABELS wine FIXTURES_SETUP serial_peer)
-  set_tests_properties(serial_peer_stop PROPERTIES LABELS wine FIXTURES_CLEANUP serial_peer)
+  set_tests_properties(serial_peer_start PROPERTIES LABELS wine FIXTURES_SETUP "serial_peer;device_bed")
+  set_tests_properties(serial_peer_stop PROPERTIES LABELS wine FIXTURES_CLEANUP "serial_peer;device_bed")
   add_test(NAME serial_tests COMMAND serial_tests)
   set_tests_properties(serial_tests PROPERTIES LABELS wine TIMEOUT 600
     FIXTURES_REQUIRED serial_peer RESOURCE_LOCK serial_peer ENVIRONMENT "${serial_env}"

@@ -21,21 +21,8 @@ if(CMAKE_CROSSCOMPILING)
     FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
 else()
   # The serial terminal program, run by runtime.exe with an echoing peer.
-  add_executable(serial_program_tests serial_program_test.cpp)
-  target_link_libraries(serial_program_tests PRIVATE imagekit gtest_main)
-  target_include_directories(serial_program_tests PRIVATE ${CMAKE_SOURCE_DIR}/tools/image
-    ${CMAKE_SOURCE_DIR}/tests/runtime/images)
-  target_compile_definitions(serial_program_tests PRIVATE
-    RUNTIME_EXE="${WIN32_BUILD_DIR}/runtime/runtime.exe"
-    DRIVER_EXE="${WIN32_BUILD_DIR}/tools/driver/driver.exe"
-    PACKER="$<TARGET_FILE:packer>"
-    WINE_RUN="${CMAKE_SOURCE_DIR}/scripts/wine-run.sh"
-    BASC="$<TARGET_FILE:basc>"
-    PROGRAMS_DIR="${CMAKE_SOURCE_DIR}/tests/runtime/images/programs"
-    SERIAL_ECHO="${CMAKE_SOURCE_DIR}/tests/fixtures/serial_echo.py"
-    SERIAL_STATE="${SERIAL_STATE}")
-  add_dependencies(serial_program_tests win32 packer basc)
-  include(GoogleTest)
-  gtest_discover_tests(serial_program_tests PROPERTIES LABELS wine FIXTURES_REQUIRED serial_peer
-    RESOURCE_LOCK serial_peer)
+  add_device_programs(serial_program_tests serial_program_test.cpp
+    DEFINITIONS SERIAL_ECHO="${CMAKE_SOURCE_DIR}/tests/fixtures/serial_echo.py"
+      SERIAL_STATE="${SERIAL_STATE}"
+    PROPERTIES FIXTURES_REQUIRED serial_peer RESOURCE_LOCK serial_peer)
 endif()

@@ -1,7 +1,8 @@
 #!/bin/sh
 # The runtime's folders stand in layers, each on those below it:
-#   base  <  text  <  objects  <  plugins, lifecycle  <  graphics  <  ui, files  <  devices
-#   <  startup
+#   base, dbengine  <  text  <  objects  <  plugins, lifecycle  <  graphics  <  ui, files
+#   <  database  <  devices  <  startup
+# (dbengine, the portable storage engine, stands on the floor beside base)
 # A source file may include headers of its own folder and of folders below
 # it; an include of a folder above it, or of a sibling on its own floor,
 # fails the check, as does a folder the layers do not name. The runtime tree
@@ -11,14 +12,15 @@ runtime=${1:?usage: check_layers.sh RUNTIME_DIR}
 
 rank() {
   case $1 in
-  base) echo 0 ;;
+  base | dbengine) echo 0 ;;
   text) echo 1 ;;
   objects) echo 2 ;;
   plugins | lifecycle) echo 3 ;;
   graphics) echo 4 ;;
   ui | files) echo 5 ;;
-  devices) echo 6 ;;
-  startup) echo 7 ;;
+  database) echo 6 ;;
+  devices) echo 7 ;;
+  startup) echo 8 ;;
   *) echo "" ;;
   esac
 }

@@ -294,6 +294,28 @@ typedef KARUString (*pluginSocketReadProc)(KARUObject socket, int32_t count);
 typedef KARUString (*pluginSocketReadAllProc)(KARUObject socket);
 typedef KARUString (*pluginSocketLookaheadProc)(KARUObject socket);
 
+/* Data sources: a plug-in offers a kind of data source (a routine table),
+   then names sources of that kind. Opening a source gives a Database object
+   (a new reference, e.g. made with KARUdbDatabaseFromDBDatabase) that data
+   controls and code use like any other. */
+typedef struct KARUDataSourceInterface {
+  int32_t version;  /* 0: 1 */
+  const char *kind; /* 4: the kind's name, unique among the plug-ins' kinds */
+  /* 8: the source's Database, or nil when it cannot be opened */
+  KARUObject (*open)(const char *sourceName, void *sourceData);
+} KARUDataSourceInterface;
+KARU_LAYOUT(sizeof(KARUDataSourceInterface) == 12);
+/* 1 when registered; 0 for nil, no kind, a version other than 1 or a kind
+   already registered. The table must live as long as the plug-in. */
+typedef int32_t (*RegisterDataSourceInterfaceProc)(const KARUDataSourceInterface *face);
+/* A named source of a registered kind with the plug-in's data for it (kept,
+   not copied); 1 when registered, 0 for an unknown kind or a name taken. */
+typedef int32_t (*RegisterDataSourceProc)(const char *kind, const char *sourceName,
+                                          void *sourceData);
+/* Lists a source name among those design tools offer for a data control's
+   Database; the runtime only keeps the list. */
+typedef void (*DesignAddDataSourceProc)(const char *sourceName);
+
 #ifdef __cplusplus
 }
 #endif

@@ -25,6 +25,7 @@
 #include "base/platform.h"
 #include "text/packed.h"
 #include "text/string.h"
+#include "ui/boundparts.h"
 #include "ui/buttons.h"
 #include "ui/editfield.h"
 #include "ui/contextmenu.h"
@@ -486,6 +487,7 @@ void runtime_classes_init() {
   progressbar_install();
   popupmenu_install();
   listbox_install();
+  boundparts_install();
   contextmenu_install();
   control_classes_attach(); /* after the kinds: it gives their classes CreatePane */
 }

@@ -4,6 +4,8 @@
 // mnemonics, and every property accessor of the four classes.
 #include "ui/buttons.h"
 #include "objects/registry.h"
+#include "ui/boundparts.h"
+#include "ui/receivers.h"
 #include "base/pool.h"
 #include "lifecycle/exception.h"
 #include "text/chartables.h"
@@ -48,49 +50,12 @@ static bool windowOpen(ButtonObject *b) {
   return w && w->view && !w->view->closing;
 }
 
-/* ---- Action receivers ---- */
-
-static void notifyReceivers(Vector *receivers, const char *method) {
-  if (!receivers) return;
-  for (int32_t i = 0; i < vec_count(receivers); i++) {
-    Object *r = (Object *)vec_get_ptr(receivers, i);
-    if (void *entry = method_entry(r, method)) call_compiled(entry, (uint32_t)(uintptr_t)r, 0);
-  }
-}
-
-static void addReceiver(Vector **list, Object *r) {
-  if (!r) return;
-  if (!*list) {
-    *list = (Vector *)pool_alloc(sizeof(Vector));
-    vec_init(*list);
-  }
-  vec_append_ptr(*list, RuntimeLockObject(r));
-}
-
-static void removeReceiver(Vector *list, Object *r) {
-  for (int32_t i = list ? vec_count(list) - 1 : -1; i >= 0; i--)
-    if (vec_get_ptr(list, i) == r) {
-      vec_remove(list, i);
-      RuntimeUnlockObject(r);
-      return;
-    }
-}
-
-static void freeReceivers(Vector **list) {
-  if (!*list) return;
-  for (int32_t i = 0; i < vec_count(*list); i++)
-    RuntimeUnlockObject((Object *)vec_get_ptr(*list, i));
-  vec_dispose(*list);
-  pool_free(*list, sizeof(Vector));
-  *list = nullptr;
-}
-
 /* ---- clicks ---- */
 
 // The Action of a push button, then its receivers.
 static Delivery pushAction(ButtonObject *b) {
   Delivery d = deliver_to_control(&b->control, "Action");
-  if (d != kPaneGone) notifyReceivers(((PushButtonObject *)b)->receivers, "performAction");
+  if (d != kPaneGone) receivers_notify(((PushButtonObject *)b)->receivers, "performAction");
   return d;
 }
 
@@ -150,15 +115,26 @@ static LRESULT command(Pane *p, int notification) {
 
 /* ---- check boxes ---- */
 
+// A report stops as soon as the control loses its pane or its window closes.
+static bool reportGoesOn(ButtonObject *b, ButtonPane *bp) {
+  return b->control.pane == &bp->pane && windowOpen(b);
+}
+
+// The data receivers, Action, then the receivers of the state it is now in.
 static void reportCheck(ButtonObject *b) {
   ButtonPane *bp = paneOf(b);
   if (!bp) return;
   b->value = SendMessageA(bp->pane.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
   if (bp->reporting || !windowOpen(b)) return;
+  CheckBoxObject *c = (CheckBoxObject *)b;
+  bool checked = b->value;
   bp->reporting = 1;
   RuntimeLockObject(&b->control.header);
-  Delivery d = windowOpen(b) ? deliver_to_control(&b->control, "Action") : kPaneGone;
-  if (d != kPaneGone) bp->reporting = 0;
+  receivers_notify(c->dataReceivers, "valueChanged", &b->control.header);
+  Delivery d = reportGoesOn(b, bp) ? deliver_to_control(&b->control, "Action") : kPaneGone;
+  if (d != kPaneGone && reportGoesOn(b, bp))
+    actionpart_notify(checked ? c->checkedAction : c->uncheckedAction);
+  if (d != kPaneGone && b->control.pane == &bp->pane) bp->reporting = 0;
   RuntimeUnlockObject(&b->control.header);
 }
 
@@ -166,13 +142,18 @@ static void reportCheck(ButtonObject *b) {
 
 static HWND currentGroup; // the native parent of the radio checked last
 
+// Checked: Action, then the checked receivers; unchecked: its receivers only.
 static void reportRadio(ButtonObject *b) {
   ButtonPane *bp = paneOf(b);
   if (!bp) return;
+  RadioButtonObject *r = (RadioButtonObject *)b;
   b->value = SendMessageA(bp->pane.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
-  if (!b->value || bp->reporting) return; /* unchecking raises no Action */
+  if (!b->value) return actionpart_notify(r->uncheckedAction); /* unchecking raises no Action */
+  if (bp->reporting) return;
   bp->reporting = 1;
-  if (deliver_to_control(&b->control, "Action") != kPaneGone) bp->reporting = 0;
+  if (deliver_to_control(&b->control, "Action") == kPaneGone) return;
+  bp->reporting = 0;
+  if (windowOpen(b)) actionpart_notify(r->checkedAction);
 }
 
 static void deselect(Pane *p) {
@@ -342,8 +323,10 @@ void buttons_push(ButtonObject *b) {
   if (b->control.pane && b->control.pane->enabled) pushAction(b);
 }
 
-void buttons_add_receiver(PushButtonObject *b, Object *r) { addReceiver(&b->receivers, r); }
-void buttons_remove_receiver(PushButtonObject *b, Object *r) { removeReceiver(b->receivers, r); }
+void buttons_add_receiver(PushButtonObject *b, Object *r) { receivers_add(&b->receivers, r); }
+void buttons_remove_receiver(PushButtonObject *b, Object *r) {
+  receivers_remove(b->receivers, r);
+}
 
 /* ---- panes ---- */
 
@@ -398,13 +381,22 @@ static void buttonDestructor(Object *o, ClassDef *) {
 }
 static void pushButtonDestructor(Object *o, ClassDef *cls) {
   buttonDestructor(o, cls);
-  freeReceivers(&((PushButtonObject *)o)->receivers);
+  receivers_free(&((PushButtonObject *)o)->receivers);
 }
 static void checkBoxDestructor(Object *o, ClassDef *cls) {
   buttonDestructor(o, cls);
   CheckBoxObject *c = (CheckBoxObject *)o;
   str_assign(&c->dataSource, nullptr);
   str_assign(&c->dataField, nullptr);
+  receivers_free(&c->dataReceivers);
+  actionpart_detach(&c->checkedAction);
+  actionpart_detach(&c->uncheckedAction);
+}
+static void radioDestructor(Object *o, ClassDef *cls) {
+  buttonDestructor(o, cls);
+  RadioButtonObject *r = (RadioButtonObject *)o;
+  actionpart_detach(&r->checkedAction);
+  actionpart_detach(&r->uncheckedAction);
 }
 
 void buttons_install() {
@@ -415,9 +407,10 @@ void buttons_install() {
   struct {
     const char *name;
     ObjectRoutine destructor;
-  } classes[] = {{"PushButton", pushButtonDestructor}, {"CheckBox", checkBoxDestructor}};
+  } classes[] = {{"PushButton", pushButtonDestructor},
+                 {"CheckBox", checkBoxDestructor},
+                 {"RadioButton", radioDestructor},
+                 {"GroupBox", buttonDestructor}};
   for (auto &c : classes)
     if (ClassDef *cls = registry_find(c.name)) cls->destructor = c.destructor;
-  for (const char *name : {"RadioButton", "GroupBox"})
-    if (ClassDef *cls = registry_find(name)) cls->destructor = buttonDestructor;
 }

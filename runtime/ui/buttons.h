@@ -28,11 +28,23 @@ static_assert(sizeof(PushButtonObject) <= 120);
 
 struct CheckBoxObject {
   ButtonObject button;
-  RString *dataSource; // 108
-  RString *dataField;  // 112
+  RString *dataSource;     // 108
+  RString *dataField;      // 112
+  Vector *dataReceivers;   // 116: dataNotificationReceivers, retained, or nil
+  Object *checkedAction;   // 120: the "getCheckedAction" part, or nil until asked for
+  Object *uncheckedAction; // 124: the "getUncheckedAction" part, or nil
 };
 static_assert(offsetof(CheckBoxObject, dataField) == 112);
+static_assert(offsetof(CheckBoxObject, uncheckedAction) == 124);
 static_assert(sizeof(CheckBoxObject) <= 140);
+
+struct RadioButtonObject {
+  ButtonObject button;
+  Object *checkedAction;   // 108: the "getCheckedAction" part, or nil until asked for
+  Object *uncheckedAction; // 112: the "getUncheckedAction" part, or nil
+};
+static_assert(offsetof(RadioButtonObject, uncheckedAction) == 112);
+static_assert(sizeof(RadioButtonObject) <= 124);
 
 // The pane of a native button.
 struct ButtonPane {

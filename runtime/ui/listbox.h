@@ -131,7 +131,8 @@ struct ListboxObject {
   int32_t anchorRow;              // 368: the row a Shift-click or Shift-arrow extends from
   int32_t caretRow;               // 372: the row the keyboard is on
   int32_t pendingIndex;           // 376: ListIndex given before the pane exists; -1 for none
-  uint8_t reserved[184];          // 380
+  Object *selectionAction;        // 380: the "getSelectionAction" part, or nil until asked for
+  uint8_t reserved[180];          // 384
 };
 static_assert(offsetof(ListboxObject, style) == 92);
 static_assert(offsetof(ListboxObject, hierarchical) == 101);
@@ -168,6 +169,8 @@ void list_empty(ListboxObject *list);
 bool list_is_selected(ListboxObject *list, int32_t row);
 // ListIndex := row (outside the list: none); notify also scrolls the row
 // into view and tells the selection's receivers.
+// Change, then the receivers of the list's selection part.
+Delivery list_report_change(ListboxObject *list);
 void list_select_only(ListboxObject *list, int32_t row, bool notify);
 void list_set_row_selected(ListboxObject *list, int32_t row, bool selected);
 int32_t list_first_selected(ListboxObject *list);                 // ListIndex; -1 for none
@@ -198,3 +201,7 @@ void list_scroll_into_view(ListboxObject *list, int32_t row);
 int32_t list_rows_in_view(ListboxObject *list); // whole rows the pane shows
 void list_begin_edit(ListboxObject *list, int32_t row, int32_t column);
 void list_end_edit(ListboxObject *list, bool keep); // keep: the edited text goes into the cell
+
+extern "C" {
+void listSelectionSetter(ListboxObject *list, int32_t, int32_t row);
+}

@@ -138,7 +138,7 @@ void list_begin_edit(ListboxObject *list, int32_t row, int32_t column) {
   if (list->activeCell != &e->control.header) return; /* a focus handler ended it */
   edit_select(edit_pane(e), 0, -1);
   cellEvent(list, "CellGotFocus");
-  if (before != row) deliver_change(&list->control, "Change"); /* ListIndex reads the edited row */
+  if (before != row) list_report_change(list); /* ListIndex reads the edited row */
 }
 
 static void storeText(ListboxObject *list, RString *text) {

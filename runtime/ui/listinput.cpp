@@ -53,7 +53,7 @@ static bool userSelect(ListboxObject *list, int32_t row, SelectHow how) {
   list->caretRow = row;
   if (old != row) list_redraw_row(list, old), list_redraw_row(list, row); /* the caret's ring */
   if (selectionPrint(list) == before) return true;
-  return deliver_change(&list->control, "Change") != kPaneGone;
+  return list_report_change(list) != kPaneGone;
 }
 
 /* ---- check boxes ---- */

@@ -2,6 +2,7 @@
 // and removing rows (children of a folder being opened go under it), folders
 // opened and closed, and the constructor and destructor of the instance.
 #include "ui/listbox.h"
+#include "ui/boundparts.h"
 #include "base/pool.h"
 #include "lifecycle/exception.h"
 #include "objects/registry.h"
@@ -187,6 +188,7 @@ static void destructor(Object *o, ClassDef *) {
     list->columns = nullptr;
   }
   textstyle_release(&list->style);
+  actionpart_detach(&list->selectionAction);
   for (RString **s :
        {&list->dataSource, &list->dataField, &list->initialValue, &list->columnWidths})
     str_assign(s, nullptr);

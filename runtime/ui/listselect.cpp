@@ -3,6 +3,7 @@
 // runs, the runs following inserted and removed rows, and the selection's
 // notification receivers.
 #include "ui/listbox.h"
+#include "ui/boundparts.h"
 #include <cstring>
 
 /* ---- the runs ---- */
@@ -78,7 +79,13 @@ void list_select_only(ListboxObject *list, int32_t row, bool notify) {
   if (row >= 0 && !was) list_redraw_row(list, row);
   if (!notify) return;
   if (row >= 0) list_scroll_into_view(list, row);
-  if (!unchanged) deliver_change(&list->control, "Change");
+  if (!unchanged) list_report_change(list);
+}
+
+Delivery list_report_change(ListboxObject *list) {
+  Delivery d = deliver_change(&list->control, "Change");
+  if (d != kPaneGone) actionpart_notify(list->selectionAction);
+  return d;
 }
 
 // A new row joins a run ending just before it or starting just after it (both,

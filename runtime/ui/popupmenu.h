@@ -47,3 +47,7 @@ void popup_empty(PopupMenuObject *p);
 int32_t popup_selection(PopupMenuObject *p);          // -1 for none
 void popup_select(PopupMenuObject *p, int32_t index); // no report
 void popup_refresh_font(PopupMenuObject *p);
+
+extern "C" {
+void RuntimePopupSelectionSetter(PopupMenuObject *p, int32_t, int32_t index);
+}

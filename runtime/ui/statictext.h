@@ -22,3 +22,7 @@ static_assert(sizeof(StaticTextObject) == 128);
 
 void staticText_createPane(Object *o);
 void statictext_install(); // the pane maker and the class's destructor
+
+extern "C" {
+void staticCaptionSetter(StaticTextObject *t, int32_t, RString *v);
+}

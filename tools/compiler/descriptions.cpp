@@ -129,6 +129,14 @@ static const KindDefaults kKindDefaults[] = {
     {"GroupBox", {{"Caption", ""}}},
     {"TabPanel", {{"TabDefinition", ""}, {"Facing", "0"}, {"SmallTabs", "False"}}},
     {"PopupMenu", {{"InitialValue", ""}, {"DataSource", ""}, {"DataField", ""}}},
+    {"DataControl",
+     {{"Caption", ""},
+      {"TableName", ""},
+      {"SQLQuery", ""},
+      {"ControlBind", ""},
+      {"ReadOnly", "False"},
+      {"TextAlign", "1"},
+      {"TextColor", "0"}}},
     {"ScrollBar", kScrollerDefaults, false},
     {"Slider", kScrollerDefaults, false},
     {"ProgressBar", {{"Maximum", "100"}, {"Value", "0"}}, false},
@@ -160,6 +168,7 @@ static const std::pair<const char *, Defaults> kKindSizes[] = {
     {"ProgressBar", {{"Width", "120"}, {"Height", "16"}}},
     {"Canvas", {{"Width", "100"}, {"Height", "100"}}},
     {"Listbox", {{"Width", "100"}, {"Height", "100"}}},
+    {"DataControl", {{"Width", "200"}, {"Height", "24"}}},
 };
 
 // Name, Index and TabPanelIndex, the defaults of the control's kind with

@@ -507,7 +507,7 @@ TEST(Descriptions, MenuBarEncodesEntriesItemsAndSubmenus) {
 }
 
 // The value controls start at their usual sizes and ranges; only the
-// pop-up menu, which shows text, takes the font quartet.
+// pop-up menu and the data control, which show text, take the font quartet.
 TEST(Descriptions, ValueControlsAndListsCarryTheirSizesAndDefaults) {
   struct {
     const char *kind, *own;
@@ -519,6 +519,9 @@ TEST(Descriptions, ValueControlsAndListsCarryTheirSizesAndDefaults) {
       {"ProgressBar", " Width=120 Height=16 | Maximum=100 Value=0"},
       {"PopupMenu", " Width=120 Height=20 | InitialValue=a\rb DataSource= DataField= "
                     "TextFont=System TextSize=12 Bold=False Italic=False Underline=False"},
+      {"DataControl", " Width=200 Height=24 | Caption= TableName= SQLQuery= ControlBind= "
+                      "ReadOnly=False TextAlign=1 TextColor=0 TextFont=System TextSize=12 "
+                      "Bold=False Italic=False Underline=False"},
       {"Listbox", " Width=100 Height=100 | ColumnCount=1 ColumnWidths= HasHeading=False "
                   "Hierarchical=False SelectionType=0 InitialValue= ScrollBarVertical=True "
                   "ScrollBarHorizontal=False GridLinesHorizontal=False GridLinesVertical=False "
@@ -543,6 +546,37 @@ TEST(Descriptions, ValueControlsAndListsCarryTheirSizesAndDefaults) {
     EXPECT_NE(record.find("Enabled=True" + rest + "\nbindings"), std::string::npos)
         << c.kind << record;
   }
+}
+
+// A data control on a window keeps its table and its ControlBind in the
+// description; its moves, rows, fields and writing back reach their entries.
+TEST(Codegen, DataControlMembersReachTheirEntries) {
+  const char *source = "Window W\n  Control D As DataControl\n    TableName = \"people\"\n"
+                       "    ControlBind = \"NameField=name, Member\"\n  End Control\n"
+                       "  Control NameField As EditField\n  End Control\n"
+                       "  Control Member As CheckBox\n    DataSource = \"D\"\n"
+                       "    DataField = \"member\"\n  End Control\n"
+                       "  Handler D.Reposition()\n    LineTrace Str(D.Row) + \"/\" + "
+                       "Str(D.RowCount)\n  End Handler\n"
+                       "  Handler Member.Action()\n    D.MoveNext\n    D.MoveTo 2\n"
+                       "    D.UpdateRecord\n    D.NewRecord\n    D.DeleteRecord\n"
+                       "    D.Caption = D.Field(\"name\").StringValue\n"
+                       "    If D.RecordLocked Then D.RunQuery\n  End Handler\nEnd Window\n";
+  Program prog;
+  std::string file = "t.bas";
+  parse(tokenize(&file, source), prog);
+  Checked checked;
+  check(prog, checked);
+  std::string text = decode_window(window_description(*prog.classes[0], checked));
+  EXPECT_NE(text.find("TableName=people"), std::string::npos) << text;
+  EXPECT_NE(text.find("ControlBind=NameField=name, Member"), std::string::npos) << text;
+  img::Image im = build(source);
+  for (const char *entry :
+       {"DataControlRow", "DataControlRowCount", "DataControlMoveNext", "DataControlMoveTo",
+        "DataControlUpdateRecord", "DataControlNewRecord", "DataControlDeleteRecord",
+        "DataControlGetField", "DataControlCaptionSetter", "DataControlRecordLockedGetter",
+        "DataControlRunQuery"})
+    EXPECT_EQ(sites(im, entry).size(), 1u) << entry;
 }
 
 // A slider's ValueChanged handler, a pop-up row's new text and its tag

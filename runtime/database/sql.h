@@ -47,6 +47,16 @@ void sql_execute(DbEngine *e, DbText statement, SqlError *err);
 // engine's cursors, so it must be closed before the engine is.
 DbCursor *sql_select(DbEngine *e, DbText statement, SqlError *err);
 
+// The same with parameters: each unquoted ? in a value position (INSERT's
+// values, UPDATE's SET values, a WHERE comparison's right-hand side) takes the
+// next of params, as a quoted text would, without being read as SQL (numbers
+// are written in decimal, a NULL value gives NULL). Too few values is error
+// kSqlErrorMismatch; values beyond the last ? are ignored.
+void sql_execute_bound(DbEngine *e, DbText statement, const DbValue *params, int32_t count,
+                       SqlError *err);
+DbCursor *sql_select_bound(DbEngine *e, DbText statement, const DbValue *params, int32_t count,
+                           SqlError *err);
+
 // Temporary files for the runs of a long ORDER BY. A file is written by
 // appending, then read at offsets; close deletes it.
 struct SqlTempFileOps {

@@ -194,6 +194,11 @@ void dbcursor_close(DatabaseCursorObject *c);
 bool database_ensure_open(DatabaseObject *db);
 // Gives the Database classes their destructors and constructors.
 void database_classes_attach();
+// The Database of a project item: a database the application carries, kept
+// in the file of that name beside the executable and opened on first use;
+// when the file does not exist it starts from the count bytes at bytes (a
+// database file), or empty when count is 0.
+Object *database_project_item(const char *name, int32_t length, const uint8_t *bytes, int32_t count);
 
 extern "C" {
 // The Database class.

@@ -226,6 +226,8 @@ typedef KARUObject (*KARUUnlockObjectProc)(KARUObject o);
 typedef void (*KARULockStringProc)(KARUString s);
 typedef void (*KARUUnlockStringProc)(KARUString s);
 typedef KARUString (*KARUBuildStringProc)(const void *bytes, int32_t length);
+/* The string's text, NUL-terminated, valid while the string lives ("" for nil). */
+typedef const char *(*StringGetCStringProc)(KARUString s);
 
 /* Control helpers, for any control. Handles are HWNDs; objects handed back
    are borrowed (lock them to keep them); Booleans come back in one byte. */

@@ -14,7 +14,8 @@ DbText db_text(RString *s) { return DbText{str_cview(s), (uint32_t)str_len(s)}; 
 extern "C" void KARUDatabaseSetError(DatabaseObject *db, int32_t code, RString *message) {
   if (!db) return;
   db->errorCode = code;
-  str_assign(&db->errorMessage, message); /* strings never change in place: a shared one is a copy */
+  str_assign(&db->errorMessage,
+             message); /* strings never change in place: a shared one is a copy */
 }
 
 void database_fail(DatabaseObject *db, int32_t code, const char *message) {
@@ -42,7 +43,8 @@ extern "C" RString *databaseErrorStringGetter(DatabaseObject *db) {
     RuntimeLockString(db->errorMessage);
     return db->errorMessage;
   }
-  if (db->slots && db->slots->errorMessage && db->handle) return db->slots->errorMessage(db->handle);
+  if (db->slots && db->slots->errorMessage && db->handle)
+    return db->slots->errorMessage(db->handle);
   return nullptr;
 }
 
@@ -51,7 +53,8 @@ DatabaseObject *database_new() {
   return (DatabaseObject *)CreateInstance(gDatabaseClass);
 }
 
-void database_attach_engine(DatabaseObject *db, void *handle, const DbSlots *slots, DbEngine *engine) {
+void database_attach_engine(DatabaseObject *db, void *handle, const DbSlots *slots,
+                            DbEngine *engine) {
   db->handle = handle;
   db->slots = slots;
   db->engine = engine;
@@ -98,7 +101,8 @@ extern "C" Object *databaseSQLSelect(DatabaseObject *db, RString *statement) {
 extern "C" void databaseSQLExecute(DatabaseObject *db, RString *statement) {
   if (!statementStart(db)) return;
   if (db->slots->executeSQL) return db->slots->executeSQL(db->handle, statement);
-  if (!db->engine) return database_fail(db, kDbErrNoOperation, "This database cannot run statements");
+  if (!db->engine)
+    return database_fail(db, kDbErrNoOperation, "This database cannot run statements");
   SqlError e;
   sql_error_init(&e);
   sql_execute(db->engine, db_text(statement), &e);
@@ -118,7 +122,9 @@ static void endTransaction(DatabaseObject *db, void (*DbSlots::*slot)(void *), c
   database_fail(db, kDbErrNoOperation, "This database has no transactions");
 }
 
-extern "C" void databaseCommit(DatabaseObject *db) { endTransaction(db, &DbSlots::commit, "commit"); }
+extern "C" void databaseCommit(DatabaseObject *db) {
+  endTransaction(db, &DbSlots::commit, "commit");
+}
 extern "C" void databaseRollback(DatabaseObject *db) {
   endTransaction(db, &DbSlots::rollback, "rollback");
 }
@@ -128,12 +134,15 @@ static Object *schemaCursor(DatabaseObject *db, RString *table, bool fields) {
   if (!statementStart(db)) return nullptr;
   DbEngine *e = db->engine;
   if (!e || (fields ? !e->ops->fieldSchema : !e->ops->tableSchema))
-    return database_fail(db, kDbErrNoOperation, "This database cannot describe its tables"), nullptr;
+    return database_fail(db, kDbErrNoOperation, "This database cannot describe its tables"),
+           nullptr;
   DbCursor *c = fields ? e->ops->fieldSchema(e, db_text(table)) : e->ops->tableSchema(e);
   return c ? &dbcursor_make(db, c, nullptr)->header : nullptr;
 }
 
-extern "C" Object *databaseTableSchema(DatabaseObject *db) { return schemaCursor(db, nullptr, false); }
+extern "C" Object *databaseTableSchema(DatabaseObject *db) {
+  return schemaCursor(db, nullptr, false);
+}
 extern "C" Object *databaseFieldSchema(DatabaseObject *db, RString *table) {
   return schemaCursor(db, table, true);
 }

@@ -69,7 +69,8 @@ static int isoParts(DbText t, int32_t *parts, int count) {
   while (n < count && i < t.length) {
     if (t.bytes[i] < '0' || t.bytes[i] > '9') return n;
     int32_t value = 0;
-    for (int digits = 0; i < t.length && t.bytes[i] >= '0' && t.bytes[i] <= '9' && digits < 9; digits++)
+    for (int digits = 0; i < t.length && t.bytes[i] >= '0' && t.bytes[i] <= '9' && digits < 9;
+         digits++)
       value = value * 10 + (t.bytes[i++] - '0');
     parts[n++] = value;
     if (i < t.length) i++; /* the separator: '-', ':', ' ' or 'T' */
@@ -115,12 +116,14 @@ Object *db_picture_from_bytes(DbText t) {
 // a temporary file read back whole.
 static RString *jpegBytes(PictureObject *picture) {
   char folder[MAX_PATH], path[MAX_PATH];
-  if (!GetTempPathA(sizeof folder, folder) || !GetTempFileNameA(folder, "dbj", 0, path)) return nullptr;
+  if (!GetTempPathA(sizeof folder, folder) || !GetTempFileNameA(folder, "dbj", 0, path))
+    return nullptr;
   RString *bytes = nullptr;
   if (imagefile_save(picture, path, ImageFormat::Jpeg)) {
     HANDLE h = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     DWORD size = h != INVALID_HANDLE_VALUE ? GetFileSize(h, nullptr) : 0, got = 0;
-    if (size && size != INVALID_FILE_SIZE && (bytes = str_make(nullptr, (int32_t)size)) != nullptr) {
+    if (size && size != INVALID_FILE_SIZE &&
+        (bytes = str_make(nullptr, (int32_t)size)) != nullptr) {
       if (!ReadFile(h, str_writable(&bytes, 0), size, &got, nullptr) || got != size) {
         RuntimeUnlockString(bytes);
         bytes = nullptr;

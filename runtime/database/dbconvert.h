@@ -3,7 +3,7 @@
 #pragma once
 #include "database/dbinternal.h"
 
-RString *db_value_text(const DbValue &v);  // new reference; nil for NULL
+RString *db_value_text(const DbValue &v);   // new reference; nil for NULL
 int64_t db_value_integer(const DbValue &v); // 0 for NULL; texts read as numbers
 double db_value_real(const DbValue &v);
 

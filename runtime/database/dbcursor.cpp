@@ -91,7 +91,8 @@ static void cursorFail(DatabaseCursorObject *c, int32_t code, const char *messag
 // Runs one of the cursor's moves when it has it.
 static void move(DatabaseCursorObject *c, int32_t (*DbCursorOps::*op)(DbCursor *)) {
   if (!c || !c->cursor) return;
-  if (!(c->cursor->ops->*op)) return cursorFail(c, kDbErrNoOperation, "The cursor cannot move that way");
+  if (!(c->cursor->ops->*op))
+    return cursorFail(c, kDbErrNoOperation, "The cursor cannot move that way");
   c->state &= ~kCursorEditing;
   (c->cursor->ops->*op)(c->cursor);
 }
@@ -142,7 +143,8 @@ extern "C" Object *cursorGetFieldByName(DatabaseCursorObject *c, RString *name) 
 
 extern "C" Object *cursorGetFieldByIndex(DatabaseCursorObject *c, int32_t index) {
   if (!c || !c->cursor) return nullptr;
-  if (index < 1 || index > c->fieldCount) cursorFail(c, kDbErrNoField, "The cursor has no such field");
+  if (index < 1 || index > c->fieldCount)
+    cursorFail(c, kDbErrNoField, "The cursor has no such field");
   return fieldObject(c, index - 1);
 }
 
@@ -152,7 +154,8 @@ bool dbcursor_begin_edit(DatabaseCursorObject *c) {
   if (c->state & kCursorEditing) return true;
   if (c->cursor->ops->atEnd(c->cursor) || c->cursor->ops->atStart(c->cursor))
     return cursorFail(c, kDbErrNoRow, "The cursor stands on no row"), false;
-  if (!c->cursor->ops->edit) return cursorFail(c, kDbErrReadOnlyCursor, "The cursor is read-only"), false;
+  if (!c->cursor->ops->edit)
+    return cursorFail(c, kDbErrReadOnlyCursor, "The cursor is read-only"), false;
   if (!c->cursor->ops->edit(c->cursor)) return false; /* the engine says why */
   c->state |= kCursorEditing;
   return true;
@@ -163,13 +166,15 @@ extern "C" void cursorEdit(DatabaseCursorObject *c) { dbcursor_begin_edit(c); }
 extern "C" void cursorUpdate(DatabaseCursorObject *c) {
   if (!c || !c->cursor || !(c->state & kCursorEditing)) return;
   c->state &= ~kCursorEditing;
-  if (!c->cursor->ops->update) return cursorFail(c, kDbErrReadOnlyCursor, "The cursor is read-only");
+  if (!c->cursor->ops->update)
+    return cursorFail(c, kDbErrReadOnlyCursor, "The cursor is read-only");
   c->cursor->ops->update(c->cursor);
 }
 
 extern "C" void cursorDeleteRecord(DatabaseCursorObject *c) {
   if (!c || !c->cursor) return;
-  if (!c->cursor->ops->deleteRow) return cursorFail(c, kDbErrReadOnlyCursor, "The cursor is read-only");
+  if (!c->cursor->ops->deleteRow)
+    return cursorFail(c, kDbErrReadOnlyCursor, "The cursor is read-only");
   if (c->cursor->ops->atEnd(c->cursor) || c->cursor->ops->atStart(c->cursor))
     return cursorFail(c, kDbErrNoRow, "The cursor stands on no row");
   c->state &= ~kCursorEditing;

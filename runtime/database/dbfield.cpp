@@ -31,14 +31,16 @@ static DbValue textValue(RString *text, DbType type) {
 }
 
 bool dbcursor_set_field_string(DatabaseCursorObject *c, int32_t field, RString *text) {
-  return storeValue(c, field, textValue(text, kDbText)); /* the engine converts to the column's type */
+  return storeValue(c, field,
+                    textValue(text, kDbText)); /* the engine converts to the column's type */
 }
 
 extern "C" RString *databaseCursorFieldGetString(DatabaseCursorObject *c, int32_t field) {
   return dbcursor_field_string(c, field);
 }
 
-extern "C" void databaseCursorFieldSetString(DatabaseCursorObject *c, int32_t field, RString *text) {
+extern "C" void databaseCursorFieldSetString(DatabaseCursorObject *c, int32_t field,
+                                             RString *text) {
   dbcursor_set_field_string(c, field, text);
 }
 
@@ -105,8 +107,12 @@ static void storePicture(DatabaseCursorFieldObject *f, Object *picture, bool jpe
   RuntimeUnlockString(bytes);
 }
 
-extern "C" Object *cursorFieldMactPictGetter(DatabaseCursorFieldObject *f, int32_t) { return pictureOf(f); }
-extern "C" Object *cursorFieldJPEGGetter(DatabaseCursorFieldObject *f, int32_t) { return pictureOf(f); }
+extern "C" Object *cursorFieldMactPictGetter(DatabaseCursorFieldObject *f, int32_t) {
+  return pictureOf(f);
+}
+extern "C" Object *cursorFieldJPEGGetter(DatabaseCursorFieldObject *f, int32_t) {
+  return pictureOf(f);
+}
 
 extern "C" void cursorFieldMactPictSetter(DatabaseCursorFieldObject *f, int32_t, Object *picture) {
   storePicture(f, picture, false);

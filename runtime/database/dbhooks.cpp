@@ -10,7 +10,8 @@ static void background(void *) { RuntimeBackgroundTask(); }
 
 static void *tempOpen(void *) {
   char folder[MAX_PATH], path[MAX_PATH];
-  if (!GetTempPathA(sizeof folder, folder) || !GetTempFileNameA(folder, "dbs", 0, path)) return nullptr;
+  if (!GetTempPathA(sizeof folder, folder) || !GetTempFileNameA(folder, "dbs", 0, path))
+    return nullptr;
   HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
@@ -31,7 +32,8 @@ static int32_t tempAppend(void *file, const void *bytes, uint32_t n) {
 static int32_t tempReadAt(void *file, uint64_t at, void *bytes, uint32_t n) {
   LONG high = (LONG)(at >> 32);
   DWORD got = 0;
-  if (SetFilePointer((HANDLE)file, (LONG)(uint32_t)at, &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
+  if (SetFilePointer((HANDLE)file, (LONG)(uint32_t)at, &high, FILE_BEGIN) ==
+          INVALID_SET_FILE_POINTER &&
       GetLastError() != NO_ERROR)
     return 0;
   return ReadFile((HANDLE)file, bytes, n, &got, nullptr) && got == n;

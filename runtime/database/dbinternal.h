@@ -7,10 +7,10 @@
 // Errors the runtime itself reports on a database (the statement layer's
 // are below 1000, the embedded engine's from 1001 to 1099).
 enum DbRuntimeError : int32_t {
-  kDbErrNotOpen = 1101,     // nothing to open, or the database was closed
-  kDbErrNoOperation = 1102, // the engine lacks the operation asked for
-  kDbErrNoField = 1103,     // a cursor has no field of that name or number
-  kDbErrNoRow = 1104,       // the cursor stands on no row
+  kDbErrNotOpen = 1101,        // nothing to open, or the database was closed
+  kDbErrNoOperation = 1102,    // the engine lacks the operation asked for
+  kDbErrNoField = 1103,        // a cursor has no field of that name or number
+  kDbErrNoRow = 1104,          // the cursor stands on no row
   kDbErrReadOnlyCursor = 1105, // the cursor's rows cannot be changed
   kDbErrBadParameter = 1106,   // a query parameter number out of range
 };
@@ -29,7 +29,8 @@ void database_fail(DatabaseObject *db, int32_t code, const char *message);
 // A new, unopened Database object.
 DatabaseObject *database_new();
 // Binds db to an opened engine and puts it on the open list.
-void database_attach_engine(DatabaseObject *db, void *handle, const DbSlots *slots, DbEngine *engine);
+void database_attach_engine(DatabaseObject *db, void *handle, const DbSlots *slots,
+                            DbEngine *engine);
 // Closes its cursors and its engine; the object stays, unopened.
 void database_close_engine(DatabaseObject *db);
 // Opens the file db->openName names (a carried database); false, error set, on failure.

@@ -26,7 +26,7 @@ static void esCommit(void *h) { ((DbEngine *)h)->ops->commit((DbEngine *)h); }
 static void esRollback(void *h) { ((DbEngine *)h)->ops->rollback((DbEngine *)h); }
 
 static const DbSlots kEmbeddedSlots = {
-    esClose, nullptr, nullptr, nullptr, nullptr,     nullptr,        nullptr,  nullptr, nullptr,
+    esClose, nullptr, nullptr, nullptr, nullptr,     nullptr,        nullptr,  nullptr,    nullptr,
     nullptr, nullptr, nullptr, nullptr, esErrorCode, esErrorMessage, esCommit, esRollback,
 };
 
@@ -38,7 +38,8 @@ static void closeAll(Object *, ClassDef *) {
   while (int32_t n = vec_count(&openDatabases))
     database_close_engine((DatabaseObject *)vec_get_ptr(&openDatabases, n - 1));
   vec_dispose(&openDatabases);
-  closerClass.marker = 0; /* a later open (a new run in the same process) puts a new closer on the list */
+  closerClass.marker =
+      0; /* a later open (a new run in the same process) puts a new closer on the list */
 }
 
 void database_track_open(DatabaseObject *db) {
@@ -93,7 +94,8 @@ extern "C" Object *openKARUDatabase(Object *folderItem) { return openItem(folder
 // Writes the carried bytes as the file's first contents; false when the file
 // could not be made.
 static bool writeStart(const char *path, const uint8_t *bytes, int32_t length) {
-  HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h =
+      CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   DWORD wrote = 0;
   bool ok = WriteFile(h, bytes, (DWORD)length, &wrote, nullptr) && wrote == (DWORD)length &&
@@ -126,7 +128,8 @@ bool database_open_carried(DatabaseObject *db) {
 
 // The project's database item: a name and the carried bytes (address B,
 // length A); nothing is opened until the first statement.
-Object *database_project_item(const char *name, int32_t length, const uint8_t *bytes, int32_t count) {
+Object *database_project_item(const char *name, int32_t length, const uint8_t *bytes,
+                              int32_t count) {
   DatabaseObject *db = database_new();
   db->openName = str_make(name, length);
   db->openData = bytes;

@@ -74,7 +74,8 @@ extern "C" Object *databaseQueryRunQuery(DatabaseQueryObject *q) {
   if (!db) return nullptr;
   db->errorCode = 0;
   if (!database_ensure_open(db)) return nullptr;
-  if (!db->engine) return database_fail(db, kDbErrNoOperation, "This database cannot bind parameters"), nullptr;
+  if (!db->engine)
+    return database_fail(db, kDbErrNoOperation, "This database cannot bind parameters"), nullptr;
   int32_t n = q->count;
   DbValue *values = (DbValue *)pool_alloc((n ? n : 1) * (int32_t)sizeof(DbValue));
   for (int32_t i = 0; i < n; i++) {

@@ -105,7 +105,8 @@ extern "C" void setDatabaseRecordDateColumn(DatabaseRecordObject *r, RString *na
 extern "C" RString *GetDatabaseRecordBlobColumn(DatabaseRecordObject *r, RString *name) {
   return db_value_text(columnValue(r, name));
 }
-extern "C" void SetDatabaseRecordBlobColumn(DatabaseRecordObject *r, RString *name, RString *bytes) {
+extern "C" void SetDatabaseRecordBlobColumn(DatabaseRecordObject *r, RString *name,
+                                            RString *bytes) {
   setText(r, name, kDbBinary, bytes);
 }
 

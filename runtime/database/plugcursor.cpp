@@ -9,11 +9,11 @@
 
 struct PlugCursor {
   DbCursor base;
-  void *data;                       // the plug-in's, closed through def
+  void *data; // the plug-in's, closed through def
   const KARUDBCursorDefinition *def;
   int32_t fieldCount;
-  RString **values;                 // the current row's texts read so far, by field
-  RString **names;                  // field names, read once
+  RString **values; // the current row's texts read so far, by field
+  RString **names;  // field names, read once
 };
 
 static RString *asString(KARUString s) { return (RString *)s; }
@@ -42,7 +42,8 @@ static int32_t pcFieldCount(DbCursor *c) { return ((PlugCursor *)c)->fieldCount;
 static DbText pcFieldName(DbCursor *c, int32_t field) {
   PlugCursor *p = (PlugCursor *)c;
   if (field < 0 || field >= p->fieldCount) return DbText{nullptr, 0};
-  if (!p->names[field] && p->def->fieldName) p->names[field] = asString(p->def->fieldName(p->data, field));
+  if (!p->names[field] && p->def->fieldName)
+    p->names[field] = asString(p->def->fieldName(p->data, field));
   return db_text(p->names[field]);
 }
 
@@ -56,7 +57,9 @@ static int32_t pcAtEnd(DbCursor *c) {
   return p->def->atEnd ? p->def->atEnd(p->data) : 1;
 }
 
-static int32_t pcAtStart(DbCursor *) { return 0; } /* plug-in cursors never stand before the first row */
+static int32_t pcAtStart(DbCursor *) {
+  return 0;
+} /* plug-in cursors never stand before the first row */
 
 static int32_t pcMoveNext(DbCursor *c) {
   PlugCursor *p = (PlugCursor *)c;
@@ -75,7 +78,8 @@ static void pcValue(DbCursor *c, int32_t field, DbValue *out) {
   *out = DbValue{};
   if (field < 0 || field >= p->fieldCount || pcAtEnd(c)) return;
   if (p->def->fieldIsNull && p->def->fieldIsNull(p->data, field)) return;
-  if (!p->values[field] && p->def->fieldValue) p->values[field] = asString(p->def->fieldValue(p->data, field));
+  if (!p->values[field] && p->def->fieldValue)
+    p->values[field] = asString(p->def->fieldValue(p->data, field));
   DbText t = db_text(p->values[field]);
   out->type = pcFieldType(c, field);
   out->text = t;
@@ -122,9 +126,9 @@ static int32_t pcDelete(DbCursor *c) {
 }
 
 static const DbCursorOps kPlugCursorOps = {
-    pcClose,     pcFieldCount, pcFieldName, pcFieldType, pcAtEnd, pcAtStart, pcMoveNext,
-    nullptr,     pcMoveFirst,  nullptr,     pcValue,     pcEdit,  pcSetValue, pcUpdate,
-    pcDelete,    nullptr,      nullptr,
+    pcClose,    pcFieldCount, pcFieldName, pcFieldType, pcAtEnd, pcAtStart,
+    pcMoveNext, nullptr,      pcMoveFirst, nullptr,     pcValue, pcEdit,
+    pcSetValue, pcUpdate,     pcDelete,    nullptr,     nullptr,
 };
 
 extern "C" int32_t PluginRegisterDBCursor(const KARUDBCursorDefinition *d) {

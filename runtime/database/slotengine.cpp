@@ -8,23 +8,35 @@
 
 struct SlotEngine {
   DbEngine base;
-  DatabaseObject *db;    // the owner; not retained (it frees this engine)
-  RString *lastMessage;  // keeps the text errorMessage handed out
+  DatabaseObject *db;   // the owner; not retained (it frees this engine)
+  RString *lastMessage; // keeps the text errorMessage handed out
+  RString *ownMessage;  // the adapter's own failure (a missing slot), or nil
+  int32_t ownCode;      // its code, 0 when the last operation reached the engine
 };
 
 static SlotEngine *slotEngine(DbEngine *e) { return (SlotEngine *)e; }
 static const DbSlots *slots(DbEngine *e) { return slotEngine(e)->db->slots; }
 static void *handle(DbEngine *e) { return slotEngine(e)->db->handle; }
 
-// Reports a missing slot; returns 0 for the caller to return.
+// Reports a missing slot, as this engine's error (read by the statement
+// layer) and on the database (read by everyone else); returns 0.
 static int32_t lacks(DbEngine *e, const char *what) {
+  SlotEngine *s = slotEngine(e);
   RString *m = str_from("The database engine cannot ");
   RString *w = str_from(what);
   str_append(&m, w);
-  KARUDatabaseSetError(slotEngine(e)->db, kDbErrNoOperation, m);
+  str_assign(&s->ownMessage, m);
+  s->ownCode = kDbErrNoOperation;
+  KARUDatabaseSetError(s->db, kDbErrNoOperation, m);
   RuntimeUnlockString(m);
   RuntimeUnlockString(w);
   return 0;
+}
+
+// Every operation starts with no failure of the adapter's own.
+static const DbSlots *begin(DbEngine *e) {
+  slotEngine(e)->ownCode = 0;
+  return slots(e);
 }
 
 static int32_t succeeded(DbEngine *e) {
@@ -51,7 +63,7 @@ static void freeColumns(DbSlotColumn *list, int32_t n) {
 
 static int32_t seCreateTable(DbEngine *e, DbText table, const DbColumn *columns, int32_t n,
                              const uint8_t *keys, int32_t keyCount) {
-  if (!slots(e)->createTable) return lacks(e, "create tables");
+  if (!begin(e)->createTable) return lacks(e, "create tables");
   DbSlotColumn *list = columnList(columns, n);
   RString *name = db_string(table);
   slots(e)->createTable(handle(e), name, n ? list : nullptr, keys, keyCount);
@@ -61,11 +73,15 @@ static int32_t seCreateTable(DbEngine *e, DbText table, const DbColumn *columns,
 }
 
 static int32_t seInsert(DbEngine *e, DbText table, const DbAssignment *values, int32_t n) {
-  if (!slots(e)->insert) return lacks(e, "insert rows");
-  DbSlotAssignment *list = (DbSlotAssignment *)pool_alloc((n ? n : 1) * (int32_t)sizeof(DbSlotAssignment));
+  if (!begin(e)->insert) return lacks(e, "insert rows");
+  DbSlotAssignment *list =
+      (DbSlotAssignment *)pool_alloc((n ? n : 1) * (int32_t)sizeof(DbSlotAssignment));
   for (int32_t i = 0; i < n; i++) {
-    list[i] = DbSlotAssignment{db_string(values[i].column), db_string(values[i].value), values[i].quoted,
-                               {0, 0, 0}, i + 1 < n ? &list[i + 1] : nullptr};
+    list[i] = DbSlotAssignment{db_string(values[i].column),
+                               db_string(values[i].value),
+                               values[i].quoted,
+                               {0, 0, 0},
+                               i + 1 < n ? &list[i + 1] : nullptr};
   }
   RString *name = db_string(table);
   slots(e)->insert(handle(e), name, n ? list : nullptr);
@@ -121,9 +137,10 @@ static DbCursor *takeCursor(Object *o) {
 
 static DbCursor *seOpenCursor(DbEngine *e, DbText table, const DbText *columns, int32_t n,
                               const DbCondition *where) {
-  if (!slots(e)->openCursor) return lacks(e, "open table cursors"), nullptr;
+  if (!begin(e)->openCursor) return lacks(e, "open table cursors"), nullptr;
   DbSlotName *names = (DbSlotName *)pool_alloc((n ? n : 1) * (int32_t)sizeof(DbSlotName));
-  for (int32_t i = 0; i < n; i++) names[i] = DbSlotName{db_string(columns[i]), i + 1 < n ? &names[i + 1] : nullptr};
+  for (int32_t i = 0; i < n; i++)
+    names[i] = DbSlotName{db_string(columns[i]), i + 1 < n ? &names[i + 1] : nullptr};
   DbSlotCondition *tree = conditionTree(where);
   RString *name = db_string(table);
   Object *o = slots(e)->openCursor(handle(e), name, n ? names : nullptr, tree);
@@ -135,7 +152,7 @@ static DbCursor *seOpenCursor(DbEngine *e, DbText table, const DbText *columns, 
 }
 
 static int32_t seAddColumn(DbEngine *e, DbText table, const DbColumn *column) {
-  if (!slots(e)->addColumn) return lacks(e, "add columns");
+  if (!begin(e)->addColumn) return lacks(e, "add columns");
   DbSlotColumn *list = columnList(column, 1);
   RString *name = db_string(table);
   slots(e)->addColumn(handle(e), name, list);
@@ -144,34 +161,38 @@ static int32_t seAddColumn(DbEngine *e, DbText table, const DbColumn *column) {
   return succeeded(e);
 }
 
-static int32_t seErrorCode(DbEngine *e) { return slots(e)->errorCode ? slots(e)->errorCode(handle(e)) : 0; }
+static int32_t seErrorCode(DbEngine *e) {
+  if (slotEngine(e)->ownCode) return slotEngine(e)->ownCode;
+  return slots(e)->errorCode ? slots(e)->errorCode(handle(e)) : 0;
+}
 
 static DbText seErrorMessage(DbEngine *e) {
   SlotEngine *s = slotEngine(e);
+  if (s->ownCode) return db_text(s->ownMessage);
   RuntimeUnlockString(s->lastMessage);
   s->lastMessage = slots(e)->errorMessage ? slots(e)->errorMessage(handle(e)) : nullptr;
   return db_text(s->lastMessage);
 }
 
 static int32_t seCommit(DbEngine *e) {
-  if (!slots(e)->commit) return lacks(e, "commit");
+  if (!begin(e)->commit) return lacks(e, "commit");
   slots(e)->commit(handle(e));
   return succeeded(e);
 }
 
 static int32_t seRollback(DbEngine *e) {
-  if (!slots(e)->rollback) return lacks(e, "roll back");
+  if (!begin(e)->rollback) return lacks(e, "roll back");
   slots(e)->rollback(handle(e));
   return succeeded(e);
 }
 
 static DbCursor *seTableSchema(DbEngine *e) {
-  if (!slots(e)->tableSchema) return lacks(e, "list its tables"), nullptr;
+  if (!begin(e)->tableSchema) return lacks(e, "list its tables"), nullptr;
   return takeCursor(slots(e)->tableSchema(handle(e)));
 }
 
 static DbCursor *seFieldSchema(DbEngine *e, DbText table) {
-  if (!slots(e)->fieldSchema) return lacks(e, "list a table's columns"), nullptr;
+  if (!begin(e)->fieldSchema) return lacks(e, "list a table's columns"), nullptr;
   RString *name = db_string(table);
   DbCursor *c = takeCursor(slots(e)->fieldSchema(handle(e), name));
   RuntimeUnlockString(name);
@@ -179,20 +200,22 @@ static DbCursor *seFieldSchema(DbEngine *e, DbText table) {
 }
 
 static const DbEngineOps kSlotEngineOps = {
-    seCreateTable, seInsert,   seOpenCursor,  seAddColumn,   seErrorCode, seErrorMessage,
-    seCommit,      seRollback, seTableSchema, seFieldSchema,
+    seCreateTable,  seInsert, seOpenCursor, seAddColumn,   seErrorCode,
+    seErrorMessage, seCommit, seRollback,   seTableSchema, seFieldSchema,
 };
 
 DbEngine *slotengine_new(DatabaseObject *db) {
   SlotEngine *s = (SlotEngine *)pool_alloc(sizeof(SlotEngine));
   s->base.ops = &kSlotEngineOps;
   s->db = db;
-  s->lastMessage = nullptr;
+  s->lastMessage = s->ownMessage = nullptr;
+  s->ownCode = 0;
   return &s->base;
 }
 
 void slotengine_free(DbEngine *e) {
   RuntimeUnlockString(slotEngine(e)->lastMessage);
+  RuntimeUnlockString(slotEngine(e)->ownMessage);
   pool_free(e, sizeof(SlotEngine));
 }
 

@@ -226,6 +226,8 @@ typedef KARUObject (*KARUUnlockObjectProc)(KARUObject o);
 typedef void (*KARULockStringProc)(KARUString s);
 typedef void (*KARUUnlockStringProc)(KARUString s);
 typedef KARUString (*KARUBuildStringProc)(const void *bytes, int32_t length);
+/* The string's text, NUL-terminated, valid while the string lives ("" for nil). */
+typedef const char *(*StringGetCStringProc)(KARUString s);
 
 /* Control helpers, for any control. Handles are HWNDs; objects handed back
    are borrowed (lock them to keep them); Booleans come back in one byte. */
@@ -293,6 +295,114 @@ typedef int32_t (*PluginMarkSocketUsageProc)(void);
 typedef KARUString (*pluginSocketReadProc)(KARUObject socket, int32_t count);
 typedef KARUString (*pluginSocketReadAllProc)(KARUObject socket);
 typedef KARUString (*pluginSocketLookaheadProc)(KARUObject socket);
+
+/* Database engines. An engine is a table of operations on a handle the
+   engine chooses; a nil slot means the engine lacks the operation. An engine
+   that runs SQL itself fills selectSQL and executeSQL; otherwise the runtime
+   parses the statements and calls the record-level slots (7, 8, 9, 11), and
+   reads errors through errorCode and errorMessage. Strings passed to a slot
+   are borrowed; strings and objects a slot returns are new references. Lists
+   are linked through their last word. Type codes: 2 smallint, 3 integer,
+   5 char/varchar, 6 float, 7 double, 8 date, 9 time, 10 timestamp,
+   12 boolean, 15 long varchar, 16 long varbinary. */
+typedef struct KARUDBColumn {
+  KARUString name;           /* 0 */
+  uint8_t type;              /* 4 */
+  uint8_t nullable;          /* 5: 1 unless NOT NULL was written */
+  uint8_t spare[2];          /* 6 */
+  struct KARUDBColumn *next; /* 8 */
+} KARUDBColumn;
+typedef struct KARUDBAssignment {
+  KARUString column;             /* 0 */
+  KARUString value;              /* 4: as written, quotes removed */
+  uint8_t quoted;                /* 8: it was quoted (an unquoted NULL is NULL) */
+  uint8_t spare[3];              /* 9 */
+  struct KARUDBAssignment *next; /* 12 */
+} KARUDBAssignment;
+typedef struct KARUDBName {
+  KARUString name;         /* 0 */
+  struct KARUDBName *next; /* 4 */
+} KARUDBName;
+/* A WHERE condition: leaves compare column (of table, nil when not written)
+   with right (a text, a number, or a column when rightIsColumn); op 0 =,
+   1 <, 2 >, 3 <=, 4 >=, 5 <>, 6 LIKE, 7 NOT LIKE, 8 IS NULL, 9 IS NOT NULL;
+   inner nodes 64 OR, 65 AND combine left and rightChild. function: 0 none,
+   2 upper, 3 lower, applied to the column. */
+typedef struct KARUDBCondition {
+  uint8_t op;                          /* 0 */
+  uint8_t function;                    /* 1 */
+  uint8_t rightIsColumn;               /* 2 */
+  uint8_t spare;                       /* 3 */
+  KARUString column;                   /* 4 */
+  KARUString table;                    /* 8 */
+  KARUString right;                    /* 12 */
+  KARUString rightTable;               /* 16 */
+  struct KARUDBCondition *left;        /* 20 */
+  struct KARUDBCondition *rightChild;  /* 24 */
+} KARUDBCondition;
+KARU_LAYOUT(sizeof(KARUDBColumn) == 12 && sizeof(KARUDBAssignment) == 16);
+KARU_LAYOUT(sizeof(KARUDBCondition) == 28);
+
+/* The engine's operations, slot by slot. Cursors are DatabaseCursor objects
+   made with KARUdbCursorFromDBCursor. */
+typedef struct KARUDBEngineSlots {
+  void (*close)(void *handle);                                      /* 0 */
+  KARUObject (*tableSchema)(void *handle);                          /* 1: rows of TableName */
+  KARUObject (*fieldSchema)(void *handle, KARUString table);        /* 2: ColumnName, FieldType, IsPrimary, NotNull */
+  void *reserved3, *reserved4;                                      /* 3, 4 */
+  KARUObject (*selectSQL)(void *handle, KARUString statement);      /* 5 */
+  void (*executeSQL)(void *handle, KARUString statement);           /* 6 */
+  void (*createTable)(void *handle, KARUString table, const KARUDBColumn *columns,
+                      const uint8_t *keyColumns, int32_t keyCount); /* 7 */
+  void (*insert)(void *handle, KARUString table, const KARUDBAssignment *values); /* 8 */
+  KARUObject (*openCursor)(void *handle, KARUString table, const KARUDBName *columns,
+                           const KARUDBCondition *where);           /* 9: nil columns: all */
+  void *reserved10;                                                 /* 10 */
+  void (*addColumn)(void *handle, KARUString table, const KARUDBColumn *column); /* 11 */
+  void *reserved12;                                                 /* 12 */
+  int32_t (*errorCode)(void *handle);                               /* 13: 0 = none */
+  KARUString (*errorMessage)(void *handle);                         /* 14 */
+  void (*commit)(void *handle);                                     /* 15 */
+  void (*rollback)(void *handle);                                   /* 16 */
+} KARUDBEngineSlots;
+KARU_LAYOUT(sizeof(KARUDBEngineSlots) == 68);
+
+typedef struct KARUDBEngineDefinition {
+  int32_t version;                 /* 0: 1 */
+  const char *name;                /* 4: the engine's name */
+  const KARUDBEngineSlots *slots;  /* 8 */
+} KARUDBEngineDefinition;
+
+/* A cursor's operations on the plug-in's own cursor data. Rows are read
+   forward; the optional routines may be nil. The cursor stands on its first
+   row when it is made (or at its end when it has none). */
+typedef struct KARUDBCursorDefinition {
+  int32_t version;                                      /* 0: 1 */
+  void (*close)(void *data);                            /* 4: frees the data */
+  int32_t (*fieldCount)(void *data);                    /* 8 */
+  KARUString (*fieldName)(void *data, int32_t field);   /* 12: 0-based */
+  int32_t (*fieldType)(void *data, int32_t field);      /* 16: a type code */
+  KARUString (*fieldValue)(void *data, int32_t field);  /* 20: the current row's, as text */
+  int32_t (*fieldIsNull)(void *data, int32_t field);    /* 24: optional */
+  int32_t (*moveNext)(void *data);                      /* 28: 1 when on a row */
+  int32_t (*atEnd)(void *data);                         /* 32 */
+  int32_t (*moveFirst)(void *data);                     /* 36: optional */
+  int32_t (*setFieldValue)(void *data, int32_t field, KARUString value); /* 40: optional */
+  int32_t (*update)(void *data);                        /* 44: optional; writes the changed row */
+  int32_t (*deleteRow)(void *data);                     /* 48: optional; then on the next row */
+} KARUDBCursorDefinition;
+
+/* Registers an engine (1) or a cursor kind (1); 0 for a definition of an
+   unknown version. */
+typedef int32_t (*PluginRegisterDBEngineProc)(const KARUDBEngineDefinition *d);
+typedef int32_t (*PluginRegisterDBCursorProc)(const KARUDBCursorDefinition *d);
+/* A new DatabaseCursor object over the plug-in's cursor data (closed through
+   the definition when the object goes), or a new Database object bound to an
+   engine's handle (closed through slot 0). The definitions must stay. */
+typedef KARUObject (*KARUdbCursorFromDBCursorProc)(void *data, const KARUDBCursorDefinition *d);
+typedef KARUObject (*KARUdbDatabaseFromDBDatabaseProc)(void *handle, const KARUDBEngineDefinition *d);
+/* Stores an error on a Database object (code 0 clears it). */
+typedef void (*KARUDatabaseSetErrorProc)(KARUObject database, int32_t code, KARUString message);
 
 /* Data sources: a plug-in offers a kind of data source (a routine table),
    then names sources of that kind. Opening a source gives a Database object

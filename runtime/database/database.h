@@ -194,6 +194,12 @@ void dbcursor_close(DatabaseCursorObject *c);
 bool database_ensure_open(DatabaseObject *db);
 // Gives the Database classes their destructors and constructors.
 void database_classes_attach();
+// The Database of a project item: a database the application carries, kept
+// in the file of that name beside the executable and opened on first use;
+// when the file does not exist it starts from the count bytes at bytes (a
+// database file), or empty when count is 0.
+Object *database_project_item(const char *name, int32_t length, const uint8_t *bytes,
+                              int32_t count);
 
 extern "C" {
 // The Database class.
@@ -226,4 +232,47 @@ void cursorEdit(DatabaseCursorObject *c);
 void cursorUpdate(DatabaseCursorObject *c);
 void cursorDeleteRecord(DatabaseCursorObject *c);
 void cursorClose(DatabaseCursorObject *c);
+RString *databaseCursorFieldGetString(DatabaseCursorObject *c, int32_t field); // 0-based
+void databaseCursorFieldSetString(DatabaseCursorObject *c, int32_t field, RString *text);
+
+// The DatabaseCursorField class: getters (field, parameter), setters
+// (field, parameter, value). Writing a field of a row not being edited
+// starts the edit.
+RString *cursorFieldNameGetter(DatabaseCursorFieldObject *f, int32_t);
+RString *cursorFieldStringValueGetter(DatabaseCursorFieldObject *f, int32_t);
+void cursorFieldStringValueSetter(DatabaseCursorFieldObject *f, int32_t, RString *text);
+int32_t cursorFieldIntegerValueGetter(DatabaseCursorFieldObject *f, int32_t);
+void cursorFieldIntegerValueSetter(DatabaseCursorFieldObject *f, int32_t, int32_t n);
+double cursorFieldDoubleValueGetter(DatabaseCursorFieldObject *f, int32_t);
+void cursorFieldDoubleValueSetter(DatabaseCursorFieldObject *f, int32_t, double x);
+Object *cursorFieldDateValueGetter(DatabaseCursorFieldObject *f, int32_t);
+void cursorFieldDateValueSetter(DatabaseCursorFieldObject *f, int32_t, Object *date);
+RString *cursorFieldNativeValueGetter(DatabaseCursorFieldObject *f, int32_t);
+Object *cursorFieldMactPictGetter(DatabaseCursorFieldObject *f, int32_t);
+void cursorFieldMactPictSetter(DatabaseCursorFieldObject *f, int32_t, Object *picture);
+Object *cursorFieldJPEGGetter(DatabaseCursorFieldObject *f, int32_t);
+void cursorFieldJPEGSetter(DatabaseCursorFieldObject *f, int32_t, Object *picture);
+
+// The DatabaseRecord class: a column's value by name (ignoring case).
+RString *getDatabaseRecordColumn(DatabaseRecordObject *r, RString *name);
+void setDatabaseRecordColumn(DatabaseRecordObject *r, RString *name, RString *value);
+int32_t getDatabaseRecordIntegerColumn(DatabaseRecordObject *r, RString *name);
+void setDatabaseRecordIntegerColumn(DatabaseRecordObject *r, RString *name, int32_t n);
+double getDatabaseRecordDoubleColumn(DatabaseRecordObject *r, RString *name);
+void setDatabaseRecordDoubleColumn(DatabaseRecordObject *r, RString *name, double x);
+bool GetDatabaseRecordBooleanColumn(DatabaseRecordObject *r, RString *name);
+void SetDatabaseRecordBooleanColumn(DatabaseRecordObject *r, RString *name, bool on);
+Object *getDatabaseRecordDateColumn(DatabaseRecordObject *r, RString *name);
+void setDatabaseRecordDateColumn(DatabaseRecordObject *r, RString *name, Object *date);
+RString *GetDatabaseRecordBlobColumn(DatabaseRecordObject *r, RString *name);
+void SetDatabaseRecordBlobColumn(DatabaseRecordObject *r, RString *name, RString *bytes);
+Object *getDatabaseRecordMacPictColumn(DatabaseRecordObject *r, RString *name);
+void setDatabaseRecordMacPictColumn(DatabaseRecordObject *r, RString *name, Object *picture);
+Object *getDatabaseRecordJPEGColumn(DatabaseRecordObject *r, RString *name);
+void setDatabaseRecordJPEGColumn(DatabaseRecordObject *r, RString *name, Object *picture);
+
+// The DatabaseQuery class.
+void databaseQuerySetParameter(DatabaseQueryObject *q, int32_t index, RString *value); // 1-based
+Object *databaseQueryRunQuery(DatabaseQueryObject *q); // a cursor for a SELECT, else nil
+RString *getDatabaseProperty(DatabaseObject *db, RString *name);
 }

@@ -44,6 +44,7 @@
 #include "ui/canvas.h"
 #include "ui/timer.h"
 #include "devices/socket.h"
+#include "database/database.h"
 #include "devices/serial.h"
 #include "graphics/picture.h"
 #include "files/clipboard.h"
@@ -376,8 +377,9 @@ static Object *makeItem(uint32_t address) {
   case 10: {
     uint32_t length = word(&w), text = word(&w), a = word(&w), b = word(&w);
     if (!inData(text, length)) damaged("a database name lies outside the data block");
-    RString *name = str_make((const void *)(uintptr_t)text, (int32_t)length);
-    return resourceObject("Database", {(uint32_t)(uintptr_t)name, b, a});
+    if (a && !inData(b, a)) damaged("a database's carried file lies outside the data block");
+    return database_project_item((const char *)(uintptr_t)text, (int32_t)length,
+                                 a ? (const uint8_t *)(uintptr_t)b : nullptr, (int32_t)a);
   }
   default:
     fault_assert(kFaultUnnamed, 3, nullptr, 0);
@@ -469,6 +471,7 @@ void runtime_classes_init() {
   thread_classes_attach();
   timer_classes_attach();
   socket_classes_attach();
+  database_classes_attach();
   serial_classes_attach();
   graphics_classes_attach();
   picture_classes_attach();

@@ -25,6 +25,7 @@
 #include "base/platform.h"
 #include "text/packed.h"
 #include "text/string.h"
+#include "database/datacontrol.h"
 #include "ui/boundparts.h"
 #include "ui/buttons.h"
 #include "ui/editfield.h"
@@ -491,6 +492,7 @@ void runtime_classes_init() {
   popupmenu_install();
   listbox_install();
   boundparts_install();
+  datacontrol_install();
   contextmenu_install();
   control_classes_attach(); /* after the kinds: it gives their classes CreatePane */
 }

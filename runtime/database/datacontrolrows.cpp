@@ -131,6 +131,19 @@ static bool writable(DataControlObject *dc) {
   return false;
 }
 
+// The current row may be changed: the control is not read-only and stands on one.
+static bool mayChangeRow(DataControlObject *dc) {
+  if (!writable(dc)) return false;
+  if (rows_on_row(dc)) return true;
+  rows_set_error(dc, kDataErrNoRow, "The data control stands on no row");
+  return false;
+}
+
+static bool cannotChange(DataControlObject *dc) {
+  rows_set_error(dc, kDataErrCannotEdit, "The rows of this data control cannot be changed");
+  return false;
+}
+
 // Stores each bound control's value into its field of the row being edited.
 static bool storeBindings(DataControlObject *dc) {
   DataBinding *list = nullptr;
@@ -148,16 +161,9 @@ static bool storeBindings(DataControlObject *dc) {
 }
 
 bool rows_update(DataControlObject *dc) {
-  if (!writable(dc)) return false;
-  if (!rows_on_row(dc)) {
-    rows_set_error(dc, kDataErrNoRow, "The data control stands on no row");
-    return false;
-  }
+  if (!mayChangeRow(dc)) return false;
   DbCursor *c = rows_cursor(dc);
-  if (!c->ops->edit || !c->ops->update) {
-    rows_set_error(dc, kDataErrCannotEdit, "The rows of this data control cannot be changed");
-    return false;
-  }
+  if (!c->ops->edit || !c->ops->update) return cannotChange(dc);
   if (!(dc->cursor->state & kCursorEditing)) {
     if (!c->ops->edit(c)) return engineError(dc, kDataErrCannotEdit, "The row cannot be changed"), false;
     dc->cursor->state |= kCursorEditing;
@@ -247,16 +253,9 @@ bool rows_insert(DataControlObject *dc) {
 }
 
 bool rows_delete(DataControlObject *dc) {
-  if (!writable(dc)) return false;
-  if (!rows_on_row(dc)) {
-    rows_set_error(dc, kDataErrNoRow, "The data control stands on no row");
-    return false;
-  }
+  if (!mayChangeRow(dc)) return false;
   DbCursor *c = rows_cursor(dc);
-  if (!c->ops->deleteRow) {
-    rows_set_error(dc, kDataErrCannotEdit, "The rows of this data control cannot be changed");
-    return false;
-  }
+  if (!c->ops->deleteRow) return cannotChange(dc);
   dc->cursor->state &= ~kCursorEditing;
   if (!c->ops->deleteRow(c)) return engineError(dc, kDataErrCannotEdit, "The row was not deleted"), false;
   int32_t at = dc->rows->current; /* the row after it takes its place */

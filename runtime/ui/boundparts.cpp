@@ -1,10 +1,13 @@
 // Bound parts of the check box, radio button, list box and pop-up menu: the
 // action sources made on request and the lookups by part name, the check
-// box's data-notification receivers, and the row-tag provider of a pop-up.
+// box's data-notification receivers, the row-tag provider of a pop-up, and
+// the binder that joins an action source to a receiver.
 #include "ui/boundparts.h"
 #include "objects/classdef.h"
 #include "objects/registry.h"
 #include "objects/variant.h"
+#include "lifecycle/exception.h"
+#include "ui/control.h"
 #include "ui/buttons.h"
 #include "ui/listbox.h"
 #include "ui/popupmenu.h"
@@ -74,6 +77,23 @@ static void rowTagDestructor(Object *o, ClassDef *) {
   t->popup = nullptr;
 }
 
+/* ---- actionBinder: a window's binding of an action source to a receiver ---- */
+
+// The source tells the target of each of its actions from now on.
+static void actionBind(Object *, Object *source, Object *target) {
+  void *add = source && target ? method_entry(source, "addActionNotificationReceiver") : nullptr;
+  if (add) call_compiled(add, (uint32_t)(uintptr_t)source, (uint32_t)(uintptr_t)target);
+}
+
+static void installBinder() {
+  ClassDef *cls = registry_find("actionBinder"), *face = registry_find("bindingInterface");
+  if (!cls || !face || cls->methods) return; /* installed before */
+  static const ParameterDesc params[] = {{"source", &gObjectClass, {0, 0}},
+                                         {"target", &gObjectClass, {0, 0}}};
+  class_add_method(cls, "bind", nullptr, params, 2, (void *)actionBind);
+  class_add_interface(cls, face);
+}
+
 /* ---- lookups by part name ---- */
 
 enum { kCheckedPart = 1, kUncheckedPart = 2 };
@@ -85,6 +105,7 @@ static int stateNamed(RString *part) {
 }
 
 void boundparts_install() {
+  installBinder();
   for (const char *name : {"Sys$CheckBoxAction", "Sys$RadioButtonAction", "Sys$ListboxAction"})
     if (ClassDef *cls = registry_find(name)) cls->destructor = actionPartDestructor;
   if (ClassDef *cls = registry_find("sys$popupRowTag")) {

@@ -6,6 +6,7 @@
 #include "database/datasource.h"
 #include "objects/variant.h"
 #include "recorder.h"
+#include "texts.h"
 #include "ui/boundparts.h"
 #include "ui/buttons.h"
 #include "ui/listbox.h"
@@ -20,18 +21,6 @@ using namespace describe;
 std::string gLog;
 
 std::string nameOf(Object *o) { return str_cview(as_control(o)->name); }
-std::string text(RString *s) {
-  std::string t = str_cview(s);
-  RuntimeUnlockString(s);
-  return t;
-}
-// A string for one call, released at the end of the statement.
-struct S {
-  RString *s;
-  explicit S(const char *t) : s(str_from(t)) {}
-  ~S() { RuntimeUnlockString(s); }
-  operator RString *() const { return s; }
-};
 
 void onAction(Object *o) { gLog += nameOf(o) + ".Action "; }
 // A receiver of both kinds of notice, logging what it is told.
@@ -87,13 +76,13 @@ protected:
 
 TEST_F(BoundPartsTest, ACheckBoxTellsItsDataReceiversThenActionThenTheStateReceivers) {
   ButtonObject *member = get<ButtonObject>("Member");
-  Object *onChecked = checkBoxGetBoundPart(&member->control.header, S("getCheckedAction"));
-  Object *again = checkBoxGetBoundPart(&member->control.header, S("GETCHECKEDACTION"));
-  Object *onUnchecked = checkBoxGetBoundPart(&member->control.header, S("getUncheckedAction"));
+  Object *onChecked = checkBoxGetBoundPart(&member->control.header, Text("getCheckedAction"));
+  Object *again = checkBoxGetBoundPart(&member->control.header, Text("GETCHECKEDACTION"));
+  Object *onUnchecked = checkBoxGetBoundPart(&member->control.header, Text("getUncheckedAction"));
   ASSERT_TRUE(onChecked && onUnchecked);
   EXPECT_EQ(onChecked, again); /* one part per state */
   EXPECT_NE(onChecked, onUnchecked);
-  EXPECT_EQ(checkBoxGetBoundPart(&member->control.header, S("getValue")), nullptr);
+  EXPECT_EQ(checkBoxGetBoundPart(&member->control.header, Text("getValue")), nullptr);
   Object *r = receiver();
   checkBoxAddDataNotificationReceiver(&member->control.header, r);
   cbaAddActionNotificationReceiver((ActionPartObject *)onChecked, r);
@@ -114,8 +103,8 @@ TEST_F(BoundPartsTest, ACheckBoxTellsItsDataReceiversThenActionThenTheStateRecei
 TEST_F(BoundPartsTest, RadioListAndPopupPartsReportTheirChanges) {
   Object *r = receiver();
   ButtonObject *red = get<ButtonObject>("RedRadio"), *blue = get<ButtonObject>("BlueRadio");
-  Object *redOff = radioGetBoundPart(&red->control.header, S("getUncheckedAction"));
-  Object *blueOn = radioGetBoundPart(&blue->control.header, S("getCheckedAction"));
+  Object *redOff = radioGetBoundPart(&red->control.header, Text("getUncheckedAction"));
+  Object *blueOn = radioGetBoundPart(&blue->control.header, Text("getCheckedAction"));
   rbaAddActionNotificationReceiver((ActionPartObject *)redOff, r);
   rbaAddActionNotificationReceiver((ActionPartObject *)blueOn, r);
   radioValueSetter(red, 0, true);
@@ -124,7 +113,7 @@ TEST_F(BoundPartsTest, RadioListAndPopupPartsReportTheirChanges) {
   EXPECT_EQ(gLog, "performAction BlueRadio.Action performAction ");
 
   ListboxObject *list = get<ListboxObject>("Cities");
-  Object *changed = listGetBoundPart(&list->control.header, S("getSelectionAction"));
+  Object *changed = listGetBoundPart(&list->control.header, Text("getSelectionAction"));
   ASSERT_TRUE(changed);
   lbaAddActionNotificationReceiver((ActionPartObject *)changed, r);
   gLog.clear();
@@ -138,13 +127,28 @@ TEST_F(BoundPartsTest, RadioListAndPopupPartsReportTheirChanges) {
   setPopupRowTag(size, 1, tag);
   RuntimeUnlockObject(tag);
   RuntimePopupSelectionSetter(size, 0, 1);
-  Object *rowTag = popupGetBoundPart(&size->control.header, S("getRowTag"));
+  Object *rowTag = popupGetBoundPart(&size->control.header, Text("getRowTag"));
   ASSERT_TRUE(rowTag);
   void *getString = method_entry(rowTag, "getString");
   ASSERT_TRUE(getString);
-  EXPECT_EQ(text(((RString * (*)(Object *)) getString)(rowTag)), "42");
-  EXPECT_EQ(popupGetBoundPart(&size->control.header, S("nothing")), nullptr);
+  EXPECT_EQ(take(((RString * (*)(Object *)) getString)(rowTag)), "42");
+  EXPECT_EQ(popupGetBoundPart(&size->control.header, Text("nothing")), nullptr);
   for (Object *o : {redOff, blueOn, changed, rowTag, r}) RuntimeUnlockObject(o);
+}
+
+// The binding a window description names: an actionBinder joins a part of
+// one control to a receiver, which then hears of every change.
+TEST_F(BoundPartsTest, AnActionBinderJoinsASourceToItsReceiver) {
+  ButtonObject *member = get<ButtonObject>("Member");
+  Object *onChecked = checkBoxGetBoundPart(&member->control.header, Text("getCheckedAction"));
+  Object *r = receiver(), *binder = CreateInstance(registry_find("actionBinder"));
+  void *bind = method_entry(binder, "bind");
+  ASSERT_TRUE(bind);
+  ((void (*)(Object *, Object *, Object *))bind)(binder, onChecked, r);
+  gLog.clear();
+  checkBoxValueSetter(member, 0, true);
+  EXPECT_EQ(gLog, "Member.Action performAction ");
+  for (Object *o : {onChecked, r, binder}) RuntimeUnlockObject(o);
 }
 
 // A plug-in's kinds and sources: kinds are unique by name, sources name a
@@ -170,11 +174,11 @@ TEST(DataSources, PluginDataSourcesOpenThroughTheirKind) {
   EXPECT_EQ(RegisterDataSource("Other", "Things", data), 0);
   Object *db = CreateInstance(registry_find("Database"));
   gOpened = db;
-  Object *opened = datasource_open(S("people"));
+  Object *opened = datasource_open(Text("people"));
   EXPECT_EQ(opened, db);
   EXPECT_EQ(gOpenedName, "People:c:\\people.csv");
   RuntimeUnlockObject(opened);
-  EXPECT_EQ(datasource_open(S("Nobody")), nullptr);
+  EXPECT_EQ(datasource_open(Text("Nobody")), nullptr);
   DesignAddDataSource("People");
   DesignAddDataSource("people");
   DesignAddDataSource("");

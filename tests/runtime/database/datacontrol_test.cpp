@@ -8,6 +8,7 @@
 #include "files/file.h"
 #include "memengine.h"
 #include "recorder.h"
+#include "texts.h"
 #include "ui/buttons.h"
 #include "ui/editfield.h"
 #include "ui/listbox.h"
@@ -29,18 +30,6 @@ using memdb::Value;
 std::string gLog;
 
 std::string nameOf(Object *o) { return str_cview(as_control(o)->name); }
-std::string text(RString *s) {
-  std::string t = str_cview(s);
-  RuntimeUnlockString(s);
-  return t;
-}
-// A string for one call, released at the end of the statement.
-struct S {
-  RString *s;
-  explicit S(const char *t) : s(str_from(t)) {}
-  ~S() { RuntimeUnlockString(s); }
-  operator RString *() const { return s; }
-};
 
 void onReposition(Object *o) {
   DataControlObject *dc = (DataControlObject *)o;
@@ -152,10 +141,10 @@ protected:
     PopupMenuObject *size = get<PopupMenuObject>("Size");
     int32_t city = list_first_selected(list);
     int32_t sz = popup_selection(size);
-    return text(editTextGetter(get<EditFieldObject>("NameField"))) + " member=" +
+    return take(editTextGetter(get<EditFieldObject>("NameField"))) + " member=" +
            std::to_string(member->value) + " colour=" +
            (red->value ? "Red" : blue->value ? "Blue" : "-") +
-           " city=" + (city >= 0 ? text(list_cell_text(list, city, 0)) : "-") +
+           " city=" + (city >= 0 ? take(list_cell_text(list, city, 0)) : "-") +
            " size=" + (sz >= 0 ? str_cview(popup_row(size, sz)->text) : "-") +
            " id=" + str_cview(((StaticTextObject *)get<ControlObject>("IdText"))->text);
   }
@@ -195,11 +184,11 @@ TEST_F(DataControlTest, MovingFillsEveryKindOfBoundControl) {
   for (int32_t bad : {0, 4, -1}) DataControlMoveTo(dc(), bad); /* out of range: ignored */
   EXPECT_EQ(DataControlRow(dc()), 2);
   EXPECT_EQ(DataControlFieldCount(dc()), 6);
-  Object *field = DataControlGetField(dc(), S("NAME"));
+  Object *field = DataControlGetField(dc(), Text("NAME"));
   ASSERT_TRUE(field);
   DatabaseCursorFieldObject *f = (DatabaseCursorFieldObject *)field;
   EXPECT_EQ(f->field, 1);
-  EXPECT_EQ(text(dbcursor_field_string(f->cursor, f->field)), "Bob");
+  EXPECT_EQ(take(dbcursor_field_string(f->cursor, f->field)), "Bob");
   RuntimeUnlockObject(field);
   EXPECT_EQ(engine.openCursors, 1);
 }
@@ -236,7 +225,7 @@ TEST_F(DataControlTest, TheMoveButtonsMoveAndAreDisabledAtTheEnds) {
 TEST_F(DataControlTest, UpdateRecordWritesEveryBoundControlBack) {
   open();
   bind();
-  editTextSetter(get<EditFieldObject>("NameField"), 0, S("Anna"));
+  editTextSetter(get<EditFieldObject>("NameField"), 0, Text("Anna"));
   checkBoxValueSetter(get<ButtonObject>("Member"), 0, false);
   radioValueSetter(get<ButtonObject>("BlueRadio"), 0, true);
   listSelectionSetter(get<ListboxObject>("Cities"), 0, 2);
@@ -259,7 +248,7 @@ TEST_F(DataControlTest, NewRecordBlanksTheControlsAndUpdateRecordInsertsThem) {
   DataControlNewRecord(dc());
   EXPECT_EQ(shown(), " member=0 colour=- city=- size=- id=");
   EXPECT_EQ(engine.find("people")->rows.size(), 3u); /* nothing written yet */
-  editTextSetter(get<EditFieldObject>("NameField"), 0, S("Dee"));
+  editTextSetter(get<EditFieldObject>("NameField"), 0, Text("Dee"));
   checkBoxValueSetter(get<ButtonObject>("Member"), 0, true);
   DataControlUpdateRecord(dc());
   EXPECT_EQ(errorCode(), 0);
@@ -288,10 +277,10 @@ TEST_F(DataControlTest, DeleteRecordStandsOnTheRowThatFollows) {
   DataControlDeleteRecord(dc());
   EXPECT_EQ(DataControlRowCount(dc()), 2);
   EXPECT_EQ(DataControlRow(dc()), 2);
-  EXPECT_EQ(text(editTextGetter(get<EditFieldObject>("NameField"))), "Cy");
+  EXPECT_EQ(take(editTextGetter(get<EditFieldObject>("NameField"))), "Cy");
   DataControlDeleteRecord(dc()); /* the last row: the one before it takes its place */
   EXPECT_EQ(DataControlRow(dc()), 1);
-  EXPECT_EQ(text(editTextGetter(get<EditFieldObject>("NameField"))), "Ann");
+  EXPECT_EQ(take(editTextGetter(get<EditFieldObject>("NameField"))), "Ann");
   DataControlDeleteRecord(dc());
   EXPECT_EQ(DataControlRowCount(dc()), 0);
   EXPECT_EQ(DataControlRow(dc()), 0);
@@ -328,7 +317,7 @@ TEST_F(DataControlTest, RefusedWritesLeaveTheRowsAlone) {
   engine.failInserts = 1;
   DataControlAddNewRecord(dc());
   EXPECT_EQ(errorCode(), 1019);
-  EXPECT_EQ(text(databaseErrorStringGetter(db)), "disk full");
+  EXPECT_EQ(take(databaseErrorStringGetter(db)), "disk full");
 
   engine.lacks = memdb::kLacksEdit;
   DataControlRunQuery(dc());
@@ -349,11 +338,11 @@ TEST_F(DataControlTest, AForwardOnlyCursorStillReachesEveryRow) {
   bind();
   EXPECT_EQ(DataControlRowCount(dc()), 3);
   DataControlMoveLast(dc());
-  EXPECT_EQ(text(editTextGetter(get<EditFieldObject>("NameField"))), "Cy");
+  EXPECT_EQ(take(editTextGetter(get<EditFieldObject>("NameField"))), "Cy");
   DataControlMovePrev(dc());
-  EXPECT_EQ(text(editTextGetter(get<EditFieldObject>("NameField"))), "Bob");
+  EXPECT_EQ(take(editTextGetter(get<EditFieldObject>("NameField"))), "Bob");
   DataControlMoveFirst(dc());
-  EXPECT_EQ(text(editTextGetter(get<EditFieldObject>("NameField"))), "Ann");
+  EXPECT_EQ(take(editTextGetter(get<EditFieldObject>("NameField"))), "Ann");
   EXPECT_EQ(engine.openCursors, 1); /* the earlier runs were closed */
 }
 
@@ -368,7 +357,7 @@ TEST_F(DataControlTest, WithNoDatabaseNoTableOrNoRowsEverythingIsAQuietNoOp) {
   EXPECT_EQ(DataControlRow(dc()), 0);
   EXPECT_EQ(DataControlFieldCount(dc()), 0);
   EXPECT_EQ(DataControlGetCursor(dc()), nullptr);
-  EXPECT_EQ(DataControlGetField(dc(), S("name")), nullptr);
+  EXPECT_EQ(DataControlGetField(dc(), Text("name")), nullptr);
   EXPECT_TRUE(DataControlRecordLockedGetter(dc()));
   close_test_window(w);
 
@@ -412,21 +401,21 @@ TEST_F(DataControlTest, OverTheEmbeddedEngineRowsAreReadWrittenAddedAndDeleted) 
   DataControlDBSetter(dc(), 0, real);
   EXPECT_EQ(DataControlRowCount(dc()), 2);
   EXPECT_EQ(shown(), "Ann member=1 colour=- city=- size=- id=");
-  editTextSetter(get<EditFieldObject>("NameField"), 0, S("Anna"));
+  editTextSetter(get<EditFieldObject>("NameField"), 0, Text("Anna"));
   checkBoxValueSetter(get<ButtonObject>("Member"), 0, false);
   DataControlUpdateRecord(dc());
   EXPECT_EQ(databaseErrorCodeGetter(real), 0);
   DataControlMoveNext(dc());
   DataControlMovePrev(dc());
   EXPECT_EQ(shown(), "Anna member=0 colour=- city=- size=- id=");
-  editTextSetter(get<EditFieldObject>("NameField"), 0, S("Cy"));
+  editTextSetter(get<EditFieldObject>("NameField"), 0, Text("Cy"));
   DataControlAddNewRecord(dc());
   EXPECT_EQ(DataControlRowCount(dc()), 3);
-  EXPECT_EQ(text(editTextGetter(get<EditFieldObject>("NameField"))), "Cy");
+  EXPECT_EQ(take(editTextGetter(get<EditFieldObject>("NameField"))), "Cy");
   DataControlMoveFirst(dc());
   DataControlDeleteRecord(dc());
   EXPECT_EQ(DataControlRowCount(dc()), 2);
-  EXPECT_EQ(text(editTextGetter(get<EditFieldObject>("NameField"))), "Bob");
+  EXPECT_EQ(take(editTextGetter(get<EditFieldObject>("NameField"))), "Bob");
   close_test_window(w);
   databaseClose(real);
   RuntimeUnlockObject(&real->header);
@@ -438,10 +427,10 @@ TEST_F(DataControlTest, OverTheEmbeddedEngineRowsAreReadWrittenAddedAndDeleted) 
 TEST_F(DataControlTest, ADataControlPartPerformsItsActionForAnyActionSource) {
   open();
   bind();
-  EXPECT_EQ(DataControlGetConstant(dc(), S("movenext")), kDataMoveNext);
-  EXPECT_EQ(DataControlGetConstant(dc(), S("Jump")), kDataNoAction);
-  EXPECT_EQ(DataControlGetBoundPart(dc(), S("Jump")), nullptr);
-  Object *next = DataControlGetBoundPart(dc(), S("MoveNext"));
+  EXPECT_EQ(DataControlGetConstant(dc(), Text("movenext")), kDataMoveNext);
+  EXPECT_EQ(DataControlGetConstant(dc(), Text("Jump")), kDataNoAction);
+  EXPECT_EQ(DataControlGetBoundPart(dc(), Text("Jump")), nullptr);
+  Object *next = DataControlGetBoundPart(dc(), Text("MoveNext"));
   ASSERT_TRUE(next);
   Object *button = CreateInstance(registry_find("PushButton"));
   pbAddActionNotificationReceiver((PushButtonObject *)button, next);

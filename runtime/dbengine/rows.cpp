@@ -227,6 +227,7 @@ int32_t blob_write(Db *db, const std::string &bytes, int64_t *id) {
 
 int32_t blob_read(Db *db, int64_t id, uint32_t length, std::string *out) {
   out->clear();
+  if (length > uint64_t(db->pager.pageCount) * kDbPageSize) return damaged(db, "a row's length is beyond the file");
   out->reserve(length);
   BtCursor c;
   bt_open(&c, &db->pager, pager_header(&db->pager, kHdrBlobRoot));

@@ -77,16 +77,16 @@ TEST(SqlStatements, ErrorsCarryTheirExactMessagesAndCodes) {
   for (const Case &c : cases) {
     SqlDb db;
     make_people(&db);
-    int32_t calls = db.mem.calls;
+    int32_t calls = db.count.calls;
     EXPECT_EQ(db.exec(c.sql), c.code) << c.sql;
     EXPECT_EQ(db.message(), c.message) << c.sql;
     bool opensCursor = strncmp(c.sql, "update", 6) == 0 &&
                        (c.code == 208 || strstr(c.message, "Invalid value")); // to see the fields
     if (!opensCursor) {
-      EXPECT_EQ(db.mem.calls, calls) << c.sql << ": the engine was called";
+      EXPECT_EQ(db.count.calls, calls) << c.sql << ": the engine was called";
     }
     EXPECT_EQ(db.select("select count(*) from people"), Rows{{"3"}}) << c.sql;
-    EXPECT_EQ(db.mem.openCursors, 0);
+    EXPECT_EQ(db.count.openCursors, 0);
   }
 }
 
@@ -94,7 +94,7 @@ TEST(SqlStatements, MisspeltWhereDeletesNothing) {
   SqlDb db;
   make_people(&db);
   EXPECT_EQ(db.exec("DELETE FROM people WEHRE id = 5"), 200);
-  EXPECT_EQ(mem_table(&db.mem, "people")->rows.size(), 3u);
+  EXPECT_EQ(db.select("select count(*) from people"), Rows{{"3"}});
   EXPECT_EQ(db.exec("DELETE FROM people WHERE id = 2"), 0);
   EXPECT_EQ(db.select("select id from people"), (Rows{{"1"}, {"3"}}));
   EXPECT_EQ(db.exec("DELETE FROM people"), 0);
@@ -107,15 +107,23 @@ TEST(SqlStatements, CreateTableGivesTheEngineTypesKeysAndNullability) {
           "f varchar(9), g float, h double, i date, j time, k timestamp, l boolean, "
           "m long varchar, n long varbinary, PRIMARY KEY (n, B))",
           "alter table t add column o timestamp not null", "ALTER TABLE t ADD p long varchar"});
-  MemTable *t = mem_table(&db.mem, "t");
-  ASSERT_TRUE(t);
-  std::vector<int> types, nullable;
-  for (const DbColumn &c : t->columns) types.push_back(c.type), nullable.push_back(c.nullable);
-  EXPECT_EQ(types, (std::vector<int>{2, 3, 5, 5, 5, 5, 6, 7, 8, 9, 10, 12, 15, 16, 10, 15}));
-  EXPECT_EQ(nullable, (std::vector<int>{1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 1}));
-  EXPECT_EQ(t->keys, (std::vector<uint8_t>{13, 1}));
-  EXPECT_EQ(db.exec("create table t (a integer)"), 6); // the engine's own failure
-  EXPECT_EQ(db.message(), "Table t exists");
+  DbCursor *schema = db.engine->ops->fieldSchema(db.engine, dbtext_cstr("t"));
+  Rows fields = read_rows(schema); // ColumnName, FieldType, IsPrimary, NotNull
+  std::vector<std::string> types, keys, notNull;
+  for (const auto &f : fields) types.push_back(f[1]), keys.push_back(f[2]), notNull.push_back(f[3]);
+  EXPECT_EQ(types, (std::vector<std::string>{"2", "3", "5", "5", "5", "5", "6", "7", "8", "9", "10",
+                                             "12", "15", "16", "10", "15"}));
+  std::vector<std::string> want(16, "0");
+  want[1] = want[13] = "1";
+  EXPECT_EQ(keys, want);
+  want.assign(16, "0");
+  want[1] = want[14] = "1";
+  EXPECT_EQ(notNull, want);
+  if (MemEngine *m = db.mem()) { // the key's columns in the order written
+    EXPECT_EQ(mem_table(m, "t")->keys, (std::vector<uint8_t>{13, 1}));
+  }
+  EXPECT_NE(db.exec("create table t (a integer)"), 0); // the engine's own failure
+  EXPECT_NE(db.message(), "");
 }
 
 TEST(SqlStatements, TrailingSemicolonsCaseAndBracketedNames) {
@@ -138,7 +146,7 @@ TEST(SqlStatements, NullsAreStoredAndTested) {
   EXPECT_EQ(db.select("select id from people where name is null"), Rows{{"3"}});
   EXPECT_EQ(db.select("select id from people where name is not null"), (Rows{{"1"}, {"2"}}));
   EXPECT_EQ(db.select("select id from people where name <> 'Ann'"), Rows{{"2"}});
-  EXPECT_EQ(db.exec("insert into people (name) values ('no id')"), 4); // NOT NULL, by the engine
+  EXPECT_NE(db.exec("insert into people (name) values ('no id')"), 0); // NOT NULL, by the engine
   db.run({"update people set name = NULL where id = 1",
           "update people set name = 'NULL' where id = 2"});
   EXPECT_EQ(db.select("select name from people"), (Rows{{"NULL"}, {"NULL"}, {"NULL"}}));
@@ -173,15 +181,16 @@ TEST(SqlStatements, ConditionsCompareByTypeAndAndBindsTighterThanOr) {
 
 TEST(SqlStatements, UpdateChangesEachMatchingRowOnceEvenWhenItMoves) {
   SqlDb db;
-  db.mem.keyOrder = true; // the cursor walks rows in key order, so raising a key moves the row
+  if (!db.mem()) GTEST_SKIP() << "unique keys: a constant can move only one row";
+  db.mem()->keyOrder = true; // the cursor walks rows in key order, so raising a key moves the row
   db.run({"create table k (id integer, name varchar, primary key (id))",
           "insert into k (id, name) values (1, 'a1')", "insert into k (id, name) values (2, 'a2')",
           "insert into k (id, name) values (3, 'b3')",
           "insert into k (id, name) values (4, 'a4')"});
-  int32_t calls = db.mem.calls;
+  int32_t calls = db.count.calls;
   EXPECT_EQ(db.exec("update k set id = 100, name = 'moved' where name like 'a%'"), 0)
       << db.message();
-  EXPECT_EQ(db.mem.calls - calls, 1 + 3); // the cursor, then one update per matching row
+  EXPECT_EQ(db.count.calls - calls, 1 + 3); // the cursor, then one update per matching row
   EXPECT_EQ(db.select("select id, name from k"),
             (Rows{{"3", "b3"}, {"100", "moved"}, {"100", "moved"}, {"100", "moved"}}));
 }
@@ -211,12 +220,12 @@ TEST(SqlStatements, MissingEngineOperationsAreReportedNotCalled) {
   for (const Case &c : cases) {
     SqlDb db;
     db.run({"create table t (a integer)"});
-    *(void **)((char *)&db.mem.ops + c.slot) = nullptr;
+    *(void **)((char *)&db.count.ops + c.slot) = nullptr;
     EXPECT_EQ(db.exec(c.sql), kSqlErrorUnsupported) << c.sql;
     EXPECT_EQ(db.message().rfind("This database does not support ", 0), 0u) << db.message();
   }
   SqlDb db;
-  db.mem.ops.openCursor = nullptr;
+  db.count.ops.openCursor = nullptr;
   EXPECT_EQ(sql_select(db.engine, sqltext("select * from t"), &db.err), nullptr);
   EXPECT_EQ(db.err.code, kSqlErrorUnsupported);
   DbEngine closed = {nullptr};
@@ -226,12 +235,14 @@ TEST(SqlStatements, MissingEngineOperationsAreReportedNotCalled) {
 
 TEST(SqlStatements, EngineFailuresBecomeTheError) {
   SqlDb db;
-  EXPECT_EQ(db.exec("insert into nosuch (a) values (1)"), 2);
-  EXPECT_EQ(db.message(), "No table nosuch");
-  EXPECT_EQ(db.exec("delete from nosuch"), 2);
   db.run({"create table t (a integer)"});
-  EXPECT_EQ(db.exec("insert into t (a) values ('x')"), 3);
-  EXPECT_EQ(db.exec("delete from t where nosuch = 1"), 5);
+  for (const char *sql : {"insert into nosuch (a) values (1)", "delete from nosuch",
+                          "update nosuch set a = 1", "insert into t (a) values ('x')",
+                          "insert into t (nosuch) values (1)", "delete from t where nosuch = 1"}) {
+    EXPECT_NE(db.exec(sql), 0) << sql;
+    EXPECT_EQ(db.err.code, db.engine->ops->errorCode(db.engine)) << sql << ": " << db.message();
+    EXPECT_NE(db.message(), "") << sql;
+  }
   EXPECT_EQ(db.exec("insert into t (a) values (1)"), 0);
   EXPECT_EQ(db.err.message, nullptr); // a success clears the previous error
 }
@@ -258,17 +269,25 @@ TEST(SqlStatements, BoundValuesAreNeverReadAsSql) {
   EXPECT_EQ(db.message(), "Not enough parameter values");
 }
 
+// Long names travel whole: an engine may refuse them, with its own error.
 TEST(SqlStatements, NamesOfTenThousandCharacters) {
   SqlDb db;
   std::string table(10000, 't'), column = "c" + std::string(9999, 'x');
-  EXPECT_EQ(db.exec("create table " + table + " (" + column + " varchar)"), 0) << db.message();
-  EXPECT_EQ(db.exec("insert into " + table + " (" + column + ") values ('v')"), 0);
-  EXPECT_EQ(db.select("select " + column + " from " + table + " where " + column + " = 'v'"),
-            Rows{{"v"}});
+  if (db.exec("create table " + table + " (" + column + " varchar)") == 0) {
+    EXPECT_EQ(db.exec("insert into " + table + " (" + column + ") values ('v')"), 0);
+    EXPECT_EQ(db.select("select " + column + " from " + table + " where " + column + " = 'v'"),
+              Rows{{"v"}});
+  } else {
+    EXPECT_EQ(db.err.code, db.engine->ops->errorCode(db.engine)) << db.message();
+  }
+  db.run({"create table t (a integer)"});
   std::string wrong = "d" + std::string(9999, 'y');
-  EXPECT_EQ(db.select("select " + wrong + " from " + table), Rows{});
+  EXPECT_EQ(db.select("select " + wrong + " from t"), Rows{});
   EXPECT_EQ(db.err.code, kSqlErrorUnknownColumn);
   EXPECT_EQ(db.message(), "Unknown column: " + wrong);
+  EXPECT_EQ(db.select("select * from " + table + "x"), Rows{});
+  EXPECT_EQ(db.err.code, kSqlErrorUnknownTable);
+  EXPECT_EQ(db.err.length, strlen("Invalid table ") + 10001);
 }
 
 // Statements of random bytes and random tokens: an error or a success,
@@ -295,7 +314,7 @@ TEST(SqlStatements, RandomInputIsAnErrorNeverACrash) {
     EXPECT_EQ(db.err.code != 0, db.err.length != 0) << s;
     Rows r = db.select(s);
     EXPECT_EQ(db.err.code != 0, db.err.length != 0) << s;
-    EXPECT_EQ(db.mem.openCursors, 0) << s;
+    EXPECT_EQ(db.count.openCursors, 0) << s;
   }
 }
 

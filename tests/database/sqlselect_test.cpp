@@ -70,7 +70,7 @@ TEST(SqlSelect, ErrorsCarryTheirExactMessagesAndCodes) {
     EXPECT_EQ(db.select(c.sql), Rows{}) << c.sql;
     EXPECT_EQ(db.err.code, c.code) << c.sql;
     EXPECT_EQ(db.message(), c.message) << c.sql;
-    EXPECT_EQ(db.mem.openCursors, 0) << c.sql;
+    EXPECT_EQ(db.count.openCursors, 0) << c.sql;
   }
 }
 
@@ -269,7 +269,7 @@ TEST(SqlSelect, LongSortsRunThroughTemporaryFilesWithTheBackgroundTask) {
   EXPECT_EQ(sql_select(db.engine, sqltext("select * from big order by k"), &err), nullptr);
   EXPECT_EQ(err.code, kSqlErrorTempFile);
   EXPECT_EQ(g_files.open, 0);
-  EXPECT_EQ(db.mem.openCursors, 0);
+  EXPECT_EQ(db.count.openCursors, 0);
   sql_set_hooks(nullptr);
 
   // The C library's temporary files by default; a grouping over the sorted rows.

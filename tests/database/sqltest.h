@@ -3,7 +3,12 @@
 #pragma once
 #include "database/sql.h"
 #include "dbengine/dbvalue.h"
+#include "countengine.h"
 #include "memengine.h"
+#ifdef SQL_TEST_EMBEDDED
+#include "dbengine/embedded.h"
+#include "memfs.h"
+#endif
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -37,17 +42,41 @@ inline Rows read_rows(DbCursor *c) {
   return rows;
 }
 
+// The engine under test: the in-memory one, or (built with
+// SQL_TEST_EMBEDDED) the embedded engine on an in-memory file system; either
+// behind the counting wrapper.
 struct SqlDb {
-  MemEngine mem;
-  DbEngine *engine;
+  MemEngine memEngine;
+#ifdef SQL_TEST_EMBEDDED
+  MemFs fs;
+#endif
+  DbEngine *tested;
+  CountingEngine count;
+  DbEngine *engine; // what statements run against
   SqlError err;
 
   SqlDb() {
-    mem_init(&mem);
-    engine = &mem.base;
+    mem_init(&memEngine);
+    tested = &memEngine.base;
+#ifdef SQL_TEST_EMBEDDED
+    memfs_init(&fs);
+    DbOpenError openError;
+    tested = embedded_open(&fs.fs, "sql.db", kDbOpenCreate, &openError);
+    EXPECT_TRUE(tested) << openError.message;
+#endif
+    counting_init(&count, tested);
+    engine = &count.base;
     sql_error_init(&err);
   }
-  ~SqlDb() { sql_error_clear(&err); }
+  ~SqlDb() {
+    sql_error_clear(&err);
+    EXPECT_EQ(count.openCursors, 0);
+#ifdef SQL_TEST_EMBEDDED
+    EXPECT_TRUE(embedded_check(tested));
+    embedded_close(tested);
+#endif
+  }
+  MemEngine *mem() { return tested == &memEngine.base ? &memEngine : nullptr; }
 
   int32_t exec(const std::string &s) {
     sql_execute(engine, sqltext(s), &err);

@@ -42,13 +42,18 @@ static void closeAll(Object *, ClassDef *) {
       0; /* a later open (a new run in the same process) puts a new closer on the list */
 }
 
+// Puts the closer on the exit list: at start-up, and again on the first open
+// after the list has run.
+void database_exit_hold() {
+  if (closerClass.marker) return;
+  closerClass = gObjectClass;
+  closerClass.destructor = closeAll;
+  exitlist_add(CreateInstance(&closerClass));
+  vec_init(&openDatabases);
+}
+
 void database_track_open(DatabaseObject *db) {
-  if (!closerClass.marker) {
-    closerClass = gObjectClass;
-    closerClass.destructor = closeAll;
-    exitlist_add(CreateInstance(&closerClass));
-    vec_init(&openDatabases);
-  }
+  database_exit_hold();
   vec_append(&openDatabases, (int32_t)(intptr_t)db);
 }
 

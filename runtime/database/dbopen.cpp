@@ -5,14 +5,12 @@
 #include "base/platform.h"
 #include "base/vector.h"
 #include "database/dbinternal.h"
+#include "database/enginefile.h"
 #include "dbengine/embedded.h"
 #include "files/file.h"
 #include "lifecycle/exitlist.h"
 #include "text/codepage.h"
 #include <cstring>
-
-// The Win32 file system the storage engine reads and writes through.
-const DbFileSystem *dbfile_win32();
 
 // The embedded engine's slot table: the handle is its DbEngine, which the
 // statement layer also works on directly (field engine), so only the slots

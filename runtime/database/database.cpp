@@ -191,4 +191,5 @@ void database_classes_attach() {
   dbrecord_classes_attach();
   dbquery_classes_attach();
   database_hooks_install();
+  database_exit_hold();
 }

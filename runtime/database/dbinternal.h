@@ -37,6 +37,7 @@ void database_close_engine(DatabaseObject *db);
 bool database_open_carried(DatabaseObject *db);
 
 // The open databases, closed by the exit list when the runtime shuts down.
+void database_exit_hold(); // the exit list's hold on them, made at start-up
 void database_track_open(DatabaseObject *db);
 void database_untrack_open(DatabaseObject *db);
 

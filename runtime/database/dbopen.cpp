@@ -5,14 +5,12 @@
 #include "base/platform.h"
 #include "base/vector.h"
 #include "database/dbinternal.h"
+#include "database/enginefile.h"
 #include "dbengine/embedded.h"
 #include "files/file.h"
 #include "lifecycle/exitlist.h"
 #include "text/codepage.h"
 #include <cstring>
-
-// The Win32 file system the storage engine reads and writes through.
-const DbFileSystem *dbfile_win32();
 
 // The embedded engine's slot table: the handle is its DbEngine, which the
 // statement layer also works on directly (field engine), so only the slots
@@ -42,13 +40,18 @@ static void closeAll(Object *, ClassDef *) {
       0; /* a later open (a new run in the same process) puts a new closer on the list */
 }
 
+// Puts the closer on the exit list: at start-up, and again on the first open
+// after the list has run.
+void database_exit_hold() {
+  if (closerClass.marker) return;
+  closerClass = gObjectClass;
+  closerClass.destructor = closeAll;
+  exitlist_add(CreateInstance(&closerClass));
+  vec_init(&openDatabases);
+}
+
 void database_track_open(DatabaseObject *db) {
-  if (!closerClass.marker) {
-    closerClass = gObjectClass;
-    closerClass.destructor = closeAll;
-    exitlist_add(CreateInstance(&closerClass));
-    vec_init(&openDatabases);
-  }
+  database_exit_hold();
   vec_append(&openDatabases, (int32_t)(intptr_t)db);
 }
 

@@ -203,10 +203,16 @@ static const DbEngineOps kSlotEngineOps = {
     seCreateTable,  seInsert, seOpenCursor, seAddColumn,   seErrorCode,
     seErrorMessage, seCommit, seRollback,   seTableSchema, seFieldSchema,
 };
+// An engine without a field schema: the statement layer learns a table's
+// columns from a cursor over it instead.
+static const DbEngineOps kSlotEngineOpsNoFieldSchema = {
+    seCreateTable,  seInsert, seOpenCursor, seAddColumn,   seErrorCode,
+    seErrorMessage, seCommit, seRollback,   seTableSchema, nullptr,
+};
 
 DbEngine *slotengine_new(DatabaseObject *db) {
   SlotEngine *s = (SlotEngine *)pool_alloc(sizeof(SlotEngine));
-  s->base.ops = &kSlotEngineOps;
+  s->base.ops = db->slots->fieldSchema ? &kSlotEngineOps : &kSlotEngineOpsNoFieldSchema;
   s->db = db;
   s->lastMessage = s->ownMessage = nullptr;
   s->ownCode = 0;

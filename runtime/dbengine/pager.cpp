@@ -373,8 +373,8 @@ void commit_undo(Pager *p, const std::vector<uint8_t> &j, DbFile *jf) {
   uint32_t origCount = 0;
   int64_t n = journal_records(j, &origCount);
   bool restored = n >= 0 && journal_restore(p, j, static_cast<uint64_t>(n), origCount);
-  if (restored && jf) restored = journal_invalidate(p, jf);
-  else if (jf) jf->ops->close(jf);
+  if (restored) restored = journal_invalidate(p, jf);
+  else jf->ops->close(jf);
   if (!restored) p->broken = true;
   pager_rollback(p);
 }
@@ -402,8 +402,11 @@ int32_t pager_commit(Pager *p) {
     return 0;
   }
   if (!journal_invalidate(p, jf)) {
-    // Restoring needs the journal's own file, which is already closed here.
-    commit_undo(p, j, nullptr);
+    // The file holds the new state, and the journal may or may not still
+    // be on the device: undoing from memory now could tear pages that no
+    // journal protects. Reopening finds one consistent state either way.
+    p->broken = true;
+    pager_rollback(p);
     return 0;
   }
   for (uint32_t pgno : p->dirty) p->cache[pgno]->dirty = 0;

@@ -117,6 +117,23 @@ int32_t key_insert(Db *db, const TableDef *t, const std::string &key, int64_t id
                    static_cast<uint32_t>(key.size()), value, 8);
 }
 
+// Reads text as a date, time or timestamp column's value, also accepting
+// the others' forms: a timestamp gives a date column its date and a time
+// column its time; a date gives a timestamp column its midnight.
+bool parse_temporal(DbType type, DbText text, DbValue *out, std::string *storage) {
+  if (dbvalue_parse(type, text, out)) return true;
+  DbValue probe;
+  if (type == kDbTimestamp && dbvalue_parse(kDbDate, text, &probe)) {
+    storage->assign(text.bytes, text.length);
+    storage->append(" 00:00:00");
+    return dbvalue_parse(type, DbText{storage->data(), static_cast<uint32_t>(storage->size())}, out);
+  }
+  if (!dbvalue_parse(kDbTimestamp, text, &probe) || probe.text.length < 19) return false;
+  if (type == kDbDate) return dbvalue_parse(type, DbText{probe.text.bytes, 10}, out);
+  if (type == kDbTime) return dbvalue_parse(type, DbText{probe.text.bytes + 11, 8}, out);
+  return false;
+}
+
 } // namespace
 
 int32_t row_read(Db *db, const BtCell &cell, std::string *buffer, std::vector<DbValue> *values) {
@@ -227,6 +244,7 @@ int32_t blob_write(Db *db, const std::string &bytes, int64_t *id) {
 
 int32_t blob_read(Db *db, int64_t id, uint32_t length, std::string *out) {
   out->clear();
+  if (length > uint64_t(db->pager.pageCount) * kDbPageSize) return damaged(db, "a row's length is beyond the file");
   out->reserve(length);
   BtCursor c;
   bt_open(&c, &db->pager, pager_header(&db->pager, kHdrBlobRoot));
@@ -274,6 +292,8 @@ int32_t value_convert(Db *db, const TableDef *t, int32_t column, const DbValue *
   if (dbtype_is_bytes(v->type)) {
     if (c.type == kDbText || c.type == kDbLongText || c.type == kDbBinary)
       *out = DbValue{c.type, 0, 0, v->text};
+    else if (c.type == kDbDate || c.type == kDbTime || c.type == kDbTimestamp)
+      ok = parse_temporal(c.type, v->text, out, storage);
     else
       ok = dbvalue_parse(c.type, v->text, out);
   } else if (c.type == kDbText || c.type == kDbLongText) {
@@ -294,11 +314,11 @@ int32_t value_convert(Db *db, const TableDef *t, int32_t column, const DbValue *
     }
     if (c.type == kDbBoolean) i = i != 0;
     if (c.type == kDbSmallInt && (i < -32768 || i > 32767)) ok = false;
+    if (c.type == kDbInteger && (i < INT32_MIN || i > INT32_MAX)) ok = false;
     *out = DbValue{c.type, i, 0, {nullptr, 0}};
   } else {
     ok = false;
   }
-  if (ok && out->type == kDbNull) out->type = c.type;
   if (!ok)
     return db_fail(&db->status, kDbErrTypeMismatch, "a value for column %s of table %s is not a valid %s",
                    c.name.c_str(), t->name.c_str(), dbtype_name(c.type));

@@ -192,6 +192,51 @@ TEST_F(Engine, CursorsEditUpdateAndDeleteRows) {
   EXPECT_EQ(select_rows(db, "p"), std::vector<std::string>{"3|NULL|NULL"});
 }
 
+// What setValue accepts: any value as the text SQL would write, numbers
+// into number columns, and dates, times and timestamps as one another.
+TEST_F(Engine, SetValueConvertsToTheColumnType) {
+  ASSERT_TRUE(create_table(db, "v", {{"i", kDbInteger, 1}, {"s", kDbSmallInt, 1}, {"d", kDbDouble, 1},
+                                     {"c", kDbText, 1}, {"dt", kDbDate, 1}, {"tm", kDbTime, 1},
+                                     {"ts", kDbTimestamp, 1}, {"b", kDbBoolean, 1}}));
+  ASSERT_TRUE(insert_row(db, "v", {{"i", "1"}}));
+  struct Case {
+    int32_t field;
+    DbValue value;
+    const char *stored; // nullptr: refused as a type mismatch
+  } cases[] = {
+      {0, {kDbText, 0, 0, T("42")}, "42"},
+      {0, {kDbDouble, 0, 7.0, T("")}, "7"},
+      {0, {kDbDouble, 0, 7.5, T("")}, nullptr},
+      {0, {kDbInteger, int64_t(1) << 40, 0, T("")}, nullptr},
+      {1, {kDbInteger, 40000, 0, T("")}, nullptr},
+      {2, {kDbInteger, 3, 0, T("")}, "3"},
+      {2, {kDbText, 0, 0, T("2.5e3")}, "2500"},
+      {3, {kDbDouble, 0, 0.25, T("")}, "0.25"},
+      {4, {kDbTimestamp, 0, 0, T("2026-12-10 08:40:42")}, "2026-12-10"},
+      {5, {kDbTimestamp, 0, 0, T("2026-12-10 08:40:42")}, "08:40:42"},
+      {6, {kDbDate, 0, 0, T("2026-12-10")}, "2026-12-10 00:00:00"},
+      {4, {kDbText, 0, 0, T("yesterday")}, nullptr},
+      {7, {kDbText, 0, 0, T("FALSE")}, "0"},
+      {7, {kDbInteger, 5, 0, T("")}, "1"},
+      {0, {kDbNull, 0, 0, T("")}, "NULL"},
+  };
+  for (auto &c : cases) {
+    DbCursor *cur = db->ops->openCursor(db, T("v"), nullptr, 0, nullptr);
+    ASSERT_TRUE(cur->ops->edit(cur));
+    int32_t ok = cur->ops->setValue(cur, c.field, &c.value);
+    EXPECT_EQ(ok != 0, c.stored != nullptr) << c.field << " " << value_text(c.value);
+    if (!ok) {
+      EXPECT_EQ(db->ops->errorCode(db), kDbErrTypeMismatch);
+    } else {
+      ASSERT_TRUE(cur->ops->update(cur));
+      DbValue v;
+      cur->ops->value(cur, c.field, &v);
+      EXPECT_EQ(value_text(v), c.stored);
+    }
+    cur->ops->close(cur);
+  }
+}
+
 TEST_F(Engine, CursorsMoveBothWaysAndSeekRows) {
   ASSERT_TRUE(create_table(db, "m", {{"n", kDbInteger, 1}}));
   for (int i = 0; i < 1000; i++) ASSERT_TRUE(insert_row(db, "m", {{"n", std::to_string(i).c_str()}}));

@@ -4,15 +4,25 @@
 #pragma once
 #include "database/dbinternal.h"
 #include "recorder.h"
+#include "startup/init.h"
 #include <string>
 #include <vector>
 
+// Every test leaves as many live objects as it found: a reference a cursor,
+// field, record or query forgets to release shows up here.
 class DbTest : public RuntimeTest {
 protected:
   std::vector<RString *> made;
+  int32_t liveBefore = 0;
+  static void SetUpTestSuite() { runtime_classes_init(); }
+  void SetUp() override {
+    RuntimeTest::SetUp();
+    liveBefore = RuntimeDebugObjectCount(nullptr);
+  }
   void TearDown() override {
     for (RString *m : made) RuntimeUnlockString(m);
     made.clear();
+    EXPECT_EQ(RuntimeDebugObjectCount(nullptr), liveBefore) << "objects left alive";
     RuntimeTest::TearDown();
   }
   // A string that lives until the end of the test.

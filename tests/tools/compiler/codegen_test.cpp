@@ -344,6 +344,50 @@ TEST(Codegen, ArrayVariantAndOverloadConstructsCallTheirEntries) {
   }
 }
 
+// Database programs: the global openers, statements, cursor moves and fields,
+// records built by New with their assignment forms, and queries.
+TEST(Codegen, DatabaseMembersReachTheirEntries) {
+  img::Image im = build(
+      "Sub Main()\n  Dim db As Database = NewDatabase(SpecialFolder.Temporary.Child(\"a.db\"))\n"
+      "  db = OpenDatabase(SpecialFolder.Temporary.Child(\"a.db\"))\n"
+      "  db.SQLExecute(\"create table t (a integer)\")\n"
+      "  Dim c As DatabaseCursor = db.SQLSelect(\"select a from t\")\n"
+      "  While Not c.EOF\n    c.Edit\n    c.Field(\"a\").IntegerValue = c.IdxField(1).IntegerValue + 1\n"
+      "    c.Update\n    c.MoveNext\n  Wend\n"
+      "  Dim r As New DatabaseRecord\n  r.Column(\"a\") = \"1\"\n  r.DateColumn(\"w\") = New Date\n"
+      "  r.BlobColumn(\"b\") = r.Column(\"a\")\n  db.InsertRecord(\"t\", r)\n"
+      "  Dim q As New DatabaseQuery\n  q.Database = db\n  q.SQLQuery = \"select a from t where a = ?\"\n"
+      "  q.SetParameter(1, \"it's\")\n  c = q.RunQuery\n"
+      "  If db.Error Then LineTrace Str(db.ErrorCode) + db.ErrorMessage\n  db.Rollback\n  db.Close\n"
+      "End Sub\n");
+  for (auto [entry, count] : std::initializer_list<std::pair<const char *, size_t>>{
+           {"newKARUDatabase", 1},
+           {"openKARUDatabase", 1},
+           {"databaseSQLExecute", 1},
+           {"databaseSQLSelect", 1},
+           {"cursorEOFGetter", 1},
+           {"cursorEdit", 1},
+           {"cursorGetFieldByName", 1},
+           {"cursorGetFieldByIndex", 1},
+           {"cursorFieldIntegerValueSetter", 1},
+           {"cursorFieldIntegerValueGetter", 1},
+           {"cursorUpdate", 1},
+           {"cursorMoveNext", 1},
+           {"setDatabaseRecordColumn", 1},
+           {"getDatabaseRecordColumn", 1},
+           {"setDatabaseRecordDateColumn", 1},
+           {"SetDatabaseRecordBlobColumn", 1},
+           {"databaseInsertRecord", 1},
+           {"databaseQuerySetParameter", 1},
+           {"databaseQueryRunQuery", 1},
+           {"databaseErrorGetter", 1},
+           {"databaseErrorCodeGetter", 1},
+           {"databaseErrorStringGetter", 1},
+           {"databaseRollback", 1},
+           {"databaseClose", 1}})
+    EXPECT_EQ(sites(im, entry).size(), count) << entry;
+}
+
 // An array handed to a routine is the caller's: only the routine whose Dim
 // made it disposes of it (once when the Dim runs again, once at the end).
 TEST(Codegen, ArrayPassedToARoutineIsDisposedOnlyByItsCreator) {

@@ -20,7 +20,8 @@ protected:
     ASSERT_TRUE(create_table(e, "p", {{"id", kDbInteger, 0}, {"name", kDbText, 1}}, {0}));
     ASSERT_TRUE(create_table(e, "b", {{"data", kDbBinary, 1}}));
     for (int i = 0; i < 400; i++)
-      ASSERT_TRUE(insert_row(e, "p", {{"id", std::to_string(i).c_str()}, {"name", std::string(i % 50, 'n').c_str()}}));
+      ASSERT_TRUE(insert_row(
+          e, "p", {{"id", std::to_string(i).c_str()}, {"name", std::string(i % 50, 'n').c_str()}}));
     ASSERT_TRUE(insert_row(e, "b", {{"data", std::string(7000, 'd').c_str()}}));
     ASSERT_TRUE(e->ops->commit(e));
     embedded_close(e);
@@ -30,7 +31,8 @@ protected:
   // Returns the open error, or the check's, or 0 when all went through.
   int32_t try_file(const std::vector<uint8_t> &bytes, bool reseal) {
     std::vector<uint8_t> file = bytes;
-    if (reseal && file.size() >= kHdrSize) put32(file.data() + kHdrChecksum, db_checksum(0, file.data(), kHdrChecksum));
+    if (reseal && file.size() >= kHdrSize)
+      put32(file.data() + kHdrChecksum, db_checksum(0, file.data(), kHdrChecksum));
     memfs_bytes(&fs, "bad.db") = file;
     DbOpenError err;
     DbEngine *e = embedded_open(&fs.fs, "bad.db", 0, &err);
@@ -63,7 +65,8 @@ TEST_F(Damage, FlippedBytesAreReportedOrHarmless) {
   for (size_t page = 0; page < good.size() / kDbPageSize; page++)
     for (int flip = 0; flip < 40; flip++, tried++) {
       std::vector<uint8_t> file = good;
-      size_t at = page * kDbPageSize + (flip < 20 ? rng() % 64 : rng() % kDbPageSize); // headers are dense
+      size_t at =
+          page * kDbPageSize + (flip < 20 ? rng() % 64 : rng() % kDbPageSize); // headers are dense
       file[at] ^= static_cast<uint8_t>(1 + rng() % 255);
       detected += try_file(file, true) != 0;
     }
@@ -82,14 +85,18 @@ TEST_F(Damage, TargetedTreeDamageIsFoundByTheCheck) {
       {"a cell count beyond the page", [](uint8_t *n) { put16(n + kNodeCount, 3000); }},
       {"a cell offset beyond the page", [](uint8_t *n) { put16(n + kNodeHeader, 4095); }},
       {"an unknown page type", [](uint8_t *n) { n[kNodeType] = 7; }},
-      {"two cells swapped", [](uint8_t *n) {
+      {"two cells swapped",
+       [](uint8_t *n) {
          uint16_t a = get16(n + kNodeHeader), b = get16(n + kNodeHeader + 2);
          put16(n + kNodeHeader, b);
          put16(n + kNodeHeader + 2, a);
        }},
-      {"a child pointing at page 0 or beyond", [](uint8_t *n) {
-         if (n[kNodeType] == kNodeInterior) put32(n + kNodeRight, 999999);
-         else put16(n + kNodeCount, 0);
+      {"a child pointing at page 0 or beyond",
+       [](uint8_t *n) {
+         if (n[kNodeType] == kNodeInterior)
+           put32(n + kNodeRight, 999999);
+         else
+           put16(n + kNodeCount, 0);
        }},
   };
   uint32_t root = 0;
@@ -116,7 +123,8 @@ TEST_F(Damage, JournalsAreRolledBackOnlyWhenComplete) {
   // database write on a dead device: the journal is hot.
   memfs_bytes(&fs, "j.db") = good;
   FaultFs faulty;
-  faultfs_init(&faulty, &fs.fs, 4, true, kDbIoFailed); // journal truncate, write, sync; then the file
+  faultfs_init(&faulty, &fs.fs, 4, true,
+               kDbIoFailed); // journal truncate, write, sync; then the file
   DbOpenError err;
   DbEngine *e = embedded_open(&faulty.fs, "j.db", 0, &err);
   ASSERT_NE(e, nullptr);

@@ -21,7 +21,8 @@ namespace {
 DbText T(const char *s) { return DbText{s, static_cast<uint32_t>(strlen(s))}; }
 DbText T(const std::string &s) { return DbText{s.data(), static_cast<uint32_t>(s.size())}; }
 
-void insert(DbEngine *e, const char *table, std::vector<std::pair<std::string, std::string>> values) {
+void insert(DbEngine *e, const char *table,
+            std::vector<std::pair<std::string, std::string>> values) {
   std::vector<DbAssignment> a;
   for (auto &v : values) a.push_back(DbAssignment{T(v.first), T(v.second), 1});
   e->ops->insert(e, T(table), a.data(), static_cast<int32_t>(a.size()));
@@ -40,7 +41,10 @@ std::vector<uint8_t> build_seed() {
   e->ops->createTable(e, T("people"), people, 3, &key, 1);
   e->ops->createTable(e, T("files"), files, 2, &key, 1);
   for (int i = 0; i < 300; i++)
-    insert(e, "people", {{"id", std::to_string(i)}, {"name", "person " + std::to_string(i * 7)}, {"born", "1990-05-17"}});
+    insert(e, "people",
+           {{"id", std::to_string(i)},
+            {"name", "person " + std::to_string(i * 7)},
+            {"born", "1990-05-17"}});
   insert(e, "files", {{"name", "big"}, {"data", std::string(6000, 'b')}});
   insert(e, "files", {{"name", "empty"}, {"data", ""}});
   DbCondition w = {kDbGreater, kDbNoFunction, T("id"), T(""), T("250"), 0, T(""), nullptr, nullptr};
@@ -71,7 +75,8 @@ void scan(DbEngine *e, const char *table, const DbCondition *where) {
 
 void exercise(DbEngine *e) {
   embedded_check(e);
-  DbCondition byKey = {kDbEqual, kDbNoFunction, T("id"), T(""), T("42"), 0, T(""), nullptr, nullptr};
+  DbCondition byKey = {kDbEqual, kDbNoFunction, T("id"), T(""),  T("42"),
+                       0,        T(""),         nullptr, nullptr};
   scan(e, "people", nullptr);
   scan(e, "people", &byKey);
   scan(e, "files", nullptr);

@@ -110,6 +110,11 @@ int32_t w_open(const DbFileSystem *, const char *path, int32_t flags, DbFile **f
   DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   if (flags & kDbFileLock) share = readOnly ? FILE_SHARE_READ : 0;
   DWORD disposition = (flags & kDbFileCreate) ? OPEN_ALWAYS : OPEN_EXISTING;
+  // Windows refuses to write a read-only file, but a privileged process on
+  // some hosts would not be refused: ask the attribute first.
+  DWORD attributes = GetFileAttributesW(wide);
+  if (!readOnly && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    return kDbIoDenied;
   HANDLE h = CreateFileW(wide, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return io_result(GetLastError());
   Win32File *w = new (std::nothrow) Win32File{{&kWin32Ops}, h};

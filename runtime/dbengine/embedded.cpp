@@ -154,9 +154,13 @@ int32_t e_commit(DbEngine *e) {
   db_begin(db);
   if (pager_commit(&db->pager)) return 1;
   DbStatus failure = db->status;
-  if (!db->pager.broken) schema_load(db); // the transaction was rolled back
+  bool broken = db->pager.broken;
+  if (!broken) schema_load(db); // the transaction was rolled back
   db->status = failure;
-  db->status.message += "; the transaction was rolled back";
+  db->status.message +=
+      broken ? "; close and reopen the database, which then holds either the state before "
+               "or after this commit"
+             : "; the transaction was rolled back";
   return 0;
 }
 

@@ -4,6 +4,7 @@
 #include "enginetest.h"
 
 #include <map>
+#include <unistd.h>
 #include <random>
 
 namespace {
@@ -441,6 +442,32 @@ TEST_F(Engine, OpeningReportsEveryFailureClearly) {
   embedded_close(r2);
   db = open("t.db", 0);
   ASSERT_NE(db, nullptr);
+}
+
+// The native file table: a second opener of a real file is refused while
+// the first holds it, and a commit leaves no journal behind.
+TEST(EnginePosix, ASecondOpenerIsRefusedAndCommitsLeaveNoJournal) {
+  char dir[] = "/tmp/dbposixXXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  std::string path = std::string(dir) + "/p.db";
+  DbOpenError err;
+  DbEngine *e = embedded_open(dbfile_posix(), path.c_str(), kDbOpenCreate, &err);
+  ASSERT_NE(e, nullptr) << err.message;
+  ASSERT_TRUE(create_table(e, "t", {{"n", kDbInteger, 1}}));
+  ASSERT_TRUE(insert_row(e, "t", {{"n", "5"}}));
+  ASSERT_TRUE(e->ops->commit(e));
+  EXPECT_NE(access((path + "-journal").c_str(), F_OK), 0);
+  EXPECT_EQ(embedded_open(dbfile_posix(), path.c_str(), 0, &err), nullptr);
+  EXPECT_EQ(err.code, kDbErrInUse);
+  EXPECT_EQ(embedded_open(dbfile_posix(), path.c_str(), kDbOpenReadOnly, &err), nullptr);
+  EXPECT_EQ(err.code, kDbErrInUse);
+  embedded_close(e);
+  e = embedded_open(dbfile_posix(), path.c_str(), kDbOpenReadOnly, &err);
+  ASSERT_NE(e, nullptr) << err.message;
+  EXPECT_EQ(select_rows(e, "t"), std::vector<std::string>{"5"});
+  embedded_close(e);
+  unlink(path.c_str());
+  rmdir(dir);
 }
 
 } // namespace

@@ -289,7 +289,9 @@ int32_t bt_node_ok(Pager *p, uint32_t pgno, const uint8_t *n) {
   if (n[kNodeType] != kNodeLeaf && n[kNodeType] != kNodeInterior)
     return damaged(p, pgno, "is not a tree page");
   uint32_t count = count_of(n), content = get16(n + kNodeContent);
-  if (kNodeHeader + 2 * count > content || content > kDbPageSize)
+  // The smallest cell takes 4 bytes and its slot 2, so no sound page holds
+  // more than kMaxCells - 2; node_insert's cell list relies on that.
+  if (kNodeHeader + 2 * count > content || content > kDbPageSize || count > kMaxCells - 2)
     return damaged(p, pgno, "has a bad cell count");
   if (n[kNodeType] == kNodeInterior) {
     uint32_t right = get32(n + kNodeRight);

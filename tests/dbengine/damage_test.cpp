@@ -47,6 +47,8 @@ protected:
     select_rows(e, "b");
     DbCondition key = leaf("id", kDbEqual, "77");
     select_rows(e, "p", &key);
+    insert_row(e, "p", {{"id", "100000"}, {"name", "late"}}); // writes into the damaged pages
+    e->ops->commit(e);
     embedded_close(e);
     return code;
   }
@@ -116,6 +118,35 @@ TEST_F(Damage, TargetedTreeDamageIsFoundByTheCheck) {
     c.damage(file.data() + size_t(root) * kDbPageSize);
     EXPECT_EQ(try_file(file, false), kDbErrDamaged) << c.what;
   }
+}
+
+// A leaf claiming more cells than fit, every slot naming the same sound
+// cell: inserting into it must not overrun the list it rebuilds from.
+TEST_F(Damage, APageWithTooManyCellsIsRefusedBeforeAnInsertRebuildsIt) {
+  memfs_bytes(&fs, "probe.db") = good;
+  DbOpenError err;
+  DbEngine *e = embedded_open(&fs.fs, "probe.db", kDbOpenReadOnly, &err);
+  ASSERT_NE(e, nullptr);
+  std::vector<std::string> tables = select_rows(e, "sys$tables");
+  embedded_close(e);
+  uint32_t root = static_cast<uint32_t>(
+      std::stoul(tables[1].substr(tables[1].find('|') + 1))); // table b: one leaf
+  std::vector<uint8_t> file = good;
+  uint8_t *leaf = file.data() + size_t(root) * kDbPageSize;
+  ASSERT_EQ(leaf[kNodeType], kNodeLeaf);
+  // Its one cell (a row whose record lies in sys$blob: 25 bytes) moved to
+  // the page's end, just past room for 2028 slots that all name it.
+  const uint32_t count = 2028, at = kNodeHeader + 2 * count, size = 25;
+  memmove(leaf + at, leaf + get16(leaf + kNodeHeader), size);
+  put16(leaf + kNodeCount, count);
+  put16(leaf + kNodeContent, at);
+  for (uint32_t i = 0; i < count; i++) put16(leaf + kNodeHeader + 2 * i, at);
+  memfs_bytes(&fs, "bad.db") = file;
+  e = embedded_open(&fs.fs, "bad.db", 0, &err);
+  ASSERT_NE(e, nullptr);
+  EXPECT_FALSE(insert_row(e, "b", {{"data", "x"}}));
+  EXPECT_EQ(e->ops->errorCode(e), kDbErrDamaged);
+  embedded_close(e);
 }
 
 TEST_F(Damage, JournalsAreRolledBackOnlyWhenComplete) {

@@ -34,6 +34,7 @@ struct Db {
   DbStatus status;
   std::vector<std::unique_ptr<TableDef>> tables; // sys$tables, sys$fields, then the user's
   int64_t nextBlobId;                            // 0 until first needed
+  uint64_t schemaLoads; // counts schema_load calls, which replace every TableDef
 };
 
 inline Db *db_of(DbEngine *e) { return reinterpret_cast<Db *>(e); }

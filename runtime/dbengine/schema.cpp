@@ -113,6 +113,7 @@ int32_t field_row(Db *db, const TableDef *t, int32_t position) {
 } // namespace
 
 int32_t schema_load(Db *db) {
+  db->schemaLoads++;
   db->tables.clear();
   db->nextBlobId = 0;
   uint32_t tablesRoot = pager_header(&db->pager, kHdrTablesRoot);

@@ -19,7 +19,11 @@ enum CursorState { kBeforeRows, kOnRow, kAfterRows };
 struct TableCursor {
   DbCursor base; // must stay first
   Db *db;
-  std::string table;                 // the table's name, found again after schema reloads
+  std::string table;  // the table's name, found again after schema reloads
+  TableDef *tableDef; // its definition, while tableLoads is current
+  uint64_t tableLoads;
+  std::vector<std::pair<const char *, int32_t>>
+      columnCache;                   // WHERE column names (by address) -> column
   std::vector<int32_t> fields;       // column numbers, in cursor order
   std::vector<std::string> names;    // their names
   std::vector<DbType> types;         // and types
@@ -40,8 +44,14 @@ struct TableCursor {
 
 TableCursor *tc(DbCursor *c) { return reinterpret_cast<TableCursor *>(c); }
 
+// The table's definition, found again by name after the schema reloads.
 TableDef *live_table(TableCursor *c) {
-  return db_table(c->db, DbText{c->table.data(), static_cast<uint32_t>(c->table.size())});
+  if (c->tableLoads != c->db->schemaLoads || !c->tableDef) {
+    c->tableDef = db_table(c->db, DbText{c->table.data(), static_cast<uint32_t>(c->table.size())});
+    c->tableLoads = c->db->schemaLoads;
+    c->columnCache.clear();
+  }
+  return c->tableDef;
 }
 
 DbText keep(TableCursor *c, DbText t) {
@@ -80,7 +90,14 @@ int32_t lookup(void *context, DbText table, DbText column, DbValue *out) {
   TableCursor *c = static_cast<TableCursor *>(context);
   TableDef *t = live_table(c);
   if (!t || !names_me(c, table)) return 0;
-  int32_t col = db_column(t, column);
+  int32_t col = -1;
+  for (auto &known : c->columnCache) // a hit still compares the one name
+    if (known.first == column.bytes && db_name_equal(t->columns[known.second].name, column))
+      col = known.second;
+  if (col < 0) {
+    col = db_column(t, column);
+    if (col >= 0 && c->columnCache.size() < 16) c->columnCache.push_back({column.bytes, col});
+  }
   if (col < 0 || static_cast<size_t>(col) >= c->values.size()) return 0;
   *out = c->values[col];
   return 1;

@@ -90,6 +90,7 @@ int32_t e_insert(DbEngine *e, DbText t, const DbAssignment *v, int32_t n) {
 }
 DbCursor *e_open_cursor(DbEngine *e, DbText t, const DbText *c, int32_t n, const DbCondition *w) {
   counting(e)->calls++;
+  counting(e)->lastWhere = where_text(w);
   return wrap(e, in(e)->openCursor(inner(e), t, c, n, w));
 }
 int32_t e_add_column(DbEngine *e, DbText t, const DbColumn *c) {
@@ -115,7 +116,25 @@ DbCursor *e_field_schema(DbEngine *e, DbText t) {
   return wrap(e, in(e)->fieldSchema(inner(e), t));
 }
 
+std::string str(DbText t) { return std::string(t.bytes ? t.bytes : "", t.length); }
+
 } // namespace
+
+std::string where_text(const DbCondition *c) {
+  static const char *const kOps[] = {
+      "=", "<", ">", "<=", ">=", "<>", " LIKE ", " NOT LIKE ", " IS NULL", " IS NOT NULL"};
+  if (!c) return "";
+  if (c->op == kDbAnd || c->op == kDbOr)
+    return std::string(c->op == kDbAnd ? "AND(" : "OR(") + where_text(c->left) + "," +
+           where_text(c->rightChild) + ")";
+  std::string column = (c->table.length ? str(c->table) + "." : "") + str(c->column);
+  if (c->function) column = (c->function == kDbUpper ? "upper(" : "lower(") + column + ")";
+  std::string right = str(c->right);
+  if (c->rightIsColumn)
+    right = "[" + (c->rightTable.length ? str(c->rightTable) + "." : "") + right + "]";
+  if (c->op == kDbIsNull || c->op == kDbIsNotNull) right = "";
+  return column + kOps[c->op] + right;
+}
 
 void counting_init(CountingEngine *c, DbEngine *innerEngine) {
   const DbEngineOps *o = innerEngine->ops;

@@ -244,8 +244,8 @@ TEST(SqlSelect, LongSortsRunThroughTemporaryFilesWithTheBackgroundTask) {
   DbCursor *c = sql_select(db.engine, sqltext("select n, k from big order by k desc"), &err);
   ASSERT_TRUE(c) << err.message;
   EXPECT_GE(g_files.opened, 4);
-  EXPECT_EQ(g_files.open, 1); // only the final run remains
-  EXPECT_EQ(bg.calls, rows);
+  EXPECT_EQ(g_files.open, 1);                   // only the final run remains
+  EXPECT_GE(bg.calls, rows);                    // at least once between any two rows read
   EXPECT_EQ(bg.nestedCode, kSqlErrorReentered); // the nested statement was refused
   std::vector<std::string> want;
   for (int i = 0; i < rows; i++) want.push_back(key_of(i));

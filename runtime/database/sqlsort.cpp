@@ -23,7 +23,8 @@ enum { kMergeBackgroundEvery = 256 }; // merged rows between two background call
 struct Sorter {
   SqlParse *p;
   SqlQuery *q;
-  int32_t n;                   // values per row
+  int32_t n;                   // values per row: the items, then the row identity when editable
+  SqlRowSource source;         // the table edits go to; nil when read-only
   std::string batch;           // the rows read since the last run, encoded back to back
   std::vector<size_t> starts;  // where each row of the batch starts (and one past the last)
   std::vector<DbValue> values; // the batch decoded: row i at i * n
@@ -125,8 +126,10 @@ bool merge_runs(Sorter *s, SqlRun *out) {
 
 bool read_rows(Sorter *s, DbCursor *input) {
   std::vector<DbValue> row(s->n + 1);
+  DbCursor *table = s->source.table;
   for (; !input->ops->atEnd(input); input->ops->moveNext(input)) {
-    for (int32_t i = 0; i < s->n; i++) input->ops->value(input, i, &row[i]);
+    for (int32_t i = 0; i < s->q->itemCount; i++) input->ops->value(input, i, &row[i]);
+    if (table) row[s->n - 1] = DbValue{kDbInteger, table->ops->rowId(table), 0.0, {nullptr, 0}};
     sql_row_encode(row.data(), s->n, &s->batch);
     s->starts.push_back(s->batch.size());
     if (s->batch.size() >= kSqlSortRunBytes && !spill(s)) return false;
@@ -143,17 +146,25 @@ DbCursor *memory_result(Sorter *s) {
     uint32_t r = s->order[i];
     sorted[i].assign(s->batch.data() + s->starts[r], s->starts[r + 1] - s->starts[r]);
   }
-  return sql_rowset_open(s->q, s->n, &sorted, nullptr);
+  return sql_rowset_open(s->q, s->n, &sorted, nullptr, &s->source);
 }
 
 void close_runs(Sorter *s) {
   for (SqlRun &run : s->runs) sql_run_close(&run);
 }
 
+// Everything a failed sort holds.
+DbCursor *sort_failed(Sorter *s) {
+  close_runs(s);
+  if (s->source.table) s->source.table->ops->close(s->source.table);
+  return nullptr;
+}
+
 } // namespace
 
 DbCursor *sql_sort_open(SqlParse *p, SqlQuery *q, DbCursor *input) {
-  Sorter s = {p, q, q->itemCount, {}, {0}, {}, {}, {}};
+  Sorter s = {p, q, q->itemCount, {nullptr, {}}, {}, {0}, {}, {}, {}};
+  if (sql_join_source(input, &s.source)) s.n++;
   bool ok = read_rows(&s, input);
   input->ops->close(input);
   if (ok && s.runs.empty()) return memory_result(&s);
@@ -163,8 +174,8 @@ DbCursor *sql_sort_open(SqlParse *p, SqlQuery *q, DbCursor *input) {
     sql_run_close(&result);
     ok = temp_failed(&s);
   }
+  if (!ok) return sort_failed(&s);
   close_runs(&s);
-  if (!ok) return nullptr;
   std::vector<std::string> none;
-  return sql_rowset_open(q, s.n, &none, &result);
+  return sql_rowset_open(q, s.n, &none, &result, &s.source);
 }

@@ -177,9 +177,39 @@ TEST(SqlSelect, SingleTableCursorMovesAndEdits) {
   EXPECT_EQ(v.integer, 2);
   c->ops->close(c);
   EXPECT_EQ(db.select("select name from customers"), (Rows{{"Ann"}, {"Robert"}}));
-  c = sql_select(db.engine, sqltext("select name from customers order by 1"), &db.err);
-  EXPECT_EQ(c->ops->edit, nullptr); // sorted rows are copies
+  for (const char *readOnly : {"select city, count(*) from customers group by city",
+                               "select name from customers, orders where id = cid order by 1"}) {
+    c = sql_select(db.engine, sqltext(readOnly), &db.err);
+    ASSERT_TRUE(c) << db.message();
+    EXPECT_EQ(c->ops->edit, nullptr) << readOnly;
+    c->ops->close(c);
+  }
+}
+
+// A sorted result over one table edits its rows in the table; a row keeps
+// its place in the order until the query runs again.
+TEST(SqlSelect, SortedSingleTableCursorEditsThroughTheTable) {
+  SqlDb db;
+  make_shop(&db);
+  DbCursor *c = sql_select(db.engine,
+                           sqltext("select name from customers order by city desc, name"), &db.err);
+  ASSERT_TRUE(c && c->ops->edit && c->ops->deleteRow) << db.message();
+  ASSERT_TRUE(c->ops->edit(c)); // Bob, of Rome
+  DbValue v = {kDbText, 0, 0, dbtext_cstr("Zed")};
+  EXPECT_TRUE(c->ops->setValue(c, 0, &v));
+  EXPECT_TRUE(c->ops->update(c));
+  c->ops->value(c, 0, &v);
+  EXPECT_EQ(value_text(v), "Zed");
+  EXPECT_TRUE(c->ops->moveNext(c)); // Ann
+  EXPECT_TRUE(c->ops->deleteRow(c));
+  c->ops->value(c, 0, &v);
+  EXPECT_EQ(value_text(v), "Cy");
+  EXPECT_TRUE(c->ops->movePrev(c)); // past the deleted row
+  c->ops->value(c, 0, &v);
+  EXPECT_EQ(value_text(v), "Zed");
   c->ops->close(c);
+  EXPECT_EQ(db.select("select id, name from customers order by id"),
+            (Rows{{"2", "Zed"}, {"3", "Cy"}}));
 }
 
 // Temporary files in memory, counted, so the tests see the runs.

@@ -203,6 +203,10 @@ static bool right_side(SqlParse *p, DbCondition *c) {
 
 // [upper ( | lower (] column-ref [)] operator right-hand-side
 static DbCondition *comparison(SqlParse *p) {
+  if (++p->comparisons > kSqlMaxComparisons) {
+    sql_fail(p, kSqlErrorInvalid, "Too many comparisons in the condition");
+    return nullptr;
+  }
   DbCondition *c = sql_new<DbCondition>(p->arena);
   SqlToken t = sql_peek(p);
   bool upper = sql_is_keyword(&t, "upper"), lower = sql_is_keyword(&t, "lower");

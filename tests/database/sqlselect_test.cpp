@@ -151,6 +151,22 @@ TEST(SqlSelect, AggregatesSkipNullsAndGroupByGivesOneRowPerGroup) {
   EXPECT_EQ(db.select("select min(name), max(city) from customers"), (Rows{{"Ann", "Rome"}}));
 }
 
+// The longest condition the layer passes on, and one comparison more.
+TEST(SqlSelect, ConditionsOfManyComparisons) {
+  SqlDb db;
+  make_shop(&db);
+  std::string where = "oid = 11";
+  for (int i = 1; i < kSqlMaxComparisons; i++)
+    where += i % 2 ? " or oid = " + std::to_string(1000 + i) : " and qty > -" + std::to_string(i);
+  EXPECT_EQ(db.select("select oid from orders where " + where), Rows{{"11"}});
+  EXPECT_EQ(db.select("select name, oid from customers, orders where " + where + " order by 1"),
+            (Rows{{"Ann", "11"}, {"Bob", "11"}, {"Cy", "11"}}));
+  EXPECT_EQ(db.exec("delete from orders where " + where), 0) << db.message();
+  EXPECT_EQ(db.select("select count(*) from orders"), Rows{{"4"}});
+  EXPECT_EQ(db.exec("delete from orders where " + where + " or oid = 10"), kSqlErrorInvalid);
+  EXPECT_EQ(db.message(), "Too many comparisons in the condition");
+}
+
 TEST(SqlSelect, SumsThatOutgrowIntegersGoOnInReals) {
   SqlDb db;
   db.run({"create table big (n integer)"});

@@ -15,6 +15,7 @@ struct Wrapped {
   DbCursorOps ops;
   DbCursor *inner;
   CountingEngine *owner;
+  bool spent; // the move budget ran out while this cursor moved
 };
 
 DbCursor *w(DbCursor *c) { return ((Wrapped *)c)->inner; }
@@ -27,9 +28,16 @@ void w_close(DbCursor *c) {
 int32_t w_field_count(DbCursor *c) { return w(c)->ops->fieldCount(w(c)); }
 DbText w_field_name(DbCursor *c, int32_t f) { return w(c)->ops->fieldName(w(c), f); }
 DbType w_field_type(DbCursor *c, int32_t f) { return w(c)->ops->fieldType(w(c), f); }
-int32_t w_at_end(DbCursor *c) { return w(c)->ops->atEnd(w(c)); }
+int32_t w_at_end(DbCursor *c) { return ((Wrapped *)c)->spent || w(c)->ops->atEnd(w(c)); }
 int32_t w_at_start(DbCursor *c) { return w(c)->ops->atStart(w(c)); }
-int32_t w_move_next(DbCursor *c) { return w(c)->ops->moveNext(w(c)); }
+int32_t w_move_next(DbCursor *c) {
+  CountingEngine *owner = ((Wrapped *)c)->owner;
+  if (owner->moveBudget == 0)
+    ((Wrapped *)c)->spent = true;
+  else if (owner->moveBudget > 0)
+    owner->moveBudget--;
+  return !((Wrapped *)c)->spent && w(c)->ops->moveNext(w(c));
+}
 int32_t w_move_prev(DbCursor *c) { return w(c)->ops->movePrev(w(c)); }
 int32_t w_move_first(DbCursor *c) { return w(c)->ops->moveFirst(w(c)); }
 int32_t w_move_last(DbCursor *c) { return w(c)->ops->moveLast(w(c)); }
@@ -152,4 +160,5 @@ void counting_init(CountingEngine *c, DbEngine *innerEngine) {
   c->inner = innerEngine;
   c->calls = 0;
   c->openCursors = 0;
+  c->moveBudget = -1;
 }

@@ -12,6 +12,7 @@ struct CountingEngine {
   int32_t calls;         // engine operations and cursor updates and deletions
   int32_t openCursors;   // cursors opened and not yet closed
   std::string lastWhere; // the condition of the last cursor opened, as where_text writes it
+  int64_t moveBudget;    // moves left before every cursor reports its end; -1 without limit
 };
 
 // A condition tree as text: leaves as column, operator and right-hand side

@@ -82,12 +82,13 @@ struct FaultFile {
 
 FaultFile *ff(DbFile *f) { return reinterpret_cast<FaultFile *>(f); }
 
-// Counts a changing operation; true when it is the one to fail.
-bool fails(FaultFs *fs) {
-  if (fs->failed && fs->sticky) return true;
-  if (++fs->count != fs->failAt) return false;
+// Counts a changing operation: 0 when it goes through, 1 when it is the
+// one to fail, 2 when it fails on a device that died before.
+int fails(FaultFs *fs) {
+  if (fs->failed && fs->sticky) return 2;
+  if (++fs->count != fs->failAt) return 0;
   fs->failed = true;
-  return true;
+  return 1;
 }
 
 int32_t f_read(DbFile *f, uint64_t offset, void *buffer, uint32_t n, uint32_t *got) {
@@ -96,8 +97,8 @@ int32_t f_read(DbFile *f, uint64_t offset, void *buffer, uint32_t n, uint32_t *g
 }
 int32_t f_write(DbFile *f, uint64_t offset, const void *buffer, uint32_t n) {
   DbFile *in = ff(f)->inner;
-  if (fails(ff(f)->fs)) {
-    if (!ff(f)->fs->sticky || ff(f)->fs->count == ff(f)->fs->failAt)
+  if (int failure = fails(ff(f)->fs)) {
+    if (failure == 1)
       in->ops->write(in, offset, buffer, n / 2); // a torn write: part of it reached the file
     return ff(f)->fs->failWith;
   }
@@ -142,7 +143,8 @@ std::vector<uint8_t> &memfs_bytes(MemFs *m, const std::string &path) {
   return node->bytes;
 }
 
-void faultfs_init(FaultFs *f, const DbFileSystem *base, int64_t failAt, bool sticky, int32_t failWith) {
+void faultfs_init(FaultFs *f, const DbFileSystem *base, int64_t failAt, bool sticky,
+                  int32_t failWith) {
   f->fs = DbFileSystem{f_open, f_remove, f};
   f->base = base;
   f->failAt = failAt;

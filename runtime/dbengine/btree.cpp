@@ -211,6 +211,8 @@ int32_t node_insert(BtCursor *c, int32_t lvl, const uint8_t *cell, uint32_t size
     if (i < count && !cell_ref(p, c->pages[lvl], copy, i, &refs[k++])) return 0;
   }
   for (uint32_t i = 0; i < k; i++) total += refs[i].size + 2;
+  if (total - (size + 2) > kDbPageSize) // the cells overlap: no half of them would fit either
+    return damaged(p, c->pages[lvl], "has overlapping cells");
   uint8_t type = copy[kNodeType];
   if (total <= kDbPageSize) {
     node_build(n, type, refs, k, get32(copy + kNodeRight));

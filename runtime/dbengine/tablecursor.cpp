@@ -12,6 +12,7 @@
 namespace {
 
 const DbValue kNull = {kDbNull, 0, 0, {nullptr, 0}};
+enum { kMaxWhereDepth = 1000 }; // deeper trees are refused, not walked
 
 enum CursorState { kBeforeRows, kOnRow, kAfterRows };
 
@@ -48,17 +49,27 @@ DbText keep(TableCursor *c, DbText t) {
   return DbText{c->whereText.back().data(), t.length};
 }
 
-DbCondition *copy_where(TableCursor *c, const DbCondition *w, int depth) {
-  if (!w || depth > 1000) return nullptr;
+// Copies the WHERE tree; 0 (with the error set) when it is nested deeper
+// than kMaxWhereDepth or an AND or OR lacks a side.
+int32_t copy_where(TableCursor *c, const DbCondition *w, int depth, DbCondition **out) {
+  *out = nullptr;
+  if (!w) return 1;
+  if (depth > kMaxWhereDepth)
+    return db_fail(&c->db->status, kDbErrTooLarge, "a WHERE condition is nested more than %d deep",
+                   kMaxWhereDepth);
+  bool inner = w->op == kDbAnd || w->op == kDbOr;
+  if (inner && (!w->left || !w->rightChild))
+    return db_fail(&c->db->status, kDbErrMisuse,
+                   "a WHERE condition has an AND or OR without two sides");
   c->where.push_back(*w);
   DbCondition *n = &c->where.back();
   n->column = keep(c, w->column);
   n->table = keep(c, w->table);
   n->right = keep(c, w->right);
   n->rightTable = keep(c, w->rightTable);
-  n->left = copy_where(c, w->left, depth + 1);
-  n->rightChild = copy_where(c, w->rightChild, depth + 1);
-  return n;
+  *out = n;
+  return !inner || (copy_where(c, w->left, depth + 1, &n->left) &&
+                    copy_where(c, w->rightChild, depth + 1, &n->rightChild));
 }
 
 bool names_me(TableCursor *c, DbText table) {
@@ -340,6 +351,22 @@ int32_t c_delete_row(DbCursor *cur) {
 
 int64_t c_row_id(DbCursor *cur) { return tc(cur)->state == kOnRow ? tc(cur)->rowid : 0; }
 
+// Makes buffer the current row's record, giving the cursor's old one back
+// in buffer. The values are decoded again: a short std::string keeps its
+// bytes inside itself, so swapping moves them away from the old pointers.
+int32_t adopt_row(TableCursor *c, const TableDef *t, std::string *buffer) {
+  std::swap(*buffer, c->buffer);
+  c->values.clear();
+  if (c->buffer.empty()) return 1; // the cursor stood on no row
+  if (!record_decode(reinterpret_cast<const uint8_t *>(c->buffer.data()),
+                     static_cast<uint32_t>(c->buffer.size()), &c->values) ||
+      c->values.size() > t->columns.size())
+    return db_fail(&c->db->status, kDbErrDamaged, "%s is damaged: a row does not decode",
+                   c->db->pager.path.c_str());
+  c->values.resize(t->columns.size(), kNull);
+  return 1;
+}
+
 int32_t c_seek_row(DbCursor *cur, int64_t id) {
   TableCursor *c = tc(cur);
   TableDef *t = begin(c);
@@ -347,13 +374,11 @@ int32_t c_seek_row(DbCursor *cur, int64_t id) {
   std::string buffer;
   std::vector<DbValue> values;
   bool found;
-  if (!row_fetch(c->db, t, id, &found, &buffer, &values) || !found) return 0;
-  std::swap(buffer, c->buffer);
-  std::swap(values, c->values);
+  if (!row_fetch(c->db, t, id, &found, &buffer, &values) || !found || !adopt_row(c, t, &buffer))
+    return 0;
   int32_t m = matches(c);
   if (m != 1) { // not a row of this cursor: stay where it was
-    std::swap(buffer, c->buffer);
-    std::swap(values, c->values);
+    adopt_row(c, t, &buffer);
     return 0;
   }
   c->rowid = id;
@@ -407,8 +432,8 @@ DbCursor *table_cursor_open(Db *db, TableDef *t, const DbText *columns, int32_t 
     c->names.push_back(t->columns[col].name);
     c->types.push_back(t->columns[col].type);
   }
-  copy_where(c, where, 0);
-  if (!check_where(c, t, where)) {
+  DbCondition *root;
+  if (!copy_where(c, where, 0, &root) || !check_where(c, t, where)) {
     delete c;
     return nullptr;
   }

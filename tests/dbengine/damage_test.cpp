@@ -5,6 +5,7 @@
 #include "dbengine/btree.h"
 #include "enginetest.h"
 
+#include <algorithm>
 #include <random>
 
 namespace {
@@ -26,6 +27,15 @@ protected:
     ASSERT_TRUE(e->ops->commit(e));
     embedded_close(e);
     good = memfs_bytes(&fs, "good.db");
+  }
+  // The root page of the n-th table created.
+  uint32_t table_root(size_t n) {
+    memfs_bytes(&fs, "probe.db") = good;
+    DbOpenError err;
+    DbEngine *e = embedded_open(&fs.fs, "probe.db", kDbOpenReadOnly, &err);
+    std::vector<std::string> tables = select_rows(e, "sys$tables");
+    embedded_close(e);
+    return static_cast<uint32_t>(std::stoul(tables.at(n).substr(tables.at(n).find('|') + 1)));
   }
   // Opens bytes as a database; on success checks and reads every table.
   // Returns the open error, or the check's, or 0 when all went through.
@@ -101,18 +111,7 @@ TEST_F(Damage, TargetedTreeDamageIsFoundByTheCheck) {
            put16(n + kNodeCount, 0);
        }},
   };
-  uint32_t root = 0;
-  {
-    // The root of table p: the row after sys$tables' first in its tree.
-    memfs_bytes(&fs, "probe.db") = good;
-    DbOpenError err;
-    DbEngine *e = embedded_open(&fs.fs, "probe.db", kDbOpenReadOnly, &err);
-    ASSERT_NE(e, nullptr);
-    std::vector<std::string> tables = select_rows(e, "sys$tables");
-    ASSERT_EQ(tables.size(), 2u);
-    root = static_cast<uint32_t>(std::stoul(tables[0].substr(tables[0].find('|') + 1)));
-    embedded_close(e);
-  }
+  uint32_t root = table_root(0); // table p
   for (auto &c : cases) {
     std::vector<uint8_t> file = good;
     c.damage(file.data() + size_t(root) * kDbPageSize);
@@ -123,14 +122,7 @@ TEST_F(Damage, TargetedTreeDamageIsFoundByTheCheck) {
 // A leaf claiming more cells than fit, every slot naming the same sound
 // cell: inserting into it must not overrun the list it rebuilds from.
 TEST_F(Damage, APageWithTooManyCellsIsRefusedBeforeAnInsertRebuildsIt) {
-  memfs_bytes(&fs, "probe.db") = good;
-  DbOpenError err;
-  DbEngine *e = embedded_open(&fs.fs, "probe.db", kDbOpenReadOnly, &err);
-  ASSERT_NE(e, nullptr);
-  std::vector<std::string> tables = select_rows(e, "sys$tables");
-  embedded_close(e);
-  uint32_t root = static_cast<uint32_t>(
-      std::stoul(tables[1].substr(tables[1].find('|') + 1))); // table b: one leaf
+  uint32_t root = table_root(1); // table b: one leaf
   std::vector<uint8_t> file = good;
   uint8_t *leaf = file.data() + size_t(root) * kDbPageSize;
   ASSERT_EQ(leaf[kNodeType], kNodeLeaf);
@@ -142,9 +134,36 @@ TEST_F(Damage, APageWithTooManyCellsIsRefusedBeforeAnInsertRebuildsIt) {
   put16(leaf + kNodeContent, at);
   for (uint32_t i = 0; i < count; i++) put16(leaf + kNodeHeader + 2 * i, at);
   memfs_bytes(&fs, "bad.db") = file;
-  e = embedded_open(&fs.fs, "bad.db", 0, &err);
+  DbOpenError err;
+  DbEngine *e = embedded_open(&fs.fs, "bad.db", 0, &err);
   ASSERT_NE(e, nullptr);
   EXPECT_FALSE(insert_row(e, "b", {{"data", "x"}}));
+  EXPECT_EQ(e->ops->errorCode(e), kDbErrDamaged);
+  embedded_close(e);
+}
+
+// A leaf whose slots all name one cell holds more bytes than a page: an
+// insert that rebuilds it must find the damage rather than split it into
+// halves that cannot fit either.
+TEST_F(Damage, OverlappingCellsAreRefusedBeforeASplit) {
+  uint32_t root = table_root(0); // table p: an interior root over leaves
+  std::vector<uint8_t> file = good;
+  const uint8_t *top = file.data() + size_t(root) * kDbPageSize;
+  ASSERT_EQ(top[kNodeType], kNodeInterior);
+  uint8_t *leaf = file.data() + size_t(get32(top + kNodeRight)) * kDbPageSize; // where new ids go
+  uint32_t last = 0;
+  for (uint32_t i = 0; i < get16(leaf + kNodeCount); i++)
+    last = std::max(last, get16(leaf + kNodeHeader + 2 * i));
+  const uint32_t count = 300;
+  ASSERT_GT(last, kNodeHeader + 2 * count);
+  put16(leaf + kNodeCount, count);
+  put16(leaf + kNodeContent, kNodeHeader + 2 * count);
+  for (uint32_t i = 0; i < count; i++) put16(leaf + kNodeHeader + 2 * i, last);
+  memfs_bytes(&fs, "bad.db") = file;
+  DbOpenError err;
+  DbEngine *e = embedded_open(&fs.fs, "bad.db", 0, &err);
+  ASSERT_NE(e, nullptr);
+  EXPECT_FALSE(insert_row(e, "p", {{"id", "100000"}, {"name", "late"}}));
   EXPECT_EQ(e->ops->errorCode(e), kDbErrDamaged);
   embedded_close(e);
 }

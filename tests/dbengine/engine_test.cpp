@@ -444,6 +444,48 @@ TEST_F(Engine, OpeningReportsEveryFailureClearly) {
   ASSERT_NE(db, nullptr);
 }
 
+// Short rows whose record fits inside a std::string object: seeking to one,
+// and failing to seek away from it, must leave its texts readable.
+TEST_F(Engine, SeekingKeepsShortTextsReadable) {
+  ASSERT_TRUE(create_table(db, "s", {{"name", kDbText, 1}, {"n", kDbInteger, 1}}));
+  ASSERT_TRUE(insert_row(db, "s", {{"name", "Ann"}, {"n", "1"}}));
+  ASSERT_TRUE(insert_row(db, "s", {{"name", "Bob"}, {"n", "2"}}));
+  DbCondition one = leaf("n", kDbEqual, "1");
+  DbCursor *c = db->ops->openCursor(db, T("s"), nullptr, 0, nullptr);
+  DbCursor *only = db->ops->openCursor(db, T("s"), nullptr, 0, &one);
+  int64_t ann = c->ops->rowId(c);
+  ASSERT_TRUE(c->ops->moveNext(c));
+  int64_t bob = c->ops->rowId(c);
+  ASSERT_TRUE(c->ops->seekRow(c, ann));
+  DbValue v;
+  c->ops->value(c, 0, &v);
+  EXPECT_EQ(value_text(v), "Ann");
+  EXPECT_FALSE(only->ops->seekRow(only, bob)); // Bob is not one of its rows
+  only->ops->value(only, 0, &v);
+  EXPECT_EQ(value_text(v), "Ann");
+  DbValue renamed{kDbText, 0, 0, T("Cy")};
+  ASSERT_TRUE(c->ops->edit(c) && c->ops->setValue(c, 1, &renamed) == 0); // n is an integer
+  ASSERT_TRUE(c->ops->setValue(c, 0, &renamed) && c->ops->update(c));
+  c->ops->close(c);
+  only->ops->close(only);
+  EXPECT_EQ(select_rows(db, "s"), (std::vector<std::string>{"Cy|1", "Bob|2"}));
+}
+
+TEST_F(Engine, MalformedOrTooDeepConditionsAreRefused) {
+  ASSERT_TRUE(create_table(db, "w", {{"n", kDbInteger, 1}}));
+  std::vector<DbCondition> leaves(1002, leaf("n", kDbEqual, "1")), ands(1001);
+  for (size_t i = 0; i < ands.size(); i++)
+    ands[i] = node(kDbOr, &leaves[i], i + 1 < ands.size() ? &ands[i + 1] : &leaves[i + 1]);
+  EXPECT_EQ(db->ops->openCursor(db, T("w"), nullptr, 0, &ands[0]), nullptr);
+  EXPECT_EQ(db->ops->errorCode(db), kDbErrTooLarge);
+  DbCondition lopsided = node(kDbAnd, &leaves[0], nullptr);
+  EXPECT_EQ(db->ops->openCursor(db, T("w"), nullptr, 0, &lopsided), nullptr);
+  EXPECT_EQ(db->ops->errorCode(db), kDbErrMisuse);
+  DbCursor *c = db->ops->openCursor(db, T("w"), nullptr, 0, &ands[3]);
+  EXPECT_NE(c, nullptr) << "998 deep is fine";
+  if (c) c->ops->close(c);
+}
+
 // The native file table: a second opener of a real file is refused while
 // the first holds it, and a commit leaves no journal behind.
 TEST(EnginePosix, ASecondOpenerIsRefusedAndCommitsLeaveNoJournal) {

@@ -33,7 +33,8 @@ struct SqlError {
 };
 
 // An empty error record; sql_error_clear frees its message and empties it.
-// The layer clears err at the start of every statement.
+// Initialise a record once before its first statement: the layer clears it
+// at the start of every statement.
 void sql_error_init(SqlError *err);
 void sql_error_clear(SqlError *err);
 
@@ -80,3 +81,7 @@ void sql_set_hooks(const SqlHooks *hooks); // copied; nil restores the defaults
 
 // The size of the rows an ORDER BY holds in memory before it writes a run.
 enum { kSqlSortRunBytes = 640000 };
+
+// The most comparisons one WHERE may hold (kSqlErrorInvalid beyond), so that
+// engines walking the condition tree recursively stay within their stack.
+enum { kSqlMaxComparisons = 500 };

@@ -203,6 +203,10 @@ static bool right_side(SqlParse *p, DbCondition *c) {
 
 // [upper ( | lower (] column-ref [)] operator right-hand-side
 static DbCondition *comparison(SqlParse *p) {
+  if (++p->comparisons > kSqlMaxComparisons) {
+    sql_fail(p, kSqlErrorInvalid, "Too many comparisons in the condition");
+    return nullptr;
+  }
   DbCondition *c = sql_new<DbCondition>(p->arena);
   SqlToken t = sql_peek(p);
   bool upper = sql_is_keyword(&t, "upper"), lower = sql_is_keyword(&t, "lower");
@@ -248,31 +252,23 @@ static DbCondition **push_term(SqlParse *p, DbCondition **terms, size_t n, size_
   return terms;
 }
 
-// AND terms of one OR operand.
-static DbCondition *and_terms(SqlParse *p) {
+// Terms read by term, joined by keyword into op's chain.
+static DbCondition *joined(SqlParse *p, DbCondition *(*term)(SqlParse *), const char *keyword,
+                           DbOperator op) {
   DbCondition **terms = nullptr;
   size_t n = 0, room = 0;
   for (;;) {
-    DbCondition *c = comparison(p);
+    DbCondition *c = term(p);
     if (!c) return nullptr;
     terms = push_term(p, terms, n++, &room, c);
     SqlToken t = sql_peek(p);
-    if (!sql_is_keyword(&t, "and")) break;
+    if (!sql_is_keyword(&t, keyword)) break;
     sql_take(p);
   }
-  return chain(p, terms, n, kDbAnd);
+  return chain(p, terms, n, op);
 }
 
-DbCondition *sql_parse_condition(SqlParse *p) {
-  DbCondition **terms = nullptr;
-  size_t n = 0, room = 0;
-  for (;;) {
-    DbCondition *c = and_terms(p);
-    if (!c) return nullptr;
-    terms = push_term(p, terms, n++, &room, c);
-    SqlToken t = sql_peek(p);
-    if (!sql_is_keyword(&t, "or")) break;
-    sql_take(p);
-  }
-  return chain(p, terms, n, kDbOr);
-}
+// AND terms of one OR operand.
+static DbCondition *and_terms(SqlParse *p) { return joined(p, comparison, "and", kDbAnd); }
+
+DbCondition *sql_parse_condition(SqlParse *p) { return joined(p, and_terms, "or", kDbOr); }

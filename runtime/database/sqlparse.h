@@ -15,6 +15,7 @@ struct SqlParse {
   const DbValue *params; // values for ? in value positions
   int32_t paramCount;
   int32_t paramNext;
+  int32_t comparisons; // in the WHERE so far
 };
 
 void sql_parse_init(SqlParse *p, DbEngine *e, DbText statement, SqlArena *arena, SqlError *err);

@@ -93,6 +93,22 @@ bool table_list(SqlParse *p, SqlQuery *q) {
   }
 }
 
+// A column (name, or table . name, starting with t) that a key needs,
+// appended as a hidden item.
+bool hidden_item(SqlParse *p, SqlQuery *q, SqlToken t, const char *bad) {
+  if (!is_name(&t)) return sql_fail(p, kSqlErrorInvalid, bad);
+  SqlItem *it = add_item(q);
+  it->column = keep(q, t.text);
+  SqlToken dot = sql_peek(p);
+  if (!sql_is_punct(&dot, ".")) return true;
+  sql_take(p);
+  it->table = it->column;
+  SqlToken c = sql_take(p);
+  if (!is_name(&c)) return sql_fail(p, kSqlErrorInvalid, bad);
+  it->column = keep(q, c.text);
+  return true;
+}
+
 // A name key becomes a hidden item; an index key n is checked once the
 // visible items are known (column holds -n - 1 until then).
 bool order_key(SqlParse *p, SqlQuery *q, bool first) {
@@ -106,17 +122,7 @@ bool order_key(SqlParse *p, SqlQuery *q, bool first) {
       n = n * 10 + (t.text.bytes[i] - '0');
     k->column = n >= INT32_MAX ? INT32_MIN : (int32_t)(-n - 1); // checked in validation
   } else {
-    if (!is_name(&t)) return sql_fail(p, kSqlErrorInvalid, bad);
-    SqlItem *it = add_item(q);
-    it->column = keep(q, t.text);
-    SqlToken dot = sql_peek(p);
-    if (sql_is_punct(&dot, ".")) {
-      sql_take(p);
-      it->table = it->column;
-      SqlToken c = sql_take(p);
-      if (!is_name(&c)) return sql_fail(p, kSqlErrorInvalid, bad);
-      it->column = keep(q, c.text);
-    }
+    if (!hidden_item(p, q, t, bad)) return false;
     k->column = q->itemCount - 1;
   }
   SqlToken dir = sql_peek(p);
@@ -141,19 +147,8 @@ bool order_by(SqlParse *p, SqlQuery *q) {
 
 bool group_by(SqlParse *p, SqlQuery *q) {
   if (!sql_expect_keyword(p, "by", "Expecting 'BY'")) return false;
-  SqlToken t = sql_take(p);
-  if (!is_name(&t)) return sql_fail(p, kSqlErrorInvalid, "Invalid GROUP BY column");
-  SqlItem *it = add_item(q);
-  it->column = keep(q, t.text);
+  if (!hidden_item(p, q, sql_take(p), "Invalid GROUP BY column")) return false;
   SqlToken next = sql_peek(p);
-  if (sql_is_punct(&next, ".")) {
-    sql_take(p);
-    it->table = it->column;
-    SqlToken c = sql_take(p);
-    if (!is_name(&c)) return sql_fail(p, kSqlErrorInvalid, "Invalid GROUP BY column");
-    it->column = keep(q, c.text);
-    next = sql_peek(p);
-  }
   if (sql_is_punct(&next, ","))
     return sql_fail(p, kSqlErrorInvalid, "Only single GROUP BY columns currently supported");
   q->groupItem = q->itemCount - 1;

@@ -1,10 +1,9 @@
-// Result rows: the byte encoding of a row, runs in temporary files written
-// and read through buffers, and the row set cursor over memory or a run.
+// Result rows: the byte encoding of a row, and runs in temporary files
+// written and read through buffers.
 #include "database/sqlrow.h"
 #include "dbengine/dbvalue.h"
 #include <cstdlib>
 #include <cstring>
-#include <new>
 
 namespace {
 
@@ -131,92 +130,4 @@ bool sql_run_read_at(SqlRunReader *r, size_t index, const char **row, size_t *le
 
 bool sql_run_read(SqlRunReader *r, const char **row, size_t *length) {
   return sql_run_read_at(r, r->next, row, length);
-}
-
-namespace {
-
-// The row set cursor: rows stand at 0 .. count-1; pos -1 is before the
-// first row and count after the last.
-struct RowSet {
-  SqlCursorHead head;
-  int32_t columns;
-  std::vector<std::string> memory;
-  SqlRun run;
-  SqlRunReader reader;
-  int64_t pos, count;
-  std::vector<DbValue> values; // the current row's
-};
-
-RowSet *rows(DbCursor *c) { return (RowSet *)c; }
-
-// Decodes row pos into values; a row that cannot be read ends the set.
-bool load(RowSet *s) {
-  if (s->pos < 0 || s->pos >= s->count) return false;
-  const char *bytes;
-  size_t length;
-  if (s->memory.empty()) {
-    if (!sql_run_read_at(&s->reader, (size_t)s->pos, &bytes, &length))
-      return s->pos = s->count, false;
-  } else {
-    bytes = s->memory[s->pos].data();
-    length = s->memory[s->pos].size();
-  }
-  if (!sql_row_decode(bytes, length, s->columns, s->values.data())) return s->pos = s->count, false;
-  return true;
-}
-
-int32_t move_to(DbCursor *c, int64_t pos) {
-  RowSet *s = rows(c);
-  s->pos = pos < -1 ? -1 : pos > s->count ? s->count : pos;
-  return load(s);
-}
-
-void rs_close(DbCursor *c) {
-  RowSet *s = rows(c);
-  sql_run_close(&s->run);
-  SqlCursorHead *head = &s->head;
-  bool owns = head->ownsQuery;
-  SqlQuery *q = head->q;
-  s->~RowSet();
-  if (owns) sql_query_free(q);
-  free(s);
-}
-
-int32_t rs_field_count(DbCursor *c) { return rows(c)->head.q->visibleCount; }
-DbText rs_field_name(DbCursor *c, int32_t f) { return rows(c)->head.q->items[f].name; }
-DbType rs_field_type(DbCursor *c, int32_t f) { return rows(c)->head.q->items[f].type; }
-int32_t rs_at_end(DbCursor *c) { return rows(c)->pos >= rows(c)->count; }
-int32_t rs_at_start(DbCursor *c) { return rows(c)->pos < 0; }
-int32_t rs_move_next(DbCursor *c) { return move_to(c, rows(c)->pos + 1); }
-int32_t rs_move_prev(DbCursor *c) { return move_to(c, rows(c)->pos - 1); }
-int32_t rs_move_first(DbCursor *c) { return move_to(c, 0); }
-int32_t rs_move_last(DbCursor *c) { return move_to(c, rows(c)->count - 1); }
-
-void rs_value(DbCursor *c, int32_t f, DbValue *out) {
-  RowSet *s = rows(c);
-  if (s->pos < 0 || s->pos >= s->count)
-    *out = DbValue{kDbNull, 0, 0.0, {nullptr, 0}};
-  else
-    *out = s->values[f];
-}
-
-} // namespace
-
-DbCursor *sql_rowset_open(SqlQuery *q, int32_t columns, std::vector<std::string> *memory,
-                          SqlRun *run) {
-  RowSet *s = new (calloc(1, sizeof(RowSet))) RowSet();
-  s->head.base.ops = &s->head.ops;
-  s->head.ops = DbCursorOps{rs_close,    rs_field_count, rs_field_name, rs_field_type, rs_at_end,
-                            rs_at_start, rs_move_next,   rs_move_prev,  rs_move_first, rs_move_last,
-                            rs_value,    nullptr,        nullptr,       nullptr,       nullptr,
-                            nullptr,     nullptr};
-  s->head.q = q;
-  s->columns = columns;
-  s->values.resize(columns ? columns : 1);
-  s->memory = std::move(*memory);
-  if (run) s->run = std::move(*run);
-  sql_run_reader_init(&s->reader, &s->run);
-  s->count = s->memory.empty() ? (int64_t)sql_run_rows(&s->run) : (int64_t)s->memory.size();
-  move_to(&s->head.base, 0);
-  return &s->head.base;
 }

@@ -46,8 +46,20 @@ bool sql_run_read(SqlRunReader *r, const char **row, size_t *length);
 // Any row, for the row set's random moves.
 bool sql_run_read_at(SqlRunReader *r, size_t index, const char **row, size_t *length);
 
+// The table a sorted result over one table edits through: its cursor (the
+// row set owns it once opened) and each item's field in it.
+struct SqlRowSource {
+  DbCursor *table;
+  std::vector<int32_t> fields;
+};
+
+// Takes the table cursor out of a joining cursor over one table whose cursor
+// can find rows again by identity and edit them; false otherwise.
+bool sql_join_source(DbCursor *join, SqlRowSource *out);
+
 // The rows of a finished sort or grouping, as a cursor over `columns`
 // values per row (of which the query's visible ones are shown). The rows
-// are either in memory or in one run.
+// are either in memory or in one run. With a source, each row's last value
+// is its table row's identity, and the cursor edits through the source.
 DbCursor *sql_rowset_open(SqlQuery *q, int32_t columns, std::vector<std::string> *memory,
-                          SqlRun *run);
+                          SqlRun *run, SqlRowSource *source = nullptr);

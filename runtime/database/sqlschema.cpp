@@ -189,13 +189,22 @@ bool check_index_keys(SqlParse *p, SqlQuery *q) {
 // Resolves a condition's columns, and gives the one table a sub-tree
 // concerns (-1 when it concerns several). A right-hand name without a table
 // that names no column is literal text.
+bool leaf_tables(Resolver *r, DbCondition *c, int32_t *table);
+
+// Inner nodes: the left sub-tree by recursion, the right spine by the loop.
 bool condition_tables(Resolver *r, DbCondition *c, int32_t *table) {
-  if (c->op == kDbAnd || c->op == kDbOr) {
-    int32_t a, b;
-    if (!condition_tables(r, c->left, &a) || !condition_tables(r, c->rightChild, &b)) return false;
-    *table = a == b ? a : -1;
-    return true;
+  bool first = true;
+  for (;; c = c->rightChild) {
+    int32_t t;
+    bool inner = c->op == kDbAnd || c->op == kDbOr;
+    if (!(inner ? condition_tables(r, c->left, &t) : leaf_tables(r, c, &t))) return false;
+    *table = first || t == *table ? t : -1;
+    first = false;
+    if (!inner) return true;
   }
+}
+
+bool leaf_tables(Resolver *r, DbCondition *c, int32_t *table) {
   int32_t field, other;
   if (!resolve(r, c->table, c->column, table, &field)) return false;
   if (!c->rightIsColumn) return true;

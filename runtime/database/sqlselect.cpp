@@ -1,7 +1,7 @@
 // SELECT's joining cursor: one engine cursor per table, stepped like an
 // odometer (the last table fastest), each row tested against the terms that
 // span tables. Over a single table it passes moves and edits through.
-#include "database/sqlquery.h"
+#include "database/sqlrow.h"
 #include "dbengine/condition.h"
 #include "dbengine/dbvalue.h"
 #include <cstdlib>
@@ -13,6 +13,7 @@ struct JoinCursor {
   DbCursor **tables; // one engine cursor per FROM table
   int32_t *field;    // per item: its field in its table's cursor (-1 for count(*))
   bool end;
+  bool keepTable; // the first table's cursor was handed on (sql_join_source)
 };
 
 JoinCursor *join(DbCursor *c) { return (JoinCursor *)c; }
@@ -82,7 +83,7 @@ void start(JoinCursor *j) {
 
 void join_close(DbCursor *c) {
   JoinCursor *j = join(c);
-  for (int32_t t = 0; t < j->head.q->tableCount; t++)
+  for (int32_t t = j->keepTable ? 1 : 0; t < j->head.q->tableCount; t++)
     if (j->tables[t]) j->tables[t]->ops->close(j->tables[t]);
   free(j->tables);
   free(j->field);
@@ -207,4 +208,16 @@ DbCursor *sql_join_open(SqlParse *p, SqlQuery *q) {
   fill_ops(j);
   start(j);
   return &j->head.base;
+}
+
+bool sql_join_source(DbCursor *c, SqlRowSource *out) {
+  JoinCursor *j = join(c);
+  SqlQuery *q = j->head.q;
+  const DbCursorOps *o = j->tables[0]->ops;
+  if (q->tableCount != 1 || q->joinWhere || q->aggregates || q->groupItem >= 0) return false;
+  if (!o->rowId || !o->seekRow || !o->edit || !o->setValue || !o->update) return false;
+  out->table = j->tables[0];
+  out->fields.assign(j->field, j->field + q->itemCount);
+  j->keepTable = true;
+  return true;
 }

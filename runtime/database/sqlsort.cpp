@@ -1,7 +1,10 @@
 // ORDER BY: rows are read into memory until they reach kSqlSortRunBytes,
-// sorted, and merged with the run stored so far into a new run in a
-// temporary file; the last batch is merged the same way (or, when no run
-// was ever needed, kept in memory). The background task runs between rows.
+// then sorted and written as a run to a temporary file. At the end the runs
+// (with the last batch as one more) are merged in one pass into the final
+// run; when no run was needed the rows stay in memory. Merging all runs at
+// once, rather than each batch with the run so far, reads and writes each
+// row a fixed number of times however long the sort. The background task
+// runs between rows.
 //
 // Order: key by key (a descending key reverses), then column by column from
 // the first; among rows that compare equal the later one comes first.
@@ -11,18 +14,22 @@
 #include "database/sqlrow.h"
 #include "dbengine/dbvalue.h"
 #include <algorithm>
+#include <queue>
 
 namespace {
+
+enum { kMergeBackgroundEvery = 256 }; // merged rows between two background calls
 
 struct Sorter {
   SqlParse *p;
   SqlQuery *q;
-  int32_t n;                      // values per row
-  std::vector<std::string> batch; // rows in the order read
-  size_t batchBytes;
+  int32_t n;                   // values per row: the items, then the row identity when editable
+  SqlRowSource source;         // the table edits go to; nil when read-only
+  std::string batch;           // the rows read since the last run, encoded back to back
+  std::vector<size_t> starts;  // where each row of the batch starts (and one past the last)
   std::vector<DbValue> values; // the batch decoded: row i at i * n
   std::vector<uint32_t> order; // the batch's rows sorted
-  SqlRun stored;               // the run merged so far
+  std::vector<SqlRun> runs;    // sorted runs, oldest first
 };
 
 int compare_rows(const SqlQuery *q, const DbValue *a, const DbValue *b) {
@@ -38,11 +45,14 @@ int compare_rows(const SqlQuery *q, const DbValue *a, const DbValue *b) {
   return 0;
 }
 
+size_t batch_rows(const Sorter *s) { return s->starts.size() - 1; }
+
 void sort_batch(Sorter *s) {
-  size_t rows = s->batch.size();
+  size_t rows = batch_rows(s);
   s->values.resize(rows * s->n + 1);
   for (size_t i = 0; i < rows; i++)
-    sql_row_decode(s->batch[i].data(), s->batch[i].size(), s->n, &s->values[i * s->n]);
+    sql_row_decode(s->batch.data() + s->starts[i], s->starts[i + 1] - s->starts[i], s->n,
+                   &s->values[i * s->n]);
   s->order.resize(rows);
   for (size_t i = 0; i < rows; i++) s->order[i] = (uint32_t)i;
   std::sort(s->order.begin(), s->order.end(), [s](uint32_t a, uint32_t b) {
@@ -51,74 +61,121 @@ void sort_batch(Sorter *s) {
   });
 }
 
+void clear_batch(Sorter *s) {
+  s->batch.clear();
+  s->starts.assign(1, 0);
+}
+
 bool temp_failed(Sorter *s) {
   return sql_fail(s->p, kSqlErrorTempFile, "Could not use a temporary file for sorting");
 }
 
-// Merges the sorted batch with the stored run into a new stored run; on
-// equal rows the batch's (read later) goes first.
+// Sorts the batch and writes it as a new run.
 bool spill(Sorter *s) {
   sort_batch(s);
   SqlRunWriter w;
   if (!sql_run_begin(&w)) return temp_failed(s);
-  SqlRunReader r;
-  sql_run_reader_init(&r, &s->stored);
-  std::vector<DbValue> old(s->n + 1);
-  const char *row = nullptr;
-  size_t length = 0, next = 0;
-  bool haveOld = sql_run_read(&r, &row, &length);
-  if (haveOld) sql_row_decode(row, length, s->n, old.data());
-  while (next < s->order.size() || haveOld) {
-    uint32_t i = next < s->order.size() ? s->order[next] : 0;
-    bool takeNew = next < s->order.size() &&
-                   (!haveOld || compare_rows(s->q, &s->values[i * s->n], old.data()) <= 0);
-    if (takeNew) {
-      sql_run_append(&w, s->batch[i].data(), s->batch[i].size());
-      next++;
-      continue;
-    }
-    sql_run_append(&w, row, length);
-    haveOld = sql_run_read(&r, &row, &length);
-    if (haveOld) sql_row_decode(row, length, s->n, old.data());
-  }
-  sql_run_close(&s->stored);
-  bool ok = sql_run_finish(&w, &s->stored) && !r.failed;
-  s->batch.clear();
-  s->batchBytes = 0;
+  for (uint32_t i : s->order)
+    sql_run_append(&w, s->batch.data() + s->starts[i], s->starts[i + 1] - s->starts[i]);
+  s->runs.emplace_back();
+  bool ok = sql_run_finish(&w, &s->runs.back());
+  clear_batch(s);
   return ok || temp_failed(s);
+}
+
+// One run being merged: its reader and its current row, decoded.
+struct MergeInput {
+  SqlRunReader reader;
+  const char *row;
+  size_t length;
+  std::vector<DbValue> values;
+};
+
+bool advance(MergeInput *in, int32_t n) {
+  if (!sql_run_read(&in->reader, &in->row, &in->length)) return false;
+  return sql_row_decode(in->row, in->length, n, in->values.data());
+}
+
+// Merges every run into one; among equal rows the later run's goes first.
+bool merge_runs(Sorter *s, SqlRun *out) {
+  size_t k = s->runs.size();
+  std::vector<MergeInput> inputs(k);
+  auto after = [s, &inputs](size_t a, size_t b) { // b comes out of the heap before a
+    int c = compare_rows(s->q, inputs[a].values.data(), inputs[b].values.data());
+    return c > 0 || (c == 0 && a < b);
+  };
+  std::priority_queue<size_t, std::vector<size_t>, decltype(after)> heap(after);
+  for (size_t i = 0; i < k; i++) {
+    sql_run_reader_init(&inputs[i].reader, &s->runs[i]);
+    inputs[i].values.resize(s->n + 1);
+    if (advance(&inputs[i], s->n)) heap.push(i);
+  }
+  SqlRunWriter w;
+  if (!sql_run_begin(&w)) return false;
+  for (size_t merged = 1; !heap.empty(); merged++) {
+    size_t i = heap.top();
+    heap.pop();
+    sql_run_append(&w, inputs[i].row, inputs[i].length);
+    if (advance(&inputs[i], s->n)) heap.push(i);
+    if (merged % kMergeBackgroundEvery == 0) sql_run_background();
+  }
+  bool failed = false;
+  for (MergeInput &in : inputs) failed |= in.reader.failed;
+  return sql_run_finish(&w, out) && !failed;
 }
 
 bool read_rows(Sorter *s, DbCursor *input) {
   std::vector<DbValue> row(s->n + 1);
+  DbCursor *table = s->source.table;
   for (; !input->ops->atEnd(input); input->ops->moveNext(input)) {
-    for (int32_t i = 0; i < s->n; i++) input->ops->value(input, i, &row[i]);
-    std::string bytes;
-    sql_row_encode(row.data(), s->n, &bytes);
-    s->batchBytes += bytes.size();
-    s->batch.push_back(std::move(bytes));
-    if (s->batchBytes >= kSqlSortRunBytes && !spill(s)) return false;
+    for (int32_t i = 0; i < s->q->itemCount; i++) input->ops->value(input, i, &row[i]);
+    if (table) row[s->n - 1] = DbValue{kDbInteger, table->ops->rowId(table), 0.0, {nullptr, 0}};
+    sql_row_encode(row.data(), s->n, &s->batch);
+    s->starts.push_back(s->batch.size());
+    if (s->batch.size() >= kSqlSortRunBytes && !spill(s)) return false;
     sql_run_background();
   }
   return true;
 }
 
+// The rows when no run was written: the batch in sorted order.
+DbCursor *memory_result(Sorter *s) {
+  sort_batch(s);
+  std::vector<std::string> sorted(s->order.size());
+  for (size_t i = 0; i < s->order.size(); i++) {
+    uint32_t r = s->order[i];
+    sorted[i].assign(s->batch.data() + s->starts[r], s->starts[r + 1] - s->starts[r]);
+  }
+  return sql_rowset_open(s->q, s->n, &sorted, nullptr, &s->source);
+}
+
+void close_runs(Sorter *s) {
+  for (SqlRun &run : s->runs) sql_run_close(&run);
+}
+
+// Everything a failed sort holds.
+DbCursor *sort_failed(Sorter *s) {
+  close_runs(s);
+  if (s->source.table) s->source.table->ops->close(s->source.table);
+  return nullptr;
+}
+
 } // namespace
 
 DbCursor *sql_sort_open(SqlParse *p, SqlQuery *q, DbCursor *input) {
-  Sorter s = {p, q, q->itemCount, {}, 0, {}, {}, {}};
+  Sorter s = {p, q, q->itemCount, {nullptr, {}}, {}, {0}, {}, {}, {}};
+  if (sql_join_source(input, &s.source)) s.n++;
   bool ok = read_rows(&s, input);
   input->ops->close(input);
-  if (ok && s.stored.file && !s.batch.empty()) ok = spill(&s);
-  if (!ok) {
-    sql_run_close(&s.stored);
-    return nullptr;
+  if (ok && s.runs.empty()) return memory_result(&s);
+  if (ok && batch_rows(&s) > 0) ok = spill(&s);
+  SqlRun result;
+  if (ok && !merge_runs(&s, &result)) {
+    sql_run_close(&result);
+    ok = temp_failed(&s);
   }
-  if (s.stored.file) {
-    std::vector<std::string> none;
-    return sql_rowset_open(q, s.n, &none, &s.stored);
-  }
-  sort_batch(&s);
-  std::vector<std::string> sorted(s.batch.size());
-  for (size_t i = 0; i < s.order.size(); i++) sorted[i] = std::move(s.batch[s.order[i]]);
-  return sql_rowset_open(q, s.n, &sorted, nullptr);
+  if (!ok) return sort_failed(&s);
+  close_runs(&s);
+  std::vector<std::string> none;
+  return sql_rowset_open(q, s.n, &none, &result, &s.source);
 }

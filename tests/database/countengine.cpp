@@ -15,6 +15,7 @@ struct Wrapped {
   DbCursorOps ops;
   DbCursor *inner;
   CountingEngine *owner;
+  bool spent; // the move budget ran out while this cursor moved
 };
 
 DbCursor *w(DbCursor *c) { return ((Wrapped *)c)->inner; }
@@ -27,9 +28,16 @@ void w_close(DbCursor *c) {
 int32_t w_field_count(DbCursor *c) { return w(c)->ops->fieldCount(w(c)); }
 DbText w_field_name(DbCursor *c, int32_t f) { return w(c)->ops->fieldName(w(c), f); }
 DbType w_field_type(DbCursor *c, int32_t f) { return w(c)->ops->fieldType(w(c), f); }
-int32_t w_at_end(DbCursor *c) { return w(c)->ops->atEnd(w(c)); }
+int32_t w_at_end(DbCursor *c) { return ((Wrapped *)c)->spent || w(c)->ops->atEnd(w(c)); }
 int32_t w_at_start(DbCursor *c) { return w(c)->ops->atStart(w(c)); }
-int32_t w_move_next(DbCursor *c) { return w(c)->ops->moveNext(w(c)); }
+int32_t w_move_next(DbCursor *c) {
+  CountingEngine *owner = ((Wrapped *)c)->owner;
+  if (owner->moveBudget == 0)
+    ((Wrapped *)c)->spent = true;
+  else if (owner->moveBudget > 0)
+    owner->moveBudget--;
+  return !((Wrapped *)c)->spent && w(c)->ops->moveNext(w(c));
+}
 int32_t w_move_prev(DbCursor *c) { return w(c)->ops->movePrev(w(c)); }
 int32_t w_move_first(DbCursor *c) { return w(c)->ops->moveFirst(w(c)); }
 int32_t w_move_last(DbCursor *c) { return w(c)->ops->moveLast(w(c)); }
@@ -90,6 +98,7 @@ int32_t e_insert(DbEngine *e, DbText t, const DbAssignment *v, int32_t n) {
 }
 DbCursor *e_open_cursor(DbEngine *e, DbText t, const DbText *c, int32_t n, const DbCondition *w) {
   counting(e)->calls++;
+  counting(e)->lastWhere = where_text(w);
   return wrap(e, in(e)->openCursor(inner(e), t, c, n, w));
 }
 int32_t e_add_column(DbEngine *e, DbText t, const DbColumn *c) {
@@ -115,7 +124,25 @@ DbCursor *e_field_schema(DbEngine *e, DbText t) {
   return wrap(e, in(e)->fieldSchema(inner(e), t));
 }
 
+std::string str(DbText t) { return std::string(t.bytes ? t.bytes : "", t.length); }
+
 } // namespace
+
+std::string where_text(const DbCondition *c) {
+  static const char *const kOps[] = {
+      "=", "<", ">", "<=", ">=", "<>", " LIKE ", " NOT LIKE ", " IS NULL", " IS NOT NULL"};
+  if (!c) return "";
+  if (c->op == kDbAnd || c->op == kDbOr)
+    return std::string(c->op == kDbAnd ? "AND(" : "OR(") + where_text(c->left) + "," +
+           where_text(c->rightChild) + ")";
+  std::string column = (c->table.length ? str(c->table) + "." : "") + str(c->column);
+  if (c->function) column = (c->function == kDbUpper ? "upper(" : "lower(") + column + ")";
+  std::string right = str(c->right);
+  if (c->rightIsColumn)
+    right = "[" + (c->rightTable.length ? str(c->rightTable) + "." : "") + right + "]";
+  if (c->op == kDbIsNull || c->op == kDbIsNotNull) right = "";
+  return column + kOps[c->op] + right;
+}
 
 void counting_init(CountingEngine *c, DbEngine *innerEngine) {
   const DbEngineOps *o = innerEngine->ops;
@@ -133,4 +160,5 @@ void counting_init(CountingEngine *c, DbEngine *innerEngine) {
   c->inner = innerEngine;
   c->calls = 0;
   c->openCursors = 0;
+  c->moveBudget = -1;
 }

@@ -142,7 +142,6 @@ int64_t next_by_key(MemCursor *c, bool fromStart) {
 int32_t c_move_next(DbCursor *b) {
   MemCursor *c = cur(b);
   if (c->pos >= row_count(c)) return 0;
-  if (c->m->moveBudget >= 0 && c->m->moveBudget-- == 0) return stand(c, row_count(c));
   if (key_order(c)) return stand(c, next_by_key(c, c->pos < 0));
   int64_t id = c->pos + 1;
   while (id < row_count(c) && !matches(c, id)) id++;
@@ -398,7 +397,6 @@ void mem_init(MemEngine *m) {
   m->calls = 0;
   m->openCursors = 0;
   m->keyOrder = false;
-  m->moveBudget = -1;
 }
 
 MemTable *mem_table(MemEngine *m, const char *name) {

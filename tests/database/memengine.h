@@ -32,7 +32,6 @@ struct MemEngine {
   int32_t calls;       // engine operations called
   int32_t openCursors; // cursors not yet closed
   bool keyOrder;       // cursors walk rows in the order of their first key column
-  int64_t moveBudget;  // moves left before every cursor reports its end; -1 without limit
 };
 
 void mem_init(MemEngine *m);

@@ -4,7 +4,12 @@
 // failure without a message. Built for libFuzzer with Clang; otherwise a
 // driver feeds it random bytes and token sequences (the count is argv[1]).
 #include "database/sql.h"
+#include "countengine.h"
 #include "memengine.h"
+#ifdef SQL_FUZZ_EMBEDDED
+#include "dbengine/embedded.h"
+#include "memfs.h"
+#endif
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,7 +20,7 @@ static void check(bool ok, const char *what) {
   abort();
 }
 
-static void setup(MemEngine *m) {
+static void setup(DbEngine *e) {
   static const char *const kStatements[] = {
       "create table t (id integer, name varchar(20), price double, born date, flag boolean, "
       "primary key (id))",
@@ -28,7 +33,7 @@ static void setup(MemEngine *m) {
   SqlError err;
   sql_error_init(&err);
   for (const char *s : kStatements) {
-    sql_execute(&m->base, DbText{s, (uint32_t)strlen(s)}, &err);
+    sql_execute(e, DbText{s, (uint32_t)strlen(s)}, &err);
     check(err.code == 0, "setup failed");
   }
 }
@@ -45,23 +50,55 @@ static void read_all(DbCursor *c) {
   c->ops->close(c);
 }
 
+// The database an input runs against: the in-memory engine, or (built with
+// SQL_FUZZ_EMBEDDED) the embedded engine on an in-memory file system, whose
+// file must pass its structure check after every input.
+struct FuzzDb {
+#ifdef SQL_FUZZ_EMBEDDED
+  MemFs fs;
+#else
+  MemEngine mem;
+#endif
+  DbEngine *tested;
+  CountingEngine count;
+
+  FuzzDb() {
+#ifdef SQL_FUZZ_EMBEDDED
+    memfs_init(&fs);
+    DbOpenError error;
+    tested = embedded_open(&fs.fs, "fuzz.db", kDbOpenCreate, &error);
+    check(tested != nullptr, "the database did not open");
+#else
+    mem_init(&mem);
+    tested = &mem.base;
+#endif
+    counting_init(&count, tested);
+    count.moveBudget = 20000; // joins of many tables would otherwise run for ever
+  }
+  ~FuzzDb() {
+    check(count.openCursors == 0, "a cursor was left open");
+#ifdef SQL_FUZZ_EMBEDDED
+    check(embedded_check(tested) == 1, "the file's structure is damaged");
+    embedded_close(tested);
+#endif
+  }
+};
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (size > 4096) return 0;
-  MemEngine m;
-  mem_init(&m);
-  setup(&m);
-  m.moveBudget = 20000; // joins of many tables would otherwise run for ever
+  FuzzDb db;
+  DbEngine *e = &db.count.base;
+  setup(e);
   SqlError err;
   sql_error_init(&err);
   DbText text = {(const char *)data, (uint32_t)size};
-  DbCursor *c = sql_select(&m.base, text, &err);
+  DbCursor *c = sql_select(e, text, &err);
   check((c == nullptr) == (err.code != 0), "select: a cursor and an error, or neither");
   check(err.code == 0 || (err.message && err.length), "select: an error without a message");
   if (c) read_all(c);
-  sql_execute(&m.base, text, &err);
+  sql_execute(e, text, &err);
   check(err.code == 0 || (err.message && err.length), "execute: an error without a message");
   sql_error_clear(&err);
-  check(m.openCursors == 0, "a cursor was left open");
   return 0;
 }
 

@@ -179,6 +179,33 @@ TEST(SqlStatements, ConditionsCompareByTypeAndAndBindsTighterThanOr) {
     EXPECT_EQ(db.select(std::string("select id from people where ") + c.where), c.ids) << c.where;
 }
 
+// The trees the engine receives: one operator kind chains to the right;
+// AND binds tighter than OR.
+TEST(SqlStatements, ConditionTreesReachTheEngineInTheirShape) {
+  struct Case {
+    const char *where, *tree;
+  } cases[] = {
+      {"a = 1", "a=1"},
+      {"a = 1 and b = 2 and c = 3", "AND(a=1,AND(b=2,c=3))"},
+      {"a = 1 or b = 2 or c = 3", "OR(a=1,OR(b=2,c=3))"},
+      {"a = 1 AND b = 2 OR c = 3", "OR(AND(a=1,b=2),c=3)"},
+      {"a = 1 OR b = 2 AND c = 3", "OR(a=1,AND(b=2,c=3))"},
+      {"a=1 or b=2 and c=3 and a=4 or b=5", "OR(a=1,OR(AND(b=2,AND(c=3,a=4)),b=5))"},
+      {"upper(b) like 'X%' and lower ( c ) not like '%y'",
+       "AND(upper(b) LIKE X%,lower(c) NOT LIKE %y)"},
+      {"t.a <= -3.5 and b is null and c is not null",
+       "AND(t.a<=-3.5,AND(b IS NULL,c IS NOT NULL))"},
+      {"a <> b and t.a >= t.c and b = 'c'", "AND(a<>[b],AND(t.a>=[t.c],b=c))"},
+      {"b = true", "b=[true]"}, // a name; the condition's evaluation takes it as text
+  };
+  for (const Case &c : cases) {
+    SqlDb db;
+    db.run({"create table t (a integer, b varchar, c varchar)"});
+    EXPECT_EQ(db.exec(std::string("delete from t where ") + c.where), 0) << c.where << db.message();
+    EXPECT_EQ(db.count.lastWhere, c.tree) << c.where;
+  }
+}
+
 TEST(SqlStatements, UpdateChangesEachMatchingRowOnceEvenWhenItMoves) {
   SqlDb db;
   if (!db.mem()) GTEST_SKIP() << "unique keys: a constant can move only one row";

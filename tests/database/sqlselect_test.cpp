@@ -151,6 +151,22 @@ TEST(SqlSelect, AggregatesSkipNullsAndGroupByGivesOneRowPerGroup) {
   EXPECT_EQ(db.select("select min(name), max(city) from customers"), (Rows{{"Ann", "Rome"}}));
 }
 
+// The longest condition the layer passes on, and one comparison more.
+TEST(SqlSelect, ConditionsOfManyComparisons) {
+  SqlDb db;
+  make_shop(&db);
+  std::string where = "oid = 11";
+  for (int i = 1; i < kSqlMaxComparisons; i++)
+    where += i % 2 ? " or oid = " + std::to_string(1000 + i) : " and qty > -" + std::to_string(i);
+  EXPECT_EQ(db.select("select oid from orders where " + where), Rows{{"11"}});
+  EXPECT_EQ(db.select("select name, oid from customers, orders where " + where + " order by 1"),
+            (Rows{{"Ann", "11"}, {"Bob", "11"}, {"Cy", "11"}}));
+  EXPECT_EQ(db.exec("delete from orders where " + where), 0) << db.message();
+  EXPECT_EQ(db.select("select count(*) from orders"), Rows{{"4"}});
+  EXPECT_EQ(db.exec("delete from orders where " + where + " or oid = 10"), kSqlErrorInvalid);
+  EXPECT_EQ(db.message(), "Too many comparisons in the condition");
+}
+
 TEST(SqlSelect, SumsThatOutgrowIntegersGoOnInReals) {
   SqlDb db;
   db.run({"create table big (n integer)"});
@@ -177,9 +193,39 @@ TEST(SqlSelect, SingleTableCursorMovesAndEdits) {
   EXPECT_EQ(v.integer, 2);
   c->ops->close(c);
   EXPECT_EQ(db.select("select name from customers"), (Rows{{"Ann"}, {"Robert"}}));
-  c = sql_select(db.engine, sqltext("select name from customers order by 1"), &db.err);
-  EXPECT_EQ(c->ops->edit, nullptr); // sorted rows are copies
+  for (const char *readOnly : {"select city, count(*) from customers group by city",
+                               "select name from customers, orders where id = cid order by 1"}) {
+    c = sql_select(db.engine, sqltext(readOnly), &db.err);
+    ASSERT_TRUE(c) << db.message();
+    EXPECT_EQ(c->ops->edit, nullptr) << readOnly;
+    c->ops->close(c);
+  }
+}
+
+// A sorted result over one table edits its rows in the table; a row keeps
+// its place in the order until the query runs again.
+TEST(SqlSelect, SortedSingleTableCursorEditsThroughTheTable) {
+  SqlDb db;
+  make_shop(&db);
+  DbCursor *c = sql_select(db.engine,
+                           sqltext("select name from customers order by city desc, name"), &db.err);
+  ASSERT_TRUE(c && c->ops->edit && c->ops->deleteRow) << db.message();
+  ASSERT_TRUE(c->ops->edit(c)); // Bob, of Rome
+  DbValue v = {kDbText, 0, 0, dbtext_cstr("Zed")};
+  EXPECT_TRUE(c->ops->setValue(c, 0, &v));
+  EXPECT_TRUE(c->ops->update(c));
+  c->ops->value(c, 0, &v);
+  EXPECT_EQ(value_text(v), "Zed");
+  EXPECT_TRUE(c->ops->moveNext(c)); // Ann
+  EXPECT_TRUE(c->ops->deleteRow(c));
+  c->ops->value(c, 0, &v);
+  EXPECT_EQ(value_text(v), "Cy");
+  EXPECT_TRUE(c->ops->movePrev(c)); // past the deleted row
+  c->ops->value(c, 0, &v);
+  EXPECT_EQ(value_text(v), "Zed");
   c->ops->close(c);
+  EXPECT_EQ(db.select("select id, name from customers order by id"),
+            (Rows{{"2", "Zed"}, {"3", "Cy"}}));
 }
 
 // Temporary files in memory, counted, so the tests see the runs.
@@ -244,8 +290,8 @@ TEST(SqlSelect, LongSortsRunThroughTemporaryFilesWithTheBackgroundTask) {
   DbCursor *c = sql_select(db.engine, sqltext("select n, k from big order by k desc"), &err);
   ASSERT_TRUE(c) << err.message;
   EXPECT_GE(g_files.opened, 4);
-  EXPECT_EQ(g_files.open, 1); // only the final run remains
-  EXPECT_EQ(bg.calls, rows);
+  EXPECT_EQ(g_files.open, 1);                   // only the final run remains
+  EXPECT_GE(bg.calls, rows);                    // at least once between any two rows read
   EXPECT_EQ(bg.nestedCode, kSqlErrorReentered); // the nested statement was refused
   std::vector<std::string> want;
   for (int i = 0; i < rows; i++) want.push_back(key_of(i));

@@ -315,6 +315,18 @@ struct PluginDecl {
   Loc loc;
 };
 
+// A database the application carries: `Database Name = "file" [From "start"]`.
+// Name is a module variable holding it; the database lives in `file` beside
+// the executable and, when that file does not exist yet, starts as a copy of
+// the database file `start` (read when compiling, relative to the source's
+// folder) or empty.
+struct DatabaseDecl {
+  std::string name, file, start;
+  const std::string *sourceFile = nullptr;
+  size_t global = 0; // its entry in Program::globals
+  Loc loc;
+};
+
 // A named literal: each use of the name is a copy of the literal.
 struct ConstDecl {
   std::string name;
@@ -340,6 +352,7 @@ struct Program {
   std::vector<MenuEntry> menuBar;
   bool hasMenuBar = false;
   std::vector<PluginDecl> plugins;
+  std::vector<DatabaseDecl> databases;
 };
 
 } // namespace basc

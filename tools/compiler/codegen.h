@@ -40,6 +40,11 @@ public:
   void window_routines(ClassInfo *window, img::DataLabel descriptionPointer);
   void entry_routine(img::DataLabel directory, img::DataLabel plugins, const Routine *main,
                      ClassInfo *mainWindow);
+  // The module variable at slot takes project object `index` once the
+  // runtime has made the project items (a carried database).
+  void bind_project_object(const Slot &slot, int32_t index) {
+    projectObjects_.push_back({slot, index});
+  }
 
   void placed(const std::string &name, img::CodeLabel start) {
     routines_.push_back({name, start, code_.size()});
@@ -47,6 +52,7 @@ public:
   const std::vector<PlacedRoutine> &routines() const { return routines_; }
 
 private:
+  std::vector<std::pair<Slot, int32_t>> projectObjects_;
   struct Loop {
     img::CodeLabel exit;
     std::string word;

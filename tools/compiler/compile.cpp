@@ -83,15 +83,34 @@ struct Assembler {
     uint32_t start = data.size();
     dir.add_item(write_settings_item(data, project_settings(prog.project)));
     region("project settings", start);
+    int32_t items = 1;
     if (prog.hasMenuBar) {
       start = data.size();
       dir.add_item(write_menu_bar_item(data, menu_bar(prog.menuBar, checked)));
       region("menu bar", start);
+      items++;
+    }
+    for (const DatabaseDecl &d : prog.databases) {
+      start = data.size();
+      dir.add_item(write_database_item(data, d.file, database_start(d)));
+      region(d.name + " database", start);
+      gen.bind_project_object(prog.globals[d.global].slot,
+                              ++items); /* project objects count from 1 */
     }
     start = data.size();
     DataLabel l = dir.write(data);
     region("class records and directory", start);
     return l;
+  }
+
+  // The bytes of the database file a carried database starts from, if any.
+  Bytes database_start(const DatabaseDecl &d) {
+    Bytes bytes;
+    if (d.start.empty()) return bytes;
+    std::filesystem::path path = std::filesystem::path(*d.sourceFile).parent_path() / d.start;
+    std::string error;
+    if (!read_file(path, &bytes, &error)) error_at(d.loc, "cannot read database " + path.string());
+    return bytes;
   }
 
   DataLabel plugins() {

@@ -23,7 +23,8 @@ void Parser::toplevel() {
   if (is("PROJECT")) return project();
   if (is("MENUBAR")) return menu_bar();
   if (is("PLUGIN")) return plugin();
-  expected("Class, Window, Sub, Function, Dim, Const, Project, MenuBar or Plugin");
+  if (is("DATABASE")) return database();
+  expected("Class, Window, Sub, Function, Dim, Const, Project, MenuBar, Plugin or Database");
 }
 
 void Parser::class_decl(bool isWindow) {
@@ -391,6 +392,28 @@ void Parser::plugin() {
   advance();
   p.path = string_value(*this, "the plug-in's file name");
   prog.plugins.push_back(std::move(p));
+}
+
+void Parser::database() {
+  DatabaseDecl d;
+  d.loc = tok().loc;
+  d.sourceFile = tok().loc.file;
+  TypeRef type{tok().text, tok().loc};
+  advance();
+  d.name = name("the database's name");
+  expect("=");
+  Loc fileLoc = tok().loc;
+  d.file = string_value(*this, "the database's file name");
+  if (d.file.empty() || d.file.find_first_of("\\/:") != std::string::npos)
+    error_at(fileLoc, "a carried database is a file name without a folder");
+  if (accept("FROM")) d.start = string_value(*this, "the file the database starts from");
+  GlobalDecl g;
+  g.loc = d.loc;
+  g.name = d.name;
+  g.typeRef = type;
+  d.global = prog.globals.size();
+  prog.globals.push_back(std::move(g));
+  prog.databases.push_back(std::move(d));
 }
 
 void parse(const std::vector<Token> &tokens, Program &program) {

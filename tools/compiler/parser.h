@@ -138,6 +138,7 @@ struct Parser {
   void menu_bar();
   MenuEntry menu_entry(bool topLevel);
   void plugin();
+  void database();
 
   // ---- statements ----
   Block block(std::initializer_list<const char *> enders);

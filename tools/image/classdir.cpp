@@ -127,6 +127,26 @@ DataLabel write_object_item(Data &data, int32_t classIndex, DataRef slot) {
   return item;
 }
 
+DataLabel write_database_item(Data &data, const std::string &name, const Bytes &start) {
+  data.align(4);
+  DataLabel text = data.here();
+  data.raw(std::string_view(name));
+  DataLabel bytes;
+  if (!start.empty()) {
+    data.align(4);
+    bytes = data.here();
+    data.raw(start);
+  }
+  data.align(4);
+  DataLabel item = data.here();
+  data.u32(10);
+  data.u32(uint32_t(name.size()));
+  data.data_ptr(text);
+  data.u32(uint32_t(start.size())); /* A: the length */
+  data.data_ptr(bytes);             /* B: the address */
+  return item;
+}
+
 DataLabel write_plugin_list(Data &data, const std::vector<PluginFile> &plugins) {
   DataLabel next; /* nodes are written last first, each pointing at the one after */
   for (size_t i = plugins.size(); i-- > 0;) {

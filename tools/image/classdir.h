@@ -76,6 +76,9 @@ struct ProjectSettingsDef {
 DataLabel write_settings_item(Data &data, const ProjectSettingsDef &settings);
 DataLabel write_menu_bar_item(Data &data, const Bytes &stream);            // kind 2
 DataLabel write_object_item(Data &data, int32_t classIndex, DataRef slot); // kind 5
+// A database the application carries (kind 10): its file name, then the
+// length and the address of the database file it starts from (0 and 0: none).
+DataLabel write_database_item(Data &data, const std::string &name, const Bytes &start);
 
 // The embedded plug-in list handed to Win32InstallPlugins: one node per
 // library (next, byte count, 4 bytes, name length, name, the file's bytes).

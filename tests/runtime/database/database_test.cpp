@@ -153,8 +153,16 @@ TEST_F(DatabaseTest, RecordsCarryEveryColumnTypeIntoANewRow) {
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(pictureWidthGetter((PictureObject *)back, 0), 3);
   EXPECT_EQ(pictureHeightGetter((PictureObject *)back, 0), 2);
-  for (Object *o : {b, p, back, date, &picture->header, &r->header, &c->header})
-    RuntimeUnlockObject(o);
+  for (Object *o : {b, p, back, date, &c->header}) RuntimeUnlockObject(o);
+
+  setDatabaseRecordJPEGColumn(r, s("p"), &picture->header); /* the platform's JPEG encoder */
+  RString *jpeg = GetDatabaseRecordBlobColumn(r, s("p"));
+  EXPECT_EQ(std::string(str_cview(jpeg), 2), "\xff\xd8");
+  RuntimeUnlockString(jpeg);
+  Object *decoded = getDatabaseRecordJPEGColumn(r, s("p"));
+  ASSERT_NE(decoded, nullptr);
+  EXPECT_EQ(pictureWidthGetter((PictureObject *)decoded, 0), 3);
+  for (Object *o : {decoded, &picture->header, &r->header}) RuntimeUnlockObject(o);
 }
 
 TEST_F(DatabaseTest, QueryParametersAreValuesNeverStatementText) {

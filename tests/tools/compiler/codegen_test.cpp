@@ -388,6 +388,16 @@ TEST(Codegen, DatabaseMembersReachTheirEntries) {
     EXPECT_EQ(sites(im, entry).size(), count) << entry;
 }
 
+// A carried database is a module variable that the entry routine fills with
+// its project object once the runtime has made the items.
+TEST(Codegen, CarriedDatabaseIsTakenFromTheProjectObjects) {
+  img::Image im = build("Database Shop = \"shop.db\"\nSub Main()\n  Shop.Commit\nEnd Sub\n");
+  EXPECT_EQ(sites(im, "RuntimeProjectObject").size(), 1u);
+  EXPECT_EQ(sites(im, "databaseCommit").size(), 1u);
+  std::string data(im.data1.begin(), im.data1.end());
+  EXPECT_NE(data.find("shop.db"), std::string::npos);
+}
+
 // An array handed to a routine is the caller's: only the routine whose Dim
 // made it disposes of it (once when the Dim runs again, once at the end).
 TEST(Codegen, ArrayPassedToARoutineIsDisposedOnlyByItsCreator) {

@@ -18,14 +18,19 @@ HANDLE handle_of(DbFile *f) { return reinterpret_cast<Win32File *>(f)->handle; }
 int32_t io_result(DWORD error) {
   switch (error) {
   case ERROR_FILE_NOT_FOUND:
-  case ERROR_PATH_NOT_FOUND: return kDbIoNotFound;
+  case ERROR_PATH_NOT_FOUND:
+    return kDbIoNotFound;
   case ERROR_ACCESS_DENIED:
-  case ERROR_WRITE_PROTECT: return kDbIoDenied;
+  case ERROR_WRITE_PROTECT:
+    return kDbIoDenied;
   case ERROR_SHARING_VIOLATION:
-  case ERROR_LOCK_VIOLATION: return kDbIoInUse;
+  case ERROR_LOCK_VIOLATION:
+    return kDbIoInUse;
   case ERROR_DISK_FULL:
-  case ERROR_HANDLE_DISK_FULL: return kDbIoFull;
-  default: return kDbIoFailed;
+  case ERROR_HANDLE_DISK_FULL:
+    return kDbIoFull;
+  default:
+    return kDbIoFailed;
   }
 }
 
@@ -66,7 +71,9 @@ int32_t w_write(DbFile *f, uint64_t offset, const void *buffer, uint32_t n) {
   return kDbIoOk;
 }
 
-int32_t w_sync(DbFile *f) { return FlushFileBuffers(handle_of(f)) ? kDbIoOk : io_result(GetLastError()); }
+int32_t w_sync(DbFile *f) {
+  return FlushFileBuffers(handle_of(f)) ? kDbIoOk : io_result(GetLastError());
+}
 
 int32_t w_size(DbFile *f, uint64_t *size) {
   LARGE_INTEGER s;
@@ -103,6 +110,11 @@ int32_t w_open(const DbFileSystem *, const char *path, int32_t flags, DbFile **f
   DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   if (flags & kDbFileLock) share = readOnly ? FILE_SHARE_READ : 0;
   DWORD disposition = (flags & kDbFileCreate) ? OPEN_ALWAYS : OPEN_EXISTING;
+  // Windows refuses to write a read-only file, but a privileged process on
+  // some hosts would not be refused: ask the attribute first.
+  DWORD attributes = GetFileAttributesW(wide);
+  if (!readOnly && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    return kDbIoDenied;
   HANDLE h = CreateFileW(wide, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return io_result(GetLastError());
   Win32File *w = new (std::nothrow) Win32File{{&kWin32Ops}, h};

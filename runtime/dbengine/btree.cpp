@@ -16,7 +16,8 @@ struct CellRef {
 };
 
 int32_t damaged(Pager *p, uint32_t pgno, const char *what) {
-  return db_fail(p->status, kDbErrDamaged, "%s is damaged: page %u %s", p->path.c_str(), pgno, what);
+  return db_fail(p->status, kDbErrDamaged, "%s is damaged: page %u %s", p->path.c_str(), pgno,
+                 what);
 }
 
 uint32_t count_of(const uint8_t *n) { return get16(n + kNodeCount); }
@@ -48,8 +49,10 @@ int32_t child_of(Pager *p, uint32_t pgno, const uint8_t *n, uint32_t i, uint32_t
 }
 
 void set_child(uint8_t *n, uint32_t i, uint32_t child) {
-  if (i >= count_of(n)) put32(n + kNodeRight, child);
-  else put32(n + get16(n + kNodeHeader + 2 * i), child);
+  if (i >= count_of(n))
+    put32(n + kNodeRight, child);
+  else
+    put32(n + get16(n + kNodeHeader + 2 * i), child);
 }
 
 void remove_slot(uint8_t *n, uint32_t i) {
@@ -133,8 +136,10 @@ int32_t seek_leaf(BtCursor *c, const uint8_t *key, uint32_t length, bool *exact)
       uint32_t child;
       if (!bt_node_cell(c->pager, pgno, n, mid, &cell, &child)) return 0;
       int cmp = bt_compare(cell.key, cell.keyLength, key, length);
-      if (cmp < 0 || (!leaf && cmp == 0)) lo = mid + 1;
-      else hi = mid;
+      if (cmp < 0 || (!leaf && cmp == 0))
+        lo = mid + 1;
+      else
+        hi = mid;
       if (leaf && cmp == 0) *exact = true;
     }
     if (!push(c, pgno, lo)) return 0;
@@ -206,6 +211,8 @@ int32_t node_insert(BtCursor *c, int32_t lvl, const uint8_t *cell, uint32_t size
     if (i < count && !cell_ref(p, c->pages[lvl], copy, i, &refs[k++])) return 0;
   }
   for (uint32_t i = 0; i < k; i++) total += refs[i].size + 2;
+  if (total - (size + 2) > kDbPageSize) // the cells overlap: no half of them would fit either
+    return damaged(p, c->pages[lvl], "has overlapping cells");
   uint8_t type = copy[kNodeType];
   if (total <= kDbPageSize) {
     node_build(n, type, refs, k, get32(copy + kNodeRight));
@@ -281,9 +288,13 @@ int bt_compare(const uint8_t *a, uint32_t an, const uint8_t *b, uint32_t bn) {
 }
 
 int32_t bt_node_ok(Pager *p, uint32_t pgno, const uint8_t *n) {
-  if (n[kNodeType] != kNodeLeaf && n[kNodeType] != kNodeInterior) return damaged(p, pgno, "is not a tree page");
+  if (n[kNodeType] != kNodeLeaf && n[kNodeType] != kNodeInterior)
+    return damaged(p, pgno, "is not a tree page");
   uint32_t count = count_of(n), content = get16(n + kNodeContent);
-  if (kNodeHeader + 2 * count > content || content > kDbPageSize) return damaged(p, pgno, "has a bad cell count");
+  // The smallest cell takes 4 bytes and its slot 2, so no sound page holds
+  // more than kMaxCells - 2; node_insert's cell list relies on that.
+  if (kNodeHeader + 2 * count > content || content > kDbPageSize || count > kMaxCells - 2)
+    return damaged(p, pgno, "has a bad cell count");
   if (n[kNodeType] == kNodeInterior) {
     uint32_t right = get32(n + kNodeRight);
     if (right == 0 || right >= p->pageCount) return damaged(p, pgno, "has a bad child page number");
@@ -291,7 +302,8 @@ int32_t bt_node_ok(Pager *p, uint32_t pgno, const uint8_t *n) {
   return 1;
 }
 
-int32_t bt_node_cell(Pager *p, uint32_t pgno, const uint8_t *n, uint32_t i, BtCell *cell, uint32_t *child) {
+int32_t bt_node_cell(Pager *p, uint32_t pgno, const uint8_t *n, uint32_t i, BtCell *cell,
+                     uint32_t *child) {
   uint32_t count = count_of(n);
   uint32_t off = get16(n + kNodeHeader + 2 * i);
   if (i >= count || off < kNodeHeader + 2 * count || off + 6 > kDbPageSize)

@@ -50,8 +50,8 @@ int32_t bt_seek(BtCursor *c, const uint8_t *key, uint32_t length, bool *exact);
 int32_t bt_first(BtCursor *c);
 int32_t bt_last(BtCursor *c);
 int32_t bt_next(BtCursor *c);
-int32_t bt_prev(BtCursor *c); // before the first cell: bt_valid false, index 0
-bool bt_valid(BtCursor *c);   // stands on a cell
+int32_t bt_prev(BtCursor *c);               // before the first cell: bt_valid false, index 0
+bool bt_valid(BtCursor *c);                 // stands on a cell
 int32_t bt_cell(BtCursor *c, BtCell *cell); // the cell stood on, checked
 
 // Inserts key/value, replacing the value of an equal key. Moves no cursor.

@@ -19,21 +19,31 @@ int32_t db_fail(DbStatus *s, int32_t code, const char *format, ...) {
 
 int32_t db_io_error(int32_t io) {
   switch (io) {
-  case kDbIoNotFound: return kDbErrCannotOpen;
-  case kDbIoDenied: return kDbErrReadOnly;
-  case kDbIoInUse: return kDbErrInUse;
-  case kDbIoFull: return kDbErrDiskFull;
-  default: return kDbErrIo;
+  case kDbIoNotFound:
+    return kDbErrCannotOpen;
+  case kDbIoDenied:
+    return kDbErrReadOnly;
+  case kDbIoInUse:
+    return kDbErrInUse;
+  case kDbIoFull:
+    return kDbErrDiskFull;
+  default:
+    return kDbErrIo;
   }
 }
 
 const char *db_io_phrase(int32_t io) {
   switch (io) {
-  case kDbIoNotFound: return "the file does not exist";
-  case kDbIoDenied: return "the file is read-only or access is denied";
-  case kDbIoInUse: return "the database is in use by another program";
-  case kDbIoFull: return "the disk is full";
-  default: return "the device reported an error";
+  case kDbIoNotFound:
+    return "the file does not exist";
+  case kDbIoDenied:
+    return "the file is read-only or access is denied";
+  case kDbIoInUse:
+    return "the database is in use by another program";
+  case kDbIoFull:
+    return "the disk is full";
+  default:
+    return "the device reported an error";
   }
 }
 

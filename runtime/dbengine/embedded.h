@@ -23,9 +23,9 @@ enum DbEngineError : int32_t {
   kDbErrDuplicateKey = 1014, // a primary key value already present
   kDbErrTableExists = 1015,
   kDbErrColumnExists = 1016,
-  kDbErrTooLarge = 1017,  // a name, key or column count beyond the format's limits
-  kDbErrBadSchema = 1018, // an invalid table or column definition
-  kDbErrMisuse = 1019,    // an operation out of order (setValue before edit, ...)
+  kDbErrTooLarge = 1017,   // a name, key or column count beyond the format's limits
+  kDbErrBadSchema = 1018,  // an invalid table or column definition
+  kDbErrMisuse = 1019,     // an operation out of order (setValue before edit, ...)
   kDbErrMustReopen = 1020, // a failed commit could not be undone in place
   kDbErrNoMemory = 1021,
 };
@@ -62,7 +62,7 @@ int32_t embedded_check(DbEngine *e);
 // Limits of the format.
 enum {
   kDbPageSize = 4096,
-  kDbMaxNameLength = 255,  // table and column names, in bytes
-  kDbMaxColumns = 1000,    // columns of a table
-  kDbMaxKeyLength = 500,   // an encoded primary key, in bytes
+  kDbMaxNameLength = 255, // table and column names, in bytes
+  kDbMaxColumns = 1000,   // columns of a table
+  kDbMaxKeyLength = 500,  // an encoded primary key, in bytes
 };

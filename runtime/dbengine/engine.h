@@ -42,7 +42,7 @@ inline Db *db_of(DbEngine *e) { return reinterpret_cast<Db *>(e); }
 void db_begin(Db *db);
 
 // Tables and columns by name, compared without regard to ASCII case.
-TableDef *db_table(Db *db, DbText name);   // sets kDbErrNoTable when absent
+TableDef *db_table(Db *db, DbText name);           // sets kDbErrNoTable when absent
 int32_t db_column(const TableDef *t, DbText name); // -1 when absent
 bool db_name_equal(const std::string &a, DbText b);
 

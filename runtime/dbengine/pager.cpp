@@ -14,17 +14,17 @@ namespace {
 // transaction. It is only ever hot between its sync and its truncation.
 const uint8_t kJournalMagic[8] = {0x89, 'D', 'B', 'J', '\r', '\n', 0x1a, '\n'};
 enum : uint32_t {
-  kJrnMagic = 0,       // 8 bytes
-  kJrnPageCount = 8,   // u32, the file's page count before the transaction
-  kJrnRecords = 12,    // u32
-  kJrnPageSize = 16,   // u32
-  kJrnSalt = 20,       // u32, seeds the record checksums
-  kJrnReserved = 24,   // u32
-  kJrnChecksum = 28,   // u32, over bytes 0..27
+  kJrnMagic = 0,     // 8 bytes
+  kJrnPageCount = 8, // u32, the file's page count before the transaction
+  kJrnRecords = 12,  // u32
+  kJrnPageSize = 16, // u32
+  kJrnSalt = 20,     // u32, seeds the record checksums
+  kJrnReserved = 24, // u32
+  kJrnChecksum = 28, // u32, over bytes 0..27
   kJrnHeaderSize = 32,
   kJrnRecordSize = 4 + kDbPageSize + 4, // page number, page, checksum
-  kFreeMarker = 0x45455246, // "FREE" at the start of a page on the free list
-  kCacheLimit = 16384,       // pages kept before clean ones are dropped
+  kFreeMarker = 0x45455246,             // "FREE" at the start of a page on the free list
+  kCacheLimit = 16384,                  // pages kept before clean ones are dropped
   kMaxPages = 0x7fffffff / kDbPageSize * 2,
 };
 
@@ -122,7 +122,8 @@ int32_t recover(Pager *p) {
 }
 
 DbPage *new_page(Pager *p, uint32_t pgno) {
-  if (pgno >= p->cache.size()) p->cache.resize(std::max<size_t>(pgno + 1, p->cache.size() * 2), nullptr);
+  if (pgno >= p->cache.size())
+    p->cache.resize(std::max<size_t>(pgno + 1, p->cache.size() * 2), nullptr);
   DbPage *page = new DbPage;
   memset(page, 0, sizeof *page);
   p->cache[pgno] = page;
@@ -134,10 +135,13 @@ int32_t check_header(Pager *p, const uint8_t *h, uint64_t fileSize) {
   if (memcmp(h, kDbMagic, sizeof kDbMagic) != 0)
     return db_fail(p->status, kDbErrNotDatabase, "%s is not a database", p->path.c_str());
   if (get32(h + kHdrVersion) != kDbFormatVersion)
-    return db_fail(p->status, kDbErrVersion, "%s has format version %u; this engine reads version %d",
-                   p->path.c_str(), get32(h + kHdrVersion), kDbFormatVersion);
-  if (get32(h + kHdrPageSize) != kDbPageSize || get32(h + kHdrChecksum) != db_checksum(0, h, kHdrChecksum))
-    return db_fail(p->status, kDbErrDamaged, "%s is damaged: its header is corrupt", p->path.c_str());
+    return db_fail(p->status, kDbErrVersion,
+                   "%s has format version %u; this engine reads version %d", p->path.c_str(),
+                   get32(h + kHdrVersion), kDbFormatVersion);
+  if (get32(h + kHdrPageSize) != kDbPageSize ||
+      get32(h + kHdrChecksum) != db_checksum(0, h, kHdrChecksum))
+    return db_fail(p->status, kDbErrDamaged, "%s is damaged: its header is corrupt",
+                   p->path.c_str());
   uint32_t count = get32(h + kHdrPageCount);
   if (count < 1 || count > kMaxPages || fileSize < uint64_t(count) * kDbPageSize)
     return db_fail(p->status, kDbErrDamaged, "%s is damaged: it is shorter than its header says",
@@ -213,7 +217,8 @@ const uint8_t *pager_read(Pager *p, uint32_t pgno) {
   if (pgno < p->cache.size() && p->cache[pgno]) return p->cache[pgno]->data;
   if (!usable(p)) return nullptr;
   if (pgno >= p->pageCount || pgno >= p->committedCount) {
-    db_fail(p->status, kDbErrDamaged, "%s is damaged: page %u is beyond its end", p->path.c_str(), pgno);
+    db_fail(p->status, kDbErrDamaged, "%s is damaged: page %u is beyond its end", p->path.c_str(),
+            pgno);
     return nullptr;
   }
   uint8_t buffer[kDbPageSize];
@@ -265,10 +270,12 @@ uint32_t pager_allocate(Pager *p) {
     const uint8_t *f = pager_read(p, head);
     if (!f) return 0;
     if (head == 0 || get32(f) != kFreeMarker)
-      return db_fail(p->status, kDbErrDamaged, "%s is damaged: its free list is corrupt", p->path.c_str());
+      return db_fail(p->status, kDbErrDamaged, "%s is damaged: its free list is corrupt",
+                     p->path.c_str());
     uint32_t next = get32(f + 4);
     uint32_t count = pager_header(p, kHdrFreeCount);
-    if (!pager_set_header(p, kHdrFreeHead, next) || !pager_set_header(p, kHdrFreeCount, count ? count - 1 : 0))
+    if (!pager_set_header(p, kHdrFreeHead, next) ||
+        !pager_set_header(p, kHdrFreeCount, count ? count - 1 : 0))
       return 0;
     uint8_t *page = pager_write(p, head);
     if (!page) return 0;
@@ -276,8 +283,10 @@ uint32_t pager_allocate(Pager *p) {
     return head;
   }
   if (!usable(p)) return 0;
-  if (p->readOnly) return db_fail(p->status, kDbErrReadOnly, "%s was opened read-only", p->path.c_str());
-  if (p->pageCount >= kMaxPages) return db_fail(p->status, kDbErrDiskFull, "%s is full", p->path.c_str());
+  if (p->readOnly)
+    return db_fail(p->status, kDbErrReadOnly, "%s was opened read-only", p->path.c_str());
+  if (p->pageCount >= kMaxPages)
+    return db_fail(p->status, kDbErrDiskFull, "%s is full", p->path.c_str());
   uint32_t pgno = p->pageCount++;
   DbPage *page = new_page(p, pgno);
   page->dirty = 1;
@@ -334,9 +343,11 @@ int32_t journal_build(Pager *p, std::vector<uint8_t> *j) {
     uint8_t *r = h + kJrnHeaderSize + i * kJrnRecordSize;
     put32(r, old[i]);
     uint32_t got = 0;
-    int32_t io = p->file->ops->read(p->file, uint64_t(old[i]) * kDbPageSize, r + 4, kDbPageSize, &got);
+    int32_t io =
+        p->file->ops->read(p->file, uint64_t(old[i]) * kDbPageSize, r + 4, kDbPageSize, &got);
     if (io != kDbIoOk) return io_fail(p, io, "cannot read");
-    if (got != kDbPageSize) return db_fail(p->status, kDbErrDamaged, "%s is damaged: it is truncated", p->path.c_str());
+    if (got != kDbPageSize)
+      return db_fail(p->status, kDbErrDamaged, "%s is damaged: it is truncated", p->path.c_str());
     put32(r + 4 + kDbPageSize, db_checksum(salt ^ old[i], r + 4, kDbPageSize));
   }
   return 1;
@@ -358,7 +369,8 @@ int32_t journal_write(Pager *p, const std::vector<uint8_t> &j, DbFile **jf) {
 int32_t pages_write(Pager *p) {
   std::sort(p->dirty.begin(), p->dirty.end());
   for (uint32_t pgno : p->dirty) {
-    int32_t io = p->file->ops->write(p->file, uint64_t(pgno) * kDbPageSize, p->cache[pgno]->data, kDbPageSize);
+    int32_t io = p->file->ops->write(p->file, uint64_t(pgno) * kDbPageSize, p->cache[pgno]->data,
+                                     kDbPageSize);
     if (io != kDbIoOk) return io_fail(p, io, "cannot write");
   }
   int32_t io = p->file->ops->sync(p->file);
@@ -373,8 +385,10 @@ void commit_undo(Pager *p, const std::vector<uint8_t> &j, DbFile *jf) {
   uint32_t origCount = 0;
   int64_t n = journal_records(j, &origCount);
   bool restored = n >= 0 && journal_restore(p, j, static_cast<uint64_t>(n), origCount);
-  if (restored) restored = journal_invalidate(p, jf);
-  else jf->ops->close(jf);
+  if (restored)
+    restored = journal_invalidate(p, jf);
+  else
+    jf->ops->close(jf);
   if (!restored) p->broken = true;
   pager_rollback(p);
 }
@@ -393,7 +407,8 @@ int32_t pager_commit(Pager *p) {
   DbFile *jf = nullptr;
   if (!journal_build(p, &j) || !journal_write(p, j, &jf)) {
     if (jf) jf->ops->close(jf);
-    p->fs->remove(p->fs, p->journalPath.c_str()); // never synced, so never hot: the file is untouched
+    p->fs->remove(p->fs,
+                  p->journalPath.c_str()); // never synced, so never hot: the file is untouched
     pager_rollback(p);
     return 0;
   }

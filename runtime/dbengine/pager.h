@@ -39,7 +39,7 @@ struct Pager {
   std::string journalPath;
   DbStatus *status;
   bool readOnly;
-  bool broken;               // a failed commit left the file needing recovery
+  bool broken;                 // a failed commit left the file needing recovery
   std::vector<DbPage *> cache; // by page number, nil when not loaded
   std::vector<uint32_t> dirty; // page numbers changed in this transaction
   uint32_t pageCount;          // including pages added in this transaction

@@ -20,14 +20,19 @@ int fd_of(DbFile *f) { return reinterpret_cast<PosixFile *>(f)->fd; }
 
 int32_t io_result(int error) {
   switch (error) {
-  case ENOENT: return kDbIoNotFound;
+  case ENOENT:
+    return kDbIoNotFound;
   case EACCES:
   case EPERM:
-  case EROFS: return kDbIoDenied;
+  case EROFS:
+    return kDbIoDenied;
   case ENOSPC:
-  case EDQUOT: return kDbIoFull;
-  case EWOULDBLOCK: return kDbIoInUse;
-  default: return kDbIoFailed;
+  case EDQUOT:
+    return kDbIoFull;
+  case EWOULDBLOCK:
+    return kDbIoInUse;
+  default:
+    return kDbIoFailed;
   }
 }
 

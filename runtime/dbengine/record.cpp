@@ -51,7 +51,8 @@ void record_encode(const DbValue *values, uint32_t count, std::string *out) {
     const DbValue &v = values[i];
     out->push_back(static_cast<char>(v.type));
     if (dbtype_is_integer(v.type)) {
-      put_varint((static_cast<uint64_t>(v.integer) << 1) ^ static_cast<uint64_t>(v.integer >> 63), out);
+      put_varint((static_cast<uint64_t>(v.integer) << 1) ^ static_cast<uint64_t>(v.integer >> 63),
+                 out);
     } else if (dbtype_is_real(v.type)) {
       char bytes[8];
       memcpy(bytes, &v.real, 8);

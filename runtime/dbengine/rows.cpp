@@ -18,35 +18,35 @@ void blob_key(int64_t id, uint32_t chunk, uint8_t out[8]) {
   key_from_rowid((id << kBlobChunkBits) | chunk, out);
 }
 
+// The highest 8-byte key of a tree (0 when it is empty).
+int32_t last_key(Db *db, uint32_t root, int64_t *last) {
+  BtCursor c;
+  bt_open(&c, &db->pager, root);
+  if (!bt_last(&c)) return 0;
+  *last = 0;
+  BtCell cell;
+  if (!bt_valid(&c)) return 1;
+  if (!bt_cell(&c, &cell)) return 0;
+  if (cell.keyLength != 8) return damaged(db, "a tree of 8-byte keys has another");
+  *last = key_to_rowid(cell.key);
+  return 1;
+}
+
 int32_t next_blob_id(Db *db, int64_t *id) {
+  int64_t last;
   if (db->nextBlobId == 0) {
-    BtCursor c;
-    bt_open(&c, &db->pager, pager_header(&db->pager, kHdrBlobRoot));
-    if (!bt_last(&c)) return 0;
-    db->nextBlobId = 1;
-    BtCell cell;
-    if (bt_valid(&c)) {
-      if (!bt_cell(&c, &cell)) return 0;
-      if (cell.keyLength != 8) return damaged(db, "sys$blob has a bad key");
-      db->nextBlobId = (key_to_rowid(cell.key) >> kBlobChunkBits) + 1;
-    }
+    if (!last_key(db, pager_header(&db->pager, kHdrBlobRoot), &last)) return 0;
+    db->nextBlobId = (last >> kBlobChunkBits) + 1;
   }
   *id = db->nextBlobId++;
   return 1;
 }
 
 int32_t next_row_id(Db *db, TableDef *t, int64_t *id) {
+  int64_t last;
   if (t->nextRowId == 0) {
-    BtCursor c;
-    bt_open(&c, &db->pager, t->root);
-    if (!bt_last(&c)) return 0;
-    t->nextRowId = 1;
-    BtCell cell;
-    if (bt_valid(&c)) {
-      if (!bt_cell(&c, &cell)) return 0;
-      if (cell.keyLength != 8) return damaged(db, "a table has a bad row id");
-      t->nextRowId = key_to_rowid(cell.key) + 1;
-    }
+    if (!last_key(db, t->root, &last)) return 0;
+    t->nextRowId = last < 0 ? 1 : last + 1;
   }
   if (t->nextRowId <= 0 || t->nextRowId == INT64_MAX)
     return db_fail(&db->status, kDbErrTooLarge, "table %s has no row ids left", t->name.c_str());
@@ -66,8 +66,8 @@ int32_t check_values(Db *db, const TableDef *t, const std::vector<DbValue> &valu
   for (size_t i = 0; i < t->columns.size(); i++) {
     const ColumnDef &c = t->columns[i];
     if (values[i].type == kDbNull && (!c.nullable || c.keyPosition >= 0))
-      return db_fail(&db->status, kDbErrNotNull, "column %s of table %s may not be NULL", c.name.c_str(),
-                     t->name.c_str());
+      return db_fail(&db->status, kDbErrNotNull, "column %s of table %s may not be NULL",
+                     c.name.c_str(), t->name.c_str());
   }
   return 1;
 }
@@ -81,7 +81,8 @@ int32_t row_store(Db *db, const TableDef *t, int64_t id, const std::vector<DbVal
   if (record.size() <= bt_max_value(8))
     return bt_insert(&db->pager, t->root, key, 8, reinterpret_cast<const uint8_t *>(record.data()),
                      static_cast<uint32_t>(record.size()));
-  if (record.size() > UINT32_MAX) return db_fail(&db->status, kDbErrTooLarge, "a row is larger than 4 GB");
+  if (record.size() > UINT32_MAX)
+    return db_fail(&db->status, kDbErrTooLarge, "a row is larger than 4 GB");
   int64_t blob;
   record.erase(0, 1);
   if (!blob_write(db, record, &blob)) return 0;
@@ -96,18 +97,20 @@ int32_t row_store(Db *db, const TableDef *t, int64_t id, const std::vector<DbVal
 int32_t row_free_blob(Db *db, BtCursor *c) {
   BtCell cell;
   if (!bt_cell(c, &cell)) return 0;
-  if (cell.valueLength == 13 && cell.value[0] == kRowOverflow) return blob_delete(db, key_to_rowid(cell.value + 1));
+  if (cell.valueLength == 13 && cell.value[0] == kRowOverflow)
+    return blob_delete(db, key_to_rowid(cell.value + 1));
   return 1;
 }
 
 int32_t key_lookup(Db *db, const TableDef *t, const std::string &key, BtCursor *c, bool *found) {
   bt_open(c, &db->pager, t->keyRoot);
-  return bt_seek(c, reinterpret_cast<const uint8_t *>(key.data()), static_cast<uint32_t>(key.size()), found);
+  return bt_seek(c, reinterpret_cast<const uint8_t *>(key.data()),
+                 static_cast<uint32_t>(key.size()), found);
 }
 
 int32_t duplicate(Db *db, const TableDef *t) {
-  return db_fail(&db->status, kDbErrDuplicateKey, "table %s already has a row with this primary key",
-                 t->name.c_str());
+  return db_fail(&db->status, kDbErrDuplicateKey,
+                 "table %s already has a row with this primary key", t->name.c_str());
 }
 
 int32_t key_insert(Db *db, const TableDef *t, const std::string &key, int64_t id) {
@@ -126,7 +129,8 @@ bool parse_temporal(DbType type, DbText text, DbValue *out, std::string *storage
   if (type == kDbTimestamp && dbvalue_parse(kDbDate, text, &probe)) {
     storage->assign(text.bytes, text.length);
     storage->append(" 00:00:00");
-    return dbvalue_parse(type, DbText{storage->data(), static_cast<uint32_t>(storage->size())}, out);
+    return dbvalue_parse(type, DbText{storage->data(), static_cast<uint32_t>(storage->size())},
+                         out);
   }
   if (!dbvalue_parse(kDbTimestamp, text, &probe) || probe.text.length < 19) return false;
   if (type == kDbDate) return dbvalue_parse(type, DbText{probe.text.bytes, 10}, out);
@@ -146,7 +150,8 @@ int32_t row_read(Db *db, const BtCell &cell, std::string *buffer, std::vector<Db
   } else {
     return damaged(db, "a row has an unknown kind");
   }
-  if (!record_decode(reinterpret_cast<const uint8_t *>(buffer->data()), static_cast<uint32_t>(buffer->size()), values))
+  if (!record_decode(reinterpret_cast<const uint8_t *>(buffer->data()),
+                     static_cast<uint32_t>(buffer->size()), values))
     return damaged(db, "a row does not decode");
   return 1;
 }
@@ -158,7 +163,8 @@ int32_t row_fetch(Db *db, const TableDef *t, int64_t id, bool *found, std::strin
   if (!seek_row(db, t, id, &c, found)) return 0;
   if (!*found) return 1;
   if (!bt_cell(&c, &cell) || !row_read(db, cell, buffer, values)) return 0;
-  if (values->size() > t->columns.size()) return damaged(db, "a row has more values than its table has columns");
+  if (values->size() > t->columns.size())
+    return damaged(db, "a row has more values than its table has columns");
   values->resize(t->columns.size(), kNull);
   return 1;
 }
@@ -237,14 +243,17 @@ int32_t blob_write(Db *db, const std::string &bytes, int64_t *id) {
     uint8_t key[8];
     blob_key(*id, static_cast<uint32_t>(i), key);
     uint32_t n = static_cast<uint32_t>(bytes.size() - off < chunk ? bytes.size() - off : chunk);
-    if (!bt_insert(&db->pager, root, key, 8, reinterpret_cast<const uint8_t *>(bytes.data()) + off, n)) return 0;
+    if (!bt_insert(&db->pager, root, key, 8, reinterpret_cast<const uint8_t *>(bytes.data()) + off,
+                   n))
+      return 0;
   }
   return 1;
 }
 
 int32_t blob_read(Db *db, int64_t id, uint32_t length, std::string *out) {
   out->clear();
-  if (length > uint64_t(db->pager.pageCount) * kDbPageSize) return damaged(db, "a row's length is beyond the file");
+  if (length > uint64_t(db->pager.pageCount) * kDbPageSize)
+    return damaged(db, "a row's length is beyond the file");
   out->reserve(length);
   BtCursor c;
   bt_open(&c, &db->pager, pager_header(&db->pager, kHdrBlobRoot));
@@ -303,11 +312,15 @@ int32_t value_convert(Db *db, const TableDef *t, int32_t column, const DbValue *
     *out = DbValue{c.type, 0, 0, {storage->data(), static_cast<uint32_t>(storage->size())}};
   } else if (dbtype_is_real(c.type)) {
     ok = dbtype_is_integer(v->type) || dbtype_is_real(v->type);
-    *out = DbValue{c.type, 0, dbtype_is_real(v->type) ? v->real : static_cast<double>(v->integer), {nullptr, 0}};
+    *out = DbValue{c.type,
+                   0,
+                   dbtype_is_real(v->type) ? v->real : static_cast<double>(v->integer),
+                   {nullptr, 0}};
   } else if (dbtype_is_integer(c.type)) {
     int64_t i = v->integer;
     if (dbtype_is_real(v->type)) {
-      ok = v->real >= -9.2e18 && v->real <= 9.2e18 && static_cast<double>(static_cast<int64_t>(v->real)) == v->real;
+      ok = v->real >= -9.2e18 && v->real <= 9.2e18 &&
+           static_cast<double>(static_cast<int64_t>(v->real)) == v->real;
       i = ok ? static_cast<int64_t>(v->real) : 0;
     } else {
       ok = dbtype_is_integer(v->type);
@@ -320,7 +333,8 @@ int32_t value_convert(Db *db, const TableDef *t, int32_t column, const DbValue *
     ok = false;
   }
   if (!ok)
-    return db_fail(&db->status, kDbErrTypeMismatch, "a value for column %s of table %s is not a valid %s",
-                   c.name.c_str(), t->name.c_str(), dbtype_name(c.type));
+    return db_fail(&db->status, kDbErrTypeMismatch,
+                   "a value for column %s of table %s is not a valid %s", c.name.c_str(),
+                   t->name.c_str(), dbtype_name(c.type));
   return 1;
 }

@@ -8,10 +8,19 @@
 namespace {
 
 enum SysTablesColumn { kTabName, kTabRoot, kTabKeyRoot, kTabColumns };
-enum SysFieldsColumn { kFldTable, kFldPosition, kFldName, kFldType, kFldNotNull, kFldKey, kFldColumns };
+enum SysFieldsColumn {
+  kFldTable,
+  kFldPosition,
+  kFldName,
+  kFldType,
+  kFldNotNull,
+  kFldKey,
+  kFldColumns
+};
 
-std::unique_ptr<TableDef> system_table(const char *name, uint32_t root,
-                                       std::initializer_list<std::pair<const char *, DbType>> cols) {
+std::unique_ptr<TableDef>
+system_table(const char *name, uint32_t root,
+             std::initializer_list<std::pair<const char *, DbType>> cols) {
   auto t = std::make_unique<TableDef>();
   t->name = name;
   t->id = 0;
@@ -47,7 +56,8 @@ template <typename F> int32_t scan(Db *db, const TableDef *t, F fn) {
 bool root_ok(Db *db, int64_t root) { return root > 0 && root < db->pager.pageCount; }
 
 int32_t load_table(Db *db, int64_t id, const std::vector<DbValue> &v) {
-  if (v[kTabName].type != kDbText || v[kTabName].text.length == 0 || !root_ok(db, v[kTabRoot].integer) ||
+  if (v[kTabName].type != kDbText || v[kTabName].text.length == 0 ||
+      !root_ok(db, v[kTabRoot].integer) ||
       (v[kTabKeyRoot].integer != 0 && !root_ok(db, v[kTabKeyRoot].integer)))
     return damaged(db, "sys$tables holds a bad row");
   auto t = std::make_unique<TableDef>();
@@ -96,8 +106,8 @@ int32_t field_row(Db *db, const TableDef *t, int32_t position) {
   const ColumnDef &c = t->columns[position];
   DbValue key = c.keyPosition < 0 ? DbValue{kDbNull, 0, 0, {nullptr, 0}} : int_value(c.keyPosition);
   return system_row(db, db->tables[1].get(),
-                    {int_value(t->id), int_value(position), text_value(c.name), int_value(c.type, kDbSmallInt),
-                     int_value(!c.nullable, kDbBoolean), key});
+                    {int_value(t->id), int_value(position), text_value(c.name),
+                     int_value(c.type, kDbSmallInt), int_value(!c.nullable, kDbBoolean), key});
 }
 
 } // namespace
@@ -110,11 +120,15 @@ int32_t schema_load(Db *db) {
   uint32_t blobRoot = pager_header(&db->pager, kHdrBlobRoot);
   if (!root_ok(db, tablesRoot) || !root_ok(db, fieldsRoot) || !root_ok(db, blobRoot))
     return damaged(db, "its header names bad system table pages");
-  db->tables.push_back(system_table("sys$tables", tablesRoot,
-                                    {{"TableName", kDbText}, {"Root", kDbInteger}, {"KeyRoot", kDbInteger}}));
+  db->tables.push_back(
+      system_table("sys$tables", tablesRoot,
+                   {{"TableName", kDbText}, {"Root", kDbInteger}, {"KeyRoot", kDbInteger}}));
   db->tables.push_back(system_table("sys$fields", fieldsRoot,
-                                    {{"TableId", kDbInteger}, {"Position", kDbInteger}, {"ColumnName", kDbText},
-                                     {"FieldType", kDbSmallInt}, {"NotNull", kDbBoolean},
+                                    {{"TableId", kDbInteger},
+                                     {"Position", kDbInteger},
+                                     {"ColumnName", kDbText},
+                                     {"FieldType", kDbSmallInt},
+                                     {"NotNull", kDbBoolean},
                                      {"KeyPosition", kDbInteger}}));
   if (!scan(db, db->tables[0].get(), [&](int64_t id, auto &v) { return load_table(db, id, v); }) ||
       !scan(db, db->tables[1].get(), [&](int64_t, auto &v) { return load_field(db, v); }))
@@ -130,7 +144,8 @@ int32_t schema_load(Db *db) {
 
 int32_t schema_create(Db *db) {
   uint32_t tables, fields, blob;
-  if (!bt_create(&db->pager, &tables) || !bt_create(&db->pager, &fields) || !bt_create(&db->pager, &blob))
+  if (!bt_create(&db->pager, &tables) || !bt_create(&db->pager, &fields) ||
+      !bt_create(&db->pager, &blob))
     return 0;
   return pager_set_header(&db->pager, kHdrTablesRoot, tables) &&
          pager_set_header(&db->pager, kHdrFieldsRoot, fields) &&
@@ -138,7 +153,8 @@ int32_t schema_create(Db *db) {
 }
 
 int32_t schema_add_table(Db *db, std::unique_ptr<TableDef> t) {
-  if (!bt_create(&db->pager, &t->root) || (!t->key.empty() && !bt_create(&db->pager, &t->keyRoot))) return 0;
+  if (!bt_create(&db->pager, &t->root) || (!t->key.empty() && !bt_create(&db->pager, &t->keyRoot)))
+    return 0;
   int64_t id;
   std::vector<DbValue> row = {text_value(t->name), int_value(t->root), int_value(t->keyRoot)};
   if (!row_insert(db, db->tables[0].get(), row, &id)) return 0;
@@ -163,8 +179,8 @@ bool db_name_equal(const std::string &a, DbText b) {
 TableDef *db_table(Db *db, DbText name) {
   for (auto &t : db->tables)
     if (db_name_equal(t->name, name)) return t.get();
-  db_fail(&db->status, kDbErrNoTable, "there is no table %.*s", static_cast<int>(name.length > 300 ? 300 : name.length),
-          name.bytes ? name.bytes : "");
+  db_fail(&db->status, kDbErrNoTable, "there is no table %.*s",
+          static_cast<int>(name.length > 300 ? 300 : name.length), name.bytes ? name.bytes : "");
   return nullptr;
 }
 

@@ -26,7 +26,9 @@ DbText m_field_name(DbCursor *c, int32_t f) {
   if (f < 0 || f >= m_field_count(c)) return DbText{"", 0};
   return DbText{mc(c)->names[f].data(), static_cast<uint32_t>(mc(c)->names[f].size())};
 }
-DbType m_field_type(DbCursor *c, int32_t f) { return f < 0 || f >= m_field_count(c) ? kDbNull : mc(c)->types[f]; }
+DbType m_field_type(DbCursor *c, int32_t f) {
+  return f < 0 || f >= m_field_count(c) ? kDbNull : mc(c)->types[f];
+}
 int32_t m_at_end(DbCursor *c) { return mc(c)->at >= rows_of(mc(c)); }
 int32_t m_at_start(DbCursor *c) { return mc(c)->at < 0; }
 int32_t m_move_next(DbCursor *c) {
@@ -56,10 +58,10 @@ int32_t m_seek_row(DbCursor *c, int64_t id) {
   return 1;
 }
 
-const DbCursorOps kMemCursorOps = {m_close,      m_field_count, m_field_name, m_field_type, m_at_end,
-                                   m_at_start,   m_move_next,   m_move_prev,  m_move_first, m_move_last,
-                                   m_value,      nullptr,       nullptr,      nullptr,      nullptr,
-                                   m_row_id,     m_seek_row};
+const DbCursorOps kMemCursorOps = {
+    m_close,     m_field_count, m_field_name, m_field_type, m_at_end,  m_at_start,
+    m_move_next, m_move_prev,   m_move_first, m_move_last,  m_value,   nullptr,
+    nullptr,     nullptr,       nullptr,      m_row_id,     m_seek_row};
 
 MemCursor *mem_open(Db *db, std::initializer_list<std::pair<const char *, DbType>> fields) {
   MemCursor *c = new (std::nothrow) MemCursor();
@@ -92,7 +94,9 @@ DbCursor *schema_tables_cursor(Db *db) {
 }
 
 DbCursor *schema_fields_cursor(Db *db, TableDef *t) {
-  MemCursor *c = mem_open(db, {{"ColumnName", kDbText}, {"FieldType", kDbInteger}, {"IsPrimary", kDbBoolean},
+  MemCursor *c = mem_open(db, {{"ColumnName", kDbText},
+                               {"FieldType", kDbInteger},
+                               {"IsPrimary", kDbBoolean},
                                {"NotNull", kDbBoolean}});
   if (!c) return nullptr;
   for (auto &col : t->columns)

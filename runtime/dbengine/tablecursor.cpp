@@ -12,6 +12,7 @@
 namespace {
 
 const DbValue kNull = {kDbNull, 0, 0, {nullptr, 0}};
+enum { kMaxWhereDepth = 1000 }; // deeper trees are refused, not walked
 
 enum CursorState { kBeforeRows, kOnRow, kAfterRows };
 
@@ -48,17 +49,27 @@ DbText keep(TableCursor *c, DbText t) {
   return DbText{c->whereText.back().data(), t.length};
 }
 
-DbCondition *copy_where(TableCursor *c, const DbCondition *w, int depth) {
-  if (!w || depth > 1000) return nullptr;
+// Copies the WHERE tree; 0 (with the error set) when it is nested deeper
+// than kMaxWhereDepth or an AND or OR lacks a side.
+int32_t copy_where(TableCursor *c, const DbCondition *w, int depth, DbCondition **out) {
+  *out = nullptr;
+  if (!w) return 1;
+  if (depth > kMaxWhereDepth)
+    return db_fail(&c->db->status, kDbErrTooLarge, "a WHERE condition is nested more than %d deep",
+                   kMaxWhereDepth);
+  bool inner = w->op == kDbAnd || w->op == kDbOr;
+  if (inner && (!w->left || !w->rightChild))
+    return db_fail(&c->db->status, kDbErrMisuse,
+                   "a WHERE condition has an AND or OR without two sides");
   c->where.push_back(*w);
   DbCondition *n = &c->where.back();
   n->column = keep(c, w->column);
   n->table = keep(c, w->table);
   n->right = keep(c, w->right);
   n->rightTable = keep(c, w->rightTable);
-  n->left = copy_where(c, w->left, depth + 1);
-  n->rightChild = copy_where(c, w->rightChild, depth + 1);
-  return n;
+  *out = n;
+  return !inner || (copy_where(c, w->left, depth + 1, &n->left) &&
+                    copy_where(c, w->rightChild, depth + 1, &n->rightChild));
 }
 
 bool names_me(TableCursor *c, DbText table) {
@@ -82,16 +93,19 @@ int32_t matches(TableCursor *c) {
   DbConditionResult r = dbcondition_eval(&c->where.front(), lookup, c, &err);
   if (r == kDbConditionUnknownColumn) {
     db_fail(&c->db->status, kDbErrNoColumn, "there is no column %.*s in table %s",
-            static_cast<int>(err.column.length > 300 ? 300 : err.column.length), err.column.bytes, c->table.c_str());
+            static_cast<int>(err.column.length > 300 ? 300 : err.column.length), err.column.bytes,
+            c->table.c_str());
     return -1;
   }
   return r == kDbConditionTrue;
 }
 
 // The equality on column col in the WHERE's top-level AND chain, as a value of its type.
-bool key_equality(TableCursor *c, const DbCondition *w, const TableDef *t, int32_t col, DbValue *out) {
+bool key_equality(TableCursor *c, const DbCondition *w, const TableDef *t, int32_t col,
+                  DbValue *out) {
   if (!w) return false;
-  if (w->op == kDbAnd) return key_equality(c, w->left, t, col, out) || key_equality(c, w->rightChild, t, col, out);
+  if (w->op == kDbAnd)
+    return key_equality(c, w->left, t, col, out) || key_equality(c, w->rightChild, t, col, out);
   if (w->op != kDbEqual || w->function != kDbNoFunction || !names_me(c, w->table) ||
       db_column(t, w->column) != col)
     return false;
@@ -113,7 +127,8 @@ int32_t load_current(TableCursor *c, const TableDef *t) {
   BtCell cell;
   if (!bt_cell(&c->bt, &cell)) return 0;
   if (cell.keyLength != 8)
-    return db_fail(&c->db->status, kDbErrDamaged, "%s is damaged: a row id is malformed", c->db->pager.path.c_str());
+    return db_fail(&c->db->status, kDbErrDamaged, "%s is damaged: a row id is malformed",
+                   c->db->pager.path.c_str());
   c->rowid = key_to_rowid(cell.key);
   if (!row_read(c->db, cell, &c->buffer, &c->values)) return 0;
   if (c->values.size() > t->columns.size())
@@ -129,18 +144,21 @@ int32_t find_keyed(TableCursor *c, const TableDef *t, CursorState otherwise) {
   BtCursor k;
   bool found;
   bt_open(&k, &c->db->pager, t->keyRoot);
-  if (!bt_seek(&k, reinterpret_cast<const uint8_t *>(c->key.data()), static_cast<uint32_t>(c->key.size()), &found))
+  if (!bt_seek(&k, reinterpret_cast<const uint8_t *>(c->key.data()),
+               static_cast<uint32_t>(c->key.size()), &found))
     return 0;
   if (!found) return 1;
   BtCell cell;
   if (!bt_cell(&k, &cell)) return 0;
   if (cell.valueLength != 8)
-    return db_fail(&c->db->status, kDbErrDamaged, "%s is damaged: a key entry is malformed", c->db->pager.path.c_str());
+    return db_fail(&c->db->status, kDbErrDamaged, "%s is damaged: a key entry is malformed",
+                   c->db->pager.path.c_str());
   bool exists;
   c->rowid = key_to_rowid(cell.value);
   if (!row_fetch(c->db, t, c->rowid, &exists, &c->buffer, &c->values)) return 0;
   if (!exists)
-    return db_fail(&c->db->status, kDbErrDamaged, "%s is damaged: a key entry names no row", c->db->pager.path.c_str());
+    return db_fail(&c->db->status, kDbErrDamaged, "%s is damaged: a key entry names no row",
+                   c->db->pager.path.c_str());
   int32_t m = matches(c);
   if (m < 0) return 0;
   if (m) c->state = kOnRow;
@@ -189,27 +207,19 @@ int32_t settle(TableCursor *c, int32_t ok) {
   return ok && c->state == kOnRow;
 }
 
-int32_t c_move_first(DbCursor *cur) {
-  TableCursor *c = tc(cur);
+// Stands on the first (or last) matching row.
+int32_t move_to_end(TableCursor *c, bool last) {
   TableDef *t = begin(c);
   if (!t) return settle(c, 0);
-  if (c->keyed) return settle(c, find_keyed(c, t, kAfterRows));
+  if (c->keyed) return settle(c, find_keyed(c, t, last ? kBeforeRows : kAfterRows));
   bt_open(&c->bt, &c->db->pager, t->root);
-  if (!bt_first(&c->bt)) return settle(c, 0);
+  if (!(last ? bt_last(&c->bt) : bt_first(&c->bt))) return settle(c, 0);
   c->btChanges = c->db->pager.changes;
-  return settle(c, walk(c, t, true));
+  return settle(c, walk(c, t, !last));
 }
 
-int32_t c_move_last(DbCursor *cur) {
-  TableCursor *c = tc(cur);
-  TableDef *t = begin(c);
-  if (!t) return settle(c, 0);
-  if (c->keyed) return settle(c, find_keyed(c, t, kBeforeRows));
-  bt_open(&c->bt, &c->db->pager, t->root);
-  if (!bt_last(&c->bt)) return settle(c, 0);
-  c->btChanges = c->db->pager.changes;
-  return settle(c, walk(c, t, false));
-}
+int32_t c_move_first(DbCursor *cur) { return move_to_end(tc(cur), false); }
+int32_t c_move_last(DbCursor *cur) { return move_to_end(tc(cur), true); }
 
 int32_t c_move_next(DbCursor *cur) {
   TableCursor *c = tc(cur);
@@ -221,7 +231,8 @@ int32_t c_move_next(DbCursor *cur) {
     c->state = kAfterRows;
     return settle(c, 1);
   }
-  bool ok = c->btChanges == c->db->pager.changes ? bt_next(&c->bt) : position(c, t, c->rowid + 1, true);
+  bool ok =
+      c->btChanges == c->db->pager.changes ? bt_next(&c->bt) : position(c, t, c->rowid + 1, true);
   return settle(c, ok && walk(c, t, true));
 }
 
@@ -235,7 +246,8 @@ int32_t c_move_prev(DbCursor *cur) {
     c->state = kBeforeRows;
     return settle(c, 1);
   }
-  bool ok = c->btChanges == c->db->pager.changes ? bt_prev(&c->bt) : position(c, t, c->rowid - 1, false);
+  bool ok =
+      c->btChanges == c->db->pager.changes ? bt_prev(&c->bt) : position(c, t, c->rowid - 1, false);
   return settle(c, ok && walk(c, t, false));
 }
 
@@ -267,7 +279,8 @@ int32_t c_edit(DbCursor *cur) {
   TableCursor *c = tc(cur);
   TableDef *t = begin(c);
   if (!t) return 0;
-  if (c->state != kOnRow) return db_fail(&c->db->status, kDbErrMisuse, "the cursor is not on a row");
+  if (c->state != kOnRow)
+    return db_fail(&c->db->status, kDbErrMisuse, "the cursor is not on a row");
   if (c->db->pager.readOnly || t->system)
     return db_fail(&c->db->status, kDbErrReadOnly, "table %s cannot be changed", t->name.c_str());
   c->edits = c->values;
@@ -281,17 +294,20 @@ int32_t c_set_value(DbCursor *cur, int32_t field, const DbValue *v) {
   TableCursor *c = tc(cur);
   TableDef *t = begin(c);
   if (!t) return 0;
-  if (!c->editing) return db_fail(&c->db->status, kDbErrMisuse, "edit was not called before setting a value");
+  if (!c->editing)
+    return db_fail(&c->db->status, kDbErrMisuse, "edit was not called before setting a value");
   if (field < 0 || static_cast<size_t>(field) >= c->fields.size())
     return db_fail(&c->db->status, kDbErrNoColumn, "the cursor has no field %d", field);
   int32_t col = c->fields[field];
-  if (static_cast<size_t>(col) >= t->columns.size()) return db_fail(&c->db->status, kDbErrNoColumn, "the column is gone");
+  if (static_cast<size_t>(col) >= t->columns.size())
+    return db_fail(&c->db->status, kDbErrNoColumn, "the column is gone");
   std::string &text = c->editText[col];
   DbValue out;
   std::string formatted;
   if (!value_convert(c->db, t, col, v, &out, &formatted)) return 0;
   if (dbtype_is_bytes(out.type)) {
-    text.assign(out.text.bytes ? out.text.bytes : "", out.text.length); // the caller's bytes may not outlive the edit
+    text.assign(out.text.bytes ? out.text.bytes : "",
+                out.text.length); // the caller's bytes may not outlive the edit
     out.text = DbText{text.data(), out.text.length};
   }
   c->edits[col] = out;
@@ -303,7 +319,8 @@ int32_t c_update(DbCursor *cur) {
   TableCursor *c = tc(cur);
   TableDef *t = begin(c);
   if (!t) return 0;
-  if (!c->editing || c->state != kOnRow) return db_fail(&c->db->status, kDbErrMisuse, "edit was not called before update");
+  if (!c->editing || c->state != kOnRow)
+    return db_fail(&c->db->status, kDbErrMisuse, "edit was not called before update");
   std::vector<DbValue> old = c->values;
   if (!row_update(c->db, t, c->rowid, old, c->edits)) return 0;
   c->editing = false;
@@ -315,7 +332,8 @@ int32_t c_delete_row(DbCursor *cur) {
   TableCursor *c = tc(cur);
   TableDef *t = begin(c);
   if (!t) return 0;
-  if (c->state != kOnRow) return db_fail(&c->db->status, kDbErrMisuse, "the cursor is not on a row");
+  if (c->state != kOnRow)
+    return db_fail(&c->db->status, kDbErrMisuse, "the cursor is not on a row");
   if (c->db->pager.readOnly || t->system)
     return db_fail(&c->db->status, kDbErrReadOnly, "table %s cannot be changed", t->name.c_str());
   c->editing = false;
@@ -333,6 +351,22 @@ int32_t c_delete_row(DbCursor *cur) {
 
 int64_t c_row_id(DbCursor *cur) { return tc(cur)->state == kOnRow ? tc(cur)->rowid : 0; }
 
+// Makes buffer the current row's record, giving the cursor's old one back
+// in buffer. The values are decoded again: a short std::string keeps its
+// bytes inside itself, so swapping moves them away from the old pointers.
+int32_t adopt_row(TableCursor *c, const TableDef *t, std::string *buffer) {
+  std::swap(*buffer, c->buffer);
+  c->values.clear();
+  if (c->buffer.empty()) return 1; // the cursor stood on no row
+  if (!record_decode(reinterpret_cast<const uint8_t *>(c->buffer.data()),
+                     static_cast<uint32_t>(c->buffer.size()), &c->values) ||
+      c->values.size() > t->columns.size())
+    return db_fail(&c->db->status, kDbErrDamaged, "%s is damaged: a row does not decode",
+                   c->db->pager.path.c_str());
+  c->values.resize(t->columns.size(), kNull);
+  return 1;
+}
+
 int32_t c_seek_row(DbCursor *cur, int64_t id) {
   TableCursor *c = tc(cur);
   TableDef *t = begin(c);
@@ -340,13 +374,11 @@ int32_t c_seek_row(DbCursor *cur, int64_t id) {
   std::string buffer;
   std::vector<DbValue> values;
   bool found;
-  if (!row_fetch(c->db, t, id, &found, &buffer, &values) || !found) return 0;
-  std::swap(buffer, c->buffer);
-  std::swap(values, c->values);
+  if (!row_fetch(c->db, t, id, &found, &buffer, &values) || !found || !adopt_row(c, t, &buffer))
+    return 0;
   int32_t m = matches(c);
   if (m != 1) { // not a row of this cursor: stay where it was
-    std::swap(buffer, c->buffer);
-    std::swap(values, c->values);
+    adopt_row(c, t, &buffer);
     return 0;
   }
   c->rowid = id;
@@ -358,24 +390,27 @@ int32_t c_seek_row(DbCursor *cur, int64_t id) {
 
 void c_close(DbCursor *cur) { delete tc(cur); }
 
-const DbCursorOps kTableCursorOps = {c_close,     c_field_count, c_field_name, c_field_type, c_at_end,
-                                     c_at_start,  c_move_next,   c_move_prev,  c_move_first, c_move_last,
-                                     c_value,     c_edit,        c_set_value,  c_update,     c_delete_row,
-                                     c_row_id,    c_seek_row};
+const DbCursorOps kTableCursorOps = {
+    c_close,     c_field_count, c_field_name, c_field_type, c_at_end,  c_at_start,
+    c_move_next, c_move_prev,   c_move_first, c_move_last,  c_value,   c_edit,
+    c_set_value, c_update,      c_delete_row, c_row_id,     c_seek_row};
 
 // Every leaf of the WHERE that names this table must name one of its columns.
 int32_t check_where(TableCursor *c, const TableDef *t, const DbCondition *w) {
   if (!w) return 1;
-  if (w->op == kDbAnd || w->op == kDbOr) return check_where(c, t, w->left) && check_where(c, t, w->rightChild);
+  if (w->op == kDbAnd || w->op == kDbOr)
+    return check_where(c, t, w->left) && check_where(c, t, w->rightChild);
   if (names_me(c, w->table) && db_column(t, w->column) < 0)
     return db_fail(&c->db->status, kDbErrNoColumn, "there is no column %.*s in table %s",
-                   static_cast<int>(w->column.length > 300 ? 300 : w->column.length), w->column.bytes, t->name.c_str());
+                   static_cast<int>(w->column.length > 300 ? 300 : w->column.length),
+                   w->column.bytes, t->name.c_str());
   return 1;
 }
 
 } // namespace
 
-DbCursor *table_cursor_open(Db *db, TableDef *t, const DbText *columns, int32_t count, const DbCondition *where) {
+DbCursor *table_cursor_open(Db *db, TableDef *t, const DbText *columns, int32_t count,
+                            const DbCondition *where) {
   TableCursor *c = new (std::nothrow) TableCursor();
   if (!c) {
     db_fail(&db->status, kDbErrNoMemory, "out of memory");
@@ -388,7 +423,8 @@ DbCursor *table_cursor_open(Db *db, TableDef *t, const DbText *columns, int32_t 
     int32_t col = count > 0 ? db_column(t, columns[i]) : i;
     if (col < 0) {
       db_fail(&db->status, kDbErrNoColumn, "there is no column %.*s in table %s",
-              static_cast<int>(columns[i].length > 300 ? 300 : columns[i].length), columns[i].bytes, t->name.c_str());
+              static_cast<int>(columns[i].length > 300 ? 300 : columns[i].length), columns[i].bytes,
+              t->name.c_str());
       delete c;
       return nullptr;
     }
@@ -396,8 +432,8 @@ DbCursor *table_cursor_open(Db *db, TableDef *t, const DbText *columns, int32_t 
     c->names.push_back(t->columns[col].name);
     c->types.push_back(t->columns[col].type);
   }
-  copy_where(c, where, 0);
-  if (!check_where(c, t, where)) {
+  DbCondition *root;
+  if (!copy_where(c, where, 0, &root) || !check_where(c, t, where)) {
     delete c;
     return nullptr;
   }

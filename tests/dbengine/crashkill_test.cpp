@@ -36,7 +36,8 @@ TEST(CrashKill, EveryKillLeavesExactlyTheCommittedTransactions) {
     ASSERT_GE(pid, 0);
     if (pid == 0) {
       std::string first = std::to_string(last + 1);
-      execl(DBCRASH_WRITER, DBCRASH_WRITER, path.c_str(), first.c_str(), static_cast<char *>(nullptr));
+      execl(DBCRASH_WRITER, DBCRASH_WRITER, path.c_str(), first.c_str(),
+            static_cast<char *>(nullptr));
       _exit(127);
     }
     usleep(2000 + rng() % 90000);
@@ -49,7 +50,8 @@ TEST(CrashKill, EveryKillLeavesExactlyTheCommittedTransactions) {
     std::ifstream(path + ".state") >> committing >> committed;
     DbOpenError err;
     // Before the first commit the file may be missing or empty: a new database.
-    DbEngine *e = embedded_open(dbfile_posix(), path.c_str(), committed == 0 ? kDbOpenCreate : 0, &err);
+    DbEngine *e =
+        embedded_open(dbfile_posix(), path.c_str(), committed == 0 ? kDbOpenCreate : 0, &err);
     ASSERT_NE(e, nullptr) << "kill " << kills << ": " << err.message;
     ASSERT_TRUE(embedded_check(e)) << "kill " << kills << ": " << e->ops->errorMessage(e).bytes;
     CrashModel rows;
@@ -67,7 +69,8 @@ TEST(CrashKill, EveryKillLeavesExactlyTheCommittedTransactions) {
       ASSERT_EQ(logged, committed) << "kill " << kills;
     } else {
       inCommit++;
-      ASSERT_TRUE(logged == committed || logged == committing) << "kill " << kills << " logged " << logged;
+      ASSERT_TRUE(logged == committed || logged == committing)
+          << "kill " << kills << " logged " << logged;
       commitLanded += logged == committing;
     }
     for (int64_t t = last + 1; t <= logged; t++) crash_model(&model, t);
@@ -79,8 +82,9 @@ TEST(CrashKill, EveryKillLeavesExactlyTheCommittedTransactions) {
           << "kill " << kills << " row " << row.first;
     }
   }
-  printf("%d kills, %d inside a commit (%d of those after its commit point), %lld transactions committed\n", kills,
-         inCommit, commitLanded, static_cast<long long>(last));
+  printf("%d kills, %d inside a commit (%d of those after its commit point), %lld transactions "
+         "committed\n",
+         kills, inCommit, commitLanded, static_cast<long long>(last));
   EXPECT_GT(last, 50);
   std::string cleanup = std::string("rm -rf ") + dir;
   EXPECT_EQ(system(cleanup.c_str()), 0);

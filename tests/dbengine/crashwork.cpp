@@ -23,7 +23,9 @@ Plan plan(int64_t txn) {
   int count = 1 + rng() % 12;
   for (int j = 0; j < count; j++) {
     size_t length = rng() % 8 == 0 ? 1500 + rng() % 9000 : rng() % 200;
-    p.inserts.push_back({txn * 100 + j, CrashRow{std::string(length, static_cast<char>('a' + (txn + j) % 26)), j % 5}});
+    p.inserts.push_back(
+        {txn * 100 + j,
+         CrashRow{std::string(length, static_cast<char>('a' + (txn + j) % 26)), j % 5}});
   }
   p.updateN = txn % 5;
   p.updateFrom = (txn - 8) * 100;
@@ -35,7 +37,8 @@ Plan plan(int64_t txn) {
 
 // right must outlive the condition.
 DbCondition leaf(const char *column, DbOperator op, const std::string &right) {
-  return DbCondition{op,    kDbNoFunction, DbText{column, static_cast<uint32_t>(strlen(column))}, T(""), T(right), 0,
+  return DbCondition{op,    kDbNoFunction, DbText{column, static_cast<uint32_t>(strlen(column))},
+                     T(""), T(right),      0,
                      T(""), nullptr,       nullptr};
 }
 
@@ -102,7 +105,8 @@ int32_t crash_read(DbEngine *e, CrashModel *rows, int64_t *lastTxn) {
     c->ops->value(c, 0, &k);
     c->ops->value(c, 1, &v);
     c->ops->value(c, 2, &n);
-    (*rows)[k.integer] = CrashRow{std::string(v.text.bytes ? v.text.bytes : "", v.text.length), n.integer};
+    (*rows)[k.integer] =
+        CrashRow{std::string(v.text.bytes ? v.text.bytes : "", v.text.length), n.integer};
   }
   c->ops->close(c);
   c = e->ops->openCursor(e, DbText{"log", 3}, nullptr, 0, nullptr);

@@ -16,7 +16,7 @@ struct CrashRow {
 };
 using CrashModel = std::map<int64_t, CrashRow>;
 
-int32_t crash_create(DbEngine *e); // the tables, committed
+int32_t crash_create(DbEngine *e);             // the tables, committed
 int32_t crash_apply(DbEngine *e, int64_t txn); // the transaction's changes, not committed
 void crash_model(CrashModel *m, int64_t txn);
 

@@ -33,11 +33,14 @@ int main(int argc, char **argv) {
     return 1;
   }
   DbCursor *log = e->ops->openCursor(e, DbText{"log", 3}, nullptr, 0, nullptr);
-  if (log) log->ops->close(log);
-  else if (!crash_create(e)) return 1; // a kill may have cut the first run short
+  if (log)
+    log->ops->close(log);
+  else if (!crash_create(e))
+    return 1; // a kill may have cut the first run short
   for (;; txn++) {
     if (!crash_apply(e, txn)) {
-      fprintf(stderr, "transaction %lld: %.*s\n", txn, (int)e->ops->errorMessage(e).length, e->ops->errorMessage(e).bytes);
+      fprintf(stderr, "transaction %lld: %.*s\n", txn, (int)e->ops->errorMessage(e).length,
+              e->ops->errorMessage(e).bytes);
       return 1;
     }
     record(state, txn, txn - 1);

@@ -19,7 +19,8 @@ double now() {
 }
 
 bool insert(DbEngine *e, int i) {
-  std::string id = std::to_string(i), name = "name " + std::to_string(i * 7919 % 100000), n = std::to_string(i % 100);
+  std::string id = std::to_string(i), name = "name " + std::to_string(i * 7919 % 100000),
+              n = std::to_string(i % 100);
   DbAssignment a[] = {{T("id"), T(id), 0}, {T("name"), T(name), 1}, {T("n"), T(n), 0}};
   return e->ops->insert(e, T("t"), a, 3);
 }

@@ -4,6 +4,7 @@
 #include "enginetest.h"
 
 #include <map>
+#include <unistd.h>
 #include <random>
 
 namespace {
@@ -35,18 +36,37 @@ protected:
 };
 
 TEST_F(Engine, EveryTypeAndNullRoundTripsThroughCommitAndReopen) {
-  ASSERT_TRUE(create_table(db, "all", {{"s", kDbSmallInt, 1}, {"i", kDbInteger, 1}, {"c", kDbText, 1},
-                                       {"f", kDbFloat, 1}, {"d", kDbDouble, 1}, {"dt", kDbDate, 1},
-                                       {"tm", kDbTime, 1}, {"ts", kDbTimestamp, 1}, {"b", kDbBoolean, 1},
-                                       {"lt", kDbLongText, 1}, {"lb", kDbBinary, 1}}));
-  ASSERT_TRUE(insert_row(db, "all", {{"s", "-32768"}, {"i", "2147483647"}, {"c", "it's"}, {"f", "1.5"},
-                                     {"d", "-2.25e10"}, {"dt", "2026-12-10"}, {"tm", "08:40:42"},
-                                     {"ts", "2026-12-10 08:40:42"}, {"b", "true"}, {"lt", "long"}, {"lb", "xyz"}}))
+  ASSERT_TRUE(create_table(db, "all",
+                           {{"s", kDbSmallInt, 1},
+                            {"i", kDbInteger, 1},
+                            {"c", kDbText, 1},
+                            {"f", kDbFloat, 1},
+                            {"d", kDbDouble, 1},
+                            {"dt", kDbDate, 1},
+                            {"tm", kDbTime, 1},
+                            {"ts", kDbTimestamp, 1},
+                            {"b", kDbBoolean, 1},
+                            {"lt", kDbLongText, 1},
+                            {"lb", kDbBinary, 1}}));
+  ASSERT_TRUE(insert_row(db, "all",
+                         {{"s", "-32768"},
+                          {"i", "2147483647"},
+                          {"c", "it's"},
+                          {"f", "1.5"},
+                          {"d", "-2.25e10"},
+                          {"dt", "2026-12-10"},
+                          {"tm", "08:40:42"},
+                          {"ts", "2026-12-10 08:40:42"},
+                          {"b", "true"},
+                          {"lt", "long"},
+                          {"lb", "xyz"}}))
       << error_of(db);
   ASSERT_TRUE(insert_row(db, "all", {{"c", nullptr}})) << error_of(db);
-  ASSERT_TRUE(insert_row(db, "all", {{"c", "NULL"}, {"i", "-1"}})) << error_of(db); // quoted: the text NULL
+  ASSERT_TRUE(insert_row(db, "all", {{"c", "NULL"}, {"i", "-1"}}))
+      << error_of(db); // quoted: the text NULL
   const std::vector<std::string> expected = {
-      "-32768|2147483647|it's|1.5|-2.25e+10|2026-12-10|08:40:42|2026-12-10 08:40:42|1|long|<3 bytes>",
+      "-32768|2147483647|it's|1.5|-2.25e+10|2026-12-10|08:40:42|2026-12-10 08:40:42|1|long|<3 "
+      "bytes>",
       "NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL",
       "NULL|-1|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL"};
   EXPECT_EQ(select_rows(db, "all"), expected);
@@ -56,14 +76,18 @@ TEST_F(Engine, EveryTypeAndNullRoundTripsThroughCommitAndReopen) {
 }
 
 TEST_F(Engine, ValuesNotOfTheColumnTypeAreRejected) {
-  ASSERT_TRUE(create_table(db, "t", {{"s", kDbSmallInt, 1}, {"dt", kDbDate, 1}, {"b", kDbBoolean, 1},
-                                     {"n", kDbInteger, 0}}));
+  ASSERT_TRUE(create_table(
+      db, "t",
+      {{"s", kDbSmallInt, 1}, {"dt", kDbDate, 1}, {"b", kDbBoolean, 1}, {"n", kDbInteger, 0}}));
   struct Case {
     const char *column, *value;
     int32_t code;
-  } cases[] = {{"s", "40000", kDbErrTypeMismatch}, {"s", "abc", kDbErrTypeMismatch},
-               {"dt", "2026-02-30", kDbErrTypeMismatch}, {"b", "maybe", kDbErrTypeMismatch},
-               {"n", nullptr, kDbErrNotNull},         {"nope", "1", kDbErrNoColumn}};
+  } cases[] = {{"s", "40000", kDbErrTypeMismatch},
+               {"s", "abc", kDbErrTypeMismatch},
+               {"dt", "2026-02-30", kDbErrTypeMismatch},
+               {"b", "maybe", kDbErrTypeMismatch},
+               {"n", nullptr, kDbErrNotNull},
+               {"nope", "1", kDbErrNoColumn}};
   for (auto &c : cases) {
     bool own = std::string(c.column) == "n";
     std::vector<std::pair<const char *, const char *>> row = {{c.column, c.value}};
@@ -111,20 +135,25 @@ TEST_F(Engine, SchemaErrorsAndSchemaCursors) {
 }
 
 TEST_F(Engine, PrimaryKeysRejectDuplicatesAndAnswerEqualityByLookup) {
-  ASSERT_TRUE(create_table(db, "k", {{"a", kDbText, 1}, {"b", kDbInteger, 1}, {"v", kDbInteger, 1}}, {0, 1}));
+  ASSERT_TRUE(create_table(db, "k", {{"a", kDbText, 1}, {"b", kDbInteger, 1}, {"v", kDbInteger, 1}},
+                           {0, 1}));
   for (int i = 0; i < 500; i++)
-    ASSERT_TRUE(insert_row(db, "k", {{"a", i % 2 ? "odd" : "even"}, {"b", std::to_string(i).c_str()},
-                                     {"v", std::to_string(i * 10).c_str()}}));
+    ASSERT_TRUE(insert_row(db, "k",
+                           {{"a", i % 2 ? "odd" : "even"},
+                            {"b", std::to_string(i).c_str()},
+                            {"v", std::to_string(i * 10).c_str()}}));
   EXPECT_FALSE(insert_row(db, "k", {{"a", "odd"}, {"b", "7"}}));
   EXPECT_EQ(db->ops->errorCode(db), kDbErrDuplicateKey);
   EXPECT_FALSE(insert_row(db, "k", {{"b", "7000"}}));
   EXPECT_EQ(db->ops->errorCode(db), kDbErrNotNull); // key columns are never NULL
-  DbCondition a = leaf("a", kDbEqual, "odd"), b = leaf("b", kDbEqual, "7"), both = node(kDbAnd, &a, &b);
+  DbCondition a = leaf("a", kDbEqual, "odd"), b = leaf("b", kDbEqual, "7"),
+              both = node(kDbAnd, &a, &b);
   EXPECT_EQ(select_rows(db, "k", &both), std::vector<std::string>{"odd|7|70"});
   DbCondition wrong = leaf("b", kDbEqual, "8"), miss = node(kDbAnd, &a, &wrong);
   EXPECT_TRUE(select_rows(db, "k", &miss).empty());
   DbCondition big = leaf("v", kDbGreaterOrEqual, "4970"), part = node(kDbAnd, &a, &big);
-  EXPECT_EQ(select_rows(db, "k", &part), (std::vector<std::string>{"odd|497|4970", "odd|499|4990"}));
+  EXPECT_EQ(select_rows(db, "k", &part),
+            (std::vector<std::string>{"odd|497|4970", "odd|499|4990"}));
   std::string longKey(600, 'k');
   EXPECT_FALSE(insert_row(db, "k", {{"a", longKey.c_str()}, {"b", "1"}}));
   EXPECT_EQ(db->ops->errorCode(db), kDbErrTooLarge);
@@ -134,9 +163,12 @@ TEST_F(Engine, PrimaryKeysRejectDuplicatesAndAnswerEqualityByLookup) {
 }
 
 TEST_F(Engine, CursorsEditUpdateAndDeleteRows) {
-  ASSERT_TRUE(create_table(db, "p", {{"id", kDbInteger, 0}, {"name", kDbText, 1}, {"n", kDbInteger, 1}}, {0}));
+  ASSERT_TRUE(create_table(
+      db, "p", {{"id", kDbInteger, 0}, {"name", kDbText, 1}, {"n", kDbInteger, 1}}, {0}));
   for (int i = 1; i <= 300; i++)
-    ASSERT_TRUE(insert_row(db, "p", {{"id", std::to_string(i).c_str()}, {"name", "x"}, {"n", std::to_string(i % 3).c_str()}}));
+    ASSERT_TRUE(insert_row(
+        db, "p",
+        {{"id", std::to_string(i).c_str()}, {"name", "x"}, {"n", std::to_string(i % 3).c_str()}}));
   DbText cols[] = {T("name"), T("id")};
   DbCondition zero = leaf("n", kDbEqual, "0");
   DbCursor *c = db->ops->openCursor(db, T("p"), cols, 2, &zero);
@@ -195,9 +227,15 @@ TEST_F(Engine, CursorsEditUpdateAndDeleteRows) {
 // What setValue accepts: any value as the text SQL would write, numbers
 // into number columns, and dates, times and timestamps as one another.
 TEST_F(Engine, SetValueConvertsToTheColumnType) {
-  ASSERT_TRUE(create_table(db, "v", {{"i", kDbInteger, 1}, {"s", kDbSmallInt, 1}, {"d", kDbDouble, 1},
-                                     {"c", kDbText, 1}, {"dt", kDbDate, 1}, {"tm", kDbTime, 1},
-                                     {"ts", kDbTimestamp, 1}, {"b", kDbBoolean, 1}}));
+  ASSERT_TRUE(create_table(db, "v",
+                           {{"i", kDbInteger, 1},
+                            {"s", kDbSmallInt, 1},
+                            {"d", kDbDouble, 1},
+                            {"c", kDbText, 1},
+                            {"dt", kDbDate, 1},
+                            {"tm", kDbTime, 1},
+                            {"ts", kDbTimestamp, 1},
+                            {"b", kDbBoolean, 1}}));
   ASSERT_TRUE(insert_row(db, "v", {{"i", "1"}}));
   struct Case {
     int32_t field;
@@ -239,7 +277,8 @@ TEST_F(Engine, SetValueConvertsToTheColumnType) {
 
 TEST_F(Engine, CursorsMoveBothWaysAndSeekRows) {
   ASSERT_TRUE(create_table(db, "m", {{"n", kDbInteger, 1}}));
-  for (int i = 0; i < 1000; i++) ASSERT_TRUE(insert_row(db, "m", {{"n", std::to_string(i).c_str()}}));
+  for (int i = 0; i < 1000; i++)
+    ASSERT_TRUE(insert_row(db, "m", {{"n", std::to_string(i).c_str()}}));
   DbCondition tens = leaf("n", kDbLess, "30");
   DbCursor *c = db->ops->openCursor(db, T("m"), nullptr, 0, &tens);
   DbValue v;
@@ -269,7 +308,8 @@ TEST_F(Engine, BlobsOfEverySizeRoundTripAndFreeTheirPages) {
   ASSERT_TRUE(create_table(db, "b", {{"id", kDbInteger, 0}, {"data", kDbBinary, 1}}, {0}));
   std::mt19937 rng(7);
   std::vector<std::string> blobs;
-  for (size_t size : {size_t(0), size_t(1), size_t(987), size_t(4096), size_t(5000), size_t(10) << 20}) {
+  for (size_t size :
+       {size_t(0), size_t(1), size_t(987), size_t(4096), size_t(5000), size_t(10) << 20}) {
     std::string bytes(size, '\0');
     for (auto &ch : bytes) ch = static_cast<char>(rng());
     blobs.push_back(bytes);
@@ -299,7 +339,8 @@ TEST_F(Engine, BlobsOfEverySizeRoundTripAndFreeTheirPages) {
     DbCondition w = leaf("id", kDbEqual, "5");
     DbCursor *c = db->ops->openCursor(db, T("b"), nullptr, 0, &w);
     DbValue small{kDbBinary, 0, 0, T(round ? blobs[5] : blobs[1])};
-    ASSERT_TRUE(c->ops->edit(c) && c->ops->setValue(c, 1, &small) && c->ops->update(c)) << error_of(db);
+    ASSERT_TRUE(c->ops->edit(c) && c->ops->setValue(c, 1, &small) && c->ops->update(c))
+        << error_of(db);
     c->ops->close(c);
     ASSERT_TRUE(db->ops->commit(db)) << error_of(db);
   }
@@ -358,7 +399,8 @@ TEST_F(Engine, RandomChangesMatchAModel) {
     }
   }
   std::map<std::string, std::string> stored;
-  for (auto &row : select_rows(db, "r")) stored[row.substr(0, row.find('|'))] = row.substr(row.find('|') + 1);
+  for (auto &row : select_rows(db, "r"))
+    stored[row.substr(0, row.find('|'))] = row.substr(row.find('|') + 1);
   EXPECT_TRUE(stored == model);
 }
 
@@ -400,6 +442,74 @@ TEST_F(Engine, OpeningReportsEveryFailureClearly) {
   embedded_close(r2);
   db = open("t.db", 0);
   ASSERT_NE(db, nullptr);
+}
+
+// Short rows whose record fits inside a std::string object: seeking to one,
+// and failing to seek away from it, must leave its texts readable.
+TEST_F(Engine, SeekingKeepsShortTextsReadable) {
+  ASSERT_TRUE(create_table(db, "s", {{"name", kDbText, 1}, {"n", kDbInteger, 1}}));
+  ASSERT_TRUE(insert_row(db, "s", {{"name", "Ann"}, {"n", "1"}}));
+  ASSERT_TRUE(insert_row(db, "s", {{"name", "Bob"}, {"n", "2"}}));
+  DbCondition one = leaf("n", kDbEqual, "1");
+  DbCursor *c = db->ops->openCursor(db, T("s"), nullptr, 0, nullptr);
+  DbCursor *only = db->ops->openCursor(db, T("s"), nullptr, 0, &one);
+  int64_t ann = c->ops->rowId(c);
+  ASSERT_TRUE(c->ops->moveNext(c));
+  int64_t bob = c->ops->rowId(c);
+  ASSERT_TRUE(c->ops->seekRow(c, ann));
+  DbValue v;
+  c->ops->value(c, 0, &v);
+  EXPECT_EQ(value_text(v), "Ann");
+  EXPECT_FALSE(only->ops->seekRow(only, bob)); // Bob is not one of its rows
+  only->ops->value(only, 0, &v);
+  EXPECT_EQ(value_text(v), "Ann");
+  DbValue renamed{kDbText, 0, 0, T("Cy")};
+  ASSERT_TRUE(c->ops->edit(c) && c->ops->setValue(c, 1, &renamed) == 0); // n is an integer
+  ASSERT_TRUE(c->ops->setValue(c, 0, &renamed) && c->ops->update(c));
+  c->ops->close(c);
+  only->ops->close(only);
+  EXPECT_EQ(select_rows(db, "s"), (std::vector<std::string>{"Cy|1", "Bob|2"}));
+}
+
+TEST_F(Engine, MalformedOrTooDeepConditionsAreRefused) {
+  ASSERT_TRUE(create_table(db, "w", {{"n", kDbInteger, 1}}));
+  std::vector<DbCondition> leaves(1002, leaf("n", kDbEqual, "1")), ands(1001);
+  for (size_t i = 0; i < ands.size(); i++)
+    ands[i] = node(kDbOr, &leaves[i], i + 1 < ands.size() ? &ands[i + 1] : &leaves[i + 1]);
+  EXPECT_EQ(db->ops->openCursor(db, T("w"), nullptr, 0, &ands[0]), nullptr);
+  EXPECT_EQ(db->ops->errorCode(db), kDbErrTooLarge);
+  DbCondition lopsided = node(kDbAnd, &leaves[0], nullptr);
+  EXPECT_EQ(db->ops->openCursor(db, T("w"), nullptr, 0, &lopsided), nullptr);
+  EXPECT_EQ(db->ops->errorCode(db), kDbErrMisuse);
+  DbCursor *c = db->ops->openCursor(db, T("w"), nullptr, 0, &ands[3]);
+  EXPECT_NE(c, nullptr) << "998 deep is fine";
+  if (c) c->ops->close(c);
+}
+
+// The native file table: a second opener of a real file is refused while
+// the first holds it, and a commit leaves no journal behind.
+TEST(EnginePosix, ASecondOpenerIsRefusedAndCommitsLeaveNoJournal) {
+  char dir[] = "/tmp/dbposixXXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  std::string path = std::string(dir) + "/p.db";
+  DbOpenError err;
+  DbEngine *e = embedded_open(dbfile_posix(), path.c_str(), kDbOpenCreate, &err);
+  ASSERT_NE(e, nullptr) << err.message;
+  ASSERT_TRUE(create_table(e, "t", {{"n", kDbInteger, 1}}));
+  ASSERT_TRUE(insert_row(e, "t", {{"n", "5"}}));
+  ASSERT_TRUE(e->ops->commit(e));
+  EXPECT_NE(access((path + "-journal").c_str(), F_OK), 0);
+  EXPECT_EQ(embedded_open(dbfile_posix(), path.c_str(), 0, &err), nullptr);
+  EXPECT_EQ(err.code, kDbErrInUse);
+  EXPECT_EQ(embedded_open(dbfile_posix(), path.c_str(), kDbOpenReadOnly, &err), nullptr);
+  EXPECT_EQ(err.code, kDbErrInUse);
+  embedded_close(e);
+  e = embedded_open(dbfile_posix(), path.c_str(), kDbOpenReadOnly, &err);
+  ASSERT_NE(e, nullptr) << err.message;
+  EXPECT_EQ(select_rows(e, "t"), std::vector<std::string>{"5"});
+  embedded_close(e);
+  unlink(path.c_str());
+  rmdir(dir);
 }
 
 } // namespace

@@ -18,10 +18,12 @@ struct ColumnSpec {
   DbType type;
   uint8_t nullable;
 };
-int32_t create_table(DbEngine *e, const char *table, std::vector<ColumnSpec> columns, std::vector<uint8_t> key = {});
+int32_t create_table(DbEngine *e, const char *table, std::vector<ColumnSpec> columns,
+                     std::vector<uint8_t> key = {});
 
 // Inserts {"col", "value"} pairs; a value of nullptr is an unquoted NULL.
-int32_t insert_row(DbEngine *e, const char *table, std::vector<std::pair<const char *, const char *>> values);
+int32_t insert_row(DbEngine *e, const char *table,
+                   std::vector<std::pair<const char *, const char *>> values);
 
 // A leaf condition `column op right`, and AND/OR nodes over two others.
 DbCondition leaf(const char *column, DbOperator op, const char *right);
@@ -30,7 +32,8 @@ DbCondition node(DbOperator op, DbCondition *left, DbCondition *right);
 // Every row of the cursor, fields joined by '|', NULL as "NULL", blobs as
 // "<n bytes>"; closes the cursor. An empty vector when the cursor is nil.
 std::vector<std::string> rows_of(DbCursor *c);
-std::vector<std::string> select_rows(DbEngine *e, const char *table, const DbCondition *where = nullptr);
+std::vector<std::string> select_rows(DbEngine *e, const char *table,
+                                     const DbCondition *where = nullptr);
 std::string value_text(const DbValue &v);
 
 // The engine's error as "code: message".

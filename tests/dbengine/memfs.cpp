@@ -98,7 +98,8 @@ int32_t f_read(DbFile *f, uint64_t offset, void *buffer, uint32_t n, uint32_t *g
 int32_t f_write(DbFile *f, uint64_t offset, const void *buffer, uint32_t n) {
   DbFile *in = ff(f)->inner;
   if (int failure = fails(ff(f)->fs)) {
-    if (failure == 1) in->ops->write(in, offset, buffer, n / 2); // a torn write: part of it reached the file
+    if (failure == 1)
+      in->ops->write(in, offset, buffer, n / 2); // a torn write: part of it reached the file
     return ff(f)->fs->failWith;
   }
   return in->ops->write(in, offset, buffer, n);
@@ -142,7 +143,8 @@ std::vector<uint8_t> &memfs_bytes(MemFs *m, const std::string &path) {
   return node->bytes;
 }
 
-void faultfs_init(FaultFs *f, const DbFileSystem *base, int64_t failAt, bool sticky, int32_t failWith) {
+void faultfs_init(FaultFs *f, const DbFileSystem *base, int64_t failAt, bool sticky,
+                  int32_t failWith) {
   f->fs = DbFileSystem{f_open, f_remove, f};
   f->base = base;
   f->failAt = failAt;

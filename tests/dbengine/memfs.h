@@ -30,4 +30,5 @@ struct FaultFs {
   int32_t failWith; // the DbIoResult reported
   bool failed;
 };
-void faultfs_init(FaultFs *f, const DbFileSystem *base, int64_t failAt, bool sticky, int32_t failWith);
+void faultfs_init(FaultFs *f, const DbFileSystem *base, int64_t failAt, bool sticky,
+                  int32_t failWith);

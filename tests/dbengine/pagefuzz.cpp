@@ -1,7 +1,8 @@
 // Fuzz target for reading damaged database files: a valid database is built
 // in memory once, each input damages a copy of it (byte patches, optionally
 // with the header's checksum made valid again so the damage reaches the
-// trees, optionally cut short), and the copy is opened, checked, scanned,
+// trees, optionally cut short; or the damage goes to the hot journal of an
+// interrupted commit), and the copy is opened, checked, scanned,
 // searched by key and changed. Any outcome but a crash or a sanitizer report
 // is fine: a damaged file must give an error, never undefined behaviour.
 // Without libFuzzer (DBFUZZ_DRIVER) a main feeds it seeded random inputs.
@@ -21,7 +22,8 @@ namespace {
 DbText T(const char *s) { return DbText{s, static_cast<uint32_t>(strlen(s))}; }
 DbText T(const std::string &s) { return DbText{s.data(), static_cast<uint32_t>(s.size())}; }
 
-void insert(DbEngine *e, const char *table, std::vector<std::pair<std::string, std::string>> values) {
+void insert(DbEngine *e, const char *table,
+            std::vector<std::pair<std::string, std::string>> values) {
   std::vector<DbAssignment> a;
   for (auto &v : values) a.push_back(DbAssignment{T(v.first), T(v.second), 1});
   e->ops->insert(e, T(table), a.data(), static_cast<int32_t>(a.size()));
@@ -40,7 +42,10 @@ std::vector<uint8_t> build_seed() {
   e->ops->createTable(e, T("people"), people, 3, &key, 1);
   e->ops->createTable(e, T("files"), files, 2, &key, 1);
   for (int i = 0; i < 300; i++)
-    insert(e, "people", {{"id", std::to_string(i)}, {"name", "person " + std::to_string(i * 7)}, {"born", "1990-05-17"}});
+    insert(e, "people",
+           {{"id", std::to_string(i)},
+            {"name", "person " + std::to_string(i * 7)},
+            {"born", "1990-05-17"}});
   insert(e, "files", {{"name", "big"}, {"data", std::string(6000, 'b')}});
   insert(e, "files", {{"name", "empty"}, {"data", ""}});
   DbCondition w = {kDbGreater, kDbNoFunction, T("id"), T(""), T("250"), 0, T(""), nullptr, nullptr};
@@ -50,6 +55,27 @@ std::vector<uint8_t> build_seed() {
   e->ops->commit(e);
   embedded_close(e);
   return memfs_bytes(&fs, "seed.db");
+}
+
+// A commit cut short on a dead device after its journal was synced: the
+// file holds torn changes and the journal is hot.
+struct HotJournal {
+  std::vector<uint8_t> file, journal;
+};
+
+HotJournal build_hot(const std::vector<uint8_t> &seed) {
+  MemFs fs;
+  memfs_init(&fs);
+  memfs_bytes(&fs, "h.db") = seed;
+  FaultFs faulty;
+  faultfs_init(&faulty, &fs.fs, 6, true, kDbIoFailed);
+  DbOpenError err;
+  DbEngine *e = embedded_open(&faulty.fs, "h.db", 0, &err);
+  for (int i = 0; i < 50; i++)
+    insert(e, "people", {{"id", std::to_string(500 + i)}, {"name", "late"}});
+  e->ops->commit(e);
+  embedded_close(e);
+  return HotJournal{memfs_bytes(&fs, "h.db"), memfs_bytes(&fs, "h.db-journal")};
 }
 
 void scan(DbEngine *e, const char *table, const DbCondition *where) {
@@ -71,7 +97,8 @@ void scan(DbEngine *e, const char *table, const DbCondition *where) {
 
 void exercise(DbEngine *e) {
   embedded_check(e);
-  DbCondition byKey = {kDbEqual, kDbNoFunction, T("id"), T(""), T("42"), 0, T(""), nullptr, nullptr};
+  DbCondition byKey = {kDbEqual, kDbNoFunction, T("id"), T(""),  T("42"),
+                       0,        T(""),         nullptr, nullptr};
   scan(e, "people", nullptr);
   scan(e, "people", &byKey);
   scan(e, "files", nullptr);
@@ -95,18 +122,23 @@ void exercise(DbEngine *e) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static const std::vector<uint8_t> seed = build_seed();
+  static const HotJournal hot = build_hot(seed);
   if (size < 1) return 0;
-  std::vector<uint8_t> file = seed;
   uint8_t mode = data[0];
+  bool withJournal = (mode & 0x80) != 0; // then the damage goes to the journal
+  std::vector<uint8_t> file = withJournal ? hot.file : seed, journal = hot.journal;
+  std::vector<uint8_t> &target = withJournal ? journal : file;
   for (size_t i = 1; i + 4 <= size; i += 4) {
-    size_t offset = (data[i] | (data[i + 1] << 8) | (data[i + 2] << 16)) % file.size();
-    file[offset] = data[i + 3] == 0 ? 0 : file[offset] ^ data[i + 3];
+    size_t offset = (data[i] | (data[i + 1] << 8) | (data[i + 2] << 16)) % target.size();
+    target[offset] = data[i + 3] == 0 ? 0 : target[offset] ^ data[i + 3];
   }
-  if (mode & 1) put32(file.data() + kHdrChecksum, db_checksum(0, file.data(), kHdrChecksum));
-  if (mode & 2) file.resize(file.size() - (mode >> 2) * 97 % file.size());
+  if ((mode & 1) && !withJournal)
+    put32(file.data() + kHdrChecksum, db_checksum(0, file.data(), kHdrChecksum));
+  if (mode & 2) target.resize(target.size() - ((mode >> 2) & 31) * 97 % target.size());
   MemFs fs;
   memfs_init(&fs);
   memfs_bytes(&fs, "f.db") = file;
+  if (withJournal) memfs_bytes(&fs, "f.db-journal") = journal;
   DbOpenError err;
   DbEngine *e = embedded_open(&fs.fs, "f.db", 0, &err);
   if (e) {
@@ -126,7 +158,7 @@ int main(int argc, char **argv) {
   for (long r = 0; r < runs; r++) {
     input.resize(1 + 4 * (1 + rng() % 8));
     for (auto &b : input) b = static_cast<uint8_t>(rng());
-    input[0] |= 1; // mostly keep the header valid so the damage reaches the trees
+    input[0] |= 1; // keep the header valid so the damage reaches the trees
     LLVMFuzzerTestOneInput(input.data(), input.size());
   }
   printf("%ld inputs\n", runs);

@@ -40,7 +40,8 @@ TEST_F(EngineFile, CommittedRowsSurviveReopeningAndASecondOpenerIsRefused) {
   ASSERT_TRUE(e->ops->createTable(e, T("people"), cols, 2, &key, 1));
   for (int i = 0; i < 500; i++) {
     std::string id = std::to_string(i);
-    DbAssignment a[] = {{T("id"), DbText{id.data(), static_cast<uint32_t>(id.size())}, 0}, {T("name"), T("Ann"), 1}};
+    DbAssignment a[] = {{T("id"), DbText{id.data(), static_cast<uint32_t>(id.size())}, 0},
+                        {T("name"), T("Ann"), 1}};
     ASSERT_TRUE(e->ops->insert(e, T("people"), a, 2));
   }
   ASSERT_TRUE(e->ops->commit(e));

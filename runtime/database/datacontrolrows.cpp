@@ -183,7 +183,8 @@ static bool isTextColumn(DataControlObject *dc, int32_t field) {
 
 // The new row's values: each bound control's, as quoted text that the engine
 // converts to its column's type; an empty value of a column that is not
-// text is left out, so that the column is NULL.
+// text is left out, so that the column is NULL, and so are controls bound
+// to fields the rows do not have.
 struct NewRow {
   DbAssignment *values;
   RString **texts; // what values point into, released after the insert
@@ -198,7 +199,8 @@ static NewRow collectNewRow(DataControlObject *dc, DataBinding *list, int32_t n)
     bool has = false;
     RString *text = binding_read(list[i].control, &has);
     int32_t field = dc->cursor ? dbcursor_field_index(dc->cursor, list[i].field) : -1;
-    if (!has || (str_len(text) == 0 && !isTextColumn(dc, field))) {
+    bool unknown = dc->cursor && field < 0; /* a field the rows do not have */
+    if (!has || unknown || (str_len(text) == 0 && !isTextColumn(dc, field))) {
       RuntimeUnlockString(text);
       continue;
     }

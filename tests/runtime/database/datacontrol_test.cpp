@@ -270,6 +270,20 @@ TEST_F(DataControlTest, NewRecordBlanksTheControlsAndUpdateRecordInsertsThem) {
   EXPECT_EQ(shown(), "Ann member=1 colour=Red city=Paris size=S id=1");
 }
 
+// A control bound to a field the rows lack shows nothing and is left out of
+// what is written, so the rest of the row is still written.
+TEST_F(DataControlTest, ControlsBoundToFieldsTheRowsLackAreLeftOut) {
+  open("people", {{"ControlBind", "RedRadio=colour, BlueRadio=colour, Member=nickname"}});
+  bind();
+  EXPECT_EQ(shown(), "Ann member=0 colour=Red city=Paris size=S id=1");
+  DataControlAddNewRecord(dc());
+  EXPECT_EQ(errorCode(), 0);
+  ASSERT_EQ(engine.find("people")->rows.size(), 4u);
+  EXPECT_EQ(row(3), "NULL,Ann,NULL,Red,Paris,S,");
+  DataControlUpdateRecord(dc());
+  EXPECT_EQ(errorCode(), 0);
+}
+
 TEST_F(DataControlTest, DeleteRecordStandsOnTheRowThatFollows) {
   open();
   bind();
@@ -416,6 +430,10 @@ TEST_F(DataControlTest, OverTheEmbeddedEngineRowsAreReadWrittenAddedAndDeleted) 
   DataControlDeleteRecord(dc());
   EXPECT_EQ(DataControlRowCount(dc()), 2);
   EXPECT_EQ(take(editTextGetter(get<EditFieldObject>("NameField"))), "Bob");
+  DataControlQuerySetter(dc(), 0, Text("select name from people where name = 'Cy'"));
+  EXPECT_EQ(databaseErrorCodeGetter(real), 0);
+  EXPECT_EQ(DataControlRowCount(dc()), 1); /* a query takes the table's place */
+  EXPECT_EQ(take(editTextGetter(get<EditFieldObject>("NameField"))), "Cy");
   close_test_window(w);
   databaseClose(real);
   RuntimeUnlockObject(&real->header);

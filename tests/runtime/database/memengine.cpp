@@ -140,10 +140,14 @@ int32_t insert(DbEngine *e, DbText table, const DbAssignment *values, int32_t n)
   if (!t) return fail(m, 1010, "no such table"), 0;
   if (m->failInserts > 0) return m->failInserts--, fail(m, 1019, "disk full"), 0;
   std::vector<Value> row(t->columns.size());
-  for (int32_t i = 0; i < n; i++)
-    for (size_t col = 0; col < t->columns.size(); col++)
-      if (strcasecmp(t->columns[col].c_str(), str(values[i].column).c_str()) == 0)
-        row[col] = str(values[i].value);
+  for (int32_t i = 0; i < n; i++) {
+    size_t col = 0;
+    while (col < t->columns.size() &&
+           strcasecmp(t->columns[col].c_str(), str(values[i].column).c_str()) != 0)
+      col++;
+    if (col == t->columns.size()) return fail(m, 1011, "no such column"), 0;
+    row[col] = str(values[i].value);
+  }
   t->rows.push_back(row);
   t->ids.push_back(t->nextId++);
   m->errorCode = 0;

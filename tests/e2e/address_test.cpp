@@ -43,14 +43,13 @@ protected:
 };
 
 TEST_F(AddressDemo, TheDataControlWalksThePeopleAndTheListFollows) {
-  DriverRun run = drive(start + status("Record 1 of 5.") + read("NameField") + read("Everyone") +
-                        "screenshot first\n" + next + status("Record 2 of 5.") +
-                        read("NameField") + read("CityField") + last +
-                        status("Record 5 of 5.") + read("NameField") + previous +
-                        status("Record 4 of 5.") + read("Favourite") + first +
-                        status("Record 1 of 5.") + "click " + id["Everyone"] + " 60,26\nkey down down\n" +
-                        status("Record 3 of 5.") + read("NameField") + read("Everyone") +
-                        "screenshot third\n" + quit);
+  DriverRun run =
+      drive(start + status("Record 1 of 5.") + read("NameField") + read("Everyone") +
+            "screenshot first\n" + next + status("Record 2 of 5.") + read("NameField") +
+            read("CityField") + last + status("Record 5 of 5.") + read("NameField") + previous +
+            status("Record 4 of 5.") + read("Favourite") + first + status("Record 1 of 5.") +
+            "click " + id["Everyone"] + " 60,26\nkey down down\n" + status("Record 3 of 5.") +
+            read("NameField") + read("Everyone") + "screenshot third\n" + quit);
   ASSERT_EQ(run.exitCode, 0) << run.output();
   EXPECT_EQ(textOf(run, id["NameField"], 0), "Aiko Tanaka");
   EXPECT_EQ(textOf(run, id["NameField"], 1), "Liam O'Brien");
@@ -61,18 +60,17 @@ TEST_F(AddressDemo, TheDataControlWalksThePeopleAndTheListFollows) {
 }
 
 TEST_F(AddressDemo, SavedChangesAndNewPeopleOutliveTheProgram) {
-  DriverRun run = drive(start + status("Record 1 of 5.") + next + status("Record 2 of 5.") +
-                        enter("CityField", "Cork") + click("SaveButton") +
-                        status("Saved. Record 2 of 5.") + click("NewButton") +
-                        enter("NameField", "Yuki Mori") + enter("CityField", "Sapporo") +
-                        click("SaveButton") + status("Saved. Record 6 of 6.") +
-                        "screenshot saved\n" + quit);
+  DriverRun run =
+      drive(start + status("Record 1 of 5.") + next + status("Record 2 of 5.") +
+            enter("CityField", "Cork") + click("SaveButton") + status("Saved. Record 2 of 5.") +
+            click("NewButton") + enter("NameField", "Yuki Mori") + enter("CityField", "Sapporo") +
+            click("SaveButton") + status("Saved. Record 6 of 6.") + "screenshot saved\n" + quit);
   ASSERT_EQ(run.exitCode, 0) << run.output();
 
-  DriverRun again = drive(start + status("Record 1 of 6.") + next + status("Record 2 of 6.") +
-                          read("CityField") + last + status("Record 6 of 6.") + read("NameField") +
-                          read("CityField") + click("DeleteButton") +
-                          status("Deleted. Record 5 of 5.") + read("NameField") + quit);
+  DriverRun again =
+      drive(start + status("Record 1 of 6.") + next + status("Record 2 of 6.") + read("CityField") +
+            last + status("Record 6 of 6.") + read("NameField") + read("CityField") +
+            click("DeleteButton") + status("Deleted. Record 5 of 5.") + read("NameField") + quit);
   ASSERT_EQ(again.exitCode, 0) << again.output();
   EXPECT_EQ(textOf(again, id["CityField"], 0), "Cork");
   EXPECT_EQ(textOf(again, id["NameField"], 0), "Yuki Mori");
@@ -97,8 +95,7 @@ TEST_F(AddressDemo, FindBindsTheNameSoAQuoteIsJustAQuote) {
       drive(start + status("Record 1 of 5.") + enter("FindField", "O'Brien") + click("FindButton") +
             status("Found 1 for O'Brien.") + read("Found") + enter("FindField", "ar") +
             click("FindButton") + status("Found 2 for ar.") + enter("FindField", "' OR 'x'='x") +
-            click("FindButton") + status("Found 0 for ' OR 'x'='x.") + "screenshot found\n" +
-            quit);
+            click("FindButton") + status("Found 0 for ' OR 'x'='x.") + "screenshot found\n" + quit);
   ASSERT_EQ(run.exitCode, 0) << run.output();
 }
 

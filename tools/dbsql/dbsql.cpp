@@ -76,8 +76,7 @@ bool run(DbEngine *db, const std::string &line, SqlError *err) {
     sql_execute(db, text, err);
   }
   if (err->code == 0) return true;
-  std::fprintf(stderr, "error %d: %.*s\n", err->code, static_cast<int>(err->length),
-               err->message);
+  std::fprintf(stderr, "error %d: %.*s\n", err->code, static_cast<int>(err->length), err->message);
   return false;
 }
 

@@ -28,6 +28,7 @@ Window AddressWindow
     Top = 12
     Width = 220
     Height = 24
+    Alignment = 1
   End Control
   Control PhoneLabel As StaticText
     Left = 12
@@ -41,6 +42,7 @@ Window AddressWindow
     Top = 46
     Width = 220
     Height = 24
+    Alignment = 1
   End Control
   Control CityLabel As StaticText
     Left = 12
@@ -54,6 +56,7 @@ Window AddressWindow
     Top = 80
     Width = 220
     Height = 24
+    Alignment = 1
   End Control
   Control Favourite As CheckBox
     Left = 80
@@ -74,6 +77,7 @@ Window AddressWindow
     Top = 112
     Width = 56
     Height = 24
+    Alignment = 1
   End Control
   Control People As DataControl
     Left = 12
@@ -110,6 +114,7 @@ Window AddressWindow
     Top = 226
     Width = 190
     Height = 24
+    Alignment = 1
   End Control
   Control FindButton As PushButton
     Left = 210

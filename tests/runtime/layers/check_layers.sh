@@ -1,7 +1,7 @@
 #!/bin/sh
 # The runtime's folders stand in layers, each on those below it:
 #   base, dbengine  <  text  <  objects  <  plugins, lifecycle  <  graphics  <  ui, files
-#   <  database  <  devices  <  startup
+#   <  database, dragdrop, printing, media  <  devices  <  startup
 # (dbengine, the portable storage engine, stands on the floor beside base)
 # A source file may include headers of its own folder and of folders below
 # it; an include of a folder above it, or of a sibling on its own floor,
@@ -18,7 +18,7 @@ rank() {
   plugins | lifecycle) echo 3 ;;
   graphics) echo 4 ;;
   ui | files) echo 5 ;;
-  database) echo 6 ;;
+  database | dragdrop | printing | media) echo 6 ;;
   devices) echo 7 ;;
   startup) echo 8 ;;
   *) echo "" ;;

@@ -61,8 +61,6 @@ RString *fileTypeGetter(Object *item) {
   return best->name;
 }
 
-/* ---- the dialogs' filter ---- */
-
 static const FileType *typeNamed(const char *name, size_t n) {
   for (int32_t i = 0; i < typeCount(); i++) {
     const char *t = str_cview(typeAt(i)->name);
@@ -70,6 +68,13 @@ static const FileType *typeNamed(const char *name, size_t n) {
   }
   return nullptr;
 }
+
+bool filetype_matches(const char *typeName, const char *fileName) {
+  const FileType *t = typeNamed(typeName, strlen(typeName));
+  return t && score(t, fileName) > 0;
+}
+
+/* ---- the dialogs' filter ---- */
 
 // Appends n bytes; false, leaving the filter as it was, when they do not fit.
 static bool put(FileFilter *f, const char *bytes, size_t n) {

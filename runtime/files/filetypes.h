@@ -17,3 +17,8 @@ struct FileFilter {
 // that match no type are skipped, and so is what does not fit. False when no
 // type gave a filter entry.
 bool filter_build(const char *typeNames, FileFilter *out);
+
+// Whether a file of this name is of the registered type named typeName (case
+// ignored): one of the type's extensions ends the name, or the type stands for
+// any file. False when no type has that name.
+bool filetype_matches(const char *typeName, const char *fileName);

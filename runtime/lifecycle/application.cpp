@@ -10,6 +10,7 @@
 #include "base/vector.h"
 #include <ole2.h>
 #include <cstring>
+#include <initializer_list>
 
 Object *gAppObject;
 bool gLoopStarted;
@@ -201,7 +202,7 @@ static void runDeferredCalls() {
 }
 
 struct PendingDrop {
-  Object *window, *control; // control nil for a drop on the window itself
+  Object *window, *control; // locked; control nil for a drop on the window itself
   Object *item;             // the drag item, locked
   PendingDrop *next;
 };
@@ -210,7 +211,8 @@ static PendingDrop *drops, **dropsEnd = &drops;
 
 void loop_post_drop(Object *window, Object *control, Object *item) {
   PendingDrop *d = (PendingDrop *)pool_alloc(sizeof(PendingDrop));
-  *d = {window, control, RuntimeLockObject(item), nullptr};
+  /* the window may close before the loop comes round: its handler must still be there */
+  *d = {RuntimeLockObject(window), RuntimeLockObject(control), RuntimeLockObject(item), nullptr};
   *dropsEnd = d;
   dropsEnd = &d->next;
 }
@@ -220,7 +222,7 @@ static void deliverDrops() {
     drops = d->next;
     if (!drops) dropsEnd = &drops;
     raise_event_with(d->control ? d->control : d->window, "DropObject", d->item);
-    RuntimeUnlockObject(d->item);
+    for (Object *o : {d->item, d->control, d->window}) RuntimeUnlockObject(o);
     pool_free(d, sizeof(PendingDrop));
   }
 }

@@ -57,8 +57,8 @@ void loop_remove_task(PeriodicTask *task);
 void loop_defer(void (*routine)(Object *object), Object *object);
 
 // Queues a drop for the next iteration, which raises DropObject with the drag
-// item on the control (or the window when control is nil). The item is locked
-// until then.
+// item on the control (or the window when control is nil). The item, the
+// control and the window are locked until then.
 void loop_post_drop(Object *window, Object *control, Object *item);
 
 // Runs loop iterations inside a handler (a modal window's own loop) while

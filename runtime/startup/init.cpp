@@ -26,6 +26,7 @@
 #include "text/packed.h"
 #include "text/string.h"
 #include "database/datacontrol.h"
+#include "dragdrop/dragdrop.h"
 #include "ui/boundparts.h"
 #include "ui/buttons.h"
 #include "ui/editfield.h"
@@ -495,6 +496,7 @@ void runtime_classes_init() {
   datacontrol_install();
   contextmenu_install();
   control_classes_attach(); /* after the kinds: it gives their classes CreatePane */
+  dragdrop_install();       /* after the controls: it wraps their destructor */
 }
 
 static void setUpServices() {

@@ -1,15 +1,29 @@
-// A platform drop target for runtime windows: a counted object answering the
-// four drag questions. No kind of drop is accepted until the drag items and
-// their acceptance lists exist, so every drag is answered with "no effect".
+// A platform drop target for runtime windows: a counted object that passes
+// the four drag questions, with the view under the drag, to the drop hooks.
 #include "ui/droptarget.h"
 #include "base/pool.h"
+#include "ui/nativewindow.h"
 #include <ole2.h>
 #include <new>
+
+static DWORD refuse(View *, IDataObject *, DWORD, POINTL, DWORD) { return DROPEFFECT_NONE; }
+static DWORD refuseOver(View *, DWORD, POINTL, DWORD) { return DROPEFFECT_NONE; }
+static void nothing(View *) {}
+static bool notTaken(Pane *, POINT) { return false; }
+static void noRowDrag(ControlObject *, int32_t, Rect16) {}
+
+DropHooks gDropHooks = {refuse, refuseOver, nothing, refuse, notTaken, noRowDrag};
 
 namespace {
 
 struct Target : IDropTarget {
   LONG refs = 1;
+  HWND hwnd; // the native window it is registered for
+
+  explicit Target(HWND h) : hwnd(h) {}
+
+  // The view while its native window lives; nil once it is going.
+  View *view() const { return view_from_hwnd(hwnd); }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override {
     if (iid == IID_IUnknown || iid == IID_IDropTarget) {
@@ -29,17 +43,25 @@ struct Target : IDropTarget {
     }
     return left;
   }
-  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject *, DWORD, POINTL, DWORD *effect) override {
-    *effect = DROPEFFECT_NONE;
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject *data, DWORD keys, POINTL at,
+                                      DWORD *effect) override {
+    View *v = view();
+    *effect = v && data ? gDropHooks.enter(v, data, keys, at, *effect) : DROPEFFECT_NONE;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD *effect) override {
-    *effect = DROPEFFECT_NONE;
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL at, DWORD *effect) override {
+    View *v = view();
+    *effect = v ? gDropHooks.over(v, keys, at, *effect) : DROPEFFECT_NONE;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE Drop(IDataObject *, DWORD, POINTL, DWORD *effect) override {
-    *effect = DROPEFFECT_NONE;
+  HRESULT STDMETHODCALLTYPE DragLeave() override {
+    gDropHooks.leave(view());
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject *data, DWORD keys, POINTL at, DWORD *effect) override {
+    View *v = view();
+    *effect = v && data ? gDropHooks.drop(v, data, keys, at, *effect) : DROPEFFECT_NONE;
+    if (!v || !data) gDropHooks.leave(v);
     return S_OK;
   }
 };
@@ -47,7 +69,7 @@ struct Target : IDropTarget {
 } // namespace
 
 IDropTarget *drop_target_register(HWND hwnd) {
-  Target *t = new (pool_alloc(sizeof(Target))) Target;
+  Target *t = new (pool_alloc(sizeof(Target))) Target(hwnd);
   if (RegisterDragDrop(hwnd, t) == S_OK) return t; /* the platform holds its own reference */
   t->Release();
   return nullptr;

@@ -7,6 +7,7 @@
 #include "lifecycle/exception.h"
 #include "text/chartables.h"
 #include "text/string.h"
+#include "ui/droptarget.h"
 #include "ui/editfieldpane.h"
 #include "ui/menubar.h"
 #include <cstring>
@@ -277,6 +278,9 @@ static bool filter(Pane *p, UINT message, WPARAM wParam, LPARAM lParam, LRESULT 
     uint8_t bytes[2] = {(uint8_t)(wParam >> 8), (uint8_t)wParam};
     return bytes[0] ? typed(ep, bytes, 2, false) : typed(ep, bytes + 1, 1, false);
   }
+  if (message == WM_LBUTTONDOWN && !ep->password && /* a press on the selection may drag it */
+      gDropHooks.fieldPress(p, {(short)LOWORD(lParam), (short)HIWORD(lParam)}))
+    return true;
   return ep->password && mask_filter(ep, message, wParam, lParam, result);
 }
 

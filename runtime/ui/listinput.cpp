@@ -1,8 +1,10 @@
 // The Listbox's mouse and keys: clicks that select by SelectionType, open
 // folders, toggle check boxes, start editing and sort by a heading; the
 // arrow and page keys that move the selection; focus.
+#include "ui/droptarget.h"
 #include "ui/listpane.h"
 #include <algorithm>
+#include <cstdlib>
 
 static uint32_t word(int32_t v) { return (uint32_t)v; }
 
@@ -133,6 +135,14 @@ static void click(ListboxObject *list, POINT p, int modifiers) {
 // MouseDown first (True keeps the click); otherwise the list's own click.
 // Either way the list follows the mouse until the button goes up, for
 // MouseDrag and MouseUp.
+// The press a row drag would start from (client coordinates), and its row;
+// a press starts at most one drag.
+static struct {
+  POINT at;
+  int32_t row;
+  bool dragged;
+} press = {{0, 0}, -1, true};
+
 bool list_mouse_down(Pane *pane, POINT at, int modifiers) {
   ListboxObject *list = list_of_pane(pane);
   if (!list || !pane->enabled) return false;
@@ -143,6 +153,7 @@ bool list_mouse_down(Pane *pane, POINT at, int modifiers) {
     if (pane->closing) return true;
   }
   POINT p = clientOf(pane, at);
+  press = {p, list_row_at(list, p.y), false};
   uint32_t args[] = {word(p.x), word(p.y)};
   Delivery d = list_deliver(list, "MouseDown", args, 2);
   if (d == kPaneGone) return true;
@@ -151,7 +162,22 @@ bool list_mouse_down(Pane *pane, POINT at, int modifiers) {
   return true;
 }
 
-void list_mouse_drag(Pane *pane, POINT at) { control_mouse_drag(pane, at); }
+// With EnableDrag, moving a pressed row beyond the platform's drag distance
+// offers the row to DragRow, which may start a drag of it.
+void list_mouse_drag(Pane *pane, POINT at) {
+  ListboxObject *list = list_of_pane(pane);
+  POINT p = clientOf(pane, at);
+  bool moved = abs(p.x - press.at.x) > GetSystemMetrics(SM_CXDRAG) ||
+               abs(p.y - press.at.y) > GetSystemMetrics(SM_CYDRAG);
+  if (list && list->enableDrag && !press.dragged && press.row >= 0 && moved) {
+    press.dragged = true;
+    int16_t top = (int16_t)list_row_top(list, press.row);
+    Rect16 row = {top, 0, (int16_t)(top + lpane(list)->rowHeight), pane->width};
+    gDropHooks.rowDrag(&list->control, press.row, row);
+    return;
+  }
+  control_mouse_drag(pane, at);
+}
 void list_mouse_up(Pane *pane, POINT at) { control_mouse_up(pane, at); }
 
 // The second click of a double click arrives instead of its mouse down.

@@ -87,6 +87,14 @@ static HWND targetOf(Session &s, const Args &a, RECT *screen) {
   return c;
 }
 
+HWND pointedAt(Session &s, const Args &a, POINT *at) {
+  RECT r;
+  HWND target = targetOf(s, a, &r);
+  if (!target || !pointOf(s, a.words[1], r, at) || !front(s, s.window) || !showsAt(s, target, *at))
+    return nullptr;
+  return target;
+}
+
 bool doClick(Session &s, const Args &a) {
   input::Button button;
   RECT r;

@@ -243,6 +243,8 @@ static const Command kCommands[] = {
     {"clipboard", doClipboard, 0, 0, "clipboard [--timeout S]"},
     {"clipboard-picture", doClipboardPicture, 0, 0, "clipboard-picture [--timeout S]"},
     {"set-clipboard", doSetClipboard, 1, 1, "set-clipboard TEXT"},
+    {"drop-files", doDropFiles, 3, 99, "drop-files CONTROL|window X,Y PATH..."},
+    {"drop-text", doDropText, 3, 3, "drop-text CONTROL|window X,Y TEXT"},
 };
 
 const Command *find(const std::string &name) {

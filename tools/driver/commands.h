@@ -52,6 +52,11 @@ bool needWindow(Session &s);
 HWND findControl(Session &s, const std::string &selector, double seconds);
 void settle(Session &s); // lets the program take in the input just given
 
+// The screen point of a command's first two words (CONTROL|window and X,Y),
+// with the program in front and the target showing there; nil, with s.error
+// set, when it cannot be had.
+HWND pointedAt(Session &s, const Args &a, POINT *at);
+
 // The commands that act through real input (actions.cpp).
 bool doClick(Session &s, const Args &a);
 bool doClickTab(Session &s, const Args &a);
@@ -68,5 +73,9 @@ bool doClose(Session &s, const Args &a);
 bool doClipboard(Session &s, const Args &a);
 bool doClipboardPicture(Session &s, const Args &a);
 bool doSetClipboard(Session &s, const Args &a);
+
+// Drops made by the driver as another program's drag (dragsource.cpp).
+bool doDropFiles(Session &s, const Args &a);
+bool doDropText(Session &s, const Args &a);
 
 } // namespace script

@@ -31,6 +31,12 @@
 //   clipboard-picture            print the clipboard's picture: WxH, its top-left and
 //                                bottom-right pixels as RRGGBB
 //   set-clipboard TEXT           put the text on the clipboard, emptying it first
+//   drop-files CONTROL|window X,Y PATH...  drop files there as a file manager
+//                                would: the driver drags them through the
+//                                platform's drag loop, as another program; prints
+//                                the effect the program answered (copy, move, none)
+//   drop-text CONTROL|window X,Y TEXT  the same with text, as another window's
+//                                selection is dragged
 //
 // Every wait gives up after the timeout (or --timeout S on the command), and
 // control lookups wait too. A command that gives input returns once the

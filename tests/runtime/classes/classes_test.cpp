@@ -150,10 +150,12 @@ TEST(BuiltinTables, ControlClassesDeclareTheirWholeMemberLists) {
     const char *name;
     int32_t properties, methods, events;
   } const table[] = {
-      /* Window's methods Show, Hide, Close and ShowModal call RuntimeShowWindow and its kin */
-      {"Control", 11, 0, 4},
+      /* Window's methods Show, Hide, Close and ShowModal call RuntimeShowWindow and its kin;
+         windows and controls make drag items and say which drops they accept */
+      {"Control", 11, 5, 4},
       {"RectControl", 11, 0, 3},
-      {"Window", 29, 4, 17},
+      {"Window", 29, 9, 17},
+      {"DragItem", 7, 9, 0},
       {"PushButton", 8, 3, 5},
       {"CheckBox", 10, 5, 5},
       {"StaticText", 12, 0, 4},

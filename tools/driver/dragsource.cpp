@@ -72,10 +72,14 @@ struct OneFormat final : IDataObject {
 };
 
 // Drops once the loop has asked a few times, so that the target has seen
-// the drag enter and move over it.
+// the drag enter and move over it: the platform's loop looks for a target
+// when the pointer moves, so each question nudges it by a pixel and back.
 struct DropSoon : IDropSource {
   LONG refs = 1;
   int asked = 0;
+  POINT at; // where the drop goes, on the screen
+
+  explicit DropSoon(POINT p) : at(p) {}
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override {
     *out = iid == IID_IUnknown || iid == IID_IDropSource ? this : nullptr;
     if (*out) AddRef();
@@ -85,7 +89,9 @@ struct DropSoon : IDropSource {
   ULONG STDMETHODCALLTYPE Release() override { return InterlockedDecrement(&refs); }
   HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD) override {
     if (escape) return DRAGDROP_S_CANCEL;
-    return ++asked < 6 ? S_OK : DRAGDROP_S_DROP;
+    if (++asked >= 8) return DRAGDROP_S_DROP;
+    input::move({at.x + (asked % 2 ? 0 : 1), at.y}); /* ends where it began */
+    return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 };
@@ -109,9 +115,9 @@ static bool dropAt(Session &s, const Args &a, IDataObject *data, const std::stri
     s.error = "the platform's drag and drop could not be started";
     return false;
   }
-  SetCursorPos(at.x, at.y);
+  input::move(at);
   Sleep(30); /* the pointer is there before the drag begins */
-  DropSoon source;
+  DropSoon source(at);
   DWORD effect = DROPEFFECT_NONE;
   HRESULT result = DoDragDrop(data, &source, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);
   if (result != DRAGDROP_S_DROP) effect = DROPEFFECT_NONE;

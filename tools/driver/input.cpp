@@ -46,6 +46,11 @@ void click(POINT at, Button button) {
   send(events);
 }
 
+void move(POINT at) {
+  std::vector<INPUT> events = {mouse(0, at)};
+  send(events);
+}
+
 void wheel(POINT at, int notches) {
   std::vector<INPUT> events = {mouse(0, at)};
   send(events);

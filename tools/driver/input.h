@@ -24,6 +24,9 @@ void drag(POINT from, POINT to, void (*drain)(void *), void *context);
 // `notches` (positive: away from the user, up the page).
 void wheel(POINT screen, int notches);
 
+// Moves the pointer to a point of the screen, no button changing.
+void move(POINT screen);
+
 // Types text into the focused window: ASCII as the keys that make it (with
 // Shift where needed), newline as Return, anything else as WM_CHAR sent to
 // the window. drain(context) waits until the program has taken in the input

@@ -6,6 +6,7 @@
 #include "base/pool.h"
 #include "dragdrop/offer.h"
 #include "graphics/imagefile.h"
+#include "lifecycle/application.h"
 #include "lifecycle/exception.h"
 #include "ui/control.h"
 #include "ui/windowobject.h"
@@ -261,6 +262,19 @@ struct DropSource : Counted<IDropSource> {
 
 } // namespace
 
+// The drag loop took the button's release. A pane that was following the
+// mouse (the drag began in its MouseDrag) stops, as if released where the
+// pointer is, once the handler that started the drag has returned: it must
+// not take the next move for a drag of a button still down.
+static void endTracking(Object *) {
+  Pane *pane = pane_tracking();
+  if (!pane || GetKeyState(VK_LBUTTON) < 0) return;
+  POINT at;
+  GetCursorPos(&at);
+  ScreenToClient(pane_root(pane)->hwnd, &at);
+  pane_end_tracking(at);
+}
+
 IDataObject *source_data_object(DragItemObject *d) {
   return new (pool_alloc(sizeof(DataObject))) DataObject(d);
 }
@@ -273,6 +287,7 @@ DWORD source_drag(DragItemObject *d, DWORD allowed) {
   DWORD effect = DROPEFFECT_NONE;
   if (DoDragDrop(data, source, allowed, &effect) != DRAGDROP_S_DROP) effect = DROPEFFECT_NONE;
   dragging = nullptr;
+  if (pane_tracking()) loop_defer(endTracking, nullptr);
   source->Release();
   data->Release();
   return effect;

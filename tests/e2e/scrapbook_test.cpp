@@ -56,18 +56,22 @@ TEST_F(Scrapbook, TextDraggedFromOneFieldMovesIntoTheOther) {
   EXPECT_EQ(run.screenshots.size(), 1u);
 }
 
+// Then a listed name and the board are dragged into the kept notes (the
+// board's note goes in where the pointer is, below the line: at its start).
 TEST_F(Scrapbook, FilesPicturesAndTextDroppedByAnotherProgramArrive) {
   for (const char *name : {"one.txt", "two.txt"}) std::ofstream(dir / name) << name;
   writeBmp("red.bmp", 40, 30, 0xE02020);
-  DriverRun run =
-      drive(std::string(kStart) + "drop-files window 420,188 " + windowsPath("one.txt") + " " +
-            windowsPath("two.txt") + "\n" + "wait-text " + id["Status"] +
-            " \"2 files dropped, 2 listed\"\n" + "drop-files " + id["Board"] + " 60,60 " +
-            windowsPath("red.bmp") + "\n" + "wait-text " + id["Status"] +
-            " \"Picture file dropped: red.bmp\"\n" + "drop-text " + id["Board"] +
-            " 100,120 \"hello board\"\n" + "wait-text " + id["Status"] +
-            " \"Text dropped at 100,120\"\n" + "drop-text " + id["FileList"] +
-            " 50,50 \"not a file\"\n" + read("Board") + "screenshot dropped\nclose\nwait-exit\n");
+  std::string status = "wait-text " + id["Status"] + " ";
+  std::string script =
+      std::string(kStart) + "drop-files window 420,188 " + windowsPath("one.txt") + " " +
+      windowsPath("two.txt") + "\n" + status + "\"2 files dropped, 2 listed\"\n" + "drop-files " +
+      id["Board"] + " 60,60 " + windowsPath("red.bmp") + "\n" + status +
+      "\"Picture file dropped: red.bmp\"\n" + "drop-text " + id["Board"] +
+      " 100,120 \"hello board\"\n" + status + "\"Text dropped at 100,120\"\n" + "drop-text " +
+      id["FileList"] + " 50,50 \"not a file\"\n" + "drag window 300,222 330,100\n" + "wait-text " +
+      id["Kept"] + " one.txt\n" + "drag window 100,300 330,150\n" + "wait-text " + id["Kept"] +
+      " \"hello boardone.txt\"\n" + read("Board") + "screenshot dropped\nclose\nwait-exit\n";
+  DriverRun run = drive(script);
   ASSERT_EQ(run.exitCode, 0) << run.output();
   auto effects = run.starting("dropped ");
   ASSERT_EQ(effects.size(), 4u) << run.output();

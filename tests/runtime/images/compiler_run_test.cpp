@@ -135,6 +135,11 @@ TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
                       "no keys held\r"
                       "no button held\r"},
       {"app.bas", "Open 42\r"}, /* the application's Open handler as the body */
+      {"dragitems.bas", "new FFF\r"
+                        "first first one secret F\r"
+                        "second F []\r"
+                        "file T notes.txt F\r"
+                        "drop 0,0\r"},
       {"timers.bas", "new timer 0 1\r"
                      "placed fired, mode 0\r"
                      "tick 1\r"

@@ -26,6 +26,7 @@
 #include "text/packed.h"
 #include "text/string.h"
 #include "database/datacontrol.h"
+#include "media/movie.h"
 #include "ui/boundparts.h"
 #include "ui/buttons.h"
 #include "ui/editfield.h"
@@ -493,6 +494,7 @@ void runtime_classes_init() {
   listbox_install();
   boundparts_install();
   datacontrol_install();
+  movies_attach();
   contextmenu_install();
   control_classes_attach(); /* after the kinds: it gives their classes CreatePane */
 }

@@ -102,9 +102,15 @@ Window MoviesWindow
   End Handler
 
   Handler PlayButton.Action()
-    Player.Looping = LoopBox.Value
-    Player.Palindrome = PalindromeBox.Value
     Player.Play
+  End Handler
+
+  Handler LoopBox.Action()
+    Player.Looping = LoopBox.Value
+  End Handler
+
+  Handler PalindromeBox.Action()
+    Player.Palindrome = PalindromeBox.Value
   End Handler
 
   Handler StopButton.Action()

@@ -47,7 +47,6 @@ static DWORD_PTR status(uint32_t device, DWORD item) {
   return send(device, MCI_STATUS, MCI_STATUS_ITEM | MCI_WAIT, &s) == 0 ? s.dwReturn : 0;
 }
 
-static bool deviceBusy(uint32_t device) { return status(device, MCI_STATUS_MODE) == MCI_MODE_PLAY; }
 
 static int32_t frameOf(const MovieObject *m, int32_t ms) {
   if (m->duration <= 0) return 0;
@@ -57,26 +56,28 @@ static int32_t millisOf(const MovieObject *m, int32_t frame) {
   return m->frames > 0 ? (int32_t)((int64_t)frame * m->duration / m->frames) : 0;
 }
 
-// Plays frames [from, to) of the device; the end is told to the notify
-// window when asked.
-static bool playFrames(uint32_t device, int32_t from, int32_t to, bool notify, bool wait = false) {
+// Plays from a frame to the end; the end is told to the notify window.
+static bool playFrom(uint32_t device, int32_t from) {
   MCI_PLAY_PARMS play = {};
   play.dwCallback = (DWORD_PTR)notifyWindow;
   play.dwFrom = (DWORD)from;
-  play.dwTo = (DWORD)to;
-  DWORD flags = MCI_FROM | MCI_TO | (notify ? MCI_NOTIFY : 0) | (wait ? MCI_WAIT : 0);
-  return send(device, MCI_PLAY, flags, &play) == 0;
+  return send(device, MCI_PLAY, MCI_FROM | MCI_NOTIFY, &play) == 0;
 }
 
 static void stopDevice(uint32_t device) { send(device, MCI_STOP, MCI_WAIT); }
 
 static HWND deviceWindow(uint32_t device) { return (HWND)status(device, MCI_DGV_STATUS_HWND); }
 
-// The movie's first frame painted, so that a player shows its movie before it plays.
+// Shows one frame while the movie does not play: the device goes there and
+// its window, which paints the frame the device stands on, is repainted.
 static void showFrame(MoviePlayerObject *mp, int32_t frame) {
   MoviePlayback *p = mp->play;
   if (frame >= mp->movie->frames) frame = mp->movie->frames - 1;
-  if (p->device && frame >= 0) playFrames(p->device, frame, frame + 1, false, true);
+  if (!p->device || frame < 0) return;
+  MCI_SEEK_PARMS seek = {};
+  seek.dwTo = (DWORD)frame;
+  send(p->device, MCI_SEEK, MCI_TO | MCI_WAIT, &seek);
+  if (p->window) RedrawWindow(p->window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 uint32_t playback_device(MoviePlayerObject *mp) {
@@ -128,17 +129,18 @@ static void readPosition(MoviePlayerObject *mp) {
 
 static bool forward(MoviePlayerObject *mp, int32_t fromFrame) {
   MoviePlayback *p = mp->play;
-  stopDevice(p->device); /* a step of the way back may still be showing */
+  stopDevice(p->device);
   p->direction = 1;
-  return playFrames(p->device, fromFrame, mp->movie->frames, true);
+  return playFrom(p->device, fromFrame);
 }
 
-// Playing ends: the device stops, the tick may end, Stopped is raised.
-static void ended(MoviePlayerObject *mp, bool raise) {
+// Playing ends: the device stops, the tick may end, Stopped is raised. The
+// position is read from where it stands, unless the movie reached an end.
+static void ended(MoviePlayerObject *mp, bool raise, bool atEnd = false) {
   MoviePlayback *p = mp->play;
   if (!mp->playing) return;
   if (p->device) stopDevice(p->device);
-  readPosition(mp); /* where it stands, on the way there or back */
+  if (!atEnd) readPosition(mp);
   mp->playing = 0;
   p->direction = 0;
   endTick();
@@ -155,31 +157,32 @@ static void passEnded(MoviePlayerObject *mp) {
   if (mp->playing && mp->play && mp->looping && mp->play->device) {
     if (!forward(mp, 0)) ended(mp, true);
   } else {
-    ended(mp, true);
+    ended(mp, true, true);
   }
   RuntimeUnlockObject(&mp->control.header);
 }
 
 static void reachedEnd(MoviePlayerObject *mp) {
   MoviePlayback *p = mp->play;
+  showFrame(mp, mp->movie->frames - 1); /* the device may stop before painting it */
   if (!mp->palindrome) return passEnded(mp);
   p->direction = -1; /* the way back, stepped by the tick */
   p->frame = mp->movie->frames - 1;
   p->lastStep = GetTickCount();
+  writePosition(mp, mp->movie->duration);
 }
 
-// One step of the way back, once a frame's time has passed and the last
-// step has been painted.
+// One step of the way back, once a frame's time has passed.
 static void stepBack(MoviePlayerObject *mp) {
   MoviePlayback *p = mp->play;
   uint32_t period = (uint32_t)(mp->movie->duration / (mp->movie->frames ? mp->movie->frames : 1));
-  if (GetTickCount() - p->lastStep < period || deviceBusy(p->device)) return;
+  if (GetTickCount() - p->lastStep < period) return;
   p->lastStep = GetTickCount();
   if (--p->frame < 0) {
     p->frame = 0;
     return passEnded(mp);
   }
-  playFrames(p->device, p->frame, p->frame + 1, false);
+  showFrame(mp, p->frame);
   readPosition(mp);
 }
 
@@ -256,14 +259,16 @@ static MoviePlayback *playbackOf(uint32_t device) {
 }
 
 // The device says a play ended. It says so too when a play was stopped or
-// sought away from, so only a device standing at the movie's end counts.
+// sought away from, so only a device that is still and stands on the last
+// frame counts (the device stops after or on the last frame, as it counts
+// the end of a play).
 static void notified(uint32_t device, WPARAM how) {
   MoviePlayback *p = playbackOf(device);
   MoviePlayerObject *mp = p ? p->player : nullptr;
   if (!mp || !mp->playing || p->direction != 1) return;
   if (how == MCI_NOTIFY_FAILURE) return ended(mp, true);
-  if (how != MCI_NOTIFY_SUCCESSFUL) return;
-  if ((int32_t)status(device, MCI_STATUS_POSITION) < mp->movie->frames) return;
+  if (how != MCI_NOTIFY_SUCCESSFUL || status(device, MCI_STATUS_MODE) == MCI_MODE_PLAY) return;
+  if ((int32_t)status(device, MCI_STATUS_POSITION) < mp->movie->frames - 1) return;
   reachedEnd(mp);
 }
 

@@ -13,6 +13,7 @@ struct MovieSpec {
   std::vector<uint32_t> colours = {0xFF0000, 0x00FF00, 0x0000FF,
                                    0xFFFF00}; // 0xRRGGBB, a frame each
   bool sound = false;
+  int bits = 24; // 24 or 32 bits a pixel
 };
 
 namespace moviefile {
@@ -34,12 +35,14 @@ inline std::string list(const char *type, const std::string &body) {
   return chunk("LIST", std::string(type, 4) + body);
 }
 
+inline int rowBytes(const MovieSpec &m) { return (m.width * m.bits / 8 + 3) & ~3; }
+
 inline std::string frame(const MovieSpec &m, uint32_t rgb) {
-  int row = (m.width * 3 + 3) & ~3;
+  int row = rowBytes(m), bytes = m.bits / 8;
   std::string f((size_t)row * m.height, '\0');
   for (int y = 0; y < m.height; y++)
     for (int x = 0; x < m.width; x++) {
-      size_t at = (size_t)y * row + x * 3;
+      size_t at = (size_t)y * row + x * bytes;
       f[at] = char(rgb), f[at + 1] = char(rgb >> 8), f[at + 2] = char(rgb >> 16);
     }
   return f;
@@ -70,7 +73,7 @@ inline std::string streamHeader(const char *type, const char *handler, uint32_t 
 inline std::string aviFile(const MovieSpec &m) {
   using namespace moviefile;
   const int frames = (int)m.colours.size();
-  const uint32_t frameBytes = (uint32_t)(((m.width * 3 + 3) & ~3) * m.height);
+  const uint32_t frameBytes = (uint32_t)(moviefile::rowBytes(m) * m.height);
   const uint32_t soundRate = 8000, soundPerFrame = soundRate / m.framesPerSecond;
 
   std::string avih;
@@ -91,7 +94,7 @@ inline std::string aviFile(const MovieSpec &m) {
   u32(bih, m.width);
   u32(bih, m.height);
   u16(bih, 1);
-  u16(bih, 24);
+  u16(bih, (uint16_t)m.bits);
   u32(bih, 0); /* uncompressed */
   u32(bih, frameBytes);
   for (int i = 0; i < 4; i++) u32(bih, 0);

@@ -119,6 +119,7 @@ Window MoviesWindow
 
   Handler Player.Started()
     Note "Started at " + Str(Player.Position)
+    StatusText.Text = "Playing."
   End Handler
 
   Handler Player.Finished()

@@ -47,7 +47,6 @@ static DWORD_PTR status(uint32_t device, DWORD item) {
   return send(device, MCI_STATUS, MCI_STATUS_ITEM | MCI_WAIT, &s) == 0 ? s.dwReturn : 0;
 }
 
-
 static int32_t frameOf(const MovieObject *m, int32_t ms) {
   if (m->duration <= 0) return 0;
   return (int32_t)((int64_t)ms * m->frames / m->duration);
@@ -80,8 +79,42 @@ static void showFrame(MoviePlayerObject *mp, int32_t frame) {
   if (p->window) RedrawWindow(p->window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
+// The device stays open, unless someone else closed it (a file sound's
+// "close all" closes every device of the program).
+static bool alive(uint32_t device) {
+  MCI_STATUS_PARMS s = {};
+  s.dwItem = MCI_STATUS_MODE;
+  return send(device, MCI_STATUS, MCI_STATUS_ITEM | MCI_WAIT, &s) == 0;
+}
+
+// The playback lets go of its device: off the list, closed unless gone already.
+static void forgetDevice(MoviePlayback *p, bool close) {
+  if (!p->device) return;
+  for (MoviePlayback **at = &openList; *at; at = &(*at)->next)
+    if (*at == p) {
+      *at = p->next;
+      break;
+    }
+  if (close) movie_device_close(p->device);
+  p->device = 0;
+  p->window = nullptr;
+}
+
+static void ended(MoviePlayerObject *mp, bool raise, bool atEnd = false);
+
+// A device closed behind the player's back: playing ends, and the next
+// need opens it again.
+static bool lost(MoviePlayerObject *mp) {
+  MoviePlayback *p = mp->play;
+  if (!p->device || alive(p->device)) return false;
+  forgetDevice(p, false);
+  ended(mp, true, true);
+  return true;
+}
+
 uint32_t playback_device(MoviePlayerObject *mp) {
   MoviePlayback *p = mp->play;
+  lost(mp);
   if (p->device || !mp->movie || !mp->movie->path || !mp->control.pane) return p->device;
   HWND pane = mp->control.pane->hwnd;
   playback_attach_window();
@@ -136,7 +169,7 @@ static bool forward(MoviePlayerObject *mp, int32_t fromFrame) {
 
 // Playing ends: the device stops, the tick may end, Stopped is raised. The
 // position is read from where it stands, unless the movie reached an end.
-static void ended(MoviePlayerObject *mp, bool raise, bool atEnd = false) {
+static void ended(MoviePlayerObject *mp, bool raise, bool atEnd) {
   MoviePlayback *p = mp->play;
   if (!mp->playing) return;
   if (p->device) stopDevice(p->device);
@@ -233,15 +266,7 @@ void playback_release(MoviePlayerObject *mp) {
   if (!p) return;
   ended(mp, false);
   p->written = 0;
-  if (!p->device) return;
-  for (MoviePlayback **at = &openList; *at; at = &(*at)->next)
-    if (*at == p) {
-      *at = p->next;
-      break;
-    }
-  movie_device_close(p->device);
-  p->device = 0;
-  p->window = nullptr;
+  forgetDevice(p, true);
 }
 
 void playback_shut_down() {
@@ -276,7 +301,7 @@ static void tick() {
   for (MoviePlayback *p = openList, *next; p; p = next) {
     next = p->next; /* a handler may release this one */
     MoviePlayerObject *mp = p->player;
-    if (!mp->playing) continue;
+    if (!mp->playing || lost(mp)) continue;
     takeUpPosition(mp);
     if (p->direction < 0)
       stepBack(mp);

@@ -48,13 +48,20 @@ protected:
 
 TEST_F(MoviesDemo, AMoviePlaysToItsEndAndEveryEventIsTraced) {
   makeMovie("clip.avi", 10);
+  // Then the middle of the position bar (it runs from 26 to 254 of the
+  // player's width, less its 6-pixel thumb) is clicked and the movie played
+  // again from there.
   DriverRun run = drive(start + read("Player") + click("OpenButton") +
                         status("clip.avi: 64 x 48, 10 frames, 1000 ms.") + "screenshot opened\n" +
                         click("PlayButton") + status("Stopped.") + read("Trace") +
-                        "screenshot played\n" + quit);
+                        "screenshot played\n" + "click " + id["Player"] + " 140,-10\n" +
+                        click("PlayButton") + status("Stopped.") + read("Trace") + quit);
   ASSERT_EQ(run.exitCode, 0) << run.output();
-  EXPECT_EQ(textOf(run, id["Trace"], 0),
-            "opened clip.avi\r\nStarted at 0\r\nFinished at 1000\r\nStopped at 1000\r\n");
+  const std::string once =
+      "opened clip.avi\r\nStarted at 0\r\nFinished at 1000\r\nStopped at 1000\r\n";
+  EXPECT_EQ(textOf(run, id["Trace"], 0), once);
+  EXPECT_EQ(textOf(run, id["Trace"], 1),
+            once + "Started at 500\r\nFinished at 1000\r\nStopped at 1000\r\n");
   ASSERT_EQ(run.screenshots.size(), 2u);
   EXPECT_EQ(pictureMiddle(run, run.screenshots[0]), kRed) << "the first frame, shown on opening";
   EXPECT_EQ(pictureMiddle(run, run.screenshots[1]), kBlue) << "the last frame, where it ended";

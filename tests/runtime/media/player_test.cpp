@@ -8,6 +8,7 @@
 #include "media/movie.h"
 #include "moviefiles.h"
 #include "recorder.h"
+#include <mmsystem.h>
 
 extern "C" void MoviePlayerActionPerformAction(Object *a);
 
@@ -233,6 +234,23 @@ TEST_F(PlayerTest, ANewMovieStopsTheOldOneAndStartsAtZero) {
   RuntimeMediaPlay(mp); /* nothing to play */
   EXPECT_FALSE(mp->playing);
   EXPECT_EQ(getMoviePlayerController(&mp->control.header), 0u);
+}
+
+// A file sound's "close all" closes every device of the program, the
+// player's too: the player says it stopped, and plays again on demand.
+TEST_F(PlayerTest, ADeviceClosedBehindItsBackEndsThePlayAndOpensAgain) {
+  MoviePlayerObject *mp = open(40);
+  ASSERT_TRUE(mp);
+  RuntimeMediaPlay(mp);
+  pump_until([&] { return mp->position > 0; });
+  mciSendStringA("close all", nullptr, 0, nullptr);
+  ASSERT_TRUE(waitFor(mp, "Stop")) << gLog;
+  EXPECT_FALSE(mp->playing);
+  gLog.clear();
+  mp->position = 1800;
+  RuntimeMediaPlay(mp);
+  ASSERT_TRUE(waitFor(mp, "Stop")) << gLog;
+  EXPECT_EQ(gLog, "Play Finished@2000 Stop ");
 }
 
 TEST_F(PlayerTest, ShutdownStopsEveryPlayer) {

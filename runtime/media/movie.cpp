@@ -1,13 +1,15 @@
 // Movie objects: a video file checked, opened once on the digital-video device
-// to learn that it plays here, and measured; the openers from a folder item
-// and from a path or file URL; the movie library's start and shutdown; the
-// plug-in helpers.
+// to learn that it plays here, and measured; project movies written out from
+// the resource block on first use; the openers from a folder item and from a
+// path or file URL; the movie library's start and shutdown; the plug-in
+// helpers.
 #include "media/movie.h"
 #include "base/pool.h"
 #include "files/file.h"
 #include "lifecycle/application.h"
 #include "objects/registry.h"
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <digitalv.h>
 
@@ -35,23 +37,76 @@ void movie_device_close(uint32_t device) {
 
 /* ---- the Movie ---- */
 
-MovieObject *movie_open_path(const char *path) {
-  AviInfo info;
-  ClassDef *cls = registry_find("Movie");
-  if (!cls || !avi_read_info(path, &info)) return nullptr;
-  uint32_t device = movie_device_open(path, nullptr); /* can it play here? */
-  if (!device) return nullptr;
+// The file's measures when it is a movie that plays here: its chunks are
+// checked, then the device opens it once.
+static bool measure(const char *path, AviInfo *info) {
+  if (!avi_read_info(path, info)) return false;
+  uint32_t device = movie_device_open(path, nullptr);
   movie_device_close(device);
-  MovieObject *m = (MovieObject *)CreateInstance(cls);
+  return device != 0;
+}
+
+static void take(MovieObject *m, const char *path, const AviInfo &info) {
+  str_assign(&m->path, nullptr);
   m->path = str_make(path, (int32_t)strlen(path));
   m->baseWidth = m->width = (int16_t)info.width;
   m->baseHeight = m->height = (int16_t)info.height;
   m->frames = info.frames;
   m->duration = (int32_t)((int64_t)info.frames * info.microsPerFrame / 1000);
+}
+
+MovieObject *movie_open_path(const char *path) {
+  AviInfo info;
+  ClassDef *cls = registry_find("Movie");
+  if (!cls || !measure(path, &info)) return nullptr;
+  MovieObject *m = (MovieObject *)CreateInstance(cls);
+  take(m, path, info);
   return m;
 }
 
-static void destroyMovie(Object *o, ClassDef *) { str_assign(&((MovieObject *)o)->path, nullptr); }
+/* ---- project movies ---- */
+
+static MovieResourceReader readResource;
+
+void movie_set_resource_reader(MovieResourceReader reader) { readResource = reader; }
+
+static bool writeFile(const char *path, const uint8_t *bytes, size_t length) {
+  HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(h, bytes, (DWORD)length, &written, nullptr) && written == length;
+  CloseHandle(h);
+  if (!ok) DeleteFileA(path);
+  return ok;
+}
+
+// A project movie's resource written to a temporary file of its own and
+// measured there; the file is removed again when it is no movie.
+static void writeOut(MovieObject *m) {
+  size_t length = 0;
+  uint8_t *bytes = readResource ? readResource(m->resource, &length) : nullptr;
+  char folder[MAX_PATH], path[MAX_PATH];
+  AviInfo info;
+  if (bytes && GetTempPathA(sizeof folder, folder) && GetTempFileNameA(folder, "mov", 0, path) &&
+      writeFile(path, bytes, length)) {
+    if (measure(path, &info))
+      take(m, path, info);
+    else
+      DeleteFileA(path);
+  }
+  free(bytes);
+}
+
+const char *movie_path(MovieObject *m) {
+  if (!m->path && m->resource) writeOut(m);
+  return m->path ? str_cview(m->path) : nullptr;
+}
+
+static void destroyMovie(Object *o, ClassDef *) {
+  MovieObject *m = (MovieObject *)o;
+  if (m->resource && m->path) DeleteFileA(str_cview(m->path)); /* the temporary copy */
+  str_assign(&m->path, nullptr);
+}
 
 Object *FolderItemOpenMovie(Object *item) {
   char path[kFolderPathMax];
@@ -127,10 +182,16 @@ Object *openURLMovie(RString *url) {
 
 /* ---- sizes ---- */
 
-int32_t movieWidthGetter(MovieObject *m) { return m->width; }
-int32_t movieHeightGetter(MovieObject *m) { return m->height; }
-int32_t movieBaseWidthGetter(MovieObject *m) { return m->baseWidth; }
-int32_t movieBaseHeightGetter(MovieObject *m) { return m->baseHeight; }
+// A project movie is measured when first asked.
+static MovieObject *measured(MovieObject *m) {
+  movie_path(m);
+  return m;
+}
+
+int32_t movieWidthGetter(MovieObject *m) { return measured(m)->width; }
+int32_t movieHeightGetter(MovieObject *m) { return measured(m)->height; }
+int32_t movieBaseWidthGetter(MovieObject *m) { return measured(m)->baseWidth; }
+int32_t movieBaseHeightGetter(MovieObject *m) { return measured(m)->baseHeight; }
 
 /* ---- the library and plug-ins ---- */
 
@@ -166,9 +227,8 @@ bool KARUenterMovies() {
 }
 
 RString *getMovieMovie(Object *movie) {
-  if (!isMovie(movie)) return nullptr;
-  RString *path = ((MovieObject *)movie)->path;
-  return path ? str_make(str_cview(path), str_len(path)) : nullptr;
+  const char *path = isMovie(movie) ? movie_path((MovieObject *)movie) : nullptr;
+  return path ? str_make(path, (int32_t)strlen(path)) : nullptr;
 }
 
 static void shutDownMovies() {

@@ -62,6 +62,14 @@ bool avi_read_info(const char *path, AviInfo *info);
 // A Movie for the file at path, measured through the digital-video device;
 // nil when the file is missing, damaged or cannot be played here.
 MovieObject *movie_open_path(const char *path);
+// Project movies: start-up gives the routine that reads resource `number` of
+// the application's resource block as the bytes of a movie file (a block
+// from malloc, or nil). Such a movie is written to a temporary file and
+// measured on first use; its file goes with it.
+typedef uint8_t *(*MovieResourceReader)(int32_t number, size_t *length);
+void movie_set_resource_reader(MovieResourceReader reader);
+// The movie's file, a project movie's written out first; nil when it has none.
+const char *movie_path(MovieObject *m);
 // Opens the file on the digital-video device with its window a hidden child
 // of parent (nil: a window of its own); 0 when it cannot be opened.
 uint32_t movie_device_open(const char *path, HWND parent);

@@ -115,10 +115,12 @@ static bool lost(MoviePlayerObject *mp) {
 uint32_t playback_device(MoviePlayerObject *mp) {
   MoviePlayback *p = mp->play;
   lost(mp);
-  if (p->device || !mp->movie || !mp->movie->path || !mp->control.pane) return p->device;
+  if (p->device || !mp->movie || !mp->control.pane) return p->device;
   HWND pane = mp->control.pane->hwnd;
+  const char *path = movie_path(mp->movie);
+  if (!path) return 0;
   playback_attach_window();
-  p->device = pane ? movie_device_open(str_cview(mp->movie->path), pane) : 0;
+  p->device = pane ? movie_device_open(path, pane) : 0;
   if (!p->device) return 0;
   MCI_SET_PARMS set = {};
   set.dwTimeFormat = MCI_FORMAT_FRAMES;

@@ -478,6 +478,7 @@ void runtime_classes_init() {
   graphics_classes_attach();
   picture_classes_attach();
   picture_set_resource_reader(pictureResource);
+  movie_set_resource_reader(pictureResource); /* the same length-prefixed file */
   clipboard_classes_attach();
   memoryblock_classes_attach();
   stream_classes_attach();

@@ -4,7 +4,10 @@
 #include "files/file.h"
 #include "media/movie.h"
 #include "moviefiles.h"
+#include "objects/registry.h"
 #include "streamtest.h"
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -112,6 +115,37 @@ TEST_F(MovieTest, AMissingDamagedOrForeignFileIsNil) {
   }
   EXPECT_FALSE(openFile("missing.avi"));
   EXPECT_FALSE(FolderItemOpenMovie(nullptr));
+}
+
+// A project movie: resource 7 holds a movie file, resource 8 a damaged one.
+uint8_t *readResource(int32_t number, size_t *length) {
+  std::string bytes = aviFile(MovieSpec());
+  if (number == 8) bytes.resize(bytes.size() / 2);
+  if (number != 7 && number != 8) return nullptr;
+  uint8_t *block = (uint8_t *)malloc(bytes.size());
+  memcpy(block, bytes.data(), bytes.size());
+  *length = bytes.size();
+  return block;
+}
+
+TEST_F(MovieTest, AProjectMovieIsWrittenOutOnFirstUseAndRemovedWithIt) {
+  movie_set_resource_reader(readResource);
+  for (int32_t number : {7, 8, 9}) {
+    MovieObject *m = (MovieObject *)CreateInstance(registry_find("Movie"));
+    m->resource = number; /* as the project item sets it */
+    const int32_t width = number == 7 ? 32 : 0;
+    EXPECT_EQ(movieBaseWidthGetter(m), width) << number;
+    EXPECT_EQ(movieHeightGetter(m), width * 3 / 4) << number;
+    RString *p = getMovieMovie(&m->header);
+    std::string file = str_cview(p);
+    RuntimeUnlockString(p);
+    EXPECT_EQ(file.empty(), number != 7) << number;
+    const bool writtenOut = GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES;
+    EXPECT_EQ(writtenOut, number == 7) << number;
+    RuntimeUnlockObject(&m->header);
+    EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES) << "left behind";
+  }
+  movie_set_resource_reader(nullptr);
 }
 
 TEST_F(MovieTest, PluginHelpersRefuseWhatIsNoMovie) {

@@ -24,8 +24,11 @@ bool shell_display_name(const char *path, char *out, int size) {
   return true;
 }
 
-void shell_open(const char *path) {
-  ShellExecuteA(nullptr, "open", path, nullptr, nullptr, SW_SHOWNORMAL);
+enum { kShellRefusals = 32 }; // ShellExecute's results up to this one are errors
+
+bool shell_open(const char *path) {
+  HINSTANCE done = ShellExecuteA(nullptr, "open", path, nullptr, nullptr, SW_SHOWNORMAL);
+  return (INT_PTR)done > kShellRefusals;
 }
 
 bool shell_browse_folder(HWND owner, const char *prompt, char *out) {

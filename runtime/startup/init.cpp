@@ -44,6 +44,7 @@
 #include "ui/scroller.h"
 #include "ui/canvas.h"
 #include "ui/timer.h"
+#include "ui/line.h"
 #include "devices/socket.h"
 #include "database/database.h"
 #include "devices/serial.h"
@@ -494,6 +495,7 @@ void runtime_classes_init() {
   boundparts_install();
   datacontrol_install();
   contextmenu_install();
+  line_install();
   control_classes_attach(); /* after the kinds: it gives their classes CreatePane */
 }
 

@@ -24,11 +24,15 @@ bool shell_display_name(const char *path, char *out, int size) {
   return true;
 }
 
-enum { kShellRefusals = 32 }; // ShellExecute's results up to this one are errors
-
+// No message of the shell's own: a refusal is the caller's to report.
 bool shell_open(const char *path) {
-  HINSTANCE done = ShellExecuteA(nullptr, "open", path, nullptr, nullptr, SW_SHOWNORMAL);
-  return (INT_PTR)done > kShellRefusals;
+  SHELLEXECUTEINFOA info = {};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = "open";
+  info.lpFile = path;
+  info.nShow = SW_SHOWNORMAL;
+  return ShellExecuteExA(&info) != FALSE;
 }
 
 bool shell_browse_folder(HWND owner, const char *prompt, char *out) {

@@ -17,8 +17,15 @@ static_assert(offsetof(LineObject, borderWidth) == 108);
 static_assert(offsetof(LineObject, borderColor) == 112);
 static_assert(sizeof(LineObject) == 116);
 
-// What linePosSetter's parameter names.
-enum LinePart { kLineX1 = 0, kLineY1 = 1, kLineX2 = 2, kLineY2 = 3, kLineWidth = 4 };
+// What linePosSetter's parameter names: the field's offset, which the
+// properties' shared getter reads too.
+enum LinePart {
+  kLineX1 = offsetof(LineObject, x1),
+  kLineY1 = offsetof(LineObject, y1),
+  kLineX2 = offsetof(LineObject, x2),
+  kLineY2 = offsetof(LineObject, y2),
+  kLineWidth = offsetof(LineObject, borderWidth),
+};
 
 void line_install(); // the pane maker of Line
 

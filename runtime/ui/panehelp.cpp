@@ -15,8 +15,8 @@ static TOOLINFOA toolInfo(Pane *pane, const char *text) {
   memset(&info, 0, sizeof info);
   info.cbSize = sizeof info - sizeof(void *); /* the size every common-controls version takes */
   info.uFlags = TTF_IDISHWND;
-  info.hwnd = pane->hwnd;
-  info.uId = (UINT_PTR)pane->hwnd;
+  info.hwnd = pane ? pane->hwnd : nullptr;
+  info.uId = (UINT_PTR)info.hwnd;
   info.lpszText = (char *)text;
   return info;
 }
@@ -47,12 +47,14 @@ void pane_set_help(Pane *pane, RString *helpTag, RString *balloonHelp, RString *
 
 /* ---- the Application's switch ---- */
 
-// Every tip of this thread is a top-level window owned by its pane's native
-// window; each pane is asked to show or silence its own again.
+// Every tip of this thread is a top-level window whose one tool is its
+// pane's native window; each such pane shows or silences its own tip again.
 static BOOL CALLBACK refreshTip(HWND hwnd, LPARAM) {
   char name[32];
   if (!GetClassNameA(hwnd, name, sizeof name) || lstrcmpiA(name, TOOLTIPS_CLASSA) != 0) return TRUE;
-  if (Pane *p = pane_from_hwnd(GetWindow(hwnd, GW_OWNER)))
+  TOOLINFOA tool = toolInfo(nullptr, nullptr);
+  if (!SendMessageA(hwnd, TTM_ENUMTOOLSA, 0, (LPARAM)&tool)) return TRUE;
+  if (Pane *p = pane_from_hwnd(tool.hwnd))
     if (p->toolTip == hwnd) pane_refresh_help(p);
   return TRUE;
 }

@@ -32,10 +32,11 @@ TEST_F(SystemDemo, TheAnswersShowAndTheLineFollowsTheSlider) {
                        /* a point on the line's thick stroke, in the window's content */
                        "click window 331,287\n" + "wait-text " + id["PixelText"] +
                        " \"Under the mouse: D02020\"\n" + "screenshot answers\n" +
-                       enter("UrlField", "C:\\no\\such\\file.txt") + "click " + id["OpenButton"] +
-                       "\n" + "wait-text " + id["OpenText"] + " \"Refused\"\n" + "click " +
-                       id["TipsCheck"] + "\n" + read("TipsCheck") + "drag " + id["LineSlider"] +
-                       " thumb 10,13\n" + read("LineText") + "screenshot moved\nclose\nwait-exit\n";
+                       enter("UrlField", "C:\\\\no\\\\such\\\\file.txt") + "click " +
+                       id["OpenButton"] + "\n" + "wait-text " + id["OpenText"] + " \"Refused\"\n" +
+                       read("UrlField") + "click " + id["TipsCheck"] + "\n" + read("TipsCheck") +
+                       "drag " + id["LineSlider"] + " thumb 10,13\n" + read("LineText") +
+                       "screenshot moved\nclose\nwait-exit\n";
   DriverRun run = drive(script);
   ASSERT_EQ(run.exitCode, 0) << run.output();
   std::string answers = textOf(run, "AnswersText", 0);
@@ -46,6 +47,7 @@ TEST_F(SystemDemo, TheAnswersShowAndTheLineFollowsTheSlider) {
   EXPECT_NE(answers.find("Runtime 10000"), std::string::npos) << answers;
   EXPECT_TRUE(std::regex_search(answers, std::regex("Keyboard (Roman|Japanese)"))) << answers;
   EXPECT_EQ(lastField(run, "TipsCheck", "checked"), "0") << "tips switched off";
+  EXPECT_EQ(textOf(run, "UrlField", 0), "C:\\no\\such\\file.txt");
   std::string line = textOf(run, "LineText", 0);
   EXPECT_TRUE(std::regex_match(line, std::regex("Line from 280,320 to (\\d+),250"))) << line;
   EXPECT_NE(line, "Line from 280,320 to 380,250") << "the slider moved the end";

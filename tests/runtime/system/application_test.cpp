@@ -29,7 +29,11 @@ protected:
     RuntimeTest::TearDown();
   }
   void open() {
-    Description d(kWindow, {{"Name", "W"}, {"Frame", "0"}, {"Width", "300"}, {"Height", "200"}});
+    Description d(kWindow, {{"Name", "W"},
+                            {"Frame", "0"},
+                            {"Visible", "True"},
+                            {"Width", "300"},
+                            {"Height", "200"}});
     d.control(kButton, placed("Helped", "-2147483648", {40, 40, 70, 160},
                               {{"Caption", "Hover"}, {"HelpTag", "Press me"}}));
     gClassTable = table;

@@ -61,6 +61,7 @@ protected:
   void open(const Pairs &line) {
     Description d(kWindow, {{"Name", "W"},
                             {"Frame", "0"},
+                            {"Visible", "True"},
                             {"Width", "300"},
                             {"Height", "200"},
                             {"HasBackColor", "True"},
@@ -130,7 +131,7 @@ TEST_F(LineTest, MovingAnEndOrChangingTheWidthRedrawsTheLineWhereItNowIs) {
   linePosSetter(l, kLineWidth, -4); /* no width draws nothing */
   EXPECT_EQ(l->borderWidth, 0);
   EXPECT_TRUE(shows(21, 100, kBackground));
-  linePosSetter(l, 99, 5); /* no such part: nothing changes */
+  linePosSetter(l, 5, 99); /* no such part: nothing changes */
   EXPECT_EQ(l->x1, 20);
 }
 

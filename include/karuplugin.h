@@ -346,6 +346,17 @@ typedef GetEventInstanceProc GetEventInstancePPCProc;
    control without a pane, or no context. */
 typedef int32_t (*KARUSetSpecialBackgroundProc)(KARUObject control, void *dc);
 
+/* Movie helpers. A plug-in that shows movies calls KARUenterMovies first
+   (1: the movie library is started and the digital-video device exists).
+   getMoviePlayerController gives the multimedia device ID of the movie a
+   MoviePlayer has open (opened on the call when the player is on screen; 0
+   without a movie or a pane), to which the plug-in may send its own
+   commands. getMovieMovie gives a Movie's file path as a new string (unlock
+   it), nil for anything else or a movie without a file. */
+typedef uint8_t (*KARUenterMoviesProc)(void);
+typedef uint32_t (*getMoviePlayerControllerProc)(KARUObject player);
+typedef KARUString (*getMovieMovieProc)(KARUObject movie);
+
 /* Database engines. An engine is a table of operations on a handle the
    engine chooses; a nil slot means the engine lacks the operation. An engine
    that runs SQL itself fills selectSQL and executeSQL; otherwise the runtime

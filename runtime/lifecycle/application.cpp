@@ -62,8 +62,9 @@ static bool notTaken(MSG *) { return false; }
 static HWND noWindow() { return nullptr; }
 static DWORD platformTicks() { return GetTickCount(); }
 
-const LoopHooks kNoWindowHooks = {nothing,  yes,      nothing, yes,     no,      nothing,
-                                  notTaken, noWindow, nothing, nothing, nothing, platformTicks};
+const LoopHooks kNoWindowHooks = {nothing, yes,           nothing,  yes,     no,
+                                  nothing, notTaken,      noWindow, nothing, nothing,
+                                  nothing, platformTicks, nothing};
 LoopHooks gLoopHooks = kNoWindowHooks;
 
 /* ---- loop state ---- */
@@ -307,6 +308,7 @@ void runtime_shut_down() {
     oleReleased = true;
     OleUninitialize();
   }
+  gLoopHooks.shutDownMovies();
   exitlist_run();
 }
 

@@ -30,6 +30,7 @@ struct LoopHooks {
   void (*tickSerialPorts)();     // every open serial port reads and raises its events
   void (*shutDownMedia)();       // sound player, multimedia "close all", wave volume, movies
   DWORD (*milliseconds)();       // the platform tick count
+  void (*shutDownMovies)();      // the movie library stops, when it was started
 };
 extern LoopHooks gLoopHooks;
 extern const LoopHooks kNoWindowHooks; // the answers before any subsystem fills in its own

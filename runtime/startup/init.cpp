@@ -26,6 +26,7 @@
 #include "text/packed.h"
 #include "text/string.h"
 #include "database/datacontrol.h"
+#include "media/movie.h"
 #include "ui/boundparts.h"
 #include "ui/buttons.h"
 #include "ui/editfield.h"
@@ -496,6 +497,7 @@ void runtime_classes_init() {
   graphics_classes_attach();
   picture_classes_attach();
   picture_set_resource_reader(pictureResource);
+  movie_set_resource_reader(pictureResource); /* the same length-prefixed file */
   clipboard_classes_attach();
   memoryblock_classes_attach();
   stream_classes_attach();
@@ -512,6 +514,7 @@ void runtime_classes_init() {
   listbox_install();
   boundparts_install();
   datacontrol_install();
+  movies_attach();
   contextmenu_install();
   line_install();
   control_classes_attach(); /* after the kinds: it gives their classes CreatePane */

@@ -43,6 +43,9 @@ bool raise_event_asking(Object *object, const char *event, Object *argument) {
 }
 
 Object *getAppObject() { return RuntimeLockObject(gAppObject); }
+// The resources a Windows program carries live in its executable, not in a
+// second part of a file, so there is never a fork to give.
+Object *appResourceForkGetter(Object *) { return nullptr; }
 
 void ApplicationNewDocument(Object *app) { raise_event(app, "NewDocument"); }
 

@@ -84,6 +84,8 @@ extern uint32_t gCursorReferenceTick;
 
 extern "C" {
 Object *getAppObject();
+// A Windows file has no resource fork: always nil.
+Object *appResourceForkGetter(Object *app);
 void ApplicationNewDocument(Object *app);
 void ApplicationOpenDocument(Object *app, Object *item);
 void ApplicationQuit();

@@ -45,6 +45,7 @@
 #include "ui/scroller.h"
 #include "ui/canvas.h"
 #include "ui/timer.h"
+#include "ui/line.h"
 #include "devices/socket.h"
 #include "database/database.h"
 #include "devices/serial.h"
@@ -203,6 +204,23 @@ static void diagnoseSize(const ClassDef *cls, const ClassDef *super) {
   fault_diagnostic(line);
 }
 
+// An image class smaller than its superclass would have its instances
+// overrun by the superclass's own fields: the compiler cannot know the size
+// of a plug-in's control it subclasses for the control's handlers. After the
+// diagnostic such a class takes its superclass's size, down every chain.
+static void growUndersized(const int32_t *superIndex) {
+  for (bool grew = true; grew;) {
+    grew = false;
+    for (int32_t i = 0; i < gClassCount; i++) {
+      ClassDef *c = gClassTable[i];
+      if (superIndex[i] == -1 || !c->superclass) continue;
+      if (c->instanceSize >= c->superclass->instanceSize) continue;
+      c->instanceSize = c->superclass->instanceSize;
+      grew = true;
+    }
+  }
+}
+
 // Superclasses are linked once every definition has been read, so that a
 // superclass listed later has its size when it is compared.
 static void loadClasses(Words *dir) {
@@ -225,6 +243,7 @@ static void loadClasses(Words *dir) {
     if (super && gClassTable[i]->instanceSize < super->instanceSize)
       diagnoseSize(gClassTable[i], super);
   }
+  growUndersized(superIndex);
   pool_free(superIndex, gClassCount * 4 + 4);
 }
 
@@ -497,6 +516,7 @@ void runtime_classes_init() {
   datacontrol_install();
   movies_attach();
   contextmenu_install();
+  line_install();
   control_classes_attach(); /* after the kinds: it gives their classes CreatePane */
 }
 

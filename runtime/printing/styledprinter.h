@@ -1,20 +1,20 @@
-// StyledTextPrinter: an edit field's styled text drawn block by block into
-// a Graphics (a printer's page by page), laid out by the rich-edit control
-// itself for the Graphics' device.
+// StyledTextPrinter: an edit field's styled text, taken when the printer is
+// made, drawn block by block into a Graphics (a printer's page by page) and
+// laid out for the Graphics' device.
 #pragma once
 #include "graphics/graphics.h"
 #include "ui/editfield.h"
 
 struct StyledTextPrinter {
-  Object header;          // 0
-  EditFieldObject *field; // 16: whose text it draws, retained
-  GraphicsObject *g;      // 20: where it draws, retained
-  int32_t width;          // 24: of each block, in the Graphics' units; 0 or less: to its right edge
-  int32_t next;           // 28: the first character not drawn yet
-  uint8_t done;           // 32: nothing more can be drawn
-  uint8_t spare[48 - 33];
+  Object header;     // 0
+  StyledChar *text;  // 16: the field's characters when it was made, owned
+  GraphicsObject *g; // 20: where it draws, retained
+  int32_t width;     // 24: of each block, in the Graphics' units; 0 or less: to its right edge
+  int32_t next;      // 28: the first character not drawn yet
+  int32_t count;     // 32: of text
+  uint8_t spare[48 - 36];
 };
-static_assert(offsetof(StyledTextPrinter, field) == 16 && offsetof(StyledTextPrinter, width) == 24);
+static_assert(offsetof(StyledTextPrinter, text) == 16 && offsetof(StyledTextPrinter, width) == 24);
 static_assert(sizeof(StyledTextPrinter) == 48);
 
 void styledprinter_classes_attach(); // the destructor

@@ -17,14 +17,40 @@ static int fail(const char *what) {
   return 1;
 }
 
-// Installs the driver for the printer's environment when the prefix has not
-// registered it yet: Wine's own PostScript driver with its generic PPD.
+// Writes the generic PostScript printer description that Wine's spooler
+// carries (for printers it finds without one) where the driver's files go,
+// as the spooler would not copy it there; its path in path.
+static bool writeGenericPpd(char *path) {
+  HMODULE spooler = LoadLibraryExA("winspool.drv", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HRSRC found = spooler ? FindResourceA(spooler, MAKEINTRESOURCEA(1), "PPDFILE") : nullptr;
+  HGLOBAL data = found ? LoadResource(spooler, found) : nullptr;
+  const void *bytes = data ? LockResource(data) : nullptr;
+  char folder[MAX_PATH];
+  DWORD n;
+  if (!bytes || !GetPrinterDriverDirectoryA(nullptr, nullptr, 1, (BYTE *)folder, sizeof folder, &n))
+    return false;
+  snprintf(path, MAX_PATH, "%s\\3", folder);
+  CreateDirectoryA(path, nullptr);
+  snprintf(path, MAX_PATH, "%s\\3\\generic.ppd", folder);
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0, size = SizeofResource(spooler, found);
+  bool ok = file != INVALID_HANDLE_VALUE && WriteFile(file, bytes, size, &written, nullptr) &&
+            written == size;
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  return ok;
+}
+
+// Installs (again) the driver, which a prefix registers only for printers it
+// finds on the machine: Wine's PostScript driver with the generic printer
+// description.
 static bool installDriver() {
+  char ppd[MAX_PATH];
+  if (!writeGenericPpd(ppd)) return false;
   DRIVER_INFO_3A info = {};
   info.cVersion = 3;
   info.pName = (char *)kDriver;
   info.pDriverPath = (char *)"wineps.drv";
-  info.pDataFile = (char *)"generic.ppd";
+  info.pDataFile = ppd;
   info.pConfigFile = (char *)"wineps.drv";
   return AddPrinterDriverExA(nullptr, 3, (BYTE *)&info, APD_COPY_NEW_FILES);
 }
@@ -55,9 +81,8 @@ int main(int argc, char **argv) {
   const char *name = argv[2], *port = argv[3];
   bool makeDefault = argc > 4 && strcmp(argv[4], "--default") == 0;
   removePrinter(name); /* a printer of an earlier run may name another port */
+  if (!installDriver()) return fail("installing the driver");
   HANDLE printer = addPrinter(name, port);
-  if (!printer && GetLastError() == ERROR_UNKNOWN_PRINTER_DRIVER && installDriver())
-    printer = addPrinter(name, port);
   if (!printer) return fail("adding the printer");
   ClosePrinter(printer);
   if (makeDefault && !SetDefaultPrinterA(name)) return fail("making it the default printer");

@@ -109,25 +109,32 @@ TEST_F(StyledPrinterTest, ABlockTooShortForALineTakesOneLine) {
   RuntimeUnlockObject(&p->header);
 }
 
-TEST_F(StyledPrinterTest, EmptyAndClosedFieldsAreAtTheirEnd) {
+// The text is taken when the printer is made: closing the field's window
+// afterwards leaves it printable; an empty field, or one without its window,
+// has nothing to print.
+TEST_F(StyledPrinterTest, TheTextIsTakenWhenThePrinterIsMade) {
   EditFieldObject *e = fieldOf(0);
-  PictureObject *p = newPicture(50, 50, 32);
+  PictureObject *p = newPicture(80, 50, 32);
   auto *g = (GraphicsObject *)pictureGraphicsGetter(p, 0);
-  StyledTextPrinter *empty = editStyleTextPrinter(e, g, 40);
+  StyledTextPrinter *empty = editStyleTextPrinter(e, g, 70);
   EXPECT_TRUE(styledPrinterEOF(empty, 0));
   RString *t = str_from("words");
   editTextSetter(e, 0, t);
   RuntimeUnlockString(t);
-  StyledTextPrinter *closing = editStyleTextPrinter(e, g, 40);
-  EXPECT_FALSE(styledPrinterEOF(closing, 0));
+  StyledTextPrinter *taken = editStyleTextPrinter(e, g, 70);
+  RuntimeLockObject(&e->control.header);
   close_test_window(w);
   gClassTable = table; /* the classes stay until the test ends */
   gClassCount = kClasses;
-  EXPECT_TRUE(styledPrinterEOF(closing, 0)) << "the field's window closed";
-  styledPrinterDrawBlock(closing, 0, 0, 50);
-  EXPECT_EQ(inkIn(p, 0, 50), 0);
+  EXPECT_FALSE(styledPrinterEOF(taken, 0));
+  styledPrinterDrawBlock(taken, 0, 0, 50);
+  EXPECT_GT(inkIn(p, 0, 50), 0);
+  EXPECT_TRUE(styledPrinterEOF(taken, 0));
+  StyledTextPrinter *closed = editStyleTextPrinter(e, g, 70);
+  EXPECT_TRUE(styledPrinterEOF(closed, 0)) << "no window, no text";
   EXPECT_EQ(editStyleTextPrinter(e, nullptr, 40), nullptr);
-  for (StyledTextPrinter *s : {empty, closing}) RuntimeUnlockObject(&s->header);
+  for (StyledTextPrinter *s : {empty, taken, closed}) RuntimeUnlockObject(&s->header);
+  RuntimeUnlockObject(&e->control.header);
   RuntimeUnlockObject(&g->header);
   RuntimeUnlockObject(&p->header);
 }

@@ -56,6 +56,7 @@ Window PrintWindow
       Setup.SetupString = t.ReadLine
       t.Close
     End If
+    Notes.Alignment = 1
     Notes.SelStart = 0
     Notes.SelLength = 10
     Notes.SelBold = True

@@ -11,9 +11,9 @@ namespace {
 
 using e2e::DriverRun;
 
-// The common dialogs' own controls: OK and Cancel, and the page setup
-// dialog's Landscape button.
-const char *const kOk = "#1", *const kCancel = "#2", *const kLandscape = "#1057";
+// The common dialogs' own controls: OK and Cancel; the page setup dialog's
+// Landscape button is chosen by its mnemonic (its group box lies over it).
+const char *const kOk = "#1", *const kCancel = "#2", *const kLandscape = "alt+l";
 
 class PrintingDemo : public e2e::ApplicationTest {
 protected:
@@ -70,7 +70,7 @@ TEST_F(PrintingDemo, CancelInThePrintDialogPrintsNothing) {
 
 TEST_F(PrintingDemo, LandscapeFromPageSetupReachesThePrintAndIsKept) {
   DriverRun run =
-      drive(start + openDialog("SetupButton") + "click " + kLandscape +
+      drive(start + openDialog("SetupButton") + "key " + kLandscape +
             "\nscreenshot page-setup\nclick " + kOk + "\n" + back +
             waitStatus("Page set up: landscape.") + openDialog("PrintButton") + "click " + kOk +
             "\n" + back + waitStatus("Printed 2 pages, 1 copies.") + "screenshot printed\n" + quit);

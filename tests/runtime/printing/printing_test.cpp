@@ -92,6 +92,14 @@ TEST_F(PrintingTest, PagesOfAJobReachTheDefaultPrintersFile) {
   EXPECT_EQ(graphicsWidthGetter(g, 0), info(s, kInfoPageWidth)) << "72 units per inch";
   EXPECT_EQ(graphicsHeightGetter(g, 0), info(s, kInfoPageHeight));
   drawPage(g, "one");
+  PictureObject *picture = newPicture(16, 16, 32);
+  auto *ink = (GraphicsObject *)pictureGraphicsGetter(picture, 0);
+  RuntimeGraphicsFillRect(ink, 0, 0, 8, 8); /* black on white */
+  RuntimeUnlockObject(&ink->header);
+  RuntimeGraphicsDrawPicture(g, picture, 100, 200, 32, 32, 0, 0, 16, 16);
+  picture->transparent = 1; /* its white shows what lies below */
+  RuntimeGraphicsDrawPicture(g, picture, 200, 200, 32, 32, 0, 0, 16, 16);
+  RuntimeUnlockObject(&picture->header);
   RuntimeGraphicsNextPage(g);
   drawPage(g, "two");
   RuntimeGraphicsNextPage(g);
@@ -100,6 +108,9 @@ TEST_F(PrintingTest, PagesOfAJobReachTheDefaultPrintersFile) {
   RuntimeUnlockObject(&g->header);
   std::string document = printed::document();
   EXPECT_EQ(printed::pages(document), 3) << document.substr(0, 2000);
+  size_t first = document.find("image");
+  EXPECT_NE(first, std::string::npos) << "the picture is printed";
+  EXPECT_NE(document.find("image", first + 1), std::string::npos) << "and the transparent one";
 }
 
 // A Graphics that is no printer's has no job: no pages, no copies.

@@ -53,13 +53,20 @@ protected:
   }
 };
 
-// Dark pixels of a picture in rows [top, bottom).
-int inkIn(PictureObject *p, int top, int bottom) {
+// Dark pixels of a picture in rows [top, bottom) and columns [left, right).
+int inkIn(PictureObject *p, int top, int bottom, int left = 0, int right = 1 << 30) {
   int n = 0;
   for (int y = top; y < bottom && y < p->image->height; y++)
-    for (int x = 0; x < p->image->width; x++)
+    for (int x = left; x < right && x < p->image->width; x++)
       n += (p->image->bits[y * p->image->width + x] & 0xFF) < 0x80;
   return n;
+}
+
+extern "C" {
+void EditAlignmentSetter(EditFieldObject *e, int32_t, int32_t v);
+void editSelStartSetter(EditFieldObject *e, int32_t, int32_t v);
+void editSelLengthSetter(EditFieldObject *e, int32_t, int32_t v);
+void editSelTextSizeSetter(EditFieldObject *e, int32_t, int32_t v);
 }
 
 TEST_F(StyledPrinterTest, BlocksFollowEachOtherUntilTheTextEnds) {
@@ -87,6 +94,35 @@ TEST_F(StyledPrinterTest, BlocksFollowEachOtherUntilTheTextEnds) {
   styledPrinterDrawBlock(stp, 10, 20, 100);
   EXPECT_EQ(inkIn(p, 0, 200), 0) << "past the end nothing is drawn";
   RuntimeUnlockObject(&stp->header);
+  RuntimeUnlockObject(&g->header);
+  RuntimeUnlockObject(&p->header);
+}
+
+// The field's alignment and sizes reach the page: right-aligned text inks
+// only the right of its block; a larger size, more rows.
+TEST_F(StyledPrinterTest, AlignmentAndSizeComeFromTheField) {
+  EditFieldObject *e = fieldOf(1);
+  PictureObject *p = newPicture(300, 100, 32);
+  auto *g = (GraphicsObject *)pictureGraphicsGetter(p, 0);
+  EditAlignmentSetter(e, 0, 3);
+  StyledTextPrinter *right = editStyleTextPrinter(e, g, 300);
+  styledPrinterDrawBlock(right, 0, 0, 100);
+  EXPECT_GT(inkIn(p, 0, 100, 200, 300), 0);
+  EXPECT_EQ(inkIn(p, 0, 100, 0, 150), 0) << "right-aligned";
+  auto rows = [&] {
+    int n = 0;
+    for (int y = 0; y < 100; y++) n += inkIn(p, y, y + 1) > 0;
+    return n;
+  };
+  int small = rows();
+  RuntimeGraphicsClearRect(g, 0, 0, 300, 100);
+  editSelStartSetter(e, 0, 0);
+  editSelLengthSetter(e, 0, 6);
+  editSelTextSizeSetter(e, 0, 36);
+  StyledTextPrinter *large = editStyleTextPrinter(e, g, 300);
+  styledPrinterDrawBlock(large, 0, 0, 100);
+  EXPECT_GT(rows(), small * 2) << "36 against 12";
+  for (StyledTextPrinter *s : {right, large}) RuntimeUnlockObject(&s->header);
   RuntimeUnlockObject(&g->header);
   RuntimeUnlockObject(&p->header);
 }

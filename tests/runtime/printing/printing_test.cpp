@@ -108,6 +108,12 @@ TEST_F(PrintingTest, PagesOfAJobReachTheDefaultPrintersFile) {
   RuntimeUnlockObject(&g->header);
   std::string document = printed::document();
   EXPECT_EQ(printed::pages(document), 3) << document.substr(0, 2000);
+  int32_t dots = info(s, kInfoPrinterX);
+  for (size_t at = 0; (at = document.find(" setlinewidth", at)) != std::string::npos; at++) {
+    size_t start = document.find_last_not_of("0123456789", at - 1);
+    int width = atoi(document.c_str() + start + 1);
+    EXPECT_GE(width * 72, dots - 72) << "a 1-unit pen is 1/72 inch wide, not the thinnest line";
+  }
   size_t first = document.find("image");
   EXPECT_NE(first, std::string::npos) << "the picture is printed";
   EXPECT_NE(document.find("image", first + 1), std::string::npos) << "and the transparent one";

@@ -54,6 +54,7 @@ bool setup_take(PrinterSetup *setup, HGLOBAL settings, HGLOBAL names) {
   char name[kPrinterNameMax];
   DEVMODEA chosen;
   if (!printers_name_from(names, name) || !printers_public(settings, &chosen)) return false;
+  chosen.dmFields &= ~(DM_COPIES | DM_COLLATE); /* copies are the job's, not the setup's */
   keep(setup, name, &chosen);
   if (chosen.dmFields & DM_ORIENTATION)
     setup->landscape = chosen.dmOrientation == DMORIENT_LANDSCAPE;

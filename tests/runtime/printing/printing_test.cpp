@@ -311,9 +311,17 @@ TEST_F(PrintingTest, ThePrintDialogGivesCopiesAndThePageRange) {
   RuntimeGraphicsNextPage(g);
   drawPage(g, "page three");
   RuntimeUnlockObject(&g->header);
-  EXPECT_EQ(printed::pages(printed::document()), 2) << "the printer makes the copies";
+  std::string document = printed::document();
+  EXPECT_EQ(printed::pages(document), 2) << "each page drawn once";
+  EXPECT_NE(document.find("copies=2"), std::string::npos) << "the printer makes the copies";
   EXPECT_NE(text(s).find("printer=File%20Printer;"), std::string::npos)
       << "the dialog's choice is kept in the setup";
+  printed::forget();
+  g = RuntimeOpenPrinter(s);
+  ASSERT_NE(g, nullptr);
+  drawPage(g, "once");
+  RuntimeUnlockObject(&g->header);
+  EXPECT_EQ(printed::document().find("copies=2"), std::string::npos) << "copies are the job's";
 }
 
 TEST_F(PrintingTest, CancellingThePrintDialogGivesNil) {

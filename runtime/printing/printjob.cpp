@@ -1,8 +1,10 @@
 // Print jobs: the drawing target of a printer's document (its context mapped
 // to the Graphics' units, pages ended and begun, the document ended when the
-// Graphics goes, or abandoned after a refusal).
+// Graphics goes, or abandoned after a refusal), and the documents still open
+// when the runtime shuts down, ended then.
 #include "printing/printjob.h"
 #include "graphics/drawing.h"
+#include "lifecycle/exitlist.h"
 #include <commdlg.h>
 #include <cstdlib>
 #include <cstring>
@@ -15,7 +17,10 @@ struct PrintJob {
   JobNumbers numbers;     // 52
   uint8_t failed;         // 64: the printer refused a page: the rest draws
                           //     nothing and the document is abandoned
+  PrintJob *next;         // 68: the next open job
 };
+
+static PrintJob *openJobs; // inside the drawing lock
 
 static PrintJob *jobOf(void *target) { return (PrintJob *)target; }
 
@@ -62,10 +67,26 @@ static int32_t jobValue(void *target, JobValue which) {
 
 static void closeJob(void *target) {
   PrintJob *job = jobOf(target);
+  draw_lock();
+  for (PrintJob **link = &openJobs; *link; link = &(*link)->next)
+    if (*link == job) {
+      *link = job->next;
+      break;
+    }
+  draw_unlock();
   if (job->failed || EndPage(job->dc) <= 0 || EndDoc(job->dc) <= 0)
     AbortDoc(job->dc); /* nothing half printed */
   DeleteDC(job->dc);
   free(job);
+}
+
+void printjob_end_all() {
+  draw_lock();
+  while (PrintJob *job = openJobs) {
+    graphics_detach_all(&job->target); /* its Graphics draws nothing from now on */
+    closeJob(job);
+  }
+  draw_unlock();
 }
 
 static const DrawJobKind kPrintJob = {
@@ -130,5 +151,10 @@ GraphicsObject *printjob_start(HDC dc, PrinterSetup *setup, const JobNumbers &nu
     closeJob(job);
     return nullptr;
   }
+  draw_lock();
+  job->next = openJobs;
+  openJobs = job;
+  draw_unlock();
+  exitlist_add_routine(printjob_end_all);
   return g;
 }

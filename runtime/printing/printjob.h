@@ -21,6 +21,10 @@ struct JobNumbers {
 // the document or its first page.
 GraphicsObject *printjob_start(HDC dc, PrinterSetup *setup, const JobNumbers &numbers);
 
+// Ends every document still open (the runtime's shutdown runs it): each is
+// printed, and its Graphics draws nothing from then on.
+void printjob_end_all();
+
 extern "C" {
 GraphicsObject *RuntimeOpenPrinter(PrinterSetup *setup);
 GraphicsObject *RuntimeOpenPrinterDialog(PrinterSetup *setup);

@@ -6,6 +6,7 @@
 #include "graphics/graphics.h"
 #include "objects/registry.h"
 #include "printed.h"
+#include "lifecycle/exitlist.h"
 #include "printing/printjob.h"
 #include "startup/init.h"
 #include <thread>
@@ -117,6 +118,25 @@ TEST_F(PrintingTest, PagesOfAJobReachTheDefaultPrintersFile) {
   size_t first = document.find("image");
   EXPECT_NE(first, std::string::npos) << "the picture is printed";
   EXPECT_NE(document.find("image", first + 1), std::string::npos) << "and the transparent one";
+}
+
+// A document whose Graphics is still held when the runtime shuts down is
+// printed then; the Graphics stays, drawing nothing.
+TEST_F(PrintingTest, DocumentsStillOpenAtShutdownAreEnded) {
+  GraphicsObject *g = RuntimeOpenPrinter(nullptr);
+  ASSERT_NE(g, nullptr);
+  drawPage(g, "kept");
+  RuntimeGraphicsNextPage(g);
+  drawPage(g, "kept too");
+  exitlist_run(); /* what the runtime's shutdown runs */
+  std::string document = printed::document();
+  EXPECT_EQ(printed::pages(document), 2);
+  RuntimeGraphicsNextPage(g);
+  drawPage(g, "too late");
+  EXPECT_EQ(graphicsCopiesGetter(g, 0), 0) << "no job any more";
+  RuntimeUnlockObject(&g->header);
+  Sleep(300);
+  EXPECT_EQ(printed::read(printed::output()), document) << "no second document";
 }
 
 // A Graphics that is no printer's has no job: no pages, no copies.

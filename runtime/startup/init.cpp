@@ -54,6 +54,8 @@
 #include "files/filedialog.h"
 #include "files/memoryblock.h"
 #include "devices/sound.h"
+#include "printing/printersetup.h"
+#include "printing/styledprinter.h"
 #include <ole2.h>
 #include <cstdio>
 #include <cstring>
@@ -501,6 +503,8 @@ void runtime_classes_init() {
   clipboard_classes_attach();
   memoryblock_classes_attach();
   stream_classes_attach();
+  printersetup_classes_attach();
+  styledprinter_classes_attach();
   exitlist_set_final(file_close_all); /* after the exit list: files no object closed */
   window_classes_attach();
   buttons_install();

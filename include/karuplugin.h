@@ -296,6 +296,67 @@ typedef KARUString (*pluginSocketReadProc)(KARUObject socket, int32_t count);
 typedef KARUString (*pluginSocketReadAllProc)(KARUObject socket);
 typedef KARUString (*pluginSocketLookaheadProc)(KARUObject socket);
 
+/* The runtime itself. KARUinRuntime is 1 in a built program (this runtime
+   runs nothing else); KARUGetQXVersion is the runtime's version, major x
+   10000 + minor x 100 + revision (10000 for 1.0.0). */
+typedef uint8_t (*KARUinRuntimeProc)(void);
+typedef int32_t (*KARUGetQXVersionProc)(void);
+
+/* A constant's text read as a value: an Integer (decimal, &h hexadecimal,
+   &o octal, &b binary; a decimal too wide for 32 bits is a Double), a Double
+   ("2.5", "1e3"), True or False (any case), a colour &cRRGGBB, or a quoted
+   String ("say ""hi"""). Spaces around it are ignored. The value's type, or
+   KARU_CONSTANT_NONE (and a zeroed value) for text that is none of these. */
+enum {
+  KARU_CONSTANT_NONE = 0,
+  KARU_CONSTANT_INTEGER = 1, /* integer */
+  KARU_CONSTANT_DOUBLE = 2,  /* real */
+  KARU_CONSTANT_BOOLEAN = 3, /* integer, 0 or 1 */
+  KARU_CONSTANT_STRING = 4,  /* text, a new string: unlock it */
+  KARU_CONSTANT_COLOR = 5    /* integer, 0xRRGGBB */
+};
+typedef struct KARUConstantValue {
+  int32_t type;    /* 0: KARU_CONSTANT_* */
+  int32_t integer; /* 4 */
+  double real;     /* 8 */
+  KARUString text; /* 16 */
+  int32_t spare;   /* 20 */
+} KARUConstantValue;
+KARU_LAYOUT(sizeof(KARUConstantValue) == 24);
+typedef int32_t (*PluginInterpretConstantValueProc)(const char *text, KARUConstantValue *value);
+
+/* The routine that runs an interface method for an object: the method
+   `methodName` of interface `interfaceName` (names in any case), called with
+   the object and then the method's parameters. Nil when the object is nil,
+   its class does not implement the interface, or the interface has no such
+   method. */
+typedef void *(*GetInterfaceRoutineProc)(KARUObject object, const char *interfaceName,
+                                         const char *methodName);
+/* The handler a program gave an event of a plug-in's class or control for
+   this instance (the event record the runtime wrote into the event's
+   description), called with the instance and then the event's parameters.
+   Nil when there is no handler, or the event is not one of the instance's
+   class. The PPC form answers the same on this platform. */
+typedef void *(*GetEventInstanceProc)(KARUObject instance, KARUEvent event);
+typedef GetEventInstanceProc GetEventInstancePPCProc;
+/* Paints into the device context (an HDC) what shows behind the control: its
+   window's background, or the tab panel or group box it sits on, so that a
+   control drawing only part of its bounds blends in. For the draw routine's
+   context, whose origin is the window's; 1 when painted, 0 for nil, a
+   control without a pane, or no context. */
+typedef int32_t (*KARUSetSpecialBackgroundProc)(KARUObject control, void *dc);
+
+/* Movie helpers. A plug-in that shows movies calls KARUenterMovies first
+   (1: the movie library is started and the digital-video device exists).
+   getMoviePlayerController gives the multimedia device ID of the movie a
+   MoviePlayer has open (opened on the call when the player is on screen; 0
+   without a movie or a pane), to which the plug-in may send its own
+   commands. getMovieMovie gives a Movie's file path as a new string (unlock
+   it), nil for anything else or a movie without a file. */
+typedef uint8_t (*KARUenterMoviesProc)(void);
+typedef uint32_t (*getMoviePlayerControllerProc)(KARUObject player);
+typedef KARUString (*getMovieMovieProc)(KARUObject movie);
+
 /* Database engines. An engine is a table of operations on a handle the
    engine chooses; a nil slot means the engine lacks the operation. An engine
    that runs SQL itself fills selectSQL and executeSQL; otherwise the runtime

@@ -12,7 +12,7 @@ enum : UINT { kPlayFinished = MM_MCINOTIFY }; /* 953, with MCI_NOTIFY_SUCCESSFUL
 static int32_t nextAlias;               // numbers every file sound opened
 static int32_t playingAlias = kNoAlias; // the one file sound that may be playing
 static bool playingLoops;               // ... and whether it starts again at its end
-static bool fileSoundOpen;              // "close all" has something to close
+static bool fileSoundOpen;              // "close all" at shutdown has something to close
 static SoundObject *openSound;          // the sound whose alias is open, or nil
 
 static const char kWindowClass[] = "QXMCISoundWnd";
@@ -39,11 +39,13 @@ static void forget(SoundObject *s) {
   if (s == openSound) openSound = nullptr;
 }
 
-static void closeAll() {
-  mciSendStringA("close all", nullptr, 0, nullptr);
-  fileSoundOpen = false;
+// Closes the file sound that is open, by its own alias: "close all" would
+// also close the program's other devices, a movie playing in a player.
+static void closeOpenSound() {
   playingAlias = kNoAlias;
-  if (openSound) forget(openSound);
+  if (!openSound) return;
+  send(nullptr, "close %d", openSound->alias);
+  forget(openSound);
 }
 
 // The end of a play: a looping sound starts again, any other stops playing.
@@ -79,7 +81,7 @@ static HWND makeWindow(SoundObject *s) {
 
 void soundfile_play(SoundObject *s, bool looping) {
   char path[kFolderPathMax], command[kFolderPathMax + 40];
-  if (fileSoundOpen) closeAll(); /* one file sound at a time */
+  closeOpenSound(); /* one file sound at a time */
   if (!folderitem_copy_path(s->item, path)) return;
   int32_t alias = nextAlias;
   snprintf(command, sizeof command, "open \"%s\" alias %d", path, (int)alias);
@@ -116,5 +118,9 @@ void soundfile_release(SoundObject *s) {
 }
 
 void soundfile_shut_down() {
-  if (fileSoundOpen) closeAll();
+  if (!fileSoundOpen) return;
+  mciSendStringA("close all", nullptr, 0, nullptr);
+  fileSoundOpen = false;
+  playingAlias = kNoAlias;
+  if (openSound) forget(openSound);
 }

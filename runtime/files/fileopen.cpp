@@ -1,6 +1,6 @@
 // Opening a folder item's file: as a text or binary stream (read, create,
-// append, read-write), the look at a file's first bytes that tells a sound,
-// and as a movie, which this platform's runtime cannot play.
+// append, read-write) and the look at a file's first bytes that tells a
+// sound. Movies are opened by the media layer.
 #include "files/file.h"
 #include "files/fileobject.h"
 #include "files/stream.h"
@@ -61,5 +61,3 @@ bool sound_header_known(const uint8_t *b, int32_t n) {
   if (n < 4) return false;
   return !memcmp(b, "RIFF", 4) || !memcmp(b, "MThd", 4) || mpegFrame(b);
 }
-
-Object *FolderItemOpenMovie(Object *) { return nullptr; } /* no movie library */

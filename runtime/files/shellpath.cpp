@@ -24,8 +24,15 @@ bool shell_display_name(const char *path, char *out, int size) {
   return true;
 }
 
-void shell_open(const char *path) {
-  ShellExecuteA(nullptr, "open", path, nullptr, nullptr, SW_SHOWNORMAL);
+// No message of the shell's own: a refusal is the caller's to report.
+bool shell_open(const char *path) {
+  SHELLEXECUTEINFOA info = {};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = "open";
+  info.lpFile = path;
+  info.nShow = SW_SHOWNORMAL;
+  return ShellExecuteExA(&info) != FALSE;
 }
 
 bool shell_browse_folder(HWND owner, const char *prompt, char *out) {

@@ -11,8 +11,9 @@ bool shell_folder_path(int which, char *out);
 // The name the shell shows for an existing entry; false when it has none.
 bool shell_display_name(const char *path, char *out, int size);
 
-// Asks the shell to open the path with its program, window shown normally.
-void shell_open(const char *path);
+// Asks the shell to open the path (or a URL) with its program, window shown
+// normally; false when the shell refused (nothing there, no program for it).
+bool shell_open(const char *path);
 
 // The system's folder browser; the chosen folder's path into out (MAX_PATH
 // bytes). False when cancelled or the choice has no file-system path.

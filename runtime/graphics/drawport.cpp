@@ -106,15 +106,24 @@ void draw_thin_pen(DrawPort *port, HDC dc, COLORREF colour) {
   port->dcPenColour = colour;
 }
 
+// A pen `width` units wide. Where units are mapped (a printer's context),
+// the pen says it is geometric, so that even width 1 is a unit wide rather
+// than the device's thinnest line.
+static HPEN makePen(HDC dc, int32_t width, COLORREF colour) {
+  if (GetMapMode(dc) == MM_TEXT) return CreatePen(PS_SOLID, width, colour);
+  LOGBRUSH brush = {BS_SOLID, colour, 0};
+  return ExtCreatePen(PS_GEOMETRIC | PS_SOLID, width, &brush, 0, nullptr);
+}
+
 void draw_select_pen(DrawPort *port, HDC dc) {
   COLORREF colour = draw_colour(port);
   int32_t width = port->penWidth > 0 ? port->penWidth : 1;
-  if (width == 1) { /* the stock pen of settable colour serves every thin line */
+  if (width == 1 && GetMapMode(dc) == MM_TEXT) { /* the stock pen of settable colour serves */
     draw_thin_pen(port, dc, colour);
     return;
   }
   if (!port->pen || port->penColour != colour || port->penSize != width) {
-    HPEN pen = CreatePen(PS_SOLID, width, colour);
+    HPEN pen = makePen(dc, width, colour);
     if (!pen) return;
     SelectObject(dc, pen);
     if (port->pen) DeleteObject(port->pen);

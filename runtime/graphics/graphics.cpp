@@ -61,8 +61,10 @@ static void destroyGraphics(Object *o, ClassDef *) {
   GraphicsObject *g = (GraphicsObject *)o;
   if (!g->port) return;
   draw_lock();
+  DrawTarget *target = g->port->target;
   unbind(g->port);
   draw_unlock();
+  if (target && target->kind->job) target->kind->job->close(target); /* ends the document */
   if (g->port->font) DeleteObject(g->port->font);
   if (g->port->pen) DeleteObject(g->port->pen);
   if (g->port->clip) DeleteObject(g->port->clip);

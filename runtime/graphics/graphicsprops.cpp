@@ -1,5 +1,6 @@
 // A Graphics object's colour, pen and size properties, pictures drawn
-// through it, and the print-job answers of a Graphics that is no printer's.
+// through it, and its print job's pages and numbers (none unless it is a
+// printer's).
 #include "graphics/drawing.h"
 #include "graphics/graphics.h"
 
@@ -71,7 +72,34 @@ void RuntimeGraphicsDrawPicture(GraphicsObject *g, PictureObject *picture, int32
 
 /* ---- print jobs ---- */
 
-void RuntimeGraphicsNextPage(GraphicsObject *) {}
-int32_t graphicsCopiesGetter(GraphicsObject *, int32_t) { return 0; }
-int32_t graphicsFirstPageGetter(GraphicsObject *, int32_t) { return 0; }
-int32_t graphicsLastPageGetter(GraphicsObject *, int32_t) { return 0; }
+// The Graphics' print job (its target), inside the drawing lock; nil for a
+// Graphics that is no printer's or whose job has ended.
+static DrawTarget *jobTarget(GraphicsObject *g) {
+  DrawTarget *target = g && g->port ? g->port->target : nullptr;
+  return target && target->kind->job ? target : nullptr;
+}
+
+void RuntimeGraphicsNextPage(GraphicsObject *g) {
+  draw_lock();
+  if (DrawTarget *target = jobTarget(g)) {
+    draw_release_if_current(g->port); /* the page's context state goes with it */
+    target->kind->job->nextPage(target);
+  }
+  draw_unlock();
+}
+
+static int32_t jobValue(GraphicsObject *g, JobValue which) {
+  draw_lock();
+  DrawTarget *target = jobTarget(g);
+  int32_t value = target ? target->kind->job->value(target, which) : 0;
+  draw_unlock();
+  return value;
+}
+
+int32_t graphicsCopiesGetter(GraphicsObject *g, int32_t) { return jobValue(g, JobValue::Copies); }
+int32_t graphicsFirstPageGetter(GraphicsObject *g, int32_t) {
+  return jobValue(g, JobValue::FirstPage);
+}
+int32_t graphicsLastPageGetter(GraphicsObject *g, int32_t) {
+  return jobValue(g, JobValue::LastPage);
+}

@@ -109,6 +109,36 @@ static bool coveredCopy(PictureObject *p, int32_t sx, int32_t sy, int32_t sw, in
   return true;
 }
 
+// A device that cannot blend (a printer's) gets the pixels that show at
+// least half drawn opaque, clipped to a region of their runs, in device units.
+static void drawCoveredRuns(PictureObject *p, HDC dc, const PictureSpan &s) {
+  PictureImage *image = p->image, *mask = picture_image((PictureObject *)p->mask);
+  if (mask && (mask->width != image->width || mask->height != image->height)) mask = nullptr;
+  HRGN shown = CreateRectRgn(0, 0, 0, 0);
+  for (int32_t row = 0; shown && row < s.sh; row++)
+    for (int32_t col = 0; col < s.sw;) {
+      int32_t at = (s.sy + row) * image->width + s.sx, start = col;
+      while (col < s.sw && coverage(p, mask, at + col) >= 128) col++;
+      if (col == start) {
+        col++;
+        continue;
+      }
+      POINT corner[2] = {{s.x + (int32_t)((int64_t)start * s.w / s.sw),
+                          s.y + (int32_t)((int64_t)row * s.h / s.sh)},
+                         {s.x + (int32_t)((int64_t)col * s.w / s.sw),
+                          s.y + (int32_t)((int64_t)(row + 1) * s.h / s.sh)}};
+      LPtoDP(dc, corner, 2);
+      HRGN run = CreateRectRgn(corner[0].x, corner[0].y, corner[1].x, corner[1].y);
+      if (run) CombineRgn(shown, shown, run, RGN_OR), DeleteObject(run);
+    }
+  if (!shown) return;
+  int saved = SaveDC(dc);
+  ExtSelectClipRgn(dc, shown, RGN_AND);
+  picture_draw(image, dc, s.x, s.y, s.w, s.h, s.sx, s.sy, s.sw, s.sh);
+  RestoreDC(dc, saved);
+  DeleteObject(shown);
+}
+
 void picture_draw_masked(PictureObject *p, HDC dc, int32_t x, int32_t y, int32_t w, int32_t h,
                          int32_t sx, int32_t sy, int32_t sw, int32_t sh) {
   PictureImage *image = picture_image(p);
@@ -120,9 +150,10 @@ void picture_draw_masked(PictureObject *p, HDC dc, int32_t x, int32_t y, int32_t
   if (!dc || !picture_clip(image, &s) || !coveredCopy(p, s.sx, s.sy, s.sw, s.sh, &copyDc, &bitmap))
     return;
   BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  AlphaBlend(dc, s.x, s.y, s.w, s.h, copyDc, 0, 0, s.sw, s.sh, blend);
+  bool blended = AlphaBlend(dc, s.x, s.y, s.w, s.h, copyDc, 0, 0, s.sw, s.sh, blend);
   DeleteDC(copyDc);
   DeleteObject(bitmap);
+  if (!blended) drawCoveredRuns(p, dc, s);
 }
 
 /* ---- RGBSurface ---- */

@@ -9,6 +9,20 @@
 
 struct DrawPort;
 
+// The print-job numbers a Graphics answers (Copies, FirstPage, LastPage).
+enum class JobValue { Copies, FirstPage, LastPage };
+
+// What a print job adds to its drawing target: pages, the numbers its print
+// dialog gave, and the end of the document when its Graphics goes.
+struct DrawJobKind {
+  // Ends the page and starts the next; the port has given its context back.
+  void (*nextPage)(void *target);
+  int32_t (*value)(void *target, JobValue which);
+  // The Graphics' last release, after its port left the target: ends the
+  // document (or abandons it after a failure) and frees the job.
+  void (*close)(void *target);
+};
+
 // What a kind of drawing target does: lend its device context and take it
 // back, and say its size and what ClearRect fills with.
 struct DrawTargetKind {
@@ -24,6 +38,7 @@ struct DrawTargetKind {
   // that took it (a window's). Otherwise it may stay taken while the port is
   // current and is given back at the next switch, from any thread.
   uint8_t threadBound;
+  const DrawJobKind *job = nullptr; // set for a printer's job only
 };
 
 // Placed first in every record that can be drawn on (a picture's image, a

@@ -44,6 +44,9 @@ bool raise_event_asking(Object *object, const char *event, Object *argument) {
 }
 
 Object *getAppObject() { return RuntimeLockObject(gAppObject); }
+// The resources a Windows program carries live in its executable, not in a
+// second part of a file, so there is never a fork to give.
+Object *appResourceForkGetter(Object *) { return nullptr; }
 
 void ApplicationNewDocument(Object *app) { raise_event(app, "NewDocument"); }
 
@@ -60,8 +63,9 @@ static bool notTaken(MSG *) { return false; }
 static HWND noWindow() { return nullptr; }
 static DWORD platformTicks() { return GetTickCount(); }
 
-const LoopHooks kNoWindowHooks = {nothing,  yes,      nothing, yes,     no,      nothing,
-                                  notTaken, noWindow, nothing, nothing, nothing, platformTicks};
+const LoopHooks kNoWindowHooks = {nothing, yes,           nothing,  yes,     no,
+                                  nothing, notTaken,      noWindow, nothing, nothing,
+                                  nothing, platformTicks, nothing};
 LoopHooks gLoopHooks = kNoWindowHooks;
 
 /* ---- loop state ---- */
@@ -306,6 +310,7 @@ void runtime_shut_down() {
     oleReleased = true;
     OleUninitialize();
   }
+  gLoopHooks.shutDownMovies();
   exitlist_run();
 }
 

@@ -30,6 +30,7 @@ struct LoopHooks {
   void (*tickSerialPorts)();     // every open serial port reads and raises its events
   void (*shutDownMedia)();       // sound player, multimedia "close all", wave volume, movies
   DWORD (*milliseconds)();       // the platform tick count
+  void (*shutDownMovies)();      // the movie library stops, when it was started
 };
 extern LoopHooks gLoopHooks;
 extern const LoopHooks kNoWindowHooks; // the answers before any subsystem fills in its own
@@ -83,6 +84,8 @@ extern uint32_t gCursorReferenceTick;
 
 extern "C" {
 Object *getAppObject();
+// A Windows file has no resource fork: always nil.
+Object *appResourceForkGetter(Object *app);
 void ApplicationNewDocument(Object *app);
 void ApplicationOpenDocument(Object *app, Object *item);
 void ApplicationQuit();

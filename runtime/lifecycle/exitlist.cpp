@@ -6,8 +6,16 @@
 
 static Vector exitObjects; /* oldest first; an all-zero vector is a valid empty one */
 static void (*finalRoutine)();
+static Vector routines; /* in the order added */
 
 void exitlist_set_final(void (*routine)()) { finalRoutine = routine; }
+
+void exitlist_add_routine(void (*routine)()) {
+  if (!routines.elementSize) vec_init(&routines);
+  for (int32_t i = 0; i < vec_count(&routines); i++)
+    if (vec_get_ptr(&routines, i) == (void *)routine) return;
+  vec_append_ptr(&routines, (void *)routine);
+}
 
 void exitlist_add(Object *object) {
   if (!exitObjects.elementSize) vec_init(&exitObjects);
@@ -25,5 +33,6 @@ void exitlist_run() {
     vec_remove(&exitObjects, n - 1);
     RuntimeUnlockObject(newest);
   }
+  for (int32_t i = 0; i < vec_count(&routines); i++) ((void (*)())vec_get_ptr(&routines, i))();
   if (finalRoutine) finalRoutine();
 }

@@ -11,3 +11,6 @@ void exitlist_run();                  // releases every object, newest first, th
 // A routine run at the end of every exitlist_run: the file layer's, which
 // writes out and closes files whose streams were never released.
 void exitlist_set_final(void (*routine)());
+// A routine run by every exitlist_run after the objects and before the final
+// routine (printing's, which ends documents still open); each is added once.
+void exitlist_add_routine(void (*routine)());

@@ -27,6 +27,7 @@
 #include "text/string.h"
 #include "database/datacontrol.h"
 #include "dragdrop/dragdrop.h"
+#include "media/movie.h"
 #include "ui/boundparts.h"
 #include "ui/buttons.h"
 #include "ui/editfield.h"
@@ -45,6 +46,7 @@
 #include "ui/scroller.h"
 #include "ui/canvas.h"
 #include "ui/timer.h"
+#include "ui/line.h"
 #include "devices/socket.h"
 #include "database/database.h"
 #include "devices/serial.h"
@@ -53,6 +55,8 @@
 #include "files/filedialog.h"
 #include "files/memoryblock.h"
 #include "devices/sound.h"
+#include "printing/printersetup.h"
+#include "printing/styledprinter.h"
 #include <ole2.h>
 #include <cstdio>
 #include <cstring>
@@ -203,6 +207,23 @@ static void diagnoseSize(const ClassDef *cls, const ClassDef *super) {
   fault_diagnostic(line);
 }
 
+// An image class smaller than its superclass would have its instances
+// overrun by the superclass's own fields: the compiler cannot know the size
+// of a plug-in's control it subclasses for the control's handlers. After the
+// diagnostic such a class takes its superclass's size, down every chain.
+static void growUndersized(const int32_t *superIndex) {
+  for (bool grew = true; grew;) {
+    grew = false;
+    for (int32_t i = 0; i < gClassCount; i++) {
+      ClassDef *c = gClassTable[i];
+      if (superIndex[i] == -1 || !c->superclass) continue;
+      if (c->instanceSize >= c->superclass->instanceSize) continue;
+      c->instanceSize = c->superclass->instanceSize;
+      grew = true;
+    }
+  }
+}
+
 // Superclasses are linked once every definition has been read, so that a
 // superclass listed later has its size when it is compared.
 static void loadClasses(Words *dir) {
@@ -225,6 +246,7 @@ static void loadClasses(Words *dir) {
     if (super && gClassTable[i]->instanceSize < super->instanceSize)
       diagnoseSize(gClassTable[i], super);
   }
+  growUndersized(superIndex);
   pool_free(superIndex, gClassCount * 4 + 4);
 }
 
@@ -478,9 +500,12 @@ void runtime_classes_init() {
   graphics_classes_attach();
   picture_classes_attach();
   picture_set_resource_reader(pictureResource);
+  movie_set_resource_reader(pictureResource); /* the same length-prefixed file */
   clipboard_classes_attach();
   memoryblock_classes_attach();
   stream_classes_attach();
+  printersetup_classes_attach();
+  styledprinter_classes_attach();
   exitlist_set_final(file_close_all); /* after the exit list: files no object closed */
   window_classes_attach();
   buttons_install();
@@ -494,7 +519,9 @@ void runtime_classes_init() {
   listbox_install();
   boundparts_install();
   datacontrol_install();
+  movies_attach();
   contextmenu_install();
+  line_install();
   control_classes_attach(); /* after the kinds: it gives their classes CreatePane */
   dragdrop_install();       /* after the controls: it wraps their destructor */
 }

@@ -96,6 +96,22 @@ bool editField_load(EditFieldObject *e, const void *bytes, int32_t length);
 typedef bool (*EditFieldSink)(void *cookie, const void *bytes, int32_t count);
 bool editField_save(EditFieldObject *e, EditFieldSink write, void *cookie);
 
+// One character of a field as it is shown, for those who lay its styled
+// text out elsewhere (the printer).
+struct StyledChar {
+  wchar_t ch; // a UTF-16 unit; '\r' ends a paragraph
+  uint8_t bold, italic, underline;
+  uint8_t align;          // its paragraph's: PFA_LEFT, PFA_CENTER or PFA_RIGHT
+  int32_t height;         // twips
+  COLORREF colour;        // of the text
+  char face[LF_FACESIZE]; // the font's name
+};
+
+// The field's characters with their styles, read without reports and with
+// the selection given back (malloc'd, *count of them; the caller frees it);
+// nil without a pane or memory.
+StyledChar *editField_styled_text(EditFieldObject *e, int32_t *count);
+
 extern "C" {
 RString *editTextGetter(EditFieldObject *e);
 void editTextSetter(EditFieldObject *e, int32_t, RString *text);

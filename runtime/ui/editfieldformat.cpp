@@ -7,6 +7,7 @@
 #include "ui/editfieldpane.h"
 #include "ui/fonts.h"
 #include "ui/nativewindow.h"
+#include <cstdlib>
 #include <cstring>
 
 static const char kStyleFace[] = "MS Sans Serif"; // what style data start from
@@ -292,4 +293,60 @@ void format_apply_style(EditPane *ep, RString *text, RString *style) {
   }
   edit_select(ep, styled + 1, styled + 1);
   edit_loud(ep);
+}
+
+/* ---- the styled characters, for printing ---- */
+
+// The control's text by its positions: a paragraph mark is one '\r'.
+static wchar_t *positionsText(EditPane *ep, int32_t *count) {
+  GETTEXTLENGTHEX ask = {GTL_NUMCHARS | GTL_PRECISE, 1200};
+  int32_t n = (int32_t)SendMessageW(edit_hwnd(ep), EM_GETTEXTLENGTHEX, (WPARAM)&ask, 0);
+  wchar_t *text = n >= 0 ? (wchar_t *)malloc((n + 1) * sizeof(wchar_t)) : nullptr;
+  if (!text) return nullptr;
+  GETTEXTEX get = {(DWORD)((n + 1) * sizeof(wchar_t)), GT_DEFAULT, 1200, nullptr, nullptr};
+  *count = (int32_t)SendMessageW(edit_hwnd(ep), EM_GETTEXTEX, (WPARAM)&get, (LPARAM)text);
+  return text;
+}
+
+static void readStyle(EditPane *ep, StyledChar *c, uint8_t align) {
+  CHARFORMATA cf = format_selection(ep);
+  c->bold = (cf.dwEffects & CFE_BOLD) != 0;
+  c->italic = (cf.dwEffects & CFE_ITALIC) != 0;
+  c->underline = (cf.dwEffects & CFE_UNDERLINE) != 0;
+  c->colour = cf.dwEffects & CFE_AUTOCOLOR ? GetSysColor(COLOR_WINDOWTEXT) : cf.crTextColor;
+  c->height = cf.yHeight > 0 ? cf.yHeight : twips(0);
+  c->align = align;
+  lstrcpynA(c->face, cf.szFaceName, LF_FACESIZE);
+}
+
+StyledChar *editField_styled_text(EditFieldObject *e, int32_t *count) {
+  EditPane *ep = edit_pane(e);
+  int32_t n = 0;
+  wchar_t *text = ep ? positionsText(ep, &n) : nullptr;
+  StyledChar *out = text ? (StyledChar *)calloc(n > 0 ? n : 1, sizeof(StyledChar)) : nullptr;
+  if (!out) {
+    free(text);
+    return nullptr;
+  }
+  edit_quiet(ep);
+  edit_send(ep, EM_HIDESELECTION, TRUE, 0);
+  CHARRANGE saved = edit_selection(ep);
+  uint8_t align = PFA_LEFT;
+  for (int32_t i = 0; i < n; i++) {
+    edit_select(ep, i, i + 1);
+    if (i == 0 || text[i - 1] == L'\r') { /* a paragraph begins */
+      PARAFORMAT pf = {};
+      pf.cbSize = sizeof pf;
+      edit_send(ep, EM_GETPARAFORMAT, 0, (LPARAM)&pf);
+      align = (uint8_t)(pf.wAlignment ? pf.wAlignment : PFA_LEFT);
+    }
+    out[i].ch = text[i];
+    readStyle(ep, &out[i], align);
+  }
+  edit_select(ep, saved.cpMin, saved.cpMax);
+  edit_send(ep, EM_HIDESELECTION, FALSE, 0);
+  edit_loud(ep);
+  free(text);
+  *count = n;
+  return out;
 }

@@ -1,10 +1,13 @@
 // Pane help texts: HelpTag (else BalloonHelp) while enabled and the disabled
-// text otherwise, shown by a tool tip made when a pane first has one.
+// text otherwise, shown by a tool tip made when a pane first has one; and the
+// Application's switch that shows or silences every tip at once.
 #include "base/platform.h"
 #include "text/string.h"
 #include "ui/pane.h"
 #include <commctrl.h>
 #include <cstring>
+
+static bool helpShown = true; // Application.BalloonHelpVisible
 
 // The tool of a pane's tip: the whole native window, with the text given.
 static TOOLINFOA toolInfo(Pane *pane, const char *text) {
@@ -12,8 +15,8 @@ static TOOLINFOA toolInfo(Pane *pane, const char *text) {
   memset(&info, 0, sizeof info);
   info.cbSize = sizeof info - sizeof(void *); /* the size every common-controls version takes */
   info.uFlags = TTF_IDISHWND;
-  info.hwnd = pane->hwnd;
-  info.uId = (UINT_PTR)pane->hwnd;
+  info.hwnd = pane ? pane->hwnd : nullptr;
+  info.uId = (UINT_PTR)info.hwnd;
   info.lpszText = (char *)text;
   return info;
 }
@@ -32,7 +35,7 @@ void pane_refresh_help(Pane *pane) {
   }
   TOOLINFOA info = toolInfo(pane, str_cview(text));
   SendMessageA(pane->toolTip, TTM_UPDATETIPTEXTA, 0, (LPARAM)&info);
-  SendMessageA(pane->toolTip, TTM_ACTIVATE, str_len(text) > 0, 0);
+  SendMessageA(pane->toolTip, TTM_ACTIVATE, helpShown && str_len(text) > 0, 0);
 }
 
 void pane_set_help(Pane *pane, RString *helpTag, RString *balloonHelp, RString *disabledHelp) {
@@ -40,4 +43,26 @@ void pane_set_help(Pane *pane, RString *helpTag, RString *balloonHelp, RString *
   str_assign(&pane->help, str_len(helpTag) ? helpTag : balloonHelp);
   str_assign(&pane->disabledHelp, disabledHelp);
   pane_refresh_help(pane);
+}
+
+/* ---- the Application's switch ---- */
+
+// Every tip of this thread is a top-level window whose one tool is its
+// pane's native window; each such pane shows or silences its own tip again.
+static BOOL CALLBACK refreshTip(HWND hwnd, LPARAM) {
+  char name[32];
+  if (!GetClassNameA(hwnd, name, sizeof name) || lstrcmpiA(name, TOOLTIPS_CLASSA) != 0) return TRUE;
+  TOOLINFOA tool = toolInfo(nullptr, nullptr);
+  if (!SendMessageA(hwnd, TTM_ENUMTOOLSA, 0, (LPARAM)&tool)) return TRUE;
+  if (Pane *p = pane_from_hwnd(tool.hwnd))
+    if (p->toolTip == hwnd) pane_refresh_help(p);
+  return TRUE;
+}
+
+extern "C" bool AppBalloonHelpVisibleGetter(Object *) { return helpShown; }
+
+extern "C" void AppBalloonHelpVisibleSetter(Object *, int32_t, bool visible) {
+  if (helpShown == visible) return;
+  helpShown = visible;
+  EnumThreadWindows(GetCurrentThreadId(), refreshTip, 0);
 }

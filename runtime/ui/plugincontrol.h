@@ -33,4 +33,6 @@ void KARUSetAccelerator(Object *control, RString *key);
 void KARUYieldToQX();
 Object *KARUGetControlGraphics(Object *control); // a new Graphics for its pane, or nil
 HDC KARUGraphicsDC(Object *graphics); // a picture's context, a pane's while it paints, or nil
+// Paints what shows behind the control's pane into dc; 1 when it did.
+int32_t KARUSetSpecialBackground(Object *control, HDC dc);
 }

@@ -147,3 +147,13 @@ HDC KARUGraphicsDC(Object *graphics) {
   draw_end(g);
   return lent ? dc : nullptr;
 }
+
+// The paint context a plug-in's draw routine gets is the pane's own, so the
+// pane paints its parent's background into it, as the runtime's see-through
+// controls on tab panels and in group boxes do.
+int32_t KARUSetSpecialBackground(Object *control, HDC dc) {
+  ControlObject *c = controlOf(control);
+  if (!c || !c->pane || !c->pane->hwnd || !dc) return 0;
+  pane_paint_parent_background(c->pane, dc);
+  return 1;
+}

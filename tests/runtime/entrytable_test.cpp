@@ -187,8 +187,11 @@ TEST_F(EntryTableTest, CountsTheNamesStillUnbuilt) {
   EXPECT_GE(unbuilt.size(), size_t(kUnbuiltEntryCount)); // aliases of unbuilt routines too
 }
 
+// Whichever entry is still unbuilt stands for them all.
 TEST_F(EntryTableTest, CallingAnUnbuiltEntryNamesItAndEnds) {
-  auto routine = reinterpret_cast<void (*)()>(entry_routine("RuntimeBeep"));
+  if (kUnbuiltEntryCount == 0) GTEST_SKIP() << "every entry is built";
+  std::string name = kUnbuiltEntries[0];
+  auto routine = reinterpret_cast<void (*)()>(entry_routine(name.c_str()));
   ASSERT_TRUE(entry_unbuilt(reinterpret_cast<void *>(routine)));
   EXPECT_EXIT(
       {
@@ -196,5 +199,5 @@ TEST_F(EntryTableTest, CallingAnUnbuiltEntryNamesItAndEnds) {
         ExitProcess(7);
       },
       testing::ExitedWithCode(0),
-      "\\[message box\\] The application called \"RuntimeBeep\".*\n\\[exit\\] 0");
+      "\\[message box\\] The application called \"" + name + "\".*\n\\[exit\\] 0");
 }

@@ -4,6 +4,7 @@
 #include "image.h"
 #include "imagefile.h"
 #include "recorder.h"
+#include "startup/entrytable.h"
 #include "startup/loader.h"
 #include "lifecycle/exitlist.h"
 #include "text/string.h"
@@ -262,15 +263,17 @@ TEST_F(LoaderTest, ImportsThatNameNoRoutineReportTheirNameWhenCalled) {
   code.call_import("NoSuchEntryPoint");
   Image missing = link();
   EXPECT_EXIT(load(missing), testing::ExitedWithCode(0), "\"NoSuchEntryPoint\"");
+  if (kUnbuiltEntryCount == 0) GTEST_SKIP() << "every entry of the table is built";
+  const std::string name = kUnbuiltEntries[0]; /* in the table, not built */
   Code other;
   CodeLabel start = other.here();
-  other.call_import("RuntimeOpenPrinter"); /* in the table, not built */
+  other.call_import(name);
   other.ret();
   Data d;
   d.set_entry(start);
   Image unbuilt;
   ASSERT_TRUE(link_image(other, d, &unbuilt, nullptr));
-  EXPECT_EXIT(load(unbuilt), testing::ExitedWithCode(0), "\"RuntimeOpenPrinter\"");
+  EXPECT_EXIT(load(unbuilt), testing::ExitedWithCode(0), "\"" + name + "\"");
 }
 
 TEST_F(LoaderTest, ResourceBlockEntriesAreFoundFromTheEndOfTheOffsetTable) {

@@ -12,7 +12,7 @@ void Checker::check_prop_value(const PropValue &v, const ClassInfo *cls, bool wi
     error_at(v.value->loc, "the value of " + v.name + " must be a literal");
   if (k == NK::IntLit && (v.value->ival > INT32_MAX || v.value->ival < INT32_MIN))
     error_at(v.value->loc, "integer literal is out of range");
-  if (cls->external) return;
+  if (cls->plugin_kind()) return;
   const BuiltinProperty *p = find_builtin_property(cls, v.name);
   if (!p && !(window && iequal(v.name, "Name")))
     error_at(v.loc, (window ? "Window" : cls->display()) + " has no property " + v.name);

@@ -44,6 +44,20 @@ void Checker::by_ref_arg(NodeP &arg, const Type &want, size_t i, const std::stri
   a.address = true;
 }
 
+// What a left-out optional parameter passes: its fallback number, or nil
+// for an object.
+NodeP Checker::fallback_arg(const Type &want, int32_t fallback, Loc loc) {
+  if (want.kind == K::Object) {
+    NodeP v = make(NK::NilLit, loc);
+    v->type = Type{K::Nil, nullptr};
+    return v;
+  }
+  NodeP v = make(want.kind == K::Boolean ? NK::BoolLit : NK::IntLit, loc);
+  v->ival = fallback;
+  v->type = want.kind == K::Boolean ? want : Type{K::Integer, nullptr};
+  return v;
+}
+
 // The arguments of a member-table call: the left-out optional ones get their
 // fallbacks, ByRef ones pass addresses, and the rest convert.
 void Checker::table_args(std::vector<NodeP> &args, int32_t first, int32_t count, Loc loc,
@@ -56,10 +70,7 @@ void Checker::table_args(std::vector<NodeP> &args, int32_t first, int32_t count,
   for (size_t i = args.size(); i < want.size(); i++) {
     const BuiltinParam &p = kBuiltinParams[first + int32_t(i)];
     if (p.form != kParamOptional) break; /* check_args reports the missing ones */
-    NodeP v = make(want[i].kind == K::Boolean ? NK::BoolLit : NK::IntLit, loc);
-    v->ival = p.fallback;
-    v->type = want[i].kind == K::Boolean ? want[i] : Type{K::Integer, nullptr};
-    args.push_back(std::move(v));
+    args.push_back(fallback_arg(want[i], p.fallback, loc));
   }
   for (size_t i = 0; i < args.size() && i < want.size(); i++)
     if (kBuiltinParams[first + int32_t(i)].form == kParamByRef)

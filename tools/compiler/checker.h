@@ -164,6 +164,7 @@ struct Checker {
   void function_call(NodeP &n, const BuiltinFunction *f, std::vector<NodeP> args, Loc loc);
   void check_args(std::vector<NodeP> &args, const std::vector<Type> &want, Loc loc,
                   const std::string &what);
+  NodeP fallback_arg(const Type &want, int32_t fallback, Loc loc);
   void table_args(std::vector<NodeP> &args, int32_t first, int32_t count, Loc loc,
                   const std::string &what);
   void by_ref_arg(NodeP &arg, const Type &want, size_t i, const std::string &what);

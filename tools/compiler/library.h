@@ -34,6 +34,13 @@ struct ClassInfo {
       if (c == other) return true;
     return false;
   }
+  // A plug-in's class, or a per-control subclass of one: its members are
+  // known only to the runtime.
+  bool plugin_kind() const {
+    const ClassInfo *c = this;
+    while (c && !c->builtin && !c->external) c = c->super;
+    return c && c->external;
+  }
   std::string display() const { return name.empty() ? "(control subclass)" : name; }
 };
 

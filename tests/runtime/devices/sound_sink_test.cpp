@@ -1,6 +1,7 @@
 // Sounds heard by the sound server's null sink: a file sound and an image
 // sound recorded for their length, a loop until Stop and silence after it,
-// one file sound at a time, and a sound freed while it plays.
+// one file sound at a time (the program's other devices left open), and a
+// sound freed while it plays.
 #include "soundtest.h"
 
 namespace {
@@ -80,6 +81,16 @@ TEST_F(SoundSinkTest, ASecondFileSoundClosesTheFirstAndClearsItsPlayingFlag) {
   EXPECT_EQ(first->alias, kNoAlias);
   EXPECT_TRUE(soundIsPlaying(second));
   EXPECT_NE(second->alias, kNoAlias);
+  /* only the file sound's own device is closed, not another one of the program's */
+  put("kept.wav", waveFile(22050, 16, 500));
+  std::string other = "open \"" + path("kept.wav") + "\" alias kept";
+  ASSERT_EQ(mciSendStringA(other.c_str(), nullptr, 0, nullptr), 0u);
+  soundPlay(first);
+  EXPECT_FALSE(soundIsPlaying(second));
+  char mode[32] = "";
+  EXPECT_EQ(mciSendStringA("status kept mode", mode, sizeof mode, nullptr), 0u) << "closed";
+  mciSendStringA("close kept", nullptr, 0, nullptr);
+  soundStop(first);
   soundStop(second);
   EXPECT_FALSE(soundIsPlaying(second));
   RuntimeUnlockObject(&first->header);

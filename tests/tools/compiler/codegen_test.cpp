@@ -709,6 +709,32 @@ TEST(Codegen, DrawingMembersReachTheirEntriesWithTheirFallbacks) {
             (std::vector<int32_t>{0, 0, W, W, 0, 0, W, W}));
 }
 
+// Printing's members reach their entries; OpenPrinter without a setup
+// passes nil (xor eax, eax; push eax just before the call).
+TEST(Codegen, PrintingMembersReachTheirEntries) {
+  img::Image im = build("Window W\n  Control E As EditField\n  End Control\n"
+                        "  Handler E.GotFocus()\n    Dim s As New PrinterSetup\n"
+                        "    If s.PageSetupDialog Then s.Landscape = True\n"
+                        "    s.HorizontalResolution = 300\n    s.MaxVerticalResolution = 600\n"
+                        "    LineTrace Str(s.PageWidth + s.PaperHeight) + s.SetupString\n"
+                        "    s.SetupString = \"\"\n    Dim g As Graphics = OpenPrinterDialog(s)\n"
+                        "    Dim p As StyledTextPrinter = E.StyledTextPrinter(g, 400)\n"
+                        "    p.Width = 300\n    While Not p.EOF\n      p.DrawBlock 0, 0, g.Height\n"
+                        "      g.NextPage\n    Wend\n    g = OpenPrinter\n    g = OpenPrinter(s)\n"
+                        "  End Handler\nEnd Window\n");
+  for (const char *entry :
+       {"printerSetupPageSetup", "printerSetupResSetter", "printerSetupMaxResSetter",
+        "printerSetupInfoGetter", "printerSetupStringGetter", "printerSetupStringSetter",
+        "RuntimeOpenPrinterDialog", "editStyleTextPrinter", "styledPrinterWidthSetter",
+        "styledPrinterEOF", "styledPrinterDrawBlock", "RuntimeGraphicsNextPage"})
+    EXPECT_FALSE(sites(im, entry).empty()) << entry;
+  std::vector<uint32_t> open = sites(im, "RuntimeOpenPrinter");
+  ASSERT_EQ(open.size(), 2u);
+  size_t bare = open[0] < open[1] ? open[0] : open[1];
+  EXPECT_EQ(im.code1[bare - 1], 0x50) << "push eax";
+  EXPECT_EQ(im.code1[bare - 3], 0x31) << "xor eax, eax: nil for the left-out setup";
+}
+
 // Optional parameters close a member's list; ByRef and array parameters
 // take only what they can.
 TEST(Codegen, DrawingMisuseIsReportedAtTheCall) {

@@ -286,3 +286,16 @@ TEST(Frontend, CommandLineFailsWithoutWritingAnImage) {
 }
 
 } // namespace
+
+// A plug-in control with handlers gets a subclass of its own; the properties
+// its design sets are still the plug-in's to know, so checking lets them pass
+// and only the missing library stops the compile.
+TEST(Frontend, APluginControlWithHandlersKeepsItsDesignedProperties) {
+  CompileResult r = build("Plugin \"absent.dll\"\nWindow W\n  Control P As KPThing\n"
+                          "    Left = 4\n    Shade = 3\n  End Control\n"
+                          "  Handler P.Ping(n As Integer) As Integer\n    Return n\n"
+                          "  End Handler\nEnd Window\n");
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.error.find("has no property"), std::string::npos) << r.error;
+  EXPECT_NE(r.error.find("cannot read plug-in"), std::string::npos) << r.error;
+}

@@ -208,6 +208,7 @@ static bool fieldPress(Pane *p, POINT at) {
   EditPane *ep = (EditPane *)p;
   CHARRANGE range = edit_selection(ep);
   if (range.cpMin == range.cpMax || source_dragging() || !editField_of(p)) return false;
+  if (GetKeyState(VK_SHIFT) < 0) return false; /* Shift-click extends the selection */
   int32_t pos = charAt(ep, at);
   if (pos < range.cpMin || pos >= range.cpMax) return false;
   POINT screen = at;

@@ -36,24 +36,26 @@ const EntrySlot kEntryTable[kEntrySlots] = {
 #undef AGAIN
 #undef ALIAS
 
+// The names still bound to their stand-ins, and the stand-ins, each list
+// closed by a nil so that it may be empty.
 #define BUILT(n)
 #define UNBUILT(n) #n,
 #define AGAIN(n)
 #define ALIAS(n, target)
 const char *const kUnbuiltEntries[] = {
 #include "startup/entries.def"
-};
+    nullptr};
 #undef UNBUILT
 #define UNBUILT(n) reinterpret_cast<const void *>(&unbuilt_##n),
 static const void *const unbuiltRoutines[] = {
 #include "startup/entries.def"
-};
+    nullptr};
 #undef BUILT
 #undef UNBUILT
 #undef AGAIN
 #undef ALIAS
 
-const int kUnbuiltEntryCount = sizeof kUnbuiltEntries / sizeof kUnbuiltEntries[0];
+const int kUnbuiltEntryCount = sizeof kUnbuiltEntries / sizeof kUnbuiltEntries[0] - 1;
 
 /* ---- lookup by name: an index over the table, built on first use ---- */
 
@@ -106,7 +108,7 @@ void *entry_routine(const char *name) {
 }
 
 bool entry_unbuilt(const void *routine) {
-  for (const void *r : unbuiltRoutines)
-    if (r == routine) return true;
+  for (int i = 0; i < kUnbuiltEntryCount; i++)
+    if (unbuiltRoutines[i] == routine) return true;
   return false;
 }

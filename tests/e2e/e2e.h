@@ -19,6 +19,7 @@
 #include <sstream>
 #include <string>
 #include <vector>
+#include <unistd.h>
 
 namespace e2e {
 
@@ -143,7 +144,8 @@ protected:
   void SetUp() override {
     const testing::TestInfo *test = testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string(test->test_suite_name()) + "." + test->name();
-    dir = fs::temp_directory_path() / ("e2e-" + name);
+    /* the process's number too: test runs of two checkouts at once keep apart */
+    dir = fs::temp_directory_path() / ("e2e-" + name + "-" + std::to_string(getpid()));
     shots = fs::path(SCREENSHOTS_DIR) / name;
     for (const fs::path &folder : {dir, shots}) {
       fs::remove_all(folder);

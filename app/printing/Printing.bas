@@ -105,6 +105,11 @@ Window PrintWindow
     g.DrawLine 60, 340, 350, 340
   End Sub
 
+  Function Plural(count As Integer, one As String, many As String) As String
+    If count = 1 Then Return one
+    Return many
+  End Function
+
   Handler PrintButton.Action()
     Dim g As Graphics = OpenPrinterDialog(Setup)
     If g = Nil Then
@@ -121,6 +126,6 @@ Window PrintWindow
       notesPrinter.DrawBlock 72, 72, g.Height - 144
     Wend
     g = Nil
-    StatusText.Text = "Printed " + Str(pages) + " pages, " + Str(copies) + " copies."
+    StatusText.Text = "Printed " + Str(pages) + " pages, " + Str(copies) + Plural(copies, " copy.", " copies.")
   End Handler
 End Window

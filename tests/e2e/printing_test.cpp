@@ -53,7 +53,7 @@ protected:
 TEST_F(PrintingDemo, OkInThePrintDialogPrintsTheTwoPageReport) {
   DriverRun run = drive(start + "screenshot ready\n" + openDialog("PrintButton") +
                         "screenshot print-dialog\nclick " + kOk + "\n" + back +
-                        waitStatus("Printed 2 pages, 1 copies.") + "screenshot printed\n" + quit);
+                        waitStatus("Printed 2 pages, 1 copy.") + "screenshot printed\n" + quit);
   ASSERT_EQ(run.exitCode, 0) << run.output();
   std::string text = document();
   EXPECT_EQ(pages(text), 2) << text.substr(0, 2000);
@@ -73,7 +73,7 @@ TEST_F(PrintingDemo, LandscapeFromPageSetupReachesThePrintAndIsKept) {
       drive(start + openDialog("SetupButton") + "key " + kLandscape +
             "\nscreenshot page-setup\nclick " + kOk + "\n" + back +
             waitStatus("Page set up: landscape.") + openDialog("PrintButton") + "click " + kOk +
-            "\n" + back + waitStatus("Printed 2 pages, 1 copies.") + "screenshot printed\n" + quit);
+            "\n" + back + waitStatus("Printed 2 pages, 1 copy.") + "screenshot printed\n" + quit);
   ASSERT_EQ(run.exitCode, 0) << run.output();
   std::string text = document();
   EXPECT_EQ(pages(text), 2);

@@ -2,6 +2,8 @@
 //   basc [--no-stack-check] [-o folder] [--image file] source...
 // Writes code1.dat, code2.dat, data1.dat and data2.dat (development mode) into
 // the folder, or the appended image into the file, and the map file beside it.
+// Exit codes: 0 compiled (or --help), 1 a source error or a file that could not
+// be read or written, 2 the command line misused.
 #include "compile.h"
 #include "imagefile.h"
 #include <cstdio>
@@ -9,9 +11,36 @@
 
 namespace fs = std::filesystem;
 
+static const char kUsage[] =
+    "usage: basc [--no-stack-check] [-o folder] [--image file] source...\n";
+
 static int usage() {
-  std::fprintf(stderr, "usage: basc [--no-stack-check] [-o folder] [--image file] source...\n");
+  std::fputs(kUsage, stderr);
+  std::fputs("basc --help describes the options and exit codes.\n", stderr);
   return 2;
+}
+
+static int help() {
+  std::fputs(kUsage, stdout);
+  std::fputs("\n"
+             "Compiles the sources, together, into one application image.\n"
+             "\n"
+             "options:\n"
+             "  -o folder         write the development files code1.dat, code2.dat, data1.dat\n"
+             "                    and data2.dat, and image.map, into the folder (default: .)\n"
+             "  --image file      write the image as one file to append with the packer,\n"
+             "                    and its map as file.map\n"
+             "  --no-stack-check  leave out the stack-depth check at the start of methods,\n"
+             "                    event handlers and menu handlers\n"
+             "  --help            print this text\n"
+             "\n"
+             "exit codes:\n"
+             "  0  compiled and written (or --help)\n"
+             "  1  an error in a source (printed as file:line:column: error: ...), a source\n"
+             "     that cannot be read, or an output that cannot be written\n"
+             "  2  the command line is wrong: an unknown option, or no source\n",
+             stdout);
+  return 0;
 }
 
 int main(int argc, char **argv) {
@@ -20,7 +49,9 @@ int main(int argc, char **argv) {
   std::vector<basc::SourceFile> sources;
   for (int i = 1; i < argc; i++) {
     std::string a = argv[i];
-    if (a == "--no-stack-check") {
+    if (a == "--help" || a == "-h") {
+      return help();
+    } else if (a == "--no-stack-check") {
       options.codegen.stackCheck = false;
     } else if (a == "-o" && i + 1 < argc) {
       folder = argv[++i];

@@ -3,8 +3,10 @@
 #include "compile.h"
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <random>
 #include <regex>
+#include <sys/wait.h>
 
 using namespace basc;
 
@@ -283,6 +285,31 @@ TEST(Frontend, CommandLineFailsWithoutWritingAnImage) {
   std::string line;
   std::getline(err, line);
   EXPECT_EQ(line.rfind("bad.bas:1:10: error: expected a parameter name", 0), 0u) << line;
+}
+
+// The exit codes --help promises: 0 for help, 2 for a misused command line,
+// 1 for a source error; help goes to standard output and names every option.
+TEST(Frontend, CommandLineExitCodesMatchItsHelp) {
+  std::string dir = testing::TempDir() + "basc-codes";
+  std::string prepare = "rm -rf '" + dir + "' && mkdir -p '" + dir + "' && cd '" + dir +
+                        "' && printf 'Sub Main()\\n  Dim x As Nothing\\nEnd Sub\\n' > bad.bas";
+  ASSERT_EQ(std::system(prepare.c_str()), 0);
+  auto code = [&](const std::string &arguments) {
+    std::string command = "cd '" + dir + "' && '" BASC "' " + arguments + " >out.txt 2>err.txt";
+    int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  EXPECT_EQ(code("--help"), 0);
+  std::ifstream out(dir + "/out.txt");
+  std::string help((std::istreambuf_iterator<char>(out)), std::istreambuf_iterator<char>());
+  for (const char *word : {"usage: basc", "-o folder", "--image file", "--no-stack-check",
+                           "exit codes", "  2  the command line"})
+    EXPECT_NE(help.find(word), std::string::npos) << word << " missing from:\n" << help;
+  EXPECT_EQ(code("--frobnicate bad.bas"), 2);
+  EXPECT_EQ(code(""), 2);
+  EXPECT_EQ(code("bad.bas"), 1);
+  EXPECT_EQ(code("missing.bas"), 1);
+  EXPECT_FALSE(std::ifstream(dir + "/code1.dat").good());
 }
 
 } // namespace

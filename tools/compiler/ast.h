@@ -5,6 +5,7 @@
 #include "diag.h"
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <vector>
 
 struct BuiltinProperty; // the runtime's member tables (objects/builtins.h)
@@ -272,6 +273,14 @@ struct ControlDecl {
   bool ownClass = false;    // "Subclassed": a subclass of its own even without handlers
 };
 
+// A named literal: each use of the name is a copy of the literal.
+struct ConstDecl {
+  std::string name;
+  TypeRef typeRef; // empty: the literal's own type
+  NodeP value;
+  Loc loc;
+};
+
 struct ClassDecl {
   std::string name;
   TypeRef superRef;
@@ -282,6 +291,7 @@ struct ClassDecl {
   std::vector<std::unique_ptr<Routine>> routines;
   std::vector<PropValue> windowProps;
   std::vector<ControlDecl> controls;
+  std::vector<ConstDecl> consts; // seen by the class's routines and its subclasses'
   ClassInfo *info = nullptr;
 };
 
@@ -327,19 +337,19 @@ struct DatabaseDecl {
   Loc loc;
 };
 
-// A named literal: each use of the name is a copy of the literal.
-struct ConstDecl {
-  std::string name;
-  TypeRef typeRef; // empty: the literal's own type
-  NodeP value;
-  Loc loc;
-};
-
 struct GlobalDecl {
   std::string name;
   TypeRef typeRef;
   ArrayShape shape; // a module-level array: made at start-up, bounds literal
   Slot slot;
+  Loc loc;
+};
+
+// A Module block: its variables, constants and routines are the program's
+// own, seen everywhere; the name also qualifies them (Utils.Count).
+struct ModuleDecl {
+  std::string name;
+  std::set<std::string> members; // upper-cased
   Loc loc;
 };
 
@@ -353,6 +363,7 @@ struct Program {
   bool hasMenuBar = false;
   std::vector<PluginDecl> plugins;
   std::vector<DatabaseDecl> databases;
+  std::vector<ModuleDecl> modules;
 };
 
 } // namespace basc

@@ -112,6 +112,29 @@ void Checker::globals() {
   }
 }
 
+// A module's name qualifies its members, so it may name no class and no
+// other module; its members are checked with the program's own globals.
+void Checker::modules() {
+  std::set<std::string> seen;
+  for (const ModuleDecl &m : prog.modules) {
+    if (!seen.insert(upper(m.name)).second)
+      error_at(m.loc, "module " + m.name + " is declared twice");
+    if (ClassInfo *c = classes.find(m.name))
+      error_at(m.loc, "module " + m.name + " has the name of " +
+                          (c->decl ? std::string("a class of this program") : "a built-in class"));
+  }
+}
+
+void Checker::class_constants(ClassDecl &c) {
+  std::set<std::string> names;
+  for (ConstDecl &k : c.consts) {
+    if (!names.insert(upper(k.name)).second) error_at(k.loc, k.name + " is declared twice");
+    for (const Property &p : c.properties)
+      if (iequal(p.name, k.name)) error_at(k.loc, k.name + " is already a property");
+    constant(k.name, k.typeRef, k.value);
+  }
+}
+
 void Checker::run() {
   declare_classes();
   for (auto &c : prog.classes) control_classes(*c);
@@ -123,7 +146,9 @@ void Checker::run() {
   for (auto &c : prog.classes) check_descriptions(*c);
   check_menu(prog.menuBar);
   out.menuItem = classes.builtin("MenuItem");
+  modules();
   globals();
+  for (auto &c : prog.classes) class_constants(*c);
   if (!prog.project.mainWindow.name.empty()) {
     Type t = resolve_type(prog.project.mainWindow);
     if (!t.cls->decl || !t.cls->isWindow)

@@ -258,8 +258,11 @@ bool Checker::resolve_in(NodeP &n, ClassInfo *cls, std::function<NodeP()> receiv
 
 void Checker::name(NodeP &n) {
   std::string u = upper(n->text);
-  if (!locals.count(u) && !params.count(u) && (consts.count(u) || globalConsts.count(u))) {
-    const Node *v = consts.count(u) ? consts[u] : globalConsts[u];
+  if (!locals.count(u) && !params.count(u) &&
+      (consts.count(u) || classConsts.count(u) || globalConsts.count(u))) {
+    const Node *v = consts.count(u)        ? consts[u]
+                    : classConsts.count(u) ? classConsts[u]
+                                           : globalConsts[u];
     NodeP copy = make(v->kind, n->loc);
     copy->ival = v->ival, copy->fval = v->fval, copy->text = v->text, copy->type = v->type;
     n = std::move(copy);
@@ -319,7 +322,26 @@ void Checker::name(NodeP &n) {
   error_at(loc, "unknown name '" + n->text + "'");
 }
 
+// Utils.Count: a module's member named through the module becomes the bare
+// name, which every scope sees. A local or parameter of the same name wins.
+bool Checker::module_member(NodeP &n) {
+  if (n->kind != NK::Member || n->lhs->kind != NK::Name) return false;
+  std::string u = upper(n->lhs->text);
+  if (locals.count(u) || params.count(u)) return false;
+  for (const ModuleDecl &m : prog.modules) {
+    if (upper(m.name) != u) continue;
+    if (!m.members.count(upper(n->text)))
+      error_at(n->loc, "module " + m.name + " has no member " + n->text);
+    NodeP bare = make(NK::Name, n->loc);
+    bare->text = n->text;
+    n = std::move(bare);
+    return true;
+  }
+  return false;
+}
+
 void Checker::member(NodeP &n) {
+  if (module_member(n)) return expr(n);
   if (grouped_function(n)) return;
   expr(n->lhs);
   const Type &t = n->lhs->type;
@@ -445,6 +467,7 @@ bool Checker::global_named(const std::string &name) const {
 }
 
 void Checker::call(NodeP &n) {
+  module_member(n->lhs);
   Node &callee = *n->lhs;
   Loc loc = n->loc;
   if (callee.kind == NK::Name) {

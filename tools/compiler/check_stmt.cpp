@@ -42,6 +42,10 @@ void Checker::routine(Routine &rt) {
   locals.clear();
   params.clear();
   consts.clear();
+  classConsts.clear();
+  for (ClassInfo *c = rt.owner; c; c = c->super) /* the nearest class's constant wins */
+    if (c->decl)
+      for (ConstDecl &k : c->decl->consts) classConsts.emplace(upper(k.name), k.value.get());
   loops.clear();
   next = -4; /* the exception slot */
   tryCount = tryCurrent = 0;
@@ -186,7 +190,12 @@ void Checker::dim(Stmt &s) {
 }
 
 void Checker::assign(Stmt &s) {
+  module_member(s.target);
   if (s.target->kind == NK::Name) {
+    std::string u = upper(s.target->text);
+    if (!locals.count(u) && !params.count(u) &&
+        (consts.count(u) || classConsts.count(u) || globalConsts.count(u)))
+      error_at(s.target->loc, "cannot assign to constant " + s.target->text);
     auto it = params.find(upper(s.target->text));
     if (it != params.end() && it->second->type.is_ref() && !it->second->byRef)
       it->second->assigned = true;

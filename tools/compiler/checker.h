@@ -66,9 +66,9 @@ struct Checker {
   Routine *r = nullptr;
   std::map<std::string, Slot> locals;
   std::map<std::string, Param *> params;
-  std::map<std::string, const Node *> consts, globalConsts; // checked literals
-  int32_t next = 0;                                         // lowest frame offset in use
-  std::vector<std::string> loops;                           // FOR, WHILE, DO, innermost last
+  std::map<std::string, const Node *> consts, classConsts, globalConsts; // checked literals
+  int32_t next = 0;               // lowest frame offset in use
+  std::vector<std::string> loops; // FOR, WHILE, DO, innermost last
   int32_t tryCount = 0, tryCurrent = 0;
   int32_t nextEvent = 0;              // image events numbered so far
   int32_t pushed = 0, mostPushed = 0; // argument bytes on the stack at once, nested calls included
@@ -95,6 +95,9 @@ struct Checker {
   void check_prop_value(const PropValue &v, const ClassInfo *cls, bool window);
   void check_menu(std::vector<MenuEntry> &entries);
   void globals();
+  void modules();
+  void class_constants(ClassDecl &c);
+  bool module_member(NodeP &n);
   const Node *constant(const std::string &name, const TypeRef &t, NodeP &value);
   Type resolve_type(const TypeRef &t, bool allowVoid = false);
   Type param_type(const Param &p);

@@ -17,6 +17,7 @@ void Parser::file() {
 void Parser::toplevel() {
   if (accept("CLASS")) return class_decl(false);
   if (accept("WINDOW")) return class_decl(true);
+  if (accept("MODULE")) return module_decl();
   if (is("SUB") || is("FUNCTION")) return prog.routines.push_back(routine());
   if (accept("DIM")) return global_dim();
   if (is("CONST")) return prog.consts.push_back(const_decl());
@@ -24,7 +25,51 @@ void Parser::toplevel() {
   if (is("MENUBAR")) return menu_bar();
   if (is("PLUGIN")) return plugin();
   if (is("DATABASE")) return database();
-  expected("Class, Window, Sub, Function, Dim, Const, Project, MenuBar, Plugin or Database");
+  refuse_shared();
+  expected("Class, Window, Sub, Function, Dim, Const, Module, Project, MenuBar, Plugin or "
+           "Database");
+}
+
+// Module Name ... End Module. Its members join the program's globals,
+// constants and routines; the module keeps their names for qualified use.
+void Parser::module_decl() {
+  ModuleDecl m;
+  m.loc = tok().loc;
+  m.name = name("a module name");
+  expect_nl();
+  for (;;) {
+    skip_nl();
+    if (at_end()) error_at(m.loc, "missing 'End Module' for " + m.name);
+    if (accept("END")) {
+      expect("MODULE");
+      break;
+    }
+    Loc at = tok().loc;
+    if (accept("DIM") || accept("PROPERTY")) {
+      global_dim();
+      m.members.insert(upper(prog.globals.back().name));
+    } else if (is("CONST")) {
+      prog.consts.push_back(const_decl());
+      m.members.insert(upper(prog.consts.back().name));
+    } else if (is("SUB") || is("FUNCTION")) {
+      prog.routines.push_back(routine());
+      m.members.insert(upper(prog.routines.back()->name));
+    } else if (is("SHARED")) {
+      error_at(at, "a module's members are shared already; drop 'Shared'");
+    } else {
+      expected("Dim, Property, Const, Sub, Function or 'End Module'");
+    }
+    expect_nl();
+  }
+  prog.modules.push_back(std::move(m));
+}
+
+// Class-level storage does not exist in an image's class records, so a
+// Shared member has nowhere to live; a Module holds such state instead.
+void Parser::refuse_shared() {
+  if (is("SHARED"))
+    error_at(tok().loc, "Shared members are not supported: a class keeps no storage of its "
+                        "own; put shared state and routines in a Module");
 }
 
 void Parser::class_decl(bool isWindow) {
@@ -68,9 +113,11 @@ void Parser::member(ClassDecl &c) {
     return;
   }
   if (accept("EVENT")) return event(c);
+  if (is("CONST")) return c.consts.push_back(const_decl());
+  refuse_shared();
   if (is("SUB") || is("FUNCTION") || is("HANDLER") || is("MENUHANDLER"))
     return c.routines.push_back(routine());
-  expected("Property, Event, Sub, Function, Handler or MenuHandler");
+  expected("Property, Event, Const, Sub, Function, Handler or MenuHandler");
 }
 
 void Parser::event(ClassDecl &c) {

@@ -4,12 +4,15 @@
 //
 // The parser. The grammar, top down:
 //   file       = { toplevel NL }
-//   toplevel   = class | window | routine | "Dim" global | const | project | menubar | plugin
-//   const      = "Const" name ["As" type] "=" literal
-//   class      = "Class" name ["Inherits" name] NL { member NL } "End" "Class"
-//   window     = "Window" name ["Inherits" name] NL { member | control | name "=" literal NL }
+//   toplevel   = class | window | module | routine | "Dim" global | const | project | menubar
+//              | plugin
+//   module     = "Module" name NL { ("Dim" | "Property") global | const | routine NL } "End"
+//   "Module" const      = "Const" name ["As" type] "=" literal class      = "Class" name
+//   ["Inherits" name] NL { member NL } "End" "Class" window     = "Window" name ["Inherits" name]
+//   NL { member | control | name "=" literal NL }
 //                "End" "Window"
 //   member     = ("Property" | "Dim") name [shape] "As" type | "Event" name params ["As" type] |
+//                const |
 //   routine routine    = ("Sub" | "Function" | "Handler" | "MenuHandler") name ["." name] params
 //                ["As" type] NL block "End" kind
 //   params     = "(" [param {"," param}] ")"
@@ -133,6 +136,8 @@ struct Parser {
   void control(ClassDecl &c);
   PropValue prop_value();
   void global_dim();
+  void module_decl();
+  void refuse_shared();
   ConstDecl const_decl();
   void project();
   void menu_bar();

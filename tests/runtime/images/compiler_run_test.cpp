@@ -60,6 +60,11 @@ TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
                       "unset is Nil\r"
                       "Nil is no Shape\r"
                       "a circle [a circle] [shape with 0 sides]\r"},
+      {"modules.bas", ">counter 2 >counter 4\r"
+                      ">counter 2 >big stride 2\r"
+                      ">1.5 >3\r"
+                      "calls 6 6\r"
+                      "after reset 0 limit 3\r"},
       {"events.bas", "plain 3\r"
                      "add gives 4\r"
                      "add gives 7\r"

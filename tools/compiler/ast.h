@@ -327,6 +327,18 @@ struct DatabaseDecl {
   Loc loc;
 };
 
+// A picture, sound or movie the image carries: `Picture Name = "file"` (and
+// `Sound`, `Movie`). The file is read when compiling, relative to the source's
+// folder, and must be of its kind; Name is a module variable holding the
+// project object the runtime makes from it.
+struct MediaItemDecl {
+  enum Kind { Picture, Sound, Movie } kind = Picture;
+  std::string name, file;
+  const std::string *sourceFile = nullptr;
+  size_t global = 0; // its entry in Program::globals
+  Loc loc, fileLoc;
+};
+
 // A named literal: each use of the name is a copy of the literal.
 struct ConstDecl {
   std::string name;
@@ -353,6 +365,7 @@ struct Program {
   bool hasMenuBar = false;
   std::vector<PluginDecl> plugins;
   std::vector<DatabaseDecl> databases;
+  std::vector<MediaItemDecl> mediaItems;
 };
 
 } // namespace basc

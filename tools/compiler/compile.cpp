@@ -30,8 +30,8 @@ bool starts(const Bytes &b, std::string_view prefix, size_t at = 0) {
 // What keeps a picture file from being one the runtime decodes (a BMP, PNG or
 // JPEG file), or "".
 std::string picture_problem(const Bytes &b) {
-  if (starts(b, "BM")) return b.size() >= 26 ? "" : "the BMP file is cut short";
-  if (starts(b, "\x89PNG\r\n\x1a\n")) return b.size() >= 33 ? "" : "the PNG file is cut short";
+  if (starts(b, "BM")) return b.size() >= 26 ? "" : "is a BMP file cut short";
+  if (starts(b, "\x89PNG\r\n\x1a\n")) return b.size() >= 33 ? "" : "is a PNG file cut short";
   if (starts(b, "\xFF\xD8\xFF")) return "";
   return "is not a BMP, PNG or JPEG picture";
 }

@@ -129,7 +129,7 @@ TEST_F(MediaItems, FilesMissingOrNotOfTheirKindAreDiagnosedAtTheFileName) {
       {"\nSound  Chime = \"none.wav\"\n", "2:16", "cannot read sound"},
       {"Movie Clip = \"none.avi\"\n", "1:14", "cannot read movie"},
       {"Picture Logo = \"chime.wav\"\n", "1:16", "is not a BMP, PNG or JPEG picture"},
-      {"Picture Logo = \"short.bmp\"\n", "1:16", "the BMP file is cut short"},
+      {"Picture Logo = \"short.bmp\"\n", "1:16", "is a BMP file cut short"},
       {"Sound Chime = \"logo.bmp\"\n", "1:15", "is not a WAVE sound"},
       {"Sound Chime = \"stereo.wav\"\n", "1:15", "not 8-bit mono PCM at 22,050"},
       {"Sound Chime = \"cut.wav\"\n", "1:15", "missing or cut short"},

@@ -370,8 +370,14 @@ static Object *makeItem(uint32_t address) {
     gMenuBarLength = (int32_t)length;
     return nullptr;
   }
-  case 3:
-    return resourceObject("Movie", {word(&w)});
+  case 3: {
+    /* The resource number is the movie's first field, right after the
+       header, not after a root class's own words as resourceObject places. */
+    Object *o = resourceObject("Movie", {});
+    if (ClassDef *movie = registry_find("Movie"); movie && class_derives_from(o->cls, movie))
+      ((MovieObject *)o)->resource = (int32_t)word(&w);
+    return o;
+  }
   case 4: {
     word(&w);
     uint32_t length = word(&w);

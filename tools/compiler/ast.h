@@ -337,6 +337,18 @@ struct DatabaseDecl {
   Loc loc;
 };
 
+// A picture, sound or movie the image carries: `Picture Name = "file"` (and
+// `Sound`, `Movie`). The file is read when compiling, relative to the source's
+// folder, and must be of its kind; Name is a module variable holding the
+// project object the runtime makes from it.
+struct MediaItemDecl {
+  enum Kind { Picture, Sound, Movie } kind = Picture;
+  std::string name, file;
+  const std::string *sourceFile = nullptr;
+  size_t global = 0; // its entry in Program::globals
+  Loc loc, fileLoc;
+};
+
 struct GlobalDecl {
   std::string name;
   TypeRef typeRef;
@@ -364,6 +376,7 @@ struct Program {
   std::vector<PluginDecl> plugins;
   std::vector<DatabaseDecl> databases;
   std::vector<ModuleDecl> modules;
+  std::vector<MediaItemDecl> mediaItems;
 };
 
 } // namespace basc

@@ -6,6 +6,8 @@
 #include "encoding.h"
 #include "imagefile.h"
 #include "parse.h"
+#include "resources.h"
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <sstream>
@@ -15,6 +17,52 @@ namespace basc {
 using namespace img;
 
 namespace {
+
+constexpr size_t kMaxCarriedBytes = 64u << 20; // the runtime reads no larger picture
+
+uint32_t le32(const uint8_t *b) { return b[0] | b[1] << 8 | b[2] << 16 | uint32_t(b[3]) << 24; }
+uint16_t le16(const uint8_t *b) { return uint16_t(b[0] | b[1] << 8); }
+bool starts(const Bytes &b, std::string_view prefix, size_t at = 0) {
+  return b.size() >= at + prefix.size() &&
+         std::memcmp(prefix.data(), b.data() + at, prefix.size()) == 0;
+}
+
+// What keeps a picture file from being one the runtime decodes (a BMP, PNG or
+// JPEG file), or "".
+std::string picture_problem(const Bytes &b) {
+  if (starts(b, "BM")) return b.size() >= 26 ? "" : "is a BMP file cut short";
+  if (starts(b, "\x89PNG\r\n\x1a\n")) return b.size() >= 33 ? "" : "is a PNG file cut short";
+  if (starts(b, "\xFF\xD8\xFF")) return "";
+  return "is not a BMP, PNG or JPEG picture";
+}
+
+// What keeps a sound file from being one the runtime plays from the image: a
+// RIFF WAVE file of 8-bit mono PCM samples at 22,050 per second, with its
+// chunks inside the file. "" when it is one.
+std::string sound_problem(const Bytes &b) {
+  if (!starts(b, "RIFF") || !starts(b, "WAVE", 8)) return "is not a WAVE sound";
+  uint64_t end = std::min<uint64_t>(b.size(), uint64_t(le32(&b[4])) + 8), at = 12;
+  bool format = false;
+  while (end >= at + 8) {
+    uint64_t size = le32(&b[at + 4]), body = at + 8;
+    if (size > end - body) break;
+    if (starts(b, "fmt ", at)) {
+      const uint8_t *f = &b[body];
+      if (size < 16 || le16(f) != 1 || le16(f + 2) != 1 || le32(f + 4) != 22050 ||
+          le16(f + 14) != 8)
+        return "is a WAVE sound, but not 8-bit mono PCM at 22,050 samples per second";
+      format = true;
+    } else if (starts(b, "data", at)) {
+      return format ? "" : "is a WAVE sound without its format before the samples";
+    }
+    at = body + size + (size & 1);
+  }
+  return "is a WAVE sound whose samples are missing or cut short";
+}
+
+std::string movie_problem(const Bytes &b) {
+  return starts(b, "RIFF") && starts(b, "AVI ", 8) ? "" : "is not an AVI movie";
+}
 
 struct Region {
   std::string name;
@@ -28,6 +76,7 @@ struct Assembler {
   Data data;
   CodeGen gen;
   std::vector<Region> regions;
+  std::vector<Bytes> resources; // the resource block's entries, numbered from 1
 
   Assembler(Program &p, Checked &c, const CompileOptions &o)
       : prog(p), checked(c), gen(code, data, c, o.codegen) {
@@ -97,6 +146,12 @@ struct Assembler {
       gen.bind_project_object(prog.globals[d.global].slot,
                               ++items); /* project objects count from 1 */
     }
+    for (const MediaItemDecl &m : prog.mediaItems) {
+      start = data.size();
+      dir.add_item(media_item(m));
+      region(m.name + " item", start);
+      gen.bind_project_object(prog.globals[m.global].slot, ++items);
+    }
     start = data.size();
     DataLabel l = dir.write(data);
     region("class records and directory", start);
@@ -111,6 +166,30 @@ struct Assembler {
     std::string error;
     if (!read_file(path, &bytes, &error)) error_at(d.loc, "cannot read database " + path.string());
     return bytes;
+  }
+
+  // A carried picture or movie goes to the resource block as its length
+  // (u32 BE) and its bytes; the item names its entry. A sound's bytes follow
+  // its item in data1.
+  DataLabel media_item(const MediaItemDecl &m) {
+    std::filesystem::path path = std::filesystem::path(*m.sourceFile).parent_path() / m.file;
+    Bytes bytes;
+    std::string error;
+    static const char *const kinds[] = {"picture", "sound", "movie"};
+    if (!read_file(path, &bytes, &error))
+      error_at(m.fileLoc, std::string("cannot read ") + kinds[m.kind] + " " + path.string());
+    std::string problem = m.kind == MediaItemDecl::Picture ? picture_problem(bytes)
+                          : m.kind == MediaItemDecl::Sound ? sound_problem(bytes)
+                                                           : movie_problem(bytes);
+    if (bytes.size() > kMaxCarriedBytes) problem = "is larger than 64 MB";
+    if (!problem.empty()) error_at(m.fileLoc, path.string() + " " + problem);
+    if (m.kind == MediaItemDecl::Sound) return write_sound_item(data, bytes);
+    Bytes entry;
+    put_u32be(entry, uint32_t(bytes.size()));
+    put_bytes(entry, bytes);
+    resources.push_back(std::move(entry));
+    return write_resource_item(data, m.kind == MediaItemDecl::Picture ? 1 : 3,
+                               int32_t(resources.size()));
   }
 
   DataLabel plugins() {
@@ -224,6 +303,7 @@ CompileResult compile(const std::vector<SourceFile> &sources, const CompileOptio
     Assembler a(prog, checked, options);
     result.image = a.run();
     result.map = a.map(result.image);
+    if (!a.resources.empty()) result.resources = encode_resource_block(a.resources);
     result.ok = true;
   } catch (const CompileError &e) {
     result.error = e.text();

@@ -20,6 +20,7 @@ struct CompileResult {
   bool ok = false;
   std::string error; // file:line:column: error: message
   img::Image image;
+  img::Bytes resources; // the resource block (data3); empty when nothing is carried there
   std::string map;
 };
 

@@ -1,7 +1,9 @@
 // basc: compiles an application's sources into its image.
 //   basc [--no-stack-check] [-o folder] [--image file] source...
 // Writes code1.dat, code2.dat, data1.dat and data2.dat (development mode) into
-// the folder, or the appended image into the file, and the map file beside it.
+// the folder, or the appended image into the file, and the map file beside it;
+// carried pictures and movies go to the resource block, data3.dat in the
+// folder or file.data3 beside the image (for the packer's --resources).
 // Exit codes: 0 compiled (or --help), 1 a source error or a file that could not
 // be read or written, 2 the command line misused.
 #include "compile.h"
@@ -27,9 +29,11 @@ static int help() {
              "\n"
              "options:\n"
              "  -o folder         write the development files code1.dat, code2.dat, data1.dat\n"
-             "                    and data2.dat, and image.map, into the folder (default: .)\n"
+             "                    and data2.dat, and image.map, into the folder (default: .);\n"
+             "                    data3.dat too when the program carries pictures or movies\n"
              "  --image file      write the image as one file to append with the packer,\n"
-             "                    and its map as file.map\n"
+             "                    and its map as file.map; carried pictures and movies go to\n"
+             "                    file.data3, for the packer's --resources\n"
              "  --no-stack-check  leave out the stack-depth check at the start of methods,\n"
              "                    event handlers and menu handlers\n"
              "  --help            print this text\n"
@@ -76,16 +80,19 @@ int main(int argc, char **argv) {
     return 1;
   }
   std::string error;
-  fs::path mapFile;
+  fs::path mapFile, resourceFile;
   bool written;
   if (!imageFile.empty()) {
     written = img::write_file(imageFile, img::write_appended(r.image), &error);
     mapFile = imageFile.string() + ".map";
+    resourceFile = imageFile.string() + ".data3";
   } else {
     written = img::write_dat_files(r.image, folder, &error);
     mapFile = folder / "image.map";
+    resourceFile = folder / "data3.dat";
   }
   if (written) written = img::write_file(mapFile, img::bytes_of(r.map), &error);
+  if (written && !r.resources.empty()) written = img::write_file(resourceFile, r.resources, &error);
   if (!written) {
     std::fprintf(stderr, "basc: error: %s\n", error.c_str());
     return 1;

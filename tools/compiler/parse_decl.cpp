@@ -25,9 +25,10 @@ void Parser::toplevel() {
   if (is("MENUBAR")) return menu_bar();
   if (is("PLUGIN")) return plugin();
   if (is("DATABASE")) return database();
+  if (is("PICTURE") || is("SOUND") || is("MOVIE")) return media_item();
   refuse_shared();
-  expected("Class, Window, Sub, Function, Dim, Const, Module, Project, MenuBar, Plugin or "
-           "Database");
+  expected("Class, Window, Sub, Function, Dim, Const, Module, Project, MenuBar, Plugin, "
+           "Database, Picture, Sound or Movie");
 }
 
 // Module Name ... End Module. Its members join the program's globals,
@@ -461,6 +462,29 @@ void Parser::database() {
   d.global = prog.globals.size();
   prog.globals.push_back(std::move(g));
   prog.databases.push_back(std::move(d));
+}
+
+void Parser::media_item() {
+  MediaItemDecl d;
+  d.loc = tok().loc;
+  d.sourceFile = tok().loc.file;
+  d.kind = is("PICTURE") ? MediaItemDecl::Picture
+           : is("SOUND") ? MediaItemDecl::Sound
+                         : MediaItemDecl::Movie;
+  TypeRef type{tok().text, tok().loc};
+  advance();
+  d.name = name("the item's name");
+  expect("=");
+  d.fileLoc = tok().loc;
+  d.file = string_value(*this, "the item's file name");
+  if (d.file.empty()) error_at(d.fileLoc, "a carried item needs a file name");
+  GlobalDecl g;
+  g.loc = d.loc;
+  g.name = d.name;
+  g.typeRef = type;
+  d.global = prog.globals.size();
+  prog.globals.push_back(std::move(g));
+  prog.mediaItems.push_back(std::move(d));
 }
 
 void parse(const std::vector<Token> &tokens, Program &program) {

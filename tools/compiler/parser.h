@@ -144,6 +144,7 @@ struct Parser {
   MenuEntry menu_entry(bool topLevel);
   void plugin();
   void database();
+  void media_item();
 
   // ---- statements ----
   Block block(std::initializer_list<const char *> enders);

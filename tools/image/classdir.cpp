@@ -147,6 +147,23 @@ DataLabel write_database_item(Data &data, const std::string &name, const Bytes &
   return item;
 }
 
+DataLabel write_resource_item(Data &data, uint32_t kind, int32_t resource) {
+  data.align(4);
+  DataLabel item = data.here();
+  data.u32(kind);
+  data.i32(resource);
+  return item;
+}
+
+DataLabel write_sound_item(Data &data, const Bytes &wave) {
+  data.align(4);
+  DataLabel item = data.here();
+  data.u32(6);
+  data.u32(0); /* no resource entry */
+  data.raw(wave);
+  return item;
+}
+
 DataLabel write_plugin_list(Data &data, const std::vector<PluginFile> &plugins) {
   DataLabel next; /* nodes are written last first, each pointing at the one after */
   for (size_t i = plugins.size(); i-- > 0;) {

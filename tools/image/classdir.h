@@ -79,6 +79,10 @@ DataLabel write_object_item(Data &data, int32_t classIndex, DataRef slot); // ki
 // A database the application carries (kind 10): its file name, then the
 // length and the address of the database file it starts from (0 and 0: none).
 DataLabel write_database_item(Data &data, const std::string &name, const Bytes &start);
+// A picture (kind 1) or movie (kind 3) naming its resource block entry.
+DataLabel write_resource_item(Data &data, uint32_t kind, int32_t resource);
+// A sound (kind 6): no resource entry; its WAVE file follows in line.
+DataLabel write_sound_item(Data &data, const Bytes &wave);
 
 // The embedded plug-in list handed to Win32InstallPlugins: one node per
 // library (next, byte count, 4 bytes, name length, name, the file's bytes).

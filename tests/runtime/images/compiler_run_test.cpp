@@ -167,6 +167,27 @@ TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
   }
 }
 
+// A picture, a sound and a movie carried in the image, reached by name: from the
+// development files (data3.dat) and from an executable packed with its
+// resource block.
+TEST_F(CompilerRunTest, CarriedPictureSoundAndMovieAreReachedByName) {
+  const char *trace = "logo 5 x 3\rchime carried\rchime volume 50\rclip 16 x 8\r";
+  Outcome loose = compileAndRun("media.bas", true);
+  EXPECT_EQ(loose.exitCode, 0);
+  EXPECT_EQ(loose.trace, trace);
+
+  fs::remove(dir / "data3.dat");
+  fs::remove(dir / "trace.log");
+  std::string command = "'" BASC "' --image '" + (dir / "app.img").string() +
+                        "' '" PROGRAMS_DIR "/media.bas' && '" PACKER "' pack '" RUNTIME_EXE "' '" +
+                        (dir / "app.img").string() + "' '" + (dir / "app.exe").string() +
+                        "' --resources '" + (dir / "app.img.data3").string() + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  Outcome packed = run(dir / "app.exe", false);
+  EXPECT_EQ(packed.exitCode, 0);
+  EXPECT_EQ(packed.trace, trace);
+}
+
 // Whether the runtime builds every one of these entries yet.
 bool built(std::initializer_list<const char *> entries) {
   std::ifstream in(ENTRIES_DEF);

@@ -38,13 +38,7 @@ void Parser::module_decl() {
   m.loc = tok().loc;
   m.name = name("a module name");
   expect_nl();
-  for (;;) {
-    skip_nl();
-    if (at_end()) error_at(m.loc, "missing 'End Module' for " + m.name);
-    if (accept("END")) {
-      expect("MODULE");
-      break;
-    }
+  while (!block_ends(m.loc, "MODULE", "missing 'End Module' for " + m.name)) {
     Loc at = tok().loc;
     if (accept("DIM") || accept("PROPERTY")) {
       global_dim();
@@ -81,15 +75,9 @@ void Parser::class_decl(bool isWindow) {
   if (accept("INHERITS")) c->superRef = type_name();
   expect_nl();
   const char *ender = isWindow ? "WINDOW" : "CLASS";
-  for (;;) {
-    skip_nl();
-    if (at_end())
-      error_at(c->loc,
-               std::string("missing 'End ") + (isWindow ? "Window" : "Class") + "' for " + c->name);
-    if (accept("END")) {
-      expect(ender);
-      break;
-    }
+  const std::string missing =
+      std::string("missing 'End ") + (isWindow ? "Window" : "Class") + "' for " + c->name;
+  while (!block_ends(c->loc, ender, missing)) {
     if (isWindow && is("CONTROL")) {
       control(*c);
     } else if (isWindow && tok().kind == TokKind::Word && next().upper == "=") {
@@ -198,13 +186,7 @@ void Parser::control(ClassDecl &c) {
   d.classRef = type_name();
   d.ownClass = accept("SUBCLASSED");
   expect_nl();
-  for (;;) {
-    skip_nl();
-    if (at_end()) error_at(d.loc, "missing 'End Control' for " + d.name);
-    if (accept("END")) {
-      expect("CONTROL");
-      break;
-    }
+  while (!block_ends(d.loc, "CONTROL", "missing 'End Control' for " + d.name)) {
     d.props.push_back(prop_value());
     expect_nl();
   }
@@ -307,13 +289,7 @@ void Parser::project() {
   pj.loc = tok().loc;
   advance();
   expect_nl();
-  for (;;) {
-    skip_nl();
-    if (at_end()) error_at(pj.loc, "missing 'End Project'");
-    if (accept("END")) {
-      expect("PROJECT");
-      break;
-    }
+  while (!block_ends(pj.loc, "PROJECT", "missing 'End Project'")) {
     Loc at = tok().loc;
     if (accept("FILETYPE")) {
       ProjectDecl::FileType t;
@@ -367,13 +343,7 @@ void Parser::menu_bar() {
   Loc start = tok().loc;
   advance();
   expect_nl();
-  for (;;) {
-    skip_nl();
-    if (at_end()) error_at(start, "missing 'End MenuBar'");
-    if (accept("END")) {
-      expect("MENUBAR");
-      return;
-    }
+  while (!block_ends(start, "MENUBAR", "missing 'End MenuBar'")) {
     prog.menuBar.push_back(menu_entry(true));
     expect_nl();
   }
@@ -391,13 +361,7 @@ MenuEntry Parser::menu_entry(bool topLevel) {
     if (!appMenu) e.text = string_value(*this, "the menu's text");
     if (!is_nl()) e.name = name("the menu's name");
     expect_nl();
-    for (;;) {
-      skip_nl();
-      if (at_end()) error_at(e.loc, "missing 'End Menu'");
-      if (accept("END")) {
-        expect(appMenu ? "APPMENU" : "MENU");
-        break;
-      }
+    while (!block_ends(e.loc, appMenu ? "APPMENU" : "MENU", "missing 'End Menu'")) {
       e.items.push_back(menu_entry(false));
       expect_nl();
     }

@@ -97,6 +97,15 @@ struct Parser {
   void skip_nl() {
     while (tok().kind == TokKind::Newline) advance();
   }
+  // Skips blank lines, then whether "End closer" ends the block here; the
+  // source ending first is the error `missing`, at the block's start.
+  bool block_ends(Loc start, const char *closer, const std::string &missing) {
+    skip_nl();
+    if (at_end()) error_at(start, missing);
+    if (!accept("END")) return false;
+    expect(closer);
+    return true;
+  }
   std::string name(const char *what = "a name") {
     if (tok().kind != TokKind::Word) expected(what);
     if (kReserved.count(tok().upper))

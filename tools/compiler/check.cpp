@@ -136,13 +136,17 @@ void Checker::class_constants(ClassDecl &c) {
 }
 
 void Checker::run() {
+  declare_interfaces();
   declare_classes();
+  resolve_interfaces();
   for (auto &c : prog.classes) control_classes(*c);
   number_classes();
   for (auto &c : prog.classes) declare_events(*c);
   for (auto &c : prog.classes) bind_routines(*c);
   for (ClassInfo *c : out.imageClasses) handled_once(c);
   for (auto &c : prog.classes) dispatch_table(c->info);
+  std::set<ClassInfo *> implemented;
+  for (auto &c : prog.classes) class_interfaces(c->info, implemented);
   for (auto &c : prog.classes) check_descriptions(*c);
   check_menu(prog.menuBar);
   out.menuItem = classes.builtin("MenuItem");

@@ -18,7 +18,8 @@ bool Checker::convertible(const Type &from, const Type &to) const {
   if (from.is_numeric() && to.is_numeric()) return true;
   if (to.kind == K::Object && from.kind == K::Nil) return true;
   if (to.kind == K::Object && from.kind == K::Object)
-    return to.cls == classes.object || from.cls->derives_from(to.cls);
+    return to.cls == classes.object || from.cls->derives_from(to.cls) ||
+           (to.cls->is_interface() && from.cls->implements(to.cls));
   return false;
 }
 
@@ -210,8 +211,10 @@ void Checker::expr(NodeP &n) {
     Type t = resolve_type(n->typeRef);
     if (t.kind != K::Object || t.cls == classes.object || t.cls->external)
       error_at(n->typeRef.loc, "New needs a class of this program or of the runtime");
-    if (t.cls->builtin && (t.cls->builtin->flags & kInterface))
-      error_at(n->typeRef.loc, "an interface cannot be created");
+    if (t.cls->is_interface())
+      error_at(n->typeRef.loc, "an interface cannot be created: " + t.cls->name +
+                                   " only declares methods; create an object of a class that "
+                                   "implements it");
     n->cls = t.cls;
     n->type = t;
     return give_temp(*n);

@@ -100,6 +100,20 @@ struct Checker {
   bool module_member(NodeP &n);
   const Node *constant(const std::string &name, const TypeRef &t, NodeP &value);
   Type resolve_type(const TypeRef &t, bool allowVoid = false);
+
+  // ---- interfaces ----
+  std::set<ClassInfo *> resolvedInterfaces;
+  void check_class_cycles();
+  void declare_interfaces();
+  void resolve_interfaces();
+  void resolve_interface(ClassInfo *i, std::vector<ClassInfo *> &path);
+  const std::vector<Routine *> &interface_slots(ClassInfo *i);
+  static bool same_params(const Routine &a, const Routine &b);
+  static std::string signature_text(const Routine &m);
+  void check_implemented(ClassInfo *c, ClassInfo *iface, Routine &m, const TypeRef &at);
+  void class_interfaces(ClassInfo *c, std::set<ClassInfo *> &done);
+  [[nodiscard]] bool interface_member(NodeP &n, ClassInfo *iface,
+                                      std::function<NodeP()> receiver, bool isCall);
   Type param_type(const Param &p);
 
   // ---- routines ----

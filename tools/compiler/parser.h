@@ -146,6 +146,8 @@ struct Parser {
   PropValue prop_value();
   void global_dim();
   void module_decl();
+  void interface_decl();
+  void type_list(std::vector<TypeRef> &out);
   void refuse_shared();
   ConstDecl const_decl();
   void project();

@@ -285,6 +285,7 @@ struct ConstDecl {
 struct ClassDecl {
   std::string name;
   TypeRef superRef;
+  std::vector<TypeRef> implements; /* the interfaces after Implements */
   bool isWindow = false;
   Loc loc;
   std::vector<Property> properties;
@@ -293,7 +294,6 @@ struct ClassDecl {
   std::vector<PropValue> windowProps;
   std::vector<ControlDecl> controls;
   std::vector<ConstDecl> consts; // seen by the class's routines and its subclasses'
-  std::vector<TypeRef> implements; // Implements I, J
   ClassInfo *info = nullptr;
 };
 

@@ -34,10 +34,10 @@ Type Checker::param_type(const Param &p) {
 void Checker::declare_classes() {
   std::set<std::string> seen;
   for (auto &c : prog.classes) {
-    if (!seen.insert(upper(c->name)).second || classes.builtin(c->name.c_str()))
-      error_at(c->loc, "class " + c->name + " is already defined");
     if (ClassInfo *other = classes.find(c->name); other && other->iface)
       error_at(c->loc, c->name + " is already an interface of this program");
+    if (!seen.insert(upper(c->name)).second || classes.builtin(c->name.c_str()))
+      error_at(c->loc, "class " + c->name + " is already defined");
     classes.add_image_class(c.get());
   }
   for (auto &c : prog.classes) resolve_class(*c);
@@ -55,7 +55,8 @@ void Checker::resolve_class(ClassDecl &c) {
     ClassInfo *s = classes.find(c.superRef.name);
     if (!s) error_at(c.superRef.loc, "unknown class '" + c.superRef.name + "'");
     if (s->is_interface())
-      error_at(c.superRef.loc, c.superRef.name + " is an interface, not a class; write `Implements " +
+      error_at(c.superRef.loc, c.superRef.name +
+                                   " is an interface, not a class; write `Implements " +
                                    c.superRef.name + "` to implement it");
     info->super = s;
   }

@@ -11,6 +11,19 @@ static bool variant_content(const Type &t) {
   return t.is_numeric() || t.kind == K::Boolean || t.kind == K::String || t.kind == K::Object;
 }
 
+// Between object types a cast may do what the implicit conversion refuses:
+// from an interface, or from a class to one below it.
+static std::string cast_hint(const Type &from, const Type &to) {
+  if (from.kind != K::Object || to.kind != K::Object || !from.cls || !to.cls) return "";
+  if (!from.cls->is_interface() && !to.cls->is_interface() && !to.cls->derives_from(from.cls))
+    return "";
+  std::string cast = to.cls->display() + "(value)";
+  if (to.cls->is_interface() && from.cls->decl)
+    return "; add `Implements " + to.cls->name + "` to class " + from.cls->name +
+           ", or cast it: " + cast;
+  return "; a cast checks it when the program runs: " + cast;
+}
+
 bool Checker::convertible(const Type &from, const Type &to) const {
   if (from == to) return true;
   if (is_variant(to) && variant_content(from)) return true;
@@ -30,8 +43,8 @@ void Checker::convert(NodeP &n, const Type &to, const char *context) {
   const Type &from = n->type;
   if (from == to) return;
   if (!convertible(from, to))
-    error_at(n->loc,
-             std::string(context) + " must be " + type_text(to) + ", not " + type_text(from));
+    error_at(n->loc, std::string(context) + " must be " + type_text(to) + ", not " +
+                         type_text(from) + cast_hint(from, to));
   if (is_variant(to) != is_variant(from) && from.kind != K::Nil &&
       !(to.kind == K::Object && to.cls == classes.object))
     return variant_convert(n, to);

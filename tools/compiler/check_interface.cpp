@@ -192,12 +192,11 @@ void Checker::check_implemented(ClassInfo *c, ClassInfo *iface, Routine &m, cons
       std::vector<Type> params = table_params(classes, bm.firstParam, bm.paramCount);
       bool same = result == m.result && params.size() == m.params.size();
       for (size_t p = 0; same && p < params.size(); p++)
-        same = params[p] == m.params[p].type &&
-               (kBuiltinParams[bm.firstParam + int32_t(p)].form == kParamByRef) ==
-                   m.params[p].byRef;
+        same = params[p] == m.params[p].type && (kBuiltinParams[bm.firstParam + int32_t(p)].form ==
+                                                 kParamByRef) == m.params[p].byRef;
       if (same) return;
-      error_at(at.loc, "method " + k->name + "." + m.name + " does not match " + iface->name +
-                           "." + m.name + through);
+      error_at(at.loc, "method " + k->name + "." + m.name + " does not match " + iface->name + "." +
+                           m.name + through);
     }
   }
   error_at(at.loc, "class " + c->name + " implements " + iface->name + through +
@@ -224,8 +223,8 @@ void Checker::class_interfaces(ClassInfo *c, std::set<ClassInfo *> &done) {
       error_at(t.loc, t.name + " is a class, not an interface; a class implements only "
                                "interfaces (Inherits names its superclass)");
     if (!named.insert(i).second)
-      error_at(t.loc, "interface " + t.name + " is named twice in the Implements list of " +
-                          c->name);
+      error_at(t.loc,
+               "interface " + t.name + " is named twice in the Implements list of " + c->name);
     add(i, &t);
     for (ClassInfo *a : i->interfaces) add(a, &t);
   }

@@ -112,8 +112,8 @@ struct Checker {
   static std::string signature_text(const Routine &m);
   void check_implemented(ClassInfo *c, ClassInfo *iface, Routine &m, const TypeRef &at);
   void class_interfaces(ClassInfo *c, std::set<ClassInfo *> &done);
-  [[nodiscard]] bool interface_member(NodeP &n, ClassInfo *iface,
-                                      std::function<NodeP()> receiver, bool isCall);
+  [[nodiscard]] bool interface_member(NodeP &n, ClassInfo *iface, std::function<NodeP()> receiver,
+                                      bool isCall);
   Type param_type(const Param &p);
 
   // ---- routines ----

@@ -134,8 +134,8 @@ struct Assembler {
     ClassDirectory dir;
     std::vector<ClassInfo *> order = checked.classes.directory;
     for (ClassInfo *c : order) {
-      int32_t index =
-          c->decl || c->window || c->iface ? dir.add_definition(definition(c)) : dir.add_reference(c->name);
+      int32_t index = c->decl || c->window || c->iface ? dir.add_definition(definition(c))
+                                                       : dir.add_reference(c->name);
       if (index != c->index) error_at({}, "internal: class directory order");
     }
     uint32_t start = data.size();

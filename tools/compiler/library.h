@@ -25,9 +25,9 @@ struct ClassInfo {
   std::vector<Routine *> dispatch; // the dispatch table: the superclass's, overrides replaced,
                                    // then the class's new methods
   Routine *constructor = nullptr, *destructor = nullptr;
-  bool needsLifecycle = false; // the class has a constructor and destructor pair
-  ClassDecl *window = nullptr; // a per-control subclass: its window class
-  bool controlArray = false;   // a per-control subclass shared by a control array's elements
+  bool needsLifecycle = false;    // the class has a constructor and destructor pair
+  ClassDecl *window = nullptr;    // a per-control subclass: its window class
+  bool controlArray = false;      // a per-control subclass shared by a control array's elements
   InterfaceDecl *iface = nullptr; // an interface of the image
   // A class: the interfaces it names, each with the ones those extend. An
   // interface: every interface it extends, directly or not.

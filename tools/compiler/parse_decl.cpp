@@ -28,8 +28,8 @@ void Parser::toplevel() {
   if (is("DATABASE")) return database();
   if (is("PICTURE") || is("SOUND") || is("MOVIE")) return media_item();
   refuse_shared();
-  expected("Class, Window, Interface, Sub, Function, Dim, Const, Module, Project, MenuBar, "
-           "Plugin, Database, Picture, Sound or Movie");
+  expected("Class, Window, Sub, Function, Dim, Const, Module, Project, MenuBar, Plugin, "
+           "Database, Picture, Sound or Movie");
 }
 
 // Module Name ... End Module. Its members join the program's globals,
@@ -121,8 +121,8 @@ void Parser::type_list(std::vector<TypeRef> &out) {
 // signature is a Sub or Function line without a body.
 void Parser::interface_decl() {
   auto d = std::make_unique<InterfaceDecl>();
-  d->loc = tok().loc;
   advance();
+  d->loc = tok().loc;
   d->name = name("an interface name");
   if (accept("INHERITS")) type_list(d->bases);
   expect_nl();
@@ -139,16 +139,16 @@ void Parser::interface_decl() {
     r->name = name("a method name");
     if (is("(")) params(r->params);
     if (accept("AS")) r->resultRef = type_name();
-    if (!is_nl())
-      expected("end of line (an interface's methods have no body)");
+    if (!is_nl()) expected("end of line (an interface's methods have no body)");
     expect_nl();
     skip_nl();
     if (is("END") && (next().upper == "SUB" || next().upper == "FUNCTION"))
-      error_at(tok().loc, "an interface's methods have no body; drop this 'End " +
-                              next().text + "' and the lines before it");
+      error_at(tok().loc, "an interface's methods have no body; drop this 'End " + next().text +
+                              "' and the lines before it");
     if (!is("END") && !is("SUB") && !is("FUNCTION") && !at_end())
       error_at(tok().loc, "an interface's methods have no body; only Sub and Function lines "
-                          "belong in interface " + d->name);
+                          "belong in interface " +
+                              d->name);
     d->methods.push_back(std::move(r));
   }
   prog.interfaces.push_back(std::move(d));

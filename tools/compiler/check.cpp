@@ -121,7 +121,9 @@ void Checker::modules() {
       error_at(m.loc, "module " + m.name + " is declared twice");
     if (ClassInfo *c = classes.find(m.name))
       error_at(m.loc, "module " + m.name + " has the name of " +
-                          (c->decl ? std::string("a class of this program") : "a built-in class"));
+                          (c->decl    ? std::string("a class of this program")
+                           : c->iface ? "an interface of this program"
+                                      : "a built-in class"));
   }
 }
 

@@ -67,6 +67,7 @@ TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
                          "a rect is no Solid\r"
                          "rect to Solid refused\r"
                          "nil shape caught\r"
+                         "caught a puzzle\r"
                          "provided <hi> ticked typed\r"},
       {"modules.bas", ">counter 2 >counter 4\r"
                       ">counter 2 >big stride 2\r"

@@ -1,7 +1,8 @@
 ' Shapes through interfaces: classes that implement an interface (one that
 ' extends another), a subclass that inherits the implementation and
 ' overrides part of it, an array of the interface type, IsA and casts both
-' ways with a refused cast caught, a call through a nil reference, and the
+' ways with a refused cast caught, a call through a nil reference, an
+' exception caught by an interface it implements, and the
 ' runtime's own interfaces: one implemented by a class of the program, one
 ' a check box and an edit field of a window implement.
 Project
@@ -56,6 +57,13 @@ Class Square Inherits Rect Implements Solid
   End Function
   Function Volume(depth As Double) As Double
     Return Area() * depth
+  End Function
+End Class
+
+' An exception that is also Named: caught by the interface.
+Class Puzzle Inherits RuntimeException Implements Named
+  Function Name() As String
+    Return "puzzle"
   End Function
 End Class
 
@@ -143,6 +151,12 @@ Window Board
       LineTrace none.Name()
     Catch nilErr As NilObjectException
       LineTrace "nil shape caught"
+    End Try
+
+    Try
+      Raise New Puzzle
+    Catch named As Named
+      LineTrace "caught a " + named.Name()
     End Try
 
     Dim l As New Label

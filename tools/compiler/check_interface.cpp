@@ -62,6 +62,18 @@ void Checker::declare_interfaces() {
   }
 }
 
+// An interface named after Inherits or Implements: known, an interface, and
+// named once in its list.
+ClassInfo *Checker::listed_interface(const TypeRef &t, std::set<ClassInfo *> &named,
+                                     const std::string &list, const char *onlyInterfaces) {
+  ClassInfo *i = classes.find(t.name);
+  if (!i) error_at(t.loc, "unknown interface '" + t.name + "'");
+  if (!i->is_interface())
+    error_at(t.loc, t.name + " is a class, not an interface; " + onlyInterfaces);
+  if (!named.insert(i).second) error_at(t.loc, "interface " + t.name + " is named twice " + list);
+  return i;
+}
+
 // An interface's methods in slot order: those of the interfaces it extends,
 // then its own. A name met twice is one method when the signatures agree.
 void Checker::resolve_interface(ClassInfo *i, std::vector<ClassInfo *> &path) {
@@ -79,13 +91,8 @@ void Checker::resolve_interface(ClassInfo *i, std::vector<ClassInfo *> &path) {
   };
   std::set<ClassInfo *> named;
   for (const TypeRef &t : d.bases) {
-    ClassInfo *b = classes.find(t.name);
-    if (!b) error_at(t.loc, "unknown interface '" + t.name + "'");
-    if (!b->is_interface())
-      error_at(t.loc, t.name + " is a class, not an interface; an interface inherits only "
-                               "interfaces");
-    if (!named.insert(b).second)
-      error_at(t.loc, "interface " + t.name + " is named twice after Inherits");
+    ClassInfo *b =
+        listed_interface(t, named, "after Inherits", "an interface inherits only interfaces");
     for (size_t k = 0; k < path.size(); k++)
       if (path[k] == b) {
         std::vector<std::string> names;
@@ -217,14 +224,9 @@ void Checker::class_interfaces(ClassInfo *c, std::set<ClassInfo *> &done) {
   };
   std::set<ClassInfo *> named;
   for (const TypeRef &t : c->decl->implements) {
-    ClassInfo *i = classes.find(t.name);
-    if (!i) error_at(t.loc, "unknown interface '" + t.name + "'");
-    if (!i->is_interface())
-      error_at(t.loc, t.name + " is a class, not an interface; a class implements only "
-                               "interfaces (Inherits names its superclass)");
-    if (!named.insert(i).second)
-      error_at(t.loc,
-               "interface " + t.name + " is named twice in the Implements list of " + c->name);
+    ClassInfo *i = listed_interface(t, named, "in the Implements list of " + c->name,
+                                    "a class implements only interfaces (Inherits names its "
+                                    "superclass)");
     add(i, &t);
     for (ClassInfo *a : i->interfaces) add(a, &t);
   }

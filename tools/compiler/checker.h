@@ -107,6 +107,8 @@ struct Checker {
   void declare_interfaces();
   void resolve_interfaces();
   void resolve_interface(ClassInfo *i, std::vector<ClassInfo *> &path);
+  ClassInfo *listed_interface(const TypeRef &t, std::set<ClassInfo *> &named,
+                              const std::string &list, const char *onlyInterfaces);
   const std::vector<Routine *> &interface_slots(ClassInfo *i);
   static bool same_params(const Routine &a, const Routine &b);
   static std::string signature_text(const Routine &m);

@@ -8,11 +8,6 @@ using namespace basc;
 
 namespace {
 
-CompileResult compile_text(const std::string &text) {
-  CompileOptions o;
-  return compile({{"t.bas", text}}, o);
-}
-
 const char *kShapes = "Interface Named\n"
                       "  Function Name() As String\n"
                       "End Interface\n"
@@ -67,8 +62,7 @@ TEST(Interfaces, TypesConvertToWhatTheyImplementAndCastBack) {
                        "  Dim o As Object = s\n"
                        "  If o IsA Named And n = s Then LineTrace n.Name + p.getString()\n"
                        "End Sub\n";
-  CompileResult r = compile_text(source);
-  EXPECT_TRUE(r.ok) << r.error;
+  EXPECT_FALSE(build(source).code1.empty());
 }
 
 // A Shape's table holds Named's methods first, then its own: Name at slot 1,
@@ -170,15 +164,7 @@ TEST(Interfaces, MisuseIsReportedAtItsToken) {
       {"Interface X\nEnd Interface\nClass X\nEnd Class\n", "3:7",
        "X is already an interface of this program"},
   };
-  for (auto &c : cases) {
-    CompileResult r = compile_text(c.source);
-    EXPECT_FALSE(r.ok) << c.source;
-    EXPECT_EQ(r.error.rfind(std::string("t.bas:") + c.where + ": error: ", 0), 0u)
-        << c.source << "\n"
-        << r.error;
-    EXPECT_NE(r.error.find(c.message), std::string::npos) << c.source << "\n" << r.error;
-    EXPECT_TRUE(r.image.code1.empty());
-  }
+  for (auto &c : cases) expect_compile_error(c.source, c.where, c.message);
 }
 
 } // namespace

@@ -12,9 +12,20 @@ namespace basc {
 
 namespace {
 
+// Deeper chains of interfaces than this are refused rather than flattened:
+// each interface holds the methods of every one it extends.
+constexpr size_t kMaxInterfaceDepth = 200;
+
+// "A -> B -> A"; a long chain keeps its ends.
 std::string chain_text(const std::vector<std::string> &names) {
   std::string s;
-  for (const std::string &n : names) s += (s.empty() ? "" : " -> ") + n;
+  for (size_t i = 0; i < names.size(); i++) {
+    if (names.size() > 9 && i >= 4 && i + 4 < names.size()) {
+      if (i == 4) s += " -> ...";
+      continue;
+    }
+    s += (s.empty() ? "" : " -> ") + names[i];
+  }
   return s;
 }
 
@@ -78,18 +89,21 @@ ClassInfo *Checker::listed_interface(const TypeRef &t, std::set<ClassInfo *> &na
 // then its own. A name met twice is one method when the signatures agree.
 void Checker::resolve_interface(ClassInfo *i, std::vector<ClassInfo *> &path) {
   InterfaceDecl &d = *i->iface;
-  if (!resolvedInterfaces.insert(i).second) return;
+  if (!interfaceDepth.try_emplace(i, 1).second) return;
   path.push_back(i);
+  std::map<std::string, Routine *> byName; /* upper-cased */
   auto add = [&](Routine *m, Loc loc, const std::string &from) {
-    for (Routine *o : i->slots) {
-      if (!iequal(o->name, m->name)) continue;
-      if (o == m || same_params(*o, *m)) return;
+    auto [at, added] = byName.try_emplace(upper(m->name), m);
+    if (added) return i->slots.push_back(m);
+    Routine *o = at->second;
+    if (o != m && !same_params(*o, *m))
       error_at(loc, "method " + m->name + from + " conflicts with " + o->owner->name + "." +
                         o->name + ", declared `" + signature_text(*o) + "`");
-    }
-    i->slots.push_back(m);
   };
-  std::set<ClassInfo *> named;
+  std::set<ClassInfo *> named, extended;
+  auto extend = [&](ClassInfo *a) {
+    if (extended.insert(a).second) i->interfaces.push_back(a);
+  };
   for (const TypeRef &t : d.bases) {
     ClassInfo *b =
         listed_interface(t, named, "after Inherits", "an interface inherits only interfaces");
@@ -102,11 +116,13 @@ void Checker::resolve_interface(ClassInfo *i, std::vector<ClassInfo *> &path) {
                             "); remove one of these Inherits");
       }
     if (b->iface) resolve_interface(b, path);
-    for (ClassInfo *a : b->interfaces)
-      if (std::find(i->interfaces.begin(), i->interfaces.end(), a) == i->interfaces.end())
-        i->interfaces.push_back(a);
-    if (std::find(i->interfaces.begin(), i->interfaces.end(), b) == i->interfaces.end())
-      i->interfaces.push_back(b);
+    size_t depth = (b->iface ? interfaceDepth[b] : 1) + 1;
+    if (depth > kMaxInterfaceDepth)
+      error_at(t.loc, "interface " + d.name + " inherits through more than " +
+                          std::to_string(kMaxInterfaceDepth) + " levels of interfaces");
+    interfaceDepth[i] = std::max(interfaceDepth[i], depth);
+    for (ClassInfo *a : b->interfaces) extend(a);
+    extend(b);
     for (Routine *m : interface_slots(b)) add(m, t.loc, " of " + b->name);
   }
   std::set<std::string> own;

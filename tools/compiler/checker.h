@@ -102,7 +102,7 @@ struct Checker {
   Type resolve_type(const TypeRef &t, bool allowVoid = false);
 
   // ---- interfaces ----
-  std::set<ClassInfo *> resolvedInterfaces;
+  std::map<ClassInfo *, size_t> interfaceDepth; // levels of interfaces, itself included
   void check_class_cycles();
   void declare_interfaces();
   void resolve_interfaces();

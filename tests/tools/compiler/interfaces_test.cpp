@@ -167,4 +167,20 @@ TEST(Interfaces, MisuseIsReportedAtItsToken) {
   for (auto &c : cases) expect_compile_error(c.source, c.where, c.message);
 }
 
+// A chain of classes closed into a cycle is named by its ends; interfaces
+// deeper than 200 levels are refused before they are flattened.
+TEST(Interfaces, LongChainsAreRefusedQuickly) {
+  std::string cycle = "Class C0 Inherits C999\nEnd Class\n";
+  std::string deep = "Interface I0\n  Sub M0()\nEnd Interface\n";
+  for (int i = 1; i < 1000; i++) {
+    std::string n = std::to_string(i), before = std::to_string(i - 1);
+    cycle += "Class C" + n + " Inherits C" + before + "\nEnd Class\n";
+    deep += "Interface I" + n + " Inherits I" + before + "\n  Sub M" + n + "()\nEnd Interface\n";
+  }
+  expect_compile_error(cycle, "1:19",
+                       "class C0 inherits from itself (C0 -> C999 -> C998 -> C997 -> ... -> C3 "
+                       "-> C2 -> C1 -> C0)");
+  expect_compile_error(deep, "601:25", "interface I200 inherits through more than 200 levels");
+}
+
 } // namespace

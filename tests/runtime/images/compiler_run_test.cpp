@@ -61,7 +61,7 @@ TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
                       "Nil is no Shape\r"
                       "a circle [a circle] [shape with 0 sides]\r"},
       {"interfaces.bas", "circle 12 rect 24 square 16 \r"
-                         "biggest rect named square\r"
+                         "biggest rect named square board\r"
                          "a square is a Shape and a Solid\r"
                          "cast back 4 volume 8\r"
                          "a rect is no Solid\r"

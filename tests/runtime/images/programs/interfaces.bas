@@ -4,7 +4,7 @@
 ' ways with a refused cast caught, a call through a nil reference, an
 ' exception caught by an interface it implements, and the
 ' runtime's own interfaces: one implemented by a class of the program, one
-' a check box and an edit field of a window implement.
+' a check box and an edit field of a window implement. The window is Named too.
 Project
   MainWindow = Board
 End Project
@@ -92,7 +92,7 @@ Module Shapes
   End Function
 End Module
 
-Window Board
+Window Board Implements Named
   Title = "Interfaces"
   Width = 300
   Height = 120
@@ -110,6 +110,10 @@ Window Board
     Height = 22
   End Control
   Property Favourite As Shape
+
+  Function Name() As String
+    Return "board"
+  End Function
 
   Handler Open()
     Dim c As New Circle
@@ -131,7 +135,7 @@ Window Board
     Next
     LineTrace line
     Favourite = Shapes.Biggest(all)
-    LineTrace "biggest " + Favourite.Name + " named " + Shapes.Describe(sq)
+    LineTrace "biggest " + Favourite.Name + " named " + Shapes.Describe(sq) + " " + Shapes.Describe(Self)
 
     Dim n As Named = all(2)
     If n IsA Shape And n IsA Solid And Not (n IsA Circle) Then LineTrace "a square is a Shape and a Solid"

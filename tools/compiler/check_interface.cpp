@@ -140,6 +140,9 @@ void Checker::resolve_interfaces() {
   for (auto &d : prog.interfaces)
     for (auto &m : d->methods) {
       m->owner = d->info;
+      if (iequal(m->name, "Constructor") || iequal(m->name, "Destructor"))
+        error_at(m->loc, m->name + " belongs to a class; an interface declares only methods "
+                                   "that its classes' objects answer");
       std::set<std::string> names;
       for (Param &p : m->params) {
         if (!names.insert(upper(p.name)).second)

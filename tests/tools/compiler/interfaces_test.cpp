@@ -155,6 +155,8 @@ TEST(Interfaces, MisuseIsReportedAtItsToken) {
       {"Interface I\n  Function F()\nEnd Interface\n", "2:3", "function F needs a result type"},
       {"Interface I\n  Sub S()\n  Sub s()\nEnd Interface\n", "3:3",
        "method s is declared twice in interface I"},
+      {"Interface I\n  Sub Constructor()\nEnd Interface\n", "2:3",
+       "Constructor belongs to a class"},
       {"Interface I\n  Handler Open()\nEnd Interface\n", "2:3",
        "expected Sub, Function or 'End Interface'"},
       {"Interface I\n  Sub S()\n", "1:11", "missing 'End Interface' for I"},

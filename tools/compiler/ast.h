@@ -90,7 +90,8 @@ enum class NK {
   MenuRef,      // a menu item of the menu bar by name (a new reference)
   WindowOf,     // a control's window: lhs control
   Implicit,     // a window class's implicit instance: cls
-  CallRoutine,  // an image routine: routine, [lhs receiver], args
+  CallRoutine,  // an image routine: routine, [lhs receiver], args; with cls an interface's
+                // method, called through the receiver's table for cls at slot ival
   CallMethod,   // a built-in class method: method, lhs receiver, args
   CallFunction, // a built-in function: function, args
   Convert,      // lhs to type
@@ -284,6 +285,7 @@ struct ConstDecl {
 struct ClassDecl {
   std::string name;
   TypeRef superRef;
+  std::vector<TypeRef> implements; /* the interfaces after Implements */
   bool isWindow = false;
   Loc loc;
   std::vector<Property> properties;
@@ -292,6 +294,16 @@ struct ClassDecl {
   std::vector<PropValue> windowProps;
   std::vector<ControlDecl> controls;
   std::vector<ConstDecl> consts; // seen by the class's routines and its subclasses'
+  ClassInfo *info = nullptr;
+};
+
+// Interface Name [Inherits A, B]: method signatures (Routines without a
+// body) that every class implementing it provides.
+struct InterfaceDecl {
+  std::string name;
+  std::vector<TypeRef> bases;
+  std::vector<std::unique_ptr<Routine>> methods;
+  Loc loc;
   ClassInfo *info = nullptr;
 };
 
@@ -377,6 +389,7 @@ struct Program {
   std::vector<DatabaseDecl> databases;
   std::vector<ModuleDecl> modules;
   std::vector<MediaItemDecl> mediaItems;
+  std::vector<std::unique_ptr<InterfaceDecl>> interfaces;
 };
 
 } // namespace basc

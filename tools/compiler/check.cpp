@@ -121,7 +121,9 @@ void Checker::modules() {
       error_at(m.loc, "module " + m.name + " is declared twice");
     if (ClassInfo *c = classes.find(m.name))
       error_at(m.loc, "module " + m.name + " has the name of " +
-                          (c->decl ? std::string("a class of this program") : "a built-in class"));
+                          (c->decl    ? std::string("a class of this program")
+                           : c->iface ? "an interface of this program"
+                                      : "a built-in class"));
   }
 }
 
@@ -136,13 +138,17 @@ void Checker::class_constants(ClassDecl &c) {
 }
 
 void Checker::run() {
+  declare_interfaces();
   declare_classes();
+  resolve_interfaces();
   for (auto &c : prog.classes) control_classes(*c);
   number_classes();
   for (auto &c : prog.classes) declare_events(*c);
   for (auto &c : prog.classes) bind_routines(*c);
   for (ClassInfo *c : out.imageClasses) handled_once(c);
   for (auto &c : prog.classes) dispatch_table(c->info);
+  std::set<ClassInfo *> implemented;
+  for (auto &c : prog.classes) class_interfaces(c->info, implemented);
   for (auto &c : prog.classes) check_descriptions(*c);
   check_menu(prog.menuBar);
   out.menuItem = classes.builtin("MenuItem");

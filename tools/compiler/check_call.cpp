@@ -191,6 +191,7 @@ Member Checker::find_member(ClassInfo *cls, const std::string &name) {
 // Resolves n (a Name, or the callee of a Call when isCall) as a member of
 // cls reached through receiver(). False when cls has no such member.
 bool Checker::resolve_in(NodeP &n, ClassInfo *cls, std::function<NodeP()> receiver, bool isCall) {
+  if (cls->is_interface()) return interface_member(n, cls, receiver, isCall);
   Node &src = *n;
   std::string nm = isCall ? src.lhs->text : src.text;
   Member m = find_member(cls, nm);

@@ -34,11 +34,14 @@ Type Checker::param_type(const Param &p) {
 void Checker::declare_classes() {
   std::set<std::string> seen;
   for (auto &c : prog.classes) {
+    if (ClassInfo *other = classes.find(c->name); other && other->iface)
+      error_at(c->loc, c->name + " is already an interface of this program");
     if (!seen.insert(upper(c->name)).second || classes.builtin(c->name.c_str()))
       error_at(c->loc, "class " + c->name + " is already defined");
     classes.add_image_class(c.get());
   }
   for (auto &c : prog.classes) resolve_class(*c);
+  check_class_cycles();
   std::set<ClassInfo *> busy;
   for (auto &c : prog.classes) layout(c->info, busy);
   for (auto &c : prog.classes) out.imageClasses.push_back(c->info);
@@ -51,8 +54,10 @@ void Checker::resolve_class(ClassDecl &c) {
   } else {
     ClassInfo *s = classes.find(c.superRef.name);
     if (!s) error_at(c.superRef.loc, "unknown class '" + c.superRef.name + "'");
-    if (s->builtin && (s->builtin->flags & kInterface))
-      error_at(c.superRef.loc, c.superRef.name + " is an interface, not a class");
+    if (s->is_interface())
+      error_at(c.superRef.loc, c.superRef.name +
+                                   " is an interface, not a class; write `Implements " +
+                                   c.superRef.name + "` to implement it");
     info->super = s;
   }
   if (c.isWindow && !info->super->isWindow)

@@ -11,6 +11,19 @@ static bool variant_content(const Type &t) {
   return t.is_numeric() || t.kind == K::Boolean || t.kind == K::String || t.kind == K::Object;
 }
 
+// Between object types a cast may do what the implicit conversion refuses:
+// from an interface, or from a class to one below it.
+static std::string cast_hint(const Type &from, const Type &to) {
+  if (from.kind != K::Object || to.kind != K::Object || !from.cls || !to.cls) return "";
+  if (!from.cls->is_interface() && !to.cls->is_interface() && !to.cls->derives_from(from.cls))
+    return "";
+  std::string cast = to.cls->display() + "(value)";
+  if (to.cls->is_interface() && from.cls->decl)
+    return "; add `Implements " + to.cls->name + "` to class " + from.cls->name +
+           ", or cast it: " + cast;
+  return "; a cast checks it when the program runs: " + cast;
+}
+
 bool Checker::convertible(const Type &from, const Type &to) const {
   if (from == to) return true;
   if (is_variant(to) && variant_content(from)) return true;
@@ -18,7 +31,8 @@ bool Checker::convertible(const Type &from, const Type &to) const {
   if (from.is_numeric() && to.is_numeric()) return true;
   if (to.kind == K::Object && from.kind == K::Nil) return true;
   if (to.kind == K::Object && from.kind == K::Object)
-    return to.cls == classes.object || from.cls->derives_from(to.cls);
+    return to.cls == classes.object || from.cls->derives_from(to.cls) ||
+           (to.cls->is_interface() && from.cls->implements(to.cls));
   return false;
 }
 
@@ -29,8 +43,8 @@ void Checker::convert(NodeP &n, const Type &to, const char *context) {
   const Type &from = n->type;
   if (from == to) return;
   if (!convertible(from, to))
-    error_at(n->loc,
-             std::string(context) + " must be " + type_text(to) + ", not " + type_text(from));
+    error_at(n->loc, std::string(context) + " must be " + type_text(to) + ", not " +
+                         type_text(from) + cast_hint(from, to));
   if (is_variant(to) != is_variant(from) && from.kind != K::Nil &&
       !(to.kind == K::Object && to.cls == classes.object))
     return variant_convert(n, to);
@@ -210,8 +224,10 @@ void Checker::expr(NodeP &n) {
     Type t = resolve_type(n->typeRef);
     if (t.kind != K::Object || t.cls == classes.object || t.cls->external)
       error_at(n->typeRef.loc, "New needs a class of this program or of the runtime");
-    if (t.cls->builtin && (t.cls->builtin->flags & kInterface))
-      error_at(n->typeRef.loc, "an interface cannot be created");
+    if (t.cls->is_interface())
+      error_at(n->typeRef.loc, "an interface cannot be created: " + t.cls->name +
+                                   " only declares methods; create an object of a class that "
+                                   "implements it");
     n->cls = t.cls;
     n->type = t;
     return give_temp(*n);

@@ -338,7 +338,7 @@ void Checker::try_stmt(Stmt &s) {
   for (CatchClause &c : s.catches) {
     if (!c.var.empty()) {
       Type t = resolve_type(c.typeRef);
-      if (t.kind != K::Object || !t.cls->derives_from(exc))
+      if (t.kind != K::Object || !(t.cls->derives_from(exc) || t.cls->is_interface()))
         error_at(c.typeRef.loc, c.typeRef.name + " is not an exception class");
       c.cls = t.cls;
       std::string u = upper(c.var);

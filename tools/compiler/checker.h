@@ -100,6 +100,22 @@ struct Checker {
   bool module_member(NodeP &n);
   const Node *constant(const std::string &name, const TypeRef &t, NodeP &value);
   Type resolve_type(const TypeRef &t, bool allowVoid = false);
+
+  // ---- interfaces ----
+  std::map<ClassInfo *, size_t> interfaceDepth; // levels of interfaces, itself included
+  void check_class_cycles();
+  void declare_interfaces();
+  void resolve_interfaces();
+  void resolve_interface(ClassInfo *i, std::vector<ClassInfo *> &path);
+  ClassInfo *listed_interface(const TypeRef &t, std::set<ClassInfo *> &named,
+                              const std::string &list, const char *onlyInterfaces);
+  const std::vector<Routine *> &interface_slots(ClassInfo *i);
+  static bool same_params(const Routine &a, const Routine &b);
+  static std::string signature_text(const Routine &m);
+  void check_implemented(ClassInfo *c, ClassInfo *iface, Routine &m, const TypeRef &at);
+  void class_interfaces(ClassInfo *c, std::set<ClassInfo *> &done);
+  [[nodiscard]] bool interface_member(NodeP &n, ClassInfo *iface, std::function<NodeP()> receiver,
+                                      bool isCall);
   Type param_type(const Param &p);
 
   // ---- routines ----

@@ -75,6 +75,21 @@ void CodeGen::emit_dispatched_call(int32_t slot, int32_t argBytes) {
   if (argBytes) code_.add(esp, argBytes);
 }
 
+// The routine comes from the receiver's table for the interface, by way of
+// FindInterfaceVTableCode. A table without that entry (a built-in class
+// whose method the runtime lacks) stops the call as a nil receiver would,
+// rather than jumping to address 0.
+void CodeGen::emit_interface_call(int32_t slot, int32_t interfaceIndex, int32_t argBytes) {
+  code_.push(interfaceIndex);
+  code_.push(slot);
+  code_.push(eax);
+  emit_call("FindInterfaceVTableCode", 12);
+  emit_nil_test();
+  code_.call(eax);
+  code_.call_descriptor();
+  if (argBytes) code_.add(esp, argBytes);
+}
+
 // A reference about to be used is compared with nil first.
 void CodeGen::emit_nil_test() {
   CodeLabel ok = code_.label();

@@ -63,6 +63,8 @@ private:
   void emit_call(const std::string &entry, int32_t argBytes);
   void emit_call(img::CodeLabel target, int32_t argBytes);
   void emit_dispatched_call(int32_t slot, int32_t argBytes); // receiver in EAX and on the stack
+  void emit_interface_call(int32_t slot, int32_t interfaceIndex,
+                           int32_t argBytes); // receiver in EAX and on the stack
   void emit_nil_test();
   void emit_release(int32_t frameOffset, const Type &t);
   void emit_take_new(int32_t tempOffset, const Type &t); // EAX: a new reference, owned by the temp

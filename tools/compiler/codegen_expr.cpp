@@ -213,7 +213,9 @@ void CodeGen::call(Node &n) {
     code_.push(eax);
     bytes += 4;
   }
-  if (n.kind == NK::CallRoutine && n.dispatched) {
+  if (n.kind == NK::CallRoutine && n.cls) {
+    emit_interface_call(int32_t(n.ival), checked_.classes.index_of(n.cls), bytes);
+  } else if (n.kind == NK::CallRoutine && n.dispatched) {
     emit_dispatched_call(n.routine->slot, bytes);
   } else if (n.kind == NK::CallRoutine) {
     emit_call(label_of(n.routine), bytes);

@@ -90,6 +90,9 @@ struct Assembler {
   // Every class the directory will name gets its index before any record is
   // written: records name superclasses and classes by index.
   void index_classes() {
+    for (auto &i : prog.interfaces) checked.classes.index_of(i->info);
+    for (ClassInfo *c : checked.imageClasses)
+      for (ClassInfo *i : c->interfaces) checked.classes.index_of(i);
     for (ClassInfo *c : checked.imageClasses)
       if (c->super && c->super != checked.classes.object) checked.classes.index_of(c->super);
     for (auto &c : prog.classes)
@@ -114,6 +117,12 @@ struct Assembler {
       d.constructor = gen.constructor_of(c);
       d.destructor = gen.destructor_of(c);
     }
+    if (c->iface) { /* an interface: its methods' names, in slot order */
+      d.isInterface = true;
+      for (Routine *m : c->slots) d.methods.push_back({m->name, CodeLabel{}});
+      return d;
+    }
+    for (ClassInfo *i : c->interfaces) d.interfaces.push_back(i->index);
     for (Routine *m : c->methods) d.methods.push_back({m->name, gen.label_of(m)});
     for (Routine *m : c->dispatch) d.dispatch.push_back(gen.label_of(m));
     for (Routine *h : c->handlers) d.handlers.push_back({h->name, gen.label_of(h), h->eventNumber});
@@ -125,8 +134,8 @@ struct Assembler {
     ClassDirectory dir;
     std::vector<ClassInfo *> order = checked.classes.directory;
     for (ClassInfo *c : order) {
-      int32_t index =
-          c->decl || c->window ? dir.add_definition(definition(c)) : dir.add_reference(c->name);
+      int32_t index = c->decl || c->window || c->iface ? dir.add_definition(definition(c))
+                                                       : dir.add_reference(c->name);
       if (index != c->index) error_at({}, "internal: class directory order");
     }
     uint32_t start = data.size();

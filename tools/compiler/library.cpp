@@ -74,6 +74,9 @@ ClassInfo *Classes::builtin(const char *name) {
     raw->super = *b.superclass ? builtin(b.superclass) : object;
     raw->isWindow = raw->super && raw->super->isWindow;
     if (iequal(b.name, "Window")) raw->isWindow = true;
+    for (int32_t i = 0; i < b.interfaceCount; i++)
+      if (ClassInfo *iface = builtin(kBuiltinInterfaces[b.firstInterface + i]))
+        raw->interfaces.push_back(iface);
     return raw;
   }
   return nullptr;
@@ -105,6 +108,18 @@ ClassInfo *Classes::add_external(const std::string &name) {
   ClassInfo *raw = c.get();
   byName[upper(name)] = raw;
   all.push_back(std::move(c));
+  return raw;
+}
+
+ClassInfo *Classes::add_interface(InterfaceDecl *decl) {
+  auto c = std::make_unique<ClassInfo>();
+  c->name = decl->name;
+  c->iface = decl;
+  c->super = object;
+  ClassInfo *raw = c.get();
+  byName[upper(decl->name)] = raw;
+  all.push_back(std::move(c));
+  decl->info = raw;
   return raw;
 }
 

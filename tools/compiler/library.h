@@ -25,9 +25,27 @@ struct ClassInfo {
   std::vector<Routine *> dispatch; // the dispatch table: the superclass's, overrides replaced,
                                    // then the class's new methods
   Routine *constructor = nullptr, *destructor = nullptr;
-  bool needsLifecycle = false; // the class has a constructor and destructor pair
-  ClassDecl *window = nullptr; // a per-control subclass: its window class
-  bool controlArray = false;   // a per-control subclass shared by a control array's elements
+  bool needsLifecycle = false;    // the class has a constructor and destructor pair
+  ClassDecl *window = nullptr;    // a per-control subclass: its window class
+  bool controlArray = false;      // a per-control subclass shared by a control array's elements
+  InterfaceDecl *iface = nullptr; // an interface of the image
+  // A class: the interfaces it names, each with the ones those extend. An
+  // interface: every interface it extends, directly or not.
+  std::vector<ClassInfo *> interfaces;
+  // An interface: its methods in table order (slot = position + 1), those
+  // of the interfaces it extends first.
+  std::vector<Routine *> slots;
+  std::vector<std::unique_ptr<Routine>> tableMethods; // a built-in interface's, made from its table
+
+  bool is_interface() const { return iface || (builtin && (builtin->flags & kInterface)); }
+  // Whether a reference of this class or interface is one of `other` too.
+  bool implements(const ClassInfo *other) const {
+    if (this == other) return true;
+    for (const ClassInfo *c = this; c; c = c->super)
+      for (const ClassInfo *i : c->interfaces)
+        if (i == other) return true;
+    return false;
+  }
 
   bool derives_from(const ClassInfo *other) const {
     for (const ClassInfo *c = this; c; c = c->super)
@@ -73,6 +91,7 @@ struct Classes {
   ClassInfo *builtin(const char *name);     // a built-in class by its table name
   ClassInfo *add_image_class(ClassDecl *decl);
   ClassInfo *add_external(const std::string &name);
+  ClassInfo *add_interface(InterfaceDecl *decl);
   ClassInfo *add_control_subclass(ClassInfo *base, ClassDecl *window);
   int32_t index_of(ClassInfo *cls); // gives the class a directory index on first use
 };

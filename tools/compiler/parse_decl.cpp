@@ -18,6 +18,7 @@ void Parser::toplevel() {
   if (accept("CLASS")) return class_decl(false);
   if (accept("WINDOW")) return class_decl(true);
   if (accept("MODULE")) return module_decl();
+  if (is("INTERFACE")) return interface_decl();
   if (is("SUB") || is("FUNCTION")) return prog.routines.push_back(routine());
   if (accept("DIM")) return global_dim();
   if (is("CONST")) return prog.consts.push_back(const_decl());
@@ -73,6 +74,7 @@ void Parser::class_decl(bool isWindow) {
   c->loc = tok().loc;
   c->name = name("a class name");
   if (accept("INHERITS")) c->superRef = type_name();
+  if (accept("IMPLEMENTS")) type_list(c->implements);
   expect_nl();
   const char *ender = isWindow ? "WINDOW" : "CLASS";
   const std::string missing =
@@ -102,11 +104,54 @@ void Parser::member(ClassDecl &c) {
     return;
   }
   if (accept("EVENT")) return event(c);
+  if (accept("IMPLEMENTS")) return type_list(c.implements);
   if (is("CONST")) return c.consts.push_back(const_decl());
   refuse_shared();
   if (is("SUB") || is("FUNCTION") || is("HANDLER") || is("MENUHANDLER"))
     return c.routines.push_back(routine());
   expected("Property, Event, Const, Sub, Function, Handler or MenuHandler");
+}
+
+void Parser::type_list(std::vector<TypeRef> &out) {
+  do out.push_back(type_name());
+  while (accept(","));
+}
+
+// Interface Name [Inherits A, B] NL { signature NL } End Interface, where a
+// signature is a Sub or Function line without a body.
+void Parser::interface_decl() {
+  auto d = std::make_unique<InterfaceDecl>();
+  advance();
+  d->loc = tok().loc;
+  d->name = name("an interface name");
+  if (accept("INHERITS")) type_list(d->bases);
+  expect_nl();
+  while (!block_ends(d->loc, "INTERFACE", "missing 'End Interface' for " + d->name)) {
+    auto r = std::make_unique<Routine>();
+    r->loc = tok().loc;
+    if (accept("SUB")) {
+      r->kind = RoutineKind::Sub;
+    } else if (accept("FUNCTION")) {
+      r->kind = RoutineKind::Function;
+    } else {
+      expected("Sub, Function or 'End Interface'");
+    }
+    r->name = name("a method name");
+    if (is("(")) params(r->params);
+    if (accept("AS")) r->resultRef = type_name();
+    if (!is_nl()) expected("end of line (an interface's methods have no body)");
+    expect_nl();
+    skip_nl();
+    if (is("END") && (next().upper == "SUB" || next().upper == "FUNCTION"))
+      error_at(tok().loc, "an interface's methods have no body; drop this 'End " + next().text +
+                              "' and the lines before it");
+    if (!is("END") && !is("SUB") && !is("FUNCTION") && !at_end())
+      error_at(tok().loc, "an interface's methods have no body; only Sub and Function lines "
+                          "belong in interface " +
+                              d->name);
+    d->methods.push_back(std::move(r));
+  }
+  prog.interfaces.push_back(std::move(d));
 }
 
 void Parser::event(ClassDecl &c) {

@@ -4,8 +4,12 @@
 //
 // The parser. The grammar, top down:
 //   file       = { toplevel NL }
-//   toplevel   = class | window | module | routine | "Dim" global | const | project | menubar
-//              | plugin
+//   toplevel   = class | window | interface | module | routine | "Dim" global | const | project
+//              | menubar | plugin
+//   interface  = "Interface" name ["Inherits" name {"," name}] NL
+//                { ("Sub" | "Function") name [params] ["As" type] NL } "End" "Interface"
+//   class and window lines may end in "Implements" name {"," name}, and a member
+//   may be such a line
 //   module     = "Module" name NL { ("Dim" | "Property") global | const | routine NL } "End"
 //   "Module" const      = "Const" name ["As" type] "=" literal class      = "Class" name
 //   ["Inherits" name] NL { member NL } "End" "Class" window     = "Window" name ["Inherits" name]
@@ -146,6 +150,8 @@ struct Parser {
   PropValue prop_value();
   void global_dim();
   void module_decl();
+  void interface_decl();
+  void type_list(std::vector<TypeRef> &out);
   void refuse_shared();
   ConstDecl const_decl();
   void project();

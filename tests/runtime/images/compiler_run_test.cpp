@@ -60,6 +60,15 @@ TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
                       "unset is Nil\r"
                       "Nil is no Shape\r"
                       "a circle [a circle] [shape with 0 sides]\r"},
+      {"interfaces.bas", "circle 12 rect 24 square 16 \r"
+                         "biggest rect named square board\r"
+                         "a square is a Shape and a Solid\r"
+                         "cast back 4 volume 8\r"
+                         "a rect is no Solid\r"
+                         "rect to Solid refused\r"
+                         "nil shape caught\r"
+                         "caught a puzzle\r"
+                         "provided <hi> ticked typed\r"},
       {"modules.bas", ">counter 2 >counter 4\r"
                       ">counter 2 >big stride 2\r"
                       ">1.5 >3\r"

@@ -18,6 +18,18 @@ inline img::Image build(const std::string &text, bool stackCheck = false) {
   return r.image;
 }
 
+// The source fails with one diagnostic that starts "t.bas:<where>: error: "
+// and says `message`, and leaves no image.
+inline void expect_compile_error(const std::string &source, const char *where,
+                                 const char *message) {
+  CompileResult r = compile({{"t.bas", source}}, CompileOptions{});
+  EXPECT_FALSE(r.ok) << source;
+  EXPECT_EQ(r.error.rfind(std::string("t.bas:") + where + ": error: ", 0), 0u) << source << "\n"
+                                                                               << r.error;
+  EXPECT_NE(r.error.find(message), std::string::npos) << r.error;
+  EXPECT_TRUE(r.image.code1.empty());
+}
+
 // The offset of the first match of `pattern` ("68 ?? 0f" with ?? any byte), or -1.
 inline long find(const img::Bytes &b, const char *pattern, size_t from = 0) {
   std::vector<int> p;

@@ -335,13 +335,28 @@ TEST_F(MediaItems, CarriedItemsAreTakenOnFirstRead) {
                                    "  Handler Open()\n    LineTrace Notes.Text\n  End Handler\n"
                                    "End Class\n");
   ASSERT_TRUE(r.ok) << r.error;
-  /* mov eax,[Notes]; test eax,eax; jnz; push 2; call RuntimeProjectObject; ...; mov [Notes],eax */
+  /* mov eax,[Notes]; test eax,eax; jnz; push 2; call RuntimeProjectObject; ...; mov [Notes],eax
+     (the settings are project object 1) */
   long at = find(r.image.code1, "8b 05 08 00 00 00 85 c0 0f 85 ?? ?? ?? ?? 6a 02 e8");
   ASSERT_GE(at, 0);
   long store = find(r.image.code1, "89 05 08 00 00 00", size_t(at));
   EXPECT_GT(store, at);
   EXPECT_LT(store, at + 40);
   EXPECT_EQ(sites(r.image, "RuntimeProjectObject").size(), 1u);
+}
+
+// With a menu bar (project object 2) the carried items count from 3.
+TEST_F(MediaItems, AMenuBarComesBeforeTheCarriedItems) {
+  put("notes.txt", "hello");
+  CompileResult r = compile_source("MenuBar\n  Menu \"File\"\n    Item FileQuit \"Quit\"\n"
+                                   "  End Menu\nEnd MenuBar\nText Notes = \"notes.txt\"\n"
+                                   "Sub Main()\n  LineTrace Notes.Text\nEnd Sub\n");
+  ASSERT_TRUE(r.ok) << r.error;
+  std::vector<uint32_t> list = items(r.image);
+  ASSERT_EQ(list.size(), 3u);
+  EXPECT_EQ(img::get_u32(&r.image.data1[list[1]]), 2u); /* the menu bar */
+  EXPECT_EQ(img::get_u32(&r.image.data1[list[2]]), 7u); /* the text */
+  EXPECT_GE(find(r.image.code1, "85 c0 0f 85 ?? ?? ?? ?? 6a 03 e8"), 0);
 }
 
 TEST_F(MediaItems, ObjectItemsAndProjectItemNamesAreDiagnosed) {

@@ -1,12 +1,14 @@
 // Movie objects: a video file checked, opened once on the digital-video device
 // to learn that it plays here, and measured; project movies written out from
-// the resource block on first use; the openers from a folder item and from a
+// the resource block when they are made; the openers from a folder item and from a
 // path or file URL; the movie library's start and shutdown; the plug-in
 // helpers.
 #include "media/movie.h"
 #include "base/pool.h"
 #include "files/file.h"
 #include "lifecycle/application.h"
+#include "lifecycle/exitlist.h"
+#include "base/vector.h"
 #include "objects/registry.h"
 #include <cctype>
 #include <cstdlib>
@@ -80,8 +82,18 @@ static bool writeFile(const char *path, const uint8_t *bytes, size_t length) {
   return ok;
 }
 
+static Vector projectMovies; // every project movie: their copies go at shutdown
+
+static void deleteProjectCopies() {
+  for (int32_t i = 0; i < vec_count(&projectMovies); i++) {
+    MovieObject *m = (MovieObject *)vec_get_ptr(&projectMovies, i);
+    if (m->path) DeleteFileA(str_cview(m->path));
+  }
+}
+
 // A project movie's resource written to a temporary file of its own and
-// measured there; the file is removed again when it is no movie.
+// measured there from its header; the device opens it when it is played. The
+// file is removed again when it is no movie.
 static void writeOut(MovieObject *m) {
   size_t length = 0;
   uint8_t *bytes = readResource ? readResource(m->resource, &length) : nullptr;
@@ -89,12 +101,24 @@ static void writeOut(MovieObject *m) {
   AviInfo info;
   if (bytes && GetTempPathA(sizeof folder, folder) && GetTempFileNameA(folder, "mov", 0, path) &&
       writeFile(path, bytes, length)) {
-    if (measure(path, &info))
+    if (avi_read_info(path, &info))
       take(m, path, info);
     else
       DeleteFileA(path);
   }
   free(bytes);
+}
+
+MovieObject *movie_project_new(int32_t resource) {
+  ClassDef *cls = registry_find("Movie");
+  if (!cls) return nullptr;
+  MovieObject *m = (MovieObject *)CreateInstance(cls);
+  m->resource = resource;
+  writeOut(m); /* now, so that every measure reads true from the start */
+  if (!projectMovies.elementSize) vec_init(&projectMovies);
+  vec_append_ptr(&projectMovies, m);
+  exitlist_add_routine(deleteProjectCopies);
+  return m;
 }
 
 const char *movie_path(MovieObject *m) {
@@ -105,6 +129,8 @@ const char *movie_path(MovieObject *m) {
 static void destroyMovie(Object *o, ClassDef *) {
   MovieObject *m = (MovieObject *)o;
   if (m->resource && m->path) DeleteFileA(str_cview(m->path)); /* the temporary copy */
+  for (int32_t i = vec_count(&projectMovies) - 1; i >= 0; i--)
+    if (vec_get_ptr(&projectMovies, i) == m) vec_remove(&projectMovies, i);
   str_assign(&m->path, nullptr);
 }
 
@@ -182,7 +208,7 @@ Object *openURLMovie(RString *url) {
 
 /* ---- sizes ---- */
 
-// A project movie is measured when first asked.
+// A project movie whose copy could not be made at start-up is tried again.
 static MovieObject *measured(MovieObject *m) {
   movie_path(m);
   return m;

@@ -65,9 +65,11 @@ MovieObject *movie_open_path(const char *path);
 // Project movies: start-up gives the routine that reads resource `number` of
 // the application's resource block as the bytes of a movie file (a block
 // from malloc, or nil). Such a movie is written to a temporary file and
-// measured on first use; its file goes with it.
+// measured from its header when it is made; its file goes when it is
+// released, or at shutdown.
 typedef uint8_t *(*MovieResourceReader)(int32_t number, size_t *length);
 void movie_set_resource_reader(MovieResourceReader reader);
+MovieObject *movie_project_new(int32_t resource); // nil without the Movie class
 // The movie's file, a project movie's written out first; nil when it has none.
 const char *movie_path(MovieObject *m);
 // Opens the file on the digital-video device with its window a hidden child

@@ -318,14 +318,11 @@ static bool readEntryStart(int32_t number, HANDLE *file, void *body, DWORD size)
          ReadFile(*file, body, size, &got, nullptr) && got == size;
 }
 
-// A 68-byte cursor resource (16 rows of image bits, 16 of mask bits, the hot
+// A 68-byte cursor body (16 rows of image bits, 16 of mask bits, the hot
 // spot as i16 BE, vertical first) as a 32 x 32 platform cursor: outside the
 // top-left 16 x 16 all transparent; inside, mask 1 shows the image (1 black,
 // 0 white) and mask 0 with image 1 inverts.
-static HCURSOR cursorFromResource(int32_t number) {
-  HANDLE file;
-  uint8_t body[68];
-  if (!readEntryStart(number, &file, body, sizeof body)) return nullptr;
+HCURSOR cursor_from_body(const uint8_t *body) {
   uint8_t andBits[32 * 4], xorBits[32 * 4];
   memset(andBits, 0xFF, sizeof andBits);
   memset(xorBits, 0, sizeof xorBits);
@@ -339,22 +336,54 @@ static HCURSOR cursorFromResource(int32_t number) {
   return CreateCursor(gInstance, hotX, hotY, 32, 32, andBits, xorBits);
 }
 
-constexpr uint32_t kMaxPictureResource = 64u << 20;
+// The cursor of resource entry `number`; nil when the entry cannot be read.
+static HCURSOR cursorFromResource(int32_t number) {
+  HANDLE file;
+  uint8_t body[68];
+  return readEntryStart(number, &file, body, sizeof body) ? cursor_from_body(body) : nullptr;
+}
 
-// A picture resource's body: its byte length (u32 BE), then a picture file.
-static uint8_t *pictureResource(int32_t number, size_t *length) {
+constexpr uint32_t kMaxCarriedResource = 64u << 20;
+
+template <typename T> static T &field(Object *o, int32_t offset) {
+  return *(T *)((char *)o + offset);
+}
+
+// A carried file's resource body: its byte length (u32 BE), then its bytes
+// (a block from malloc; nil when unreadable or empty).
+static uint8_t *carriedResource(int32_t number, size_t *length) {
   HANDLE file;
   uint8_t word[4];
   DWORD got = 0;
   if (!readEntryStart(number, &file, word, sizeof word)) return nullptr;
   uint32_t size = (uint32_t)word[0] << 24 | word[1] << 16 | word[2] << 8 | word[3];
-  uint8_t *bytes = size && size <= kMaxPictureResource ? (uint8_t *)malloc(size) : nullptr;
+  uint8_t *bytes = size && size <= kMaxCarriedResource ? (uint8_t *)malloc(size) : nullptr;
   if (bytes && (!ReadFile(file, bytes, size, &got, nullptr) || got != size)) {
     free(bytes);
     return nullptr;
   }
   *length = size;
   return bytes;
+}
+
+// A carried text (kind 7) or data file (kind 8): the resource number, then
+// the file's bytes as a string or in a MemoryBlock of its own. A resource
+// that cannot be read leaves the text empty and the block nil.
+static Object *carriedFileObject(const char *className, int32_t number, bool text) {
+  Object *o = CreateInstance(registry_find(className));
+  if (!o) return nullptr;
+  field<int32_t>(o, 16) = number;
+  size_t length = 0;
+  uint8_t *bytes = carriedResource(number, &length);
+  if (bytes && text) {
+    field<RString *>(o, 20) = str_make((const char *)bytes, (int32_t)length);
+  } else if (bytes) {
+    Object *block = newMemoryBlock((int32_t)length);
+    if (block) memcpy(memoryBlockGetPtr(block), bytes, length);
+    field<Object *>(o, 20) = block;
+  }
+  free(bytes);
+  return o;
 }
 
 static Object *makeItem(uint32_t address) {
@@ -371,12 +400,8 @@ static Object *makeItem(uint32_t address) {
     return nullptr;
   }
   case 3: {
-    /* The resource number is the movie's first field, right after the
-       header, not after a root class's own words as resourceObject places. */
-    Object *o = resourceObject("Movie", {});
-    if (ClassDef *movie = registry_find("Movie"); movie && class_derives_from(o->cls, movie))
-      ((MovieObject *)o)->resource = (int32_t)word(&w);
-    return o;
+    MovieObject *m = movie_project_new((int32_t)word(&w));
+    return m ? &m->header : nullptr;
   }
   case 4: {
     word(&w);
@@ -399,11 +424,15 @@ static Object *makeItem(uint32_t address) {
     return sound_image_new(data, (uintptr_t)data <= end ? (uint32_t)(end - (uintptr_t)data) : 0);
   }
   case 7:
-    return resourceObject("", {word(&w)}); /* generic resources carrying the word */
+    return carriedFileObject("TextResource", (int32_t)word(&w), true);
   case 8:
-    return resourceObject("", {word(&w)});
-  case 9:
-    return resourceObject("MouseCursor", {(uint32_t)(uintptr_t)cursorFromResource(word(&w))});
+    return carriedFileObject("DataResource", (int32_t)word(&w), false);
+  case 9: {
+    /* the handle in the cursor's first field, where the standard cursors keep theirs */
+    Object *cursor = CreateInstance(registry_find("MouseCursor"));
+    if (cursor) field<HCURSOR>(cursor, 16) = cursorFromResource((int32_t)word(&w));
+    return cursor;
+  }
   case 10: {
     uint32_t length = word(&w), text = word(&w), a = word(&w), b = word(&w);
     if (!inData(text, length)) damaged("a database name lies outside the data block");
@@ -505,8 +534,8 @@ void runtime_classes_init() {
   serial_classes_attach();
   graphics_classes_attach();
   picture_classes_attach();
-  picture_set_resource_reader(pictureResource);
-  movie_set_resource_reader(pictureResource); /* the same length-prefixed file */
+  picture_set_resource_reader(carriedResource);
+  movie_set_resource_reader(carriedResource); /* the same length-prefixed file */
   clipboard_classes_attach();
   memoryblock_classes_attach();
   stream_classes_attach();

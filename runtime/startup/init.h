@@ -4,6 +4,7 @@
 #pragma once
 #include "lifecycle/settings.h"
 #include "objects/objects.h"
+#include <windows.h>
 
 // The platform character set for a script code of the settings.
 int32_t charset_for_script(int32_t script);
@@ -20,5 +21,9 @@ int split_command_line(const char *line, void (*visit)(RString *item, void *cont
 // plug-in layer connected to the routines it needs above it. Once a process;
 // RuntimeInit starts with it.
 void runtime_classes_init();
+
+// A project cursor: its 68-byte body (16 rows of 2 bytes of image bits, 16 of
+// mask bits, the hot spot as i16 BE, vertical first) as a platform cursor.
+HCURSOR cursor_from_body(const uint8_t *body);
 
 extern "C" void RuntimeInit(const uint8_t *classDirectory);

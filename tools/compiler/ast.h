@@ -64,6 +64,7 @@ struct Slot {
   int32_t offset = 0; // from EBP, or into the globals block
   Type type;
   bool byRef = false; // the slot holds the address of the variable (a ByRef parameter)
+  bool item = false;  // a project item's name: read, never assigned
 };
 
 enum class NK {
@@ -346,25 +347,34 @@ struct DatabaseDecl {
   std::string name, file, start;
   const std::string *sourceFile = nullptr;
   size_t global = 0; // its entry in Program::globals
-  Loc loc;
+  Loc loc, startLoc;
 };
 
-// A picture, sound or movie the image carries: `Picture Name = "file"` (and
-// `Sound`, `Movie`). The file is read when compiling, relative to the source's
-// folder, and must be of its kind; Name is a module variable holding the
-// project object the runtime makes from it.
+// A file the image carries: `Picture Name = "file"` (and `Sound`, `Movie`,
+// `Cursor`, `Text`, `Data`). The file is read when compiling, relative to the
+// source's folder, and must be of its kind; Name is a module variable holding
+// the project object the runtime makes from it.
 struct MediaItemDecl {
-  enum Kind { Picture, Sound, Movie } kind = Picture;
+  enum Kind { Picture, Sound, Movie, Cursor, Text, Data } kind = Picture;
   std::string name, file;
   const std::string *sourceFile = nullptr;
   size_t global = 0; // its entry in Program::globals
   Loc loc, fileLoc;
 };
 
+// An object that exists from start-up: `Object Name As Class`. The runtime
+// makes it before any of the program's code runs and keeps it in the module
+// variable Name.
+struct ObjectItemDecl {
+  size_t global = 0; // its entry in Program::globals
+  Loc loc;
+};
+
 struct GlobalDecl {
   std::string name;
   TypeRef typeRef;
-  ArrayShape shape; // a module-level array: made at start-up, bounds literal
+  bool item = false; // a project item's name
+  ArrayShape shape;  // a module-level array: made at start-up, bounds literal
   Slot slot;
   Loc loc;
 };
@@ -390,6 +400,7 @@ struct Program {
   std::vector<ModuleDecl> modules;
   std::vector<MediaItemDecl> mediaItems;
   std::vector<std::unique_ptr<InterfaceDecl>> interfaces;
+  std::vector<ObjectItemDecl> objectItems;
 };
 
 } // namespace basc

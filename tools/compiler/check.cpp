@@ -90,6 +90,7 @@ void Checker::globals() {
       out.globalArrays.push_back(&g);
     }
     g.slot = {Slot::Global, offset, t};
+    g.slot.item = g.item;
     offset += type_size(t);
   }
   out.globalsSize = offset;
@@ -127,6 +128,36 @@ void Checker::modules() {
   }
 }
 
+// An object item is made by the runtime at start-up with nothing but its
+// class: a class that stands alone once created, as New makes it. Windows,
+// controls (they live on a window), the application (the runtime makes the
+// one there is), interfaces and plug-in classes are not.
+void Checker::object_items() {
+  for (const ObjectItemDecl &d : prog.objectItems) {
+    const GlobalDecl &g = prog.globals[d.global];
+    const Type &t = g.slot.type;
+    const Loc &at = g.typeRef.loc;
+    if (t.kind != K::Object)
+      error_at(at, "an Object item is of a class, not " + type_text(t) + "; use Dim for values");
+    const ClassInfo *c = t.cls;
+    std::string why;
+    if (c == classes.object)
+      why = "is the root class";
+    else if (c->external || c->plugin_kind())
+      why = "is a plug-in's class, which the runtime cannot make at start-up";
+    else if (c->builtin && (c->builtin->flags & kInterface))
+      why = "is an interface";
+    else if (c->isWindow || c->derives_from(classes.builtin("Window")) ||
+             c->derives_from(classes.builtin("MDIWindow")))
+      why = "is a window; windows are made with New or opened by the Project's MainWindow";
+    else if (c->derives_from(classes.builtin("Control")))
+      why = "is a control, which lives on a window";
+    else if (c->derives_from(classes.builtin("Application")))
+      why = "is the application, which the runtime makes itself";
+    if (!why.empty()) error_at(at, g.typeRef.name + " " + why + "; it cannot be an Object item");
+  }
+}
+
 void Checker::class_constants(ClassDecl &c) {
   std::set<std::string> names;
   for (ConstDecl &k : c.consts) {
@@ -154,6 +185,7 @@ void Checker::run() {
   out.menuItem = classes.builtin("MenuItem");
   modules();
   globals();
+  object_items();
   for (auto &c : prog.classes) class_constants(*c);
   if (!prog.project.mainWindow.name.empty()) {
     Type t = resolve_type(prog.project.mainWindow);

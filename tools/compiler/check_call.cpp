@@ -38,6 +38,9 @@ void Checker::by_ref_arg(NodeP &arg, const Type &want, size_t i, const std::stri
   if ((a.kind != NK::Var && a.kind != NK::Field) || a.readOnly)
     error_at(a.loc, "argument " + std::to_string(i + 1) + " of " + what +
                         " is ByRef and needs a variable or a property");
+  if (a.kind == NK::Var && a.slot.item)
+    error_at(a.loc, "argument " + std::to_string(i + 1) + " of " + what +
+                        " is ByRef, and a project item cannot be changed");
   if (!(a.type == want))
     error_at(a.loc, "argument " + std::to_string(i + 1) + " of " + what + " is ByRef and must be " +
                         type_text(want) + ", not " + type_text(a.type));
@@ -218,7 +221,7 @@ bool Checker::resolve_in(NodeP &n, ClassInfo *cls, std::function<NodeP()> receiv
       f->offset = m.field->offset;
       f->type = f->slot.type = m.field->type;
     } else {
-      if (!*m.prop->getter)
+      if (!*m.prop->getter && !src.forWrite) /* a write-only property may be assigned */
         error_at(loc, std::string("property ") + m.prop->name + " cannot be read");
       f->prop = m.prop;
       f->type = table_type(classes, m.prop->type);
@@ -356,6 +359,7 @@ void Checker::member(NodeP &n) {
   NodeP obj = std::move(n->lhs);
   NodeP keep = make(NK::Name, n->loc);
   keep->text = n->text;
+  keep->forWrite = n->forWrite; /* the target of an assignment */
   Node *raw = obj.get();
   bool used = false;
   auto receiver = [&] {

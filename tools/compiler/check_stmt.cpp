@@ -191,6 +191,7 @@ void Checker::dim(Stmt &s) {
 
 void Checker::assign(Stmt &s) {
   module_member(s.target);
+  std::string written = s.target->kind == NK::Name ? s.target->text : "";
   if (s.target->kind == NK::Name) {
     std::string u = upper(s.target->text);
     if (!locals.count(u) && !params.count(u) &&
@@ -200,12 +201,17 @@ void Checker::assign(Stmt &s) {
     if (it != params.end() && it->second->type.is_ref() && !it->second->byRef)
       it->second->assigned = true;
   }
+  if (s.target->kind == NK::Name || s.target->kind == NK::Member) s.target->forWrite = true;
   expr(s.target);
   Node &t = *s.target;
   if (t.type.is_array())
     error_at(t.loc, "an array cannot be assigned; Redim it or assign its elements");
   switch (t.kind) {
   case NK::Var:
+    if (t.slot.item)
+      error_at(t.loc, "cannot assign to project item " + written +
+                          "; it is made at start-up and kept for the whole run");
+    break;
   case NK::Index:
     break;
   case NK::CallMethod: /* d.Value(k) = v: the method's assignment form */

@@ -95,6 +95,7 @@ struct Checker {
   void check_prop_value(const PropValue &v, const ClassInfo *cls, bool window);
   void check_menu(std::vector<MenuEntry> &entries);
   void globals();
+  void object_items();
   void modules();
   void class_constants(ClassDecl &c);
   bool module_member(NodeP &n);

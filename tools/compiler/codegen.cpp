@@ -146,6 +146,22 @@ Mem CodeGen::slot_mem(const Slot &s) {
   return s.where == Slot::Global ? mem(DataRef(globals_, s.offset)) : mem(ebp, s.offset);
 }
 
+// A project item's variable still empty takes its project object, and keeps
+// the reference RuntimeProjectObject returns. An object item (made into its
+// variable by the runtime) has no number and needs nothing.
+void CodeGen::project_item(const Slot &slot) {
+  auto it = projectItems_.find(slot.offset);
+  if (it == projectItems_.end()) return;
+  CodeLabel bound = code_.label();
+  code_.mov(eax, slot_mem(slot));
+  code_.test(eax, eax);
+  code_.jcc(Cond::ne, bound);
+  code_.push(it->second);
+  emit_call("RuntimeProjectObject", 4);
+  code_.mov(slot_mem(slot), eax);
+  code_.bind(bound);
+}
+
 void CodeGen::load(const Mem &m, const Type &t) {
   switch (t.kind) {
   case K::Double:

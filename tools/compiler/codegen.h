@@ -40,11 +40,10 @@ public:
   void window_routines(ClassInfo *window, img::DataLabel descriptionPointer);
   void entry_routine(img::DataLabel directory, img::DataLabel plugins, const Routine *main,
                      ClassInfo *mainWindow);
-  // The module variable at slot takes project object `index` once the
-  // runtime has made the project items (a carried database).
-  void bind_project_object(const Slot &slot, int32_t index) {
-    projectObjects_.push_back({slot, index});
-  }
+  // The project item named by the module variable at slot is project object
+  // `index`: the variable takes it when first read, so that it is there for
+  // code the runtime runs while it makes the items and opens the application.
+  void bind_project_object(const Slot &slot, int32_t index) { projectItems_[slot.offset] = index; }
 
   void placed(const std::string &name, img::CodeLabel start) {
     routines_.push_back({name, start, code_.size()});
@@ -52,7 +51,8 @@ public:
   const std::vector<PlacedRoutine> &routines() const { return routines_; }
 
 private:
-  std::vector<std::pair<Slot, int32_t>> projectObjects_;
+  std::map<int32_t, int32_t> projectItems_; // module-variable offset: project object number
+  void project_item(const Slot &slot);
   struct Loop {
     img::CodeLabel exit;
     std::string word;

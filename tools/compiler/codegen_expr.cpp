@@ -26,6 +26,7 @@ void CodeGen::expr(Node &n) {
   case NK::SelfRef:
     return code_.mov(eax, mem(ebp, 8));
   case NK::Var:
+    if (n.slot.item) project_item(n.slot);
     return load(slot_mem(n.slot), n.slot.type); /* n.type may be widened */
   case NK::Field:
     expr(*n.lhs);

@@ -199,11 +199,6 @@ void CodeGen::entry_routine(DataLabel directory, DataLabel plugins, const Routin
   emit_call("Win32InstallPlugins", 4);
   code_.push(DataRef(directory));
   emit_call("RuntimeInit", 4);
-  for (auto &[slot, index] : projectObjects_) {
-    code_.push(index);
-    emit_call("RuntimeProjectObject", 4);
-    code_.mov(slot_mem(slot), eax); /* the variable keeps the reference it returns */
-  }
   if (main) emit_call(label_of(main), 0);
   std::vector<FrameSlot> slots;
   if (mainWindow) {

@@ -5,6 +5,7 @@
 #include "descriptions.h"
 #include "encoding.h"
 #include "imagefile.h"
+#include "items.h"
 #include "parse.h"
 #include "resources.h"
 #include <cstring>
@@ -18,51 +19,7 @@ using namespace img;
 
 namespace {
 
-constexpr size_t kMaxCarriedBytes = 64u << 20; // the runtime reads no larger picture
-
-uint32_t le32(const uint8_t *b) { return b[0] | b[1] << 8 | b[2] << 16 | uint32_t(b[3]) << 24; }
-uint16_t le16(const uint8_t *b) { return uint16_t(b[0] | b[1] << 8); }
-bool starts(const Bytes &b, std::string_view prefix, size_t at = 0) {
-  return b.size() >= at + prefix.size() &&
-         std::memcmp(prefix.data(), b.data() + at, prefix.size()) == 0;
-}
-
-// What keeps a picture file from being one the runtime decodes (a BMP, PNG or
-// JPEG file), or "".
-std::string picture_problem(const Bytes &b) {
-  if (starts(b, "BM")) return b.size() >= 26 ? "" : "is a BMP file cut short";
-  if (starts(b, "\x89PNG\r\n\x1a\n")) return b.size() >= 33 ? "" : "is a PNG file cut short";
-  if (starts(b, "\xFF\xD8\xFF")) return "";
-  return "is not a BMP, PNG or JPEG picture";
-}
-
-// What keeps a sound file from being one the runtime plays from the image: a
-// RIFF WAVE file of 8-bit mono PCM samples at 22,050 per second, with its
-// chunks inside the file. "" when it is one.
-std::string sound_problem(const Bytes &b) {
-  if (!starts(b, "RIFF") || !starts(b, "WAVE", 8)) return "is not a WAVE sound";
-  uint64_t end = std::min<uint64_t>(b.size(), uint64_t(le32(&b[4])) + 8), at = 12;
-  bool format = false;
-  while (end >= at + 8) {
-    uint64_t size = le32(&b[at + 4]), body = at + 8;
-    if (size > end - body) break;
-    if (starts(b, "fmt ", at)) {
-      const uint8_t *f = &b[body];
-      if (size < 16 || le16(f) != 1 || le16(f + 2) != 1 || le32(f + 4) != 22050 ||
-          le16(f + 14) != 8)
-        return "is a WAVE sound, but not 8-bit mono PCM at 22,050 samples per second";
-      format = true;
-    } else if (starts(b, "data", at)) {
-      return format ? "" : "is a WAVE sound without its format before the samples";
-    }
-    at = body + size + (size & 1);
-  }
-  return "is a WAVE sound whose samples are missing or cut short";
-}
-
-std::string movie_problem(const Bytes &b) {
-  return starts(b, "RIFF") && starts(b, "AVI ", 8) ? "" : "is not an AVI movie";
-}
+constexpr size_t kMaxCarriedBytes = 64u << 20; // the runtime reads no larger resource
 
 struct Region {
   std::string name;
@@ -97,6 +54,8 @@ struct Assembler {
       if (c->super && c->super != checked.classes.object) checked.classes.index_of(c->super);
     for (auto &c : prog.classes)
       for (ControlDecl &d : c->controls) checked.classes.index_of(d.cls);
+    for (const ObjectItemDecl &o : prog.objectItems)
+      checked.classes.index_of(prog.globals[o.global].slot.type.cls);
     std::vector<const MenuEntry *> stack;
     for (const MenuEntry &e : prog.menuBar) stack.push_back(&e);
     while (!stack.empty()) {
@@ -130,6 +89,17 @@ struct Assembler {
     return d;
   }
 
+  // The project items' numbers, in the order directory() writes them: the
+  // settings are 1, the menu bar 2 when there is one, then the databases and
+  // carried files; object items need none (the runtime fills their variables).
+  void number_items() {
+    int32_t items = prog.hasMenuBar ? 2 : 1;
+    for (const DatabaseDecl &d : prog.databases)
+      gen.bind_project_object(prog.globals[d.global].slot, ++items);
+    for (const MediaItemDecl &m : prog.mediaItems)
+      gen.bind_project_object(prog.globals[m.global].slot, ++items);
+  }
+
   DataLabel directory() {
     ClassDirectory dir;
     std::vector<ClassInfo *> order = checked.classes.directory;
@@ -141,25 +111,28 @@ struct Assembler {
     uint32_t start = data.size();
     dir.add_item(write_settings_item(data, project_settings(prog.project)));
     region("project settings", start);
-    int32_t items = 1;
     if (prog.hasMenuBar) {
       start = data.size();
       dir.add_item(write_menu_bar_item(data, menu_bar(prog.menuBar, checked)));
       region("menu bar", start);
-      items++;
     }
     for (const DatabaseDecl &d : prog.databases) {
       start = data.size();
       dir.add_item(write_database_item(data, d.file, database_start(d)));
       region(d.name + " database", start);
-      gen.bind_project_object(prog.globals[d.global].slot,
-                              ++items); /* project objects count from 1 */
     }
     for (const MediaItemDecl &m : prog.mediaItems) {
       start = data.size();
       dir.add_item(media_item(m));
       region(m.name + " item", start);
-      gen.bind_project_object(prog.globals[m.global].slot, ++items);
+    }
+    /* last, so that their constructors find every other item made */
+    for (const ObjectItemDecl &o : prog.objectItems) {
+      const GlobalDecl &g = prog.globals[o.global];
+      start = data.size();
+      dir.add_item(
+          write_object_item(data, g.slot.type.cls->index, DataRef(gen.globals(), g.slot.offset)));
+      region(g.name + " object item", start);
     }
     start = data.size();
     DataLabel l = dir.write(data);
@@ -167,38 +140,52 @@ struct Assembler {
     return l;
   }
 
-  // The bytes of the database file a carried database starts from, if any.
-  Bytes database_start(const DatabaseDecl &d) {
+  // A file a project item names, relative to the source naming it: read
+  // whole, not empty, no larger than the runtime reads, and of its kind.
+  Bytes carried_file(const std::string *sourceFile, const std::string &name, Loc at,
+                     const char *kind, std::string (*problem)(const Bytes &)) {
+    std::filesystem::path path = std::filesystem::path(*sourceFile).parent_path() / name;
     Bytes bytes;
-    if (d.start.empty()) return bytes;
-    std::filesystem::path path = std::filesystem::path(*d.sourceFile).parent_path() / d.start;
     std::string error;
-    if (!read_file(path, &bytes, &error)) error_at(d.loc, "cannot read database " + path.string());
+    if (!read_file(path, &bytes, &error))
+      error_at(at, std::string("cannot read ") + kind + " " + path.string());
+    std::string why = bytes.empty()                     ? "is empty"
+                      : bytes.size() > kMaxCarriedBytes ? "is larger than 64 MB"
+                                                        : problem(bytes);
+    if (!why.empty()) error_at(at, path.string() + " " + why);
     return bytes;
   }
 
-  // A carried picture or movie goes to the resource block as its length
-  // (u32 BE) and its bytes; the item names its entry. A sound's bytes follow
-  // its item in data1.
+  // The bytes of the database file a carried database starts from, if any.
+  Bytes database_start(const DatabaseDecl &d) {
+    if (d.start.empty()) return {};
+    return carried_file(d.sourceFile, d.start, d.startLoc, "database", database_problem);
+  }
+
+  // A carried picture, movie, text or data file goes to the resource block as
+  // its length (u32 BE) and its bytes, a cursor as its 68-byte body; the item
+  // names its entry. A sound's bytes follow its item in data1.
   DataLabel media_item(const MediaItemDecl &m) {
-    std::filesystem::path path = std::filesystem::path(*m.sourceFile).parent_path() / m.file;
-    Bytes bytes;
-    std::string error;
-    static const char *const kinds[] = {"picture", "sound", "movie"};
-    if (!read_file(path, &bytes, &error))
-      error_at(m.fileLoc, std::string("cannot read ") + kinds[m.kind] + " " + path.string());
-    std::string problem = m.kind == MediaItemDecl::Picture ? picture_problem(bytes)
-                          : m.kind == MediaItemDecl::Sound ? sound_problem(bytes)
-                                                           : movie_problem(bytes);
-    if (bytes.size() > kMaxCarriedBytes) problem = "is larger than 64 MB";
-    if (!problem.empty()) error_at(m.fileLoc, path.string() + " " + problem);
-    if (m.kind == MediaItemDecl::Sound) return write_sound_item(data, bytes);
+    using K = MediaItemDecl::Kind;
+    static const struct {
+      const char *name;
+      std::string (*problem)(const Bytes &);
+      uint32_t item;
+    } kinds[] = {{"picture", picture_problem, 1}, {"sound", sound_problem, 6},
+                 {"movie", movie_problem, 3},     {"cursor", cursor_problem, 9},
+                 {"text", text_problem, 7},       {"data file", data_problem, 8}};
+    const auto &kind = kinds[m.kind];
+    Bytes bytes = carried_file(m.sourceFile, m.file, m.fileLoc, kind.name, kind.problem);
+    if (m.kind == K::Sound) return write_sound_item(data, bytes);
     Bytes entry;
-    put_u32be(entry, uint32_t(bytes.size()));
-    put_bytes(entry, bytes);
+    if (m.kind == K::Cursor) {
+      cursor_body(bytes, &entry);
+    } else {
+      put_u32be(entry, uint32_t(bytes.size()));
+      put_bytes(entry, bytes);
+    }
     resources.push_back(std::move(entry));
-    return write_resource_item(data, m.kind == MediaItemDecl::Picture ? 1 : 3,
-                               int32_t(resources.size()));
+    return write_resource_item(data, kind.item, int32_t(resources.size()));
   }
 
   DataLabel plugins() {
@@ -281,6 +268,7 @@ struct Assembler {
 
   Image run() {
     index_classes();
+    number_items();
     routines();
     windows();
     DataLabel plugin = plugins();

@@ -26,10 +26,12 @@ void Parser::toplevel() {
   if (is("MENUBAR")) return menu_bar();
   if (is("PLUGIN")) return plugin();
   if (is("DATABASE")) return database();
-  if (is("PICTURE") || is("SOUND") || is("MOVIE")) return media_item();
+  if (is("PICTURE") || is("SOUND") || is("MOVIE") || is("CURSOR") || is("TEXT") || is("DATA"))
+    return media_item();
+  if (is("OBJECT")) return object_item();
   refuse_shared();
   expected("Class, Window, Sub, Function, Dim, Const, Module, Project, MenuBar, Plugin, "
-           "Database, Picture, Sound or Movie");
+           "Database, Picture, Sound, Movie, Cursor, Text, Data or Object");
 }
 
 // Module Name ... End Module. Its members join the program's globals,
@@ -463,13 +465,12 @@ void Parser::database() {
   d.file = string_value(*this, "the database's file name");
   if (d.file.empty() || d.file.find_first_of("\\/:") != std::string::npos)
     error_at(fileLoc, "a carried database is a file name without a folder");
-  if (accept("FROM")) d.start = string_value(*this, "the file the database starts from");
-  GlobalDecl g;
-  g.loc = d.loc;
-  g.name = d.name;
-  g.typeRef = type;
-  d.global = prog.globals.size();
-  prog.globals.push_back(std::move(g));
+  if (accept("FROM")) {
+    d.startLoc = tok().loc;
+    d.start = string_value(*this, "the file the database starts from");
+    if (d.start.empty()) error_at(d.startLoc, "a database's From needs a file name");
+  }
+  d.global = item_global(d.name, type, d.loc);
   prog.databases.push_back(std::move(d));
 }
 
@@ -477,23 +478,48 @@ void Parser::media_item() {
   MediaItemDecl d;
   d.loc = tok().loc;
   d.sourceFile = tok().loc.file;
-  d.kind = is("PICTURE") ? MediaItemDecl::Picture
-           : is("SOUND") ? MediaItemDecl::Sound
-                         : MediaItemDecl::Movie;
-  TypeRef type{tok().text, tok().loc};
+  static const struct {
+    const char *keyword, *className;
+    MediaItemDecl::Kind kind;
+  } kinds[] = {{"PICTURE", "Picture", MediaItemDecl::Picture},
+               {"SOUND", "Sound", MediaItemDecl::Sound},
+               {"MOVIE", "Movie", MediaItemDecl::Movie},
+               {"CURSOR", "MouseCursor", MediaItemDecl::Cursor},
+               {"TEXT", "TextResource", MediaItemDecl::Text},
+               {"DATA", "DataResource", MediaItemDecl::Data}};
+  TypeRef type{"", tok().loc};
+  for (const auto &k : kinds)
+    if (is(k.keyword)) d.kind = k.kind, type.name = k.className;
   advance();
   d.name = name("the item's name");
   expect("=");
   d.fileLoc = tok().loc;
   d.file = string_value(*this, "the item's file name");
   if (d.file.empty()) error_at(d.fileLoc, "a carried item needs a file name");
-  GlobalDecl g;
-  g.loc = d.loc;
-  g.name = d.name;
-  g.typeRef = type;
-  d.global = prog.globals.size();
-  prog.globals.push_back(std::move(g));
+  d.global = item_global(d.name, type, d.loc);
   prog.mediaItems.push_back(std::move(d));
+}
+
+void Parser::object_item() {
+  ObjectItemDecl d;
+  d.loc = tok().loc;
+  advance();
+  std::string itemName = name("the object's name");
+  expect("AS");
+  d.global = item_global(itemName, type_name(), d.loc);
+  prog.objectItems.push_back(d);
+}
+
+// A project item's name is a module variable of its class that code reads
+// but never assigns.
+size_t Parser::item_global(const std::string &itemName, const TypeRef &type, Loc loc) {
+  GlobalDecl g;
+  g.loc = loc;
+  g.name = itemName;
+  g.typeRef = type;
+  g.item = true;
+  prog.globals.push_back(std::move(g));
+  return prog.globals.size() - 1;
 }
 
 void parse(const std::vector<Token> &tokens, Program &program) {

@@ -160,6 +160,8 @@ struct Parser {
   void plugin();
   void database();
   void media_item();
+  void object_item();
+  size_t item_global(const std::string &itemName, const TypeRef &type, Loc loc);
 
   // ---- statements ----
   Block block(std::initializer_list<const char *> enders);

@@ -1,6 +1,7 @@
 // Programs compiled by basc from tests/runtime/images/programs and run by runtime.exe
 // under Wine; each leaves its results in trace.log.
 #include "imagerun.h"
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -198,6 +199,39 @@ TEST_F(CompilerRunTest, CarriedPictureSoundAndMovieAreReachedByName) {
   Outcome packed = run(dir / "app.exe", false);
   EXPECT_EQ(packed.exitCode, 0);
   EXPECT_EQ(packed.trace, trace);
+}
+
+// The temporary copies of carried movies in the Wine prefix's temporary
+// folders.
+int movieCopies() {
+  const char *state = std::getenv("MORVINT_WINE_STATE");
+  fs::path users = fs::path(state ? state : fs::path(WINE_RUN).parent_path() / "../build/wine") /
+                   "prefix/drive_c/users";
+  std::error_code error;
+  int count = 0;
+  for (auto it = fs::recursive_directory_iterator(users, error);
+       !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+    std::string name = it->path().filename().string();
+    if (name.rfind("mov", 0) == 0 && it->path().extension() == ".tmp") count++;
+  }
+  return count;
+}
+
+// Project items of every kind the runtime makes, reached by name from the
+// application's Open handler (which runs while the runtime opens the
+// application), from a class's constructor and from Main; a carried movie's
+// frame count and duration read before anything else measured it.
+TEST_F(CompilerRunTest, ProjectItemsAreReachedByNameFromStartUp) {
+  int copies = movieCopies();
+  Outcome r = compileAndRun("items.bas", true);
+  EXPECT_EQ(movieCopies(), copies); /* the movie's copy went at shutdown */
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.trace, "open 1 2 200\r"
+                     "Carried notice 3 2\r"
+                     "notice [Carried notice, line one.] 36\r"
+                     "table 8 3 255 201080FF\r"
+                     "window cursor set\r"
+                     "clip 2 frames 200 ms\r");
 }
 
 // Whether the runtime builds every one of these entries yet.

@@ -35,7 +35,7 @@ TEST(Frontend, MalformedSourcesAreReportedWhereTheyGoWrong) {
       {"Sub Main()\n  Dim x As Integer\n  x = \"a\n", "3:7", "unterminated string literal"},
       {"Sub Main()\n  x = 1\nEnd Sub\n", "2:3", "unknown name 'x'"},
       {"Database D = \"..\\\\up.db\"\n", "1:14", "without a folder"},
-      {"Database D = \"d.db\" From \"missing.db\"\n", "1:1", "cannot read database"},
+      {"Database D = \"d.db\" From \"missing.db\"\n", "1:26", "cannot read database"},
       {"Sub Main()\n  Dim x As Integer = \"a\"\nEnd Sub\n", "2:22", "must be Integer, not String"},
       {"Sub Main()\n  LineTrace 1\nEnd Sub\n", "2:13", "must be String, not Integer"},
       {"Sub Main()\n  If 1 Then LineTrace \"a\"\nEnd Sub\n", "2:6", "condition must be Boolean"},

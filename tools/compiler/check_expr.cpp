@@ -28,6 +28,7 @@ bool Checker::convertible(const Type &from, const Type &to) const {
 void Checker::convert(NodeP &n, const Type &to, const char *context) {
   const Type &from = n->type;
   if (from == to) return;
+  need_value(*n);
   if (!convertible(from, to))
     error_at(n->loc,
              std::string(context) + " must be " + type_text(to) + ", not " + type_text(from));
@@ -115,6 +116,8 @@ void Checker::binary(NodeP &n) {
   const std::string &op = n->text;
   Type integer{K::Integer, nullptr}, dbl{K::Double, nullptr}, boolean{K::Boolean, nullptr};
   auto fail = [&] {
+    need_value(*n->lhs);
+    need_value(*n->rhs);
     error_at(n->loc, "operator " + op + " cannot take " + type_text(a) + " and " + type_text(b));
   };
   if (op == "AND" || op == "OR" || op == "XOR") {

@@ -92,6 +92,7 @@ void Checker::routine_call(NodeP &n, basc::Routine *target, NodeP receiver, std:
   c->args = std::move(args);
   check_args(c->args, want, loc, target->name);
   c->type = target->kind == RoutineKind::Function ? resolve_type(target->resultRef) : Type{};
+  hold_call_operands(*c);
   give_temp(*c);
   n = std::move(c);
 }
@@ -138,6 +139,7 @@ void Checker::method_call(NodeP &n, const BuiltinMethod *m, NodeP receiver, std:
   c->args = std::move(args);
   table_args(c->args, m->firstParam, m->paramCount, loc, m->name);
   c->type = *m->resultType ? table_type(classes, m->resultType) : Type{};
+  hold_call_operands(*c);
   give_temp(*c);
   n = std::move(c);
 }
@@ -156,6 +158,7 @@ void Checker::raise_event(NodeP &n) {
   check_args(n->args, want, n->loc, e->name);
   n->event = e;
   n->type = e->result;
+  hold_call_operands(*n);
   give_temp(*n);
 }
 
@@ -165,6 +168,7 @@ void Checker::function_call(NodeP &n, const BuiltinFunction *f, std::vector<Node
   c->args = std::move(args);
   table_args(c->args, f->firstParam, f->paramCount, loc, f->name);
   c->type = *f->resultType ? table_type(classes, f->resultType) : Type{};
+  hold_call_operands(*c);
   give_temp(*c);
   n = std::move(c);
 }

@@ -129,11 +129,13 @@ void Checker::binary(NodeP &n) {
     if (a.kind != K::String || b.kind != K::String) fail();
     n->type = a;
     n->text = "&";
+    hold_borrowed({n->lhs.get(), n->rhs.get()});
     return give_temp(*n);
   }
   if (op == "=" || op == "<>" || op == "<" || op == ">" || op == "<=" || op == ">=") {
     n->type = boolean;
-    if (a.kind == K::String && b.kind == K::String) return;
+    if (a.kind == K::String && b.kind == K::String)
+      return hold_borrowed({n->lhs.get(), n->rhs.get()});
     if (a.is_numeric() && b.is_numeric()) {
       if (!(a.is_intlike() && b.is_intlike()))
         convert(n->lhs, dbl, "operand"), convert(n->rhs, dbl, "operand");

@@ -2,6 +2,7 @@
 // routine (locals declared and never read, statements no path reaches), and
 // the names it offers for a misspelt one.
 #include "checker.h"
+#include "order.h"
 #include "suggest.h"
 
 namespace basc {
@@ -72,6 +73,29 @@ void Checker::read_local(const std::string &upperName) {
 void Checker::warn_unused_locals() {
   for (auto &[u, use] : localUse)
     if (!use.read) warn(use.loc, "local variable " + use.name + " is declared but never read");
+}
+
+// Operands evaluated left to right hold their values while later ones run
+// code; a String or object only borrowed from a variable or a field could be
+// freed by that code (it assigns the variable), so a temporary keeps a
+// reference to it for the operation.
+void Checker::hold_borrowed(const std::vector<Node *> &operands) {
+  if (!evaluated_in_order(operands)) return;
+  for (size_t i = 0; i < operands.size(); i++) {
+    Node &o = *operands[i];
+    if ((o.kind != NK::Var && o.kind != NK::Field) || !o.type.is_ref() || o.address || o.temp)
+      continue;
+    bool later = false;
+    for (size_t j = i + 1; j < operands.size(); j++) later |= may_run_code(*operands[j]);
+    if (later) o.temp = temp(o.type);
+  }
+}
+
+void Checker::hold_call_operands(Node &call) {
+  std::vector<Node *> operands;
+  if (call.lhs) operands.push_back(call.lhs.get());
+  for (auto &a : call.args) operands.push_back(a.get());
+  hold_borrowed(operands);
 }
 
 // The members cls and the classes above it give: properties, methods,

@@ -124,6 +124,8 @@ struct Checker {
   std::vector<std::string> names_in_scope() const;
   std::vector<std::string> type_names() const;
   void need_value(const Node &n) const;
+  void hold_borrowed(const std::vector<Node *> &operands);
+  void hold_call_operands(Node &call); // its receiver, then its arguments
   void not_a_statement(const Stmt &s) const;
   std::string unknown_name(const std::string &name) const;                    // with a likely fix
   std::string no_member(const ClassInfo *cls, const std::string &name) const; // likewise

@@ -65,6 +65,14 @@ TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
                       ">1.5 >3\r"
                       "calls 6 6\r"
                       "after reset 0 limit 3\r"},
+      {"order.bas", "concat 1 2\r"
+                    "args 345\r"
+                    "index 10\r"
+                    "read 1\r"
+                    "compare in order\r"
+                    "mixed 12 13 14\r"
+                    "dispatched child:1516\r"
+                    "held 100x! now 200y\r"},
       {"events.bas", "plain 3\r"
                      "add gives 4\r"
                      "add gives 7\r"

@@ -27,11 +27,13 @@ inline int edit_distance(const std::string &a, const std::string &b, int limit) 
 }
 
 // "; did you mean Count?" for the candidate nearest to name, or "" when none
-// is near enough to be a likely slip: one edit for short names, up to a third
-// of the name's length for longer ones.
+// is near enough to be a likely slip: one edit for names of up to five
+// letters, up to a third of the name's length for longer ones; none for
+// names shorter than three.
 inline std::string did_you_mean(const std::string &name,
                                 const std::vector<std::string> &candidates) {
   std::string u = upper(name);
+  if (u.size() < 3) return ""; /* any one-letter change of a short name is a name */
   int limit = std::max(1, int(u.size()) / 3), best = limit + 1;
   std::string found;
   for (const std::string &c : candidates) {

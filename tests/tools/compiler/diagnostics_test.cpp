@@ -241,6 +241,14 @@ TEST(Diagnostics, CommandLineWarningOptions) {
   EXPECT_EQ(run("--warnings-as-errors", &err), 1);
   EXPECT_EQ(err, "w.bas:2:7: error: local variable x is declared but never read\n");
   EXPECT_FALSE(std::ifstream(dir + "/code1.dat").good());
+  std::string command = "'" BASC "' --help", help; /* on standard output */
+  FILE *out = popen(command.c_str(), "r");
+  ASSERT_NE(out, nullptr);
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, out)) > 0;) help.append(buffer, n);
+  pclose(out);
+  for (const char *word : {"-w, --no-warnings", "--warnings-as-errors", "warning: ..."})
+    EXPECT_NE(help.find(word), std::string::npos) << word << " missing from:\n" << help;
 }
 
 } // namespace

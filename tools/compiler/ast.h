@@ -114,7 +114,8 @@ struct Node {
   // children
   std::unique_ptr<Node> lhs, rhs;
   std::vector<std::unique_ptr<Node>> args;
-  TypeRef typeRef; // New, IsA
+  int32_t height = 1; // of the tree below, this node included (the parser bounds it)
+  TypeRef typeRef;    // New, IsA
   // resolution
   Slot slot;
   int32_t temp = 0; // frame offset of the temporary that owns a new reference, 0 if none
@@ -183,6 +184,7 @@ struct Stmt {
   Loc loc;
   // Dim
   std::vector<std::string> names;
+  std::vector<Loc> nameLocs;      // where each name is written
   std::vector<ArrayShape> shapes; // one per name: the bounds of an array, or none
   TypeRef typeRef;
   bool dimNew = false;

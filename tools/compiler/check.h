@@ -14,6 +14,7 @@ struct Checked {
   Routine *main = nullptr;                // Sub Main, run by the entry routine
   ClassInfo *mainWindow = nullptr;
   ClassInfo *menuItem = nullptr; // the class of menu items without As
+  std::vector<Warning> warnings; // in the order the checker met them
 };
 
 void check(Program &program, Checked &out);

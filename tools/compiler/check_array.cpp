@@ -74,6 +74,7 @@ void Checker::index(NodeP &n, NodeP array, std::vector<NodeP> args, Loc loc) {
   x->type = t.element();
   x->lhs = std::move(array);
   x->args = std::move(args);
+  hold_call_operands(*x);
   give_temp(*x); /* a String or object element is read as a new reference */
   n = std::move(x);
 }

@@ -2,6 +2,7 @@
 // chain, the window, globals, built-ins), and checking the arguments of
 // routine, method, function and event calls.
 #include "checker.h"
+#include "suggest.h"
 #include <algorithm>
 
 namespace basc {
@@ -94,6 +95,7 @@ void Checker::routine_call(NodeP &n, basc::Routine *target, NodeP receiver, std:
   c->args = std::move(args);
   check_args(c->args, want, loc, target->name);
   c->type = target->kind == RoutineKind::Function ? resolve_type(target->resultRef) : Type{};
+  hold_call_operands(*c);
   give_temp(*c);
   n = std::move(c);
 }
@@ -140,6 +142,7 @@ void Checker::method_call(NodeP &n, const BuiltinMethod *m, NodeP receiver, std:
   c->args = std::move(args);
   table_args(c->args, m->firstParam, m->paramCount, loc, m->name);
   c->type = *m->resultType ? table_type(classes, m->resultType) : Type{};
+  hold_call_operands(*c);
   give_temp(*c);
   n = std::move(c);
 }
@@ -158,6 +161,7 @@ void Checker::raise_event(NodeP &n) {
   check_args(n->args, want, n->loc, e->name);
   n->event = e;
   n->type = e->result;
+  hold_call_operands(*n);
   give_temp(*n);
 }
 
@@ -167,6 +171,7 @@ void Checker::function_call(NodeP &n, const BuiltinFunction *f, std::vector<Node
   c->args = std::move(args);
   table_args(c->args, f->firstParam, f->paramCount, loc, f->name);
   c->type = *f->resultType ? table_type(classes, f->resultType) : Type{};
+  hold_call_operands(*c);
   give_temp(*c);
   n = std::move(c);
 }
@@ -275,6 +280,7 @@ void Checker::name(NodeP &n) {
   if (locals.count(u) || params.count(u)) {
     NodeP v = make(NK::Var, n->loc);
     if (locals.count(u)) {
+      read_local(u);
       v->slot = locals[u];
     } else {
       Param *p = params[u];
@@ -295,16 +301,14 @@ void Checker::name(NodeP &n) {
     return;
   }
   if (r->owner && resolve_in_owner(n, loc, false)) return;
-  for (GlobalDecl &g : prog.globals)
-    if (iequal(g.name, n->text)) {
-      NodeP v = make(NK::Var, loc);
-      v->slot = g.slot;
-      v->type = g.slot.type;
-      n = std::move(v);
-      return;
-    }
-  for (auto &rt : prog.routines)
-    if (iequal(rt->name, n->text)) return routine_call(n, rt.get(), nullptr, {}, loc);
+  if (GlobalDecl *g = global_decl(n->text)) {
+    NodeP v = make(NK::Var, loc);
+    v->slot = g->slot;
+    v->type = g->slot.type;
+    n = std::move(v);
+    return;
+  }
+  if (Routine *rt = module_routine(n->text)) return routine_call(n, rt, nullptr, {}, loc);
   if (const BuiltinFunction *f = find_function(n->text, 0)) return function_call(n, f, {}, loc);
   if (menu_item_named(prog.menuBar, n->text)) {
     NodeP m = make(NK::MenuRef, loc);
@@ -323,7 +327,7 @@ void Checker::name(NodeP &n) {
     give_temp(*n);
     return;
   }
-  error_at(loc, "unknown name '" + n->text + "'");
+  error_at(loc, unknown_name(n->text));
 }
 
 // Utils.Count: a module's member named through the module becomes the bare
@@ -335,7 +339,8 @@ bool Checker::module_member(NodeP &n) {
   for (const ModuleDecl &m : prog.modules) {
     if (upper(m.name) != u) continue;
     if (!m.members.count(upper(n->text)))
-      error_at(n->loc, "module " + m.name + " has no member " + n->text);
+      error_at(n->loc, "module " + m.name + " has no member " + n->text +
+                           did_you_mean(n->text, {m.members.begin(), m.members.end()}));
     NodeP bare = make(NK::Name, n->loc);
     bare->text = n->text;
     n = std::move(bare);
@@ -367,7 +372,7 @@ void Checker::member(NodeP &n) {
     return std::move(obj);
   };
   if (!resolve_in(keep, raw->type.cls, receiver, false) || !used)
-    error_at(n->loc, raw->type.cls->display() + " has no member " + n->text);
+    error_at(n->loc, no_member(raw->type.cls, n->text));
   n = std::move(keep);
 }
 
@@ -435,9 +440,8 @@ bool Checker::resolve_in_owner(NodeP &n, Loc loc, bool isCall) {
 // built-in function, or a cast.
 void Checker::named_call(NodeP &n, NodeP probe, Loc loc) {
   const std::string nm = probe->lhs->text;
-  for (auto &rt : prog.routines)
-    if (iequal(rt->name, nm))
-      return routine_call(n, rt.get(), nullptr, std::move(probe->args), loc);
+  if (Routine *rt = module_routine(nm))
+    return routine_call(n, rt, nullptr, std::move(probe->args), loc);
   if (iequal(nm, "UBound")) return ubound(n, std::move(probe->args), loc);
   if (function_name_exists(nm)) {
     size_t count = probe->args.size();
@@ -463,12 +467,29 @@ void Checker::named_call(NodeP &n, NodeP probe, Loc loc) {
     c->type = {K::Object, cls};
     return void(n = std::move(c));
   }
-  error_at(loc, "unknown name '" + nm + "'");
+  error_at(loc, unknown_name(nm));
 }
 
-bool Checker::global_named(const std::string &name) const {
-  return std::any_of(prog.globals.begin(), prog.globals.end(),
-                     [&](const GlobalDecl &g) { return iequal(g.name, name); });
+bool Checker::global_named(const std::string &name) { return global_decl(name) != nullptr; }
+
+// Module-level routines and variables by name, through an index made on
+// first use: a program may have many thousands of them.
+Routine *Checker::module_routine(const std::string &name) {
+  if (routineIndex.size() != prog.routines.size()) {
+    routineIndex.clear();
+    for (auto &rt : prog.routines) routineIndex.emplace(upper(rt->name), rt.get());
+  }
+  auto it = routineIndex.find(upper(name));
+  return it == routineIndex.end() ? nullptr : it->second;
+}
+
+GlobalDecl *Checker::global_decl(const std::string &name) {
+  if (globalIndex.size() != prog.globals.size()) {
+    globalIndex.clear();
+    for (GlobalDecl &g : prog.globals) globalIndex.emplace(upper(g.name), &g);
+  }
+  auto it = globalIndex.find(upper(name));
+  return it == globalIndex.end() ? nullptr : it->second;
 }
 
 void Checker::call(NodeP &n) {
@@ -506,10 +527,9 @@ void Checker::call(NodeP &n) {
     probe->args = std::move(n->args);
     NodeP obj = std::move(callee.lhs);
     ClassInfo *cls = t.cls;
-    std::string shown = cls->display();
     if (!resolve_in(
             probe, cls, [&] { return std::move(obj); }, true))
-      error_at(loc, shown + " has no member " + probe->lhs->text);
+      error_at(loc, no_member(cls, probe->lhs->text));
     n = std::move(probe);
     return;
   }

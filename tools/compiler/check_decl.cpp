@@ -1,6 +1,7 @@
 // Class declarations: types, classes and their layouts, control subclasses,
 // events and their handlers, the binding of routines, and dispatch tables.
 #include "checker.h"
+#include "suggest.h"
 
 namespace basc {
 
@@ -19,7 +20,7 @@ Type Checker::resolve_type(const TypeRef &t, bool allowVoid) {
   for (auto &[n, k] : kinds)
     if (u == n) return {k, nullptr};
   ClassInfo *c = classes.find(t.name);
-  if (!c) error_at(t.loc, "unknown type '" + t.name + "'");
+  if (!c) error_at(t.loc, "unknown type '" + t.name + "'" + did_you_mean(t.name, type_names()));
   return {K::Object, c};
 }
 
@@ -53,7 +54,9 @@ void Checker::resolve_class(ClassDecl &c) {
     info->super = c.isWindow ? classes.builtin("Window") : classes.object;
   } else {
     ClassInfo *s = classes.find(c.superRef.name);
-    if (!s) error_at(c.superRef.loc, "unknown class '" + c.superRef.name + "'");
+    if (!s)
+      error_at(c.superRef.loc, "unknown class '" + c.superRef.name + "'" +
+                                   did_you_mean(c.superRef.name, type_names()));
     if (s->is_interface())
       error_at(c.superRef.loc, c.superRef.name +
                                    " is an interface, not a class; write `Implements " +

@@ -42,6 +42,7 @@ bool Checker::convertible(const Type &from, const Type &to) const {
 void Checker::convert(NodeP &n, const Type &to, const char *context) {
   const Type &from = n->type;
   if (from == to) return;
+  need_value(*n);
   if (!convertible(from, to))
     error_at(n->loc, std::string(context) + " must be " + type_text(to) + ", not " +
                          type_text(from) + cast_hint(from, to));
@@ -129,6 +130,8 @@ void Checker::binary(NodeP &n) {
   const std::string &op = n->text;
   Type integer{K::Integer, nullptr}, dbl{K::Double, nullptr}, boolean{K::Boolean, nullptr};
   auto fail = [&] {
+    need_value(*n->lhs);
+    need_value(*n->rhs);
     error_at(n->loc, "operator " + op + " cannot take " + type_text(a) + " and " + type_text(b));
   };
   if (op == "AND" || op == "OR" || op == "XOR") {
@@ -140,11 +143,13 @@ void Checker::binary(NodeP &n) {
     if (a.kind != K::String || b.kind != K::String) fail();
     n->type = a;
     n->text = "&";
+    hold_borrowed({n->lhs.get(), n->rhs.get()});
     return give_temp(*n);
   }
   if (op == "=" || op == "<>" || op == "<" || op == ">" || op == "<=" || op == ">=") {
     n->type = boolean;
-    if (a.kind == K::String && b.kind == K::String) return;
+    if (a.kind == K::String && b.kind == K::String)
+      return hold_borrowed({n->lhs.get(), n->rhs.get()});
     if (a.is_numeric() && b.is_numeric()) {
       if (!(a.is_intlike() && b.is_intlike()))
         convert(n->lhs, dbl, "operand"), convert(n->rhs, dbl, "operand");

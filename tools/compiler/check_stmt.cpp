@@ -64,7 +64,15 @@ void Checker::routine(Routine &rt) {
   }
   if (rt.result.kind != K::Void) rt.resultOffset = frame_slot(rt.result, false);
   pushed = mostPushed = 0;
+  localUse.clear();
+  size_t firstWarning = out.warnings.size();
   block(rt.body);
+  warn_unused_locals();
+  std::stable_sort(out.warnings.begin() + ptrdiff_t(firstWarning), out.warnings.end(),
+                   [](const Warning &a, const Warning &b) {
+                     return a.loc.line != b.loc.line ? a.loc.line < b.loc.line
+                                                     : a.loc.col < b.loc.col;
+                   });
   for (Param &p : rt.params)
     if (p.assigned) rt.refSlots.push_back({p.offset, p.type});
   rt.frameSize = -next;
@@ -84,10 +92,12 @@ void Checker::routine(Routine &rt) {
 
 void Checker::block(Block &b) {
   for (auto &s : b) stmt(*s);
+  warn_unreachable(b);
 }
 
 void Checker::condition(NodeP &n) {
   expr(n);
+  need_value(*n);
   if (n->type.kind != K::Boolean)
     error_at(n->loc, "a condition must be Boolean, not " + type_text(n->type));
 }
@@ -112,7 +122,7 @@ void Checker::stmt(Stmt &s) {
     if (s.value->kind != NK::CallRoutine && s.value->kind != NK::CallMethod &&
         s.value->kind != NK::CallFunction && s.value->kind != NK::RaiseEvent &&
         s.value->kind != NK::ArrayOp)
-      error_at(s.loc, "this expression is not a statement");
+      not_a_statement(s);
     return;
   case SK::If:
     condition(s.value);
@@ -172,6 +182,7 @@ void Checker::dim(Stmt &s) {
     s.value = make(NK::New, s.loc);
     s.value->typeRef = s.typeRef;
   }
+  bool creates = s.value && s.value->kind == NK::New;
   if (s.value) {
     expr(s.value);
     convert(s.value, t, "the initial value");
@@ -186,6 +197,8 @@ void Checker::dim(Stmt &s) {
     if (vt.is_array()) r->arraySlots.push_back({slot.offset, vt});
     locals[u] = slot;
     s.slots.push_back(slot);
+    if (!creates) /* New: making the object (a window opens) may be the point */
+      declare_local(n, i < s.nameLocs.size() ? s.nameLocs[i] : s.loc);
   }
 }
 
@@ -202,7 +215,11 @@ void Checker::assign(Stmt &s) {
       it->second->assigned = true;
   }
   if (s.target->kind == NK::Name || s.target->kind == NK::Member) s.target->forWrite = true;
+  bool wasRead = false; /* x = value writes x; it does not read it */
+  auto use = s.target->kind == NK::Name ? localUse.find(upper(s.target->text)) : localUse.end();
+  if (use != localUse.end()) wasRead = use->second.read;
   expr(s.target);
+  if (use != localUse.end()) use->second.read = wasRead;
   Node &t = *s.target;
   if (t.type.is_array())
     error_at(t.loc, "an array cannot be assigned; Redim it or assign its elements");

@@ -72,6 +72,12 @@ struct Checker {
   int32_t tryCount = 0, tryCurrent = 0;
   int32_t nextEvent = 0;              // image events numbered so far
   int32_t pushed = 0, mostPushed = 0; // argument bytes on the stack at once, nested calls included
+  struct LocalUse {
+    std::string name;
+    Loc loc;
+    bool read;
+  };
+  std::map<std::string, LocalUse> localUse; // the routine's Dim'd locals, by upper-case name
 
   Checker(Program &p, Checked &o) : prog(p), out(o), classes(o.classes) {}
 
@@ -124,6 +130,23 @@ struct Checker {
   int32_t frame_slot(const Type &t, bool release);
   int32_t temp(const Type &t) { return frame_slot(t, t.is_ref()); }
 
+  // ---- warnings ----
+  void warn(Loc loc, const std::string &message);
+  const char *leaves(const Stmt &s);
+  void warn_unreachable(const Block &b);
+  void declare_local(const std::string &name, Loc loc);
+  void read_local(const std::string &upperName);
+  void warn_unused_locals();
+  std::vector<std::string> member_names(const ClassInfo *cls) const;
+  std::vector<std::string> names_in_scope() const;
+  std::vector<std::string> type_names() const;
+  void need_value(const Node &n) const;
+  void hold_borrowed(const std::vector<Node *> &operands);
+  void hold_call_operands(Node &call); // its receiver, then its arguments
+  void not_a_statement(const Stmt &s) const;
+  std::string unknown_name(const std::string &name) const;                    // with a likely fix
+  std::string no_member(const ClassInfo *cls, const std::string &name) const; // likewise
+
   // ---- statements ----
   void block(Block &b);
   void stmt(Stmt &s);
@@ -151,7 +174,11 @@ struct Checker {
   void member(NodeP &n);
   void call(NodeP &n);
   void named_call(NodeP &n, NodeP probe, Loc loc);
-  bool global_named(const std::string &name) const;
+  bool global_named(const std::string &name);
+  basc::Routine *module_routine(const std::string &name);
+  GlobalDecl *global_decl(const std::string &name);
+  std::map<std::string, basc::Routine *> routineIndex; // upper-case name: first routine
+  std::map<std::string, GlobalDecl *> globalIndex;
   void binary(NodeP &n);
   void unary(NodeP &n);
   void convert(NodeP &n, const Type &to, const char *context);

@@ -93,6 +93,8 @@ private:
   void control_ref(Node &n);
   void menu_ref(Node &n);
   void push_args(std::vector<NodeP> &args, const std::vector<Type> &types);
+  bool push_operands(const std::vector<Node *> &ops, const std::vector<Type> &types, bool receiver);
+  void hold_borrowed(Node &n);
   void variant_convert(Node &n);
 
   // arrays

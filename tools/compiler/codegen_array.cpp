@@ -108,16 +108,12 @@ void CodeGen::create_field_array(const Property &p) {
   code_.mov(mem(ecx, p.offset), eax);
 }
 
-// Pushes the indexes, last first, then the array: the array is at [esp],
-// index k at [esp + 4 + 4k].
+// The array at [esp], index k at [esp + 4 + 4k].
 void CodeGen::push_array_operands(Node &n) {
-  for (size_t k = n.args.size(); k-- > 0;) {
-    expr(*n.args[k]);
-    code_.push(eax);
-  }
-  expr(*n.lhs);
-  emit_nil_test();
-  code_.push(eax);
+  std::vector<Node *> ops = {n.lhs.get()};
+  std::vector<Type> types = {n.lhs->type};
+  for (auto &a : n.args) ops.push_back(a.get()), types.push_back(a->type);
+  push_operands(ops, types, true);
 }
 
 // Start and add-index calls for every index but the last; `below` bytes

@@ -3,6 +3,7 @@
 // arithmetic, comparisons and references to controls and menus.
 #include "codegen.h"
 #include "names.h"
+#include "order.h"
 #include <algorithm>
 #include <cstring>
 
@@ -27,11 +28,13 @@ void CodeGen::expr(Node &n) {
     return code_.mov(eax, mem(ebp, 8));
   case NK::Var:
     if (n.slot.item) project_item(n.slot);
-    return load(slot_mem(n.slot), n.slot.type); /* n.type may be widened */
+    load(slot_mem(n.slot), n.slot.type); /* n.type may be widened */
+    return hold_borrowed(n);
   case NK::Field:
     expr(*n.lhs);
     emit_nil_test();
-    return load(mem(eax, n.offset), n.slot.type);
+    load(mem(eax, n.offset), n.slot.type);
+    return hold_borrowed(n);
   case NK::PropGet: {
     expr(*n.lhs);
     emit_nil_test();
@@ -190,30 +193,70 @@ void CodeGen::address_of(Node &n) {
   code_.lea(eax, mem(ebp, n.slot.offset));
 }
 
-void CodeGen::push_args(std::vector<NodeP> &args, const std::vector<Type> &types) {
-  for (size_t i = args.size(); i-- > 0;) {
-    if (args[i]->address) {
-      address_of(*args[i]);
-      code_.push(eax);
-      continue;
-    }
-    expr(*args[i]);
-    push_value(types[i]);
-  }
+// A String or object borrowed from a variable or field that later operands
+// could free: the checker gave it a temporary, which takes a reference.
+void CodeGen::hold_borrowed(Node &n) {
+  if (!n.temp) return;
+  emit_lock(n.type);
+  emit_take_new(n.temp, n.type);
 }
 
-// Arguments are pushed last to first, then the receiver; the caller removes them.
+// Puts the operands on the stack as pushing them last to first would, the
+// first at [esp]; with `receiver` the first is an object that must not be
+// nil. When their order can be observed they are evaluated left to right
+// into an area reserved first (and the result is true); otherwise they are
+// simply pushed, the receiver last, left in EAX.
+bool CodeGen::push_operands(const std::vector<Node *> &ops, const std::vector<Type> &types,
+                            bool receiver) {
+  auto value = [&](size_t i) {
+    if (ops[i]->address) return address_of(*ops[i]);
+    expr(*ops[i]);
+    if (receiver && i == 0) emit_nil_test();
+  };
+  auto size = [&](size_t i) { return ops[i]->address ? 4 : arg_bytes(types[i]); };
+  if (!evaluated_in_order(ops)) {
+    for (size_t i = ops.size(); i-- > 0;) {
+      value(i);
+      ops[i]->address ? code_.push(eax) : push_value(types[i]);
+    }
+    return false;
+  }
+  int32_t total = 0;
+  for (size_t i = 0; i < ops.size(); i++) total += size(i);
+  code_.sub(esp, total);
+  for (size_t i = 0, at = 0; i < ops.size(); at += size_t(size(i)), i++) {
+    value(i);
+    Mem slot = mem(esp, int32_t(at));
+    if (!ops[i]->address && types[i].kind == K::Double) {
+      code_.fstp64(slot);
+    } else if (!ops[i]->address && types[i].kind == K::Single) {
+      code_.fstp32(slot);
+    } else {
+      code_.mov(slot, eax);
+    }
+  }
+  return true;
+}
+
+void CodeGen::push_args(std::vector<NodeP> &args, const std::vector<Type> &types) {
+  std::vector<Node *> ops;
+  for (auto &a : args) ops.push_back(a.get());
+  push_operands(ops, types, false);
+}
+
+// The receiver and the arguments, the receiver at [esp]; the caller removes them.
 void CodeGen::call(Node &n) {
+  std::vector<Node *> ops;
   std::vector<Type> types;
   int32_t bytes = 0;
-  for (auto &a : n.args) types.push_back(a->type), bytes += a->address ? 4 : arg_bytes(a->type);
-  push_args(n.args, types);
-  if (n.lhs) {
-    expr(*n.lhs);
-    emit_nil_test();
-    code_.push(eax);
-    bytes += 4;
+  if (n.lhs) ops.push_back(n.lhs.get()), types.push_back(n.lhs->type), bytes += 4;
+  for (auto &a : n.args) {
+    ops.push_back(a.get());
+    types.push_back(a->type);
+    bytes += a->address ? 4 : arg_bytes(a->type);
   }
+  bool ordered = push_operands(ops, types, n.lhs != nullptr);
+  if (ordered && n.lhs) code_.mov(eax, mem(esp)); /* the receiver, for dispatch by table */
   if (n.kind == NK::CallRoutine && n.cls) {
     emit_interface_call(int32_t(n.ival), checked_.classes.index_of(n.cls), bytes);
   } else if (n.kind == NK::CallRoutine && n.dispatched) {
@@ -260,10 +303,7 @@ void CodeGen::binary(Node &n) {
   if (op == "=" || op == "<>" || op == "<" || op == ">" || op == "<=" || op == ">=")
     return compare(n);
   if (op == "&") {
-    expr(*n.rhs);
-    code_.push(eax);
-    expr(*n.lhs);
-    code_.push(eax);
+    push_operands({n.lhs.get(), n.rhs.get()}, {n.type, n.type}, false);
     emit_call("RuntimeAddString", 8);
     return emit_take_new(n.temp, n.type);
   }
@@ -339,10 +379,7 @@ void CodeGen::compare(Node &n) {
     code_.movzx(eax, al);
   };
   if (a.kind == K::String) {
-    expr(*n.rhs);
-    code_.push(eax);
-    expr(*n.lhs);
-    code_.push(eax);
+    push_operands({n.lhs.get(), n.rhs.get()}, {a, a}, false);
     emit_call("RuntimeStringCompare", 8);
     code_.cmp(eax, 0);
     static const std::pair<const char *, Cond> conds[] = {{"=", Cond::e},   {"<>", Cond::ne},

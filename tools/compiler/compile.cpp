@@ -297,6 +297,13 @@ CompileResult compile(const std::vector<SourceFile> &sources, const CompileOptio
     }
     Checked checked;
     check(prog, checked);
+    if (options.warnings == CompileOptions::Warnings::Errors && !checked.warnings.empty()) {
+      for (const Warning &w : checked.warnings)
+        result.error += (result.error.empty() ? "" : "\n") + w.text(true);
+      return result;
+    }
+    if (options.warnings == CompileOptions::Warnings::Report)
+      for (const Warning &w : checked.warnings) result.warnings.push_back(w.text());
     Assembler a(prog, checked, options);
     result.image = a.run();
     result.map = a.map(result.image);

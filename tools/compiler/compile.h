@@ -14,11 +14,13 @@ struct SourceFile {
 
 struct CompileOptions {
   CodegenOptions codegen;
+  enum class Warnings { Report, Off, Errors } warnings = Warnings::Report;
 };
 
 struct CompileResult {
   bool ok = false;
-  std::string error; // file:line:column: error: message
+  std::string error; // file:line:column: error: message (one line per warning made an error)
+  std::vector<std::string> warnings; // file:line:column: warning: message; they do not fail it
   img::Image image;
   img::Bytes resources; // the resource block (data3); empty when nothing is carried there
   std::string map;

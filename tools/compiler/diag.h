@@ -1,5 +1,6 @@
 // Source positions and the compiler's one error path: the first error stops
-// the compilation and is reported as file:line:column: message.
+// the compilation and is reported as file:line:column: error: message.
+// Warnings are collected and reported the same way, as warning:.
 #pragma once
 #include <string>
 
@@ -10,13 +11,27 @@ struct Loc {
   int line = 0, col = 0;
 };
 
+// file:line:column: severity: message
+inline std::string diagnostic_text(const Loc &loc, const char *severity,
+                                   const std::string &message) {
+  std::string where = loc.file ? *loc.file : "<input>";
+  return where + ":" + std::to_string(loc.line) + ":" + std::to_string(loc.col) + ": " + severity +
+         ": " + message;
+}
+
 struct CompileError {
   Loc loc;
   std::string message;
-  std::string text() const {
-    std::string where = loc.file ? *loc.file : "<input>";
-    return where + ":" + std::to_string(loc.line) + ":" + std::to_string(loc.col) +
-           ": error: " + message;
+  std::string text() const { return diagnostic_text(loc, "error", message); }
+};
+
+// Something legal that is most likely a mistake; it does not stop the
+// compilation unless warnings are made errors.
+struct Warning {
+  Loc loc;
+  std::string message;
+  std::string text(bool asError = false) const {
+    return diagnostic_text(loc, asError ? "error" : "warning", message);
   }
 };
 

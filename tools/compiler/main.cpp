@@ -1,5 +1,5 @@
 // basc: compiles an application's sources into its image.
-//   basc [--no-stack-check] [-o folder] [--image file] source...
+//   basc [--no-stack-check] [-w | --warnings-as-errors] [-o folder] [--image file] source...
 // Writes code1.dat, code2.dat, data1.dat and data2.dat (development mode) into
 // the folder, or the appended image into the file, and the map file beside it;
 // carried pictures and movies go to the resource block, data3.dat in the
@@ -13,8 +13,8 @@
 
 namespace fs = std::filesystem;
 
-static const char kUsage[] =
-    "usage: basc [--no-stack-check] [-o folder] [--image file] source...\n";
+static const char kUsage[] = "usage: basc [--no-stack-check] [-w | --warnings-as-errors] "
+                             "[-o folder] [--image file] source...\n";
 
 static int usage() {
   std::fputs(kUsage, stderr);
@@ -36,7 +36,16 @@ static int help() {
              "                    file.data3, for the packer's --resources\n"
              "  --no-stack-check  leave out the stack-depth check at the start of methods,\n"
              "                    event handlers and menu handlers\n"
+             "  -w, --no-warnings leave warnings unreported\n"
+             "  --warnings-as-errors\n"
+             "                    report warnings as errors: the compilation fails and\n"
+             "                    nothing is written\n"
              "  --help            print this text\n"
+             "\n"
+             "diagnostics go to standard error, one a line, as file:line:column: error: ...\n"
+             "or file:line:column: warning: ...; the first error ends the compilation.\n"
+             "Warnings (a local declared and never read, a statement no path reaches) do\n"
+             "not change the exit code.\n"
              "\n"
              "exit codes:\n"
              "  0  compiled and written (or --help)\n"
@@ -57,6 +66,10 @@ int main(int argc, char **argv) {
       return help();
     } else if (a == "--no-stack-check") {
       options.codegen.stackCheck = false;
+    } else if (a == "-w" || a == "--no-warnings") {
+      options.warnings = basc::CompileOptions::Warnings::Off;
+    } else if (a == "--warnings-as-errors" || a == "-Werror") {
+      options.warnings = basc::CompileOptions::Warnings::Errors;
     } else if (a == "-o" && i + 1 < argc) {
       folder = argv[++i];
     } else if (a == "--image" && i + 1 < argc) {
@@ -75,6 +88,7 @@ int main(int argc, char **argv) {
   }
   if (sources.empty()) return usage();
   basc::CompileResult r = basc::compile(sources, options);
+  for (const std::string &w : r.warnings) std::fprintf(stderr, "%s\n", w.c_str());
   if (!r.ok) {
     std::fprintf(stderr, "%s\n", r.error.c_str());
     return 1;

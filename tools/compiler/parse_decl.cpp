@@ -2,6 +2,7 @@
 // members, routines, events and controls, constants, globals, and the
 // Project, MenuBar and Plugin blocks.
 #include "parser.h"
+#include <cstring>
 
 namespace basc {
 
@@ -191,9 +192,16 @@ std::unique_ptr<Routine> Parser::routine() {
   if (is("(")) params(r->params);
   if (accept("AS")) r->resultRef = type_name();
   expect_nl();
+  static const std::pair<const char *, const char *> shown[] = {{"SUB", "Sub"},
+                                                                {"FUNCTION", "Function"},
+                                                                {"HANDLER", "Handler"},
+                                                                {"MENUHANDLER", "MenuHandler"}};
+  std::string kind;
+  for (auto &[u, k] : shown)
+    if (!std::strcmp(u, ender)) kind = k;
+  Opening open(*this, kind, r->loc, "End " + kind);
   r->body = block({"END"});
-  expect("END");
-  if (!accept(ender)) expected(std::string("'End ") + ender + "'");
+  close_block(ender);
   return r;
 }
 

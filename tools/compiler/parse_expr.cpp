@@ -39,6 +39,7 @@ NodeP Parser::not_expr() {
   advance();
   n->text = "NOT";
   n->lhs = not_expr();
+  grown(*n, n->lhs.get());
   return n;
 }
 
@@ -48,6 +49,7 @@ NodeP Parser::compare() {
     Loc at = tok().loc;
     if (accept("ISA")) {
       NodeP isa = node(NK::IsA, at);
+      grown(*isa, n.get());
       isa->lhs = std::move(n);
       isa->typeRef = type_name();
       n = std::move(isa);
@@ -56,6 +58,7 @@ NodeP Parser::compare() {
     if (!(is("=") || is("<>") || is("<") || is(">") || is("<=") || is(">="))) return n;
     std::string op = tok().upper;
     advance();
+    if (op == "=") no_double_equals(at);
     n = binary(op, std::move(n), concat(), at);
   }
 }
@@ -133,6 +136,7 @@ NodeP Parser::unary() {
   }
   NodeP n = node(NK::Unary, at);
   n->text = "NEG";
+  grown(*n, operand.get());
   n->lhs = std::move(operand);
   return n;
 }
@@ -155,6 +159,7 @@ NodeP Parser::exponent() {
   advance();
   n->text = "NEG";
   n->lhs = exponent();
+  grown(*n, n->lhs.get());
   return n;
 }
 
@@ -164,6 +169,7 @@ NodeP Parser::postfix() {
     Loc at = tok().loc;
     if (accept(".")) {
       NodeP m = node(NK::Member, at);
+      grown(*m, n.get());
       m->lhs = std::move(n);
       if (tok().kind != TokKind::Word) expected("a member name after '.'");
       m->text = tok().text;
@@ -173,6 +179,10 @@ NodeP Parser::postfix() {
       NodeP c = node(NK::Call, at);
       c->lhs = std::move(n);
       args(*c);
+      const Node *tallest = c->lhs.get();
+      for (auto &a : c->args)
+        if (a->height > tallest->height) tallest = a.get();
+      grown(*c, tallest);
       n = std::move(c);
     } else {
       return n;
@@ -197,8 +207,7 @@ void Parser::args(Node &call) {
 }
 
 NodeP Parser::primary() {
-  Deeper d(*this);
-  const Token &t = tok();
+  const Token &t = tok(); /* "(" nests through expr(), which counts the depth */
   NodeP n;
   switch (t.kind) {
   case TokKind::Int:

@@ -6,6 +6,88 @@ namespace basc {
 
 // ---- statements ----
 
+namespace {
+
+// The block a closing word ends ("For" for Next, "If" for End If), or ""
+// when the words close nothing. `second` is the word after End.
+std::string block_closed_by(const std::string &word, const std::string &second) {
+  static const std::pair<const char *, const char *> single[] = {
+      {"NEXT", "For"},  {"WEND", "While"},  {"LOOP", "Do"},  {"ELSE", "If"},
+      {"ELSEIF", "If"}, {"CASE", "Select"}, {"CATCH", "Try"}};
+  static const std::pair<const char *, const char *> ended[] = {{"IF", "If"},
+                                                                {"SELECT", "Select"},
+                                                                {"TRY", "Try"},
+                                                                {"SUB", "Sub"},
+                                                                {"FUNCTION", "Function"},
+                                                                {"HANDLER", "Handler"},
+                                                                {"MENUHANDLER", "MenuHandler"},
+                                                                {"CLASS", "Class"},
+                                                                {"WINDOW", "Window"},
+                                                                {"MODULE", "Module"},
+                                                                {"CONTROL", "Control"},
+                                                                {"PROJECT", "Project"},
+                                                                {"MENUBAR", "MenuBar"},
+                                                                {"MENU", "Menu"}};
+  if (word == "END") {
+    for (auto &[w, block] : ended)
+      if (second == w) return block;
+    return "";
+  }
+  for (auto &[w, block] : single)
+    if (word == w) return block;
+  return "";
+}
+
+// A routine, class or other declaration: statements never contain one, so
+// its end inside a statement block means that block was left open.
+bool is_declaration(const std::string &block) {
+  for (const char *d : {"Sub", "Function", "Handler", "MenuHandler", "Class", "Window", "Module",
+                        "Control", "Project", "MenuBar", "Menu"})
+    if (block == d) return true;
+  return false;
+}
+
+std::string with_article(const std::string &word) {
+  return (std::string("AEIOU").find(word[0]) != std::string::npos ? "an " : "a ") + word;
+}
+
+} // namespace
+
+// The innermost open block lacks its closer: `found` (a closing word of
+// the block `block`, or "" at the end of the file) came first.
+void Parser::unclosed(Loc at, const std::string &found, const std::string &block) {
+  bool outer = is_declaration(block);
+  for (size_t i = 0; i + 1 < opened.size(); i++) outer |= opened[i].what == block;
+  if (opened.empty() || (!found.empty() && !outer))
+    error_at(at, "'" + found + "' without " + with_article(block));
+  const Opened &inner = opened.back();
+  std::string missing = "missing '" + inner.closer + "' for the " + inner.what + " on line " +
+                        std::to_string(inner.loc.line);
+  if (found.empty()) error_at(at, missing + " before the end of the file");
+  error_at(at, missing + " before '" + found + "'");
+}
+
+bool Parser::at_closer() const {
+  return tok().kind == TokKind::Word && !block_closed_by(tok().upper, next().upper).empty();
+}
+
+// After a block that stopped at End: End `word`, or the diagnosis of a
+// block left open.
+void Parser::close_block(const char *word) {
+  Loc at = tok().loc;
+  std::string end = tok().text;
+  expect("END");
+  if (accept(word)) return;
+  std::string block = block_closed_by("END", tok().upper);
+  if (!block.empty()) unclosed(at, end + " " + tok().text, block);
+  expected(std::string("'") + word + "'");
+}
+
+// "==" is no operator of the language: the comparison is a single "=".
+void Parser::no_double_equals(Loc at) {
+  if (is("=")) error_at(at, "'==' is not an operator; compare with a single '=' (If a = b Then)");
+}
+
 bool Parser::at_block_end(std::initializer_list<const char *> enders) {
   if (at_end()) return true;
   for (const char *e : enders)
@@ -18,13 +100,23 @@ Block Parser::block(std::initializer_list<const char *> enders) {
   Block b;
   for (;;) {
     skip_nl();
-    if (at_block_end(enders)) {
-      if (at_end()) expected("'" + std::string(*enders.begin()) + "'");
-      return b;
+    if (at_end()) unclosed(tok().loc, "", "");
+    if (at_block_end(enders)) return b;
+    if (at_closer()) {
+      std::string found = tok().text;
+      if (is("END")) found += " " + next().text;
+      unclosed(tok().loc, found, block_closed_by(tok().upper, next().upper));
     }
     b.push_back(statement());
     expect_nl();
   }
+}
+
+// "Then" ends the condition of an If or ElseIf.
+static void then_after_condition(Parser &p) {
+  if (p.accept("THEN")) return;
+  if (p.is_nl()) error_at(p.tok().loc, "missing 'Then' after the condition (If condition Then)");
+  p.expected("'Then' after the condition");
 }
 
 std::unique_ptr<Stmt> Parser::statement() {
@@ -68,14 +160,40 @@ ArrayShape Parser::array_shape() {
   return shape;
 }
 
+// The tokens from `from` up to the current one, written out again for a
+// diagnostic that quotes the source.
+std::string Parser::spelled(size_t from) const {
+  std::string text;
+  for (size_t i = from; i < pos; i++) {
+    const Token &t = toks[i];
+    bool tight =
+        t.text == "(" || t.text == ")" || t.text == "," || (i > from && toks[i - 1].text == "(");
+    if (i > from && !tight) text += ' ';
+    text += t.kind == TokKind::Str ? "\"" + t.text + "\"" : t.text;
+  }
+  return text;
+}
+
 std::unique_ptr<Stmt> Parser::dim_stmt() {
   auto s = stmt(SK::Dim);
+  size_t start = pos;
   advance();
   do {
+    s->nameLocs.push_back(tok().loc);
     s->names.push_back(name("a variable name"));
     s->shapes.push_back(is("(") ? array_shape() : ArrayShape{});
   } while (accept(","));
-  expect("AS");
+  if (!is("AS")) { /* the type is missing, or its As */
+    std::string dim = spelled(start);
+    if (tok().kind == TokKind::Word && !kReserved.count(tok().upper))
+      error_at(tok().loc, "`" + dim + " " + tok().text + "`: the type needs As before it \u2014 `" +
+                              dim + " As " + tok().text + "`");
+    bool array = std::any_of(s->shapes.begin(), s->shapes.end(),
+                             [](const ArrayShape &a) { return a.present; });
+    error_at(tok().loc, "`" + dim + "`: " + (array ? "arrays need" : "a variable needs") +
+                            " a type \u2014 `" + dim + " As Integer`");
+  }
+  advance();
   s->dimNew = accept("NEW");
   s->typeRef = type_name();
   if (s->dimNew && is("(")) {
@@ -106,16 +224,17 @@ std::unique_ptr<Stmt> Parser::if_stmt() {
   auto s = stmt(SK::If);
   advance();
   s->value = expr();
-  expect("THEN");
+  then_after_condition(*this);
   if (!is_nl()) { /* the one-line form: If c Then statement [Else statement] */
     s->body.push_back(statement());
     if (accept("ELSE")) s->elseBody.push_back(statement());
     return s;
   }
+  Opening open(*this, "If", s->loc, "End If");
   s->body = block({"ELSEIF", "ELSE", "END"});
   while (accept("ELSEIF")) {
     NodeP c = expr();
-    expect("THEN");
+    then_after_condition(*this);
     expect_nl();
     s->elseIfs.emplace_back(std::move(c), block({"ELSEIF", "ELSE", "END"}));
   }
@@ -123,8 +242,7 @@ std::unique_ptr<Stmt> Parser::if_stmt() {
     expect_nl();
     s->elseBody = block({"END"});
   }
-  expect("END");
-  expect("IF");
+  close_block("IF");
   return s;
 }
 
@@ -135,6 +253,7 @@ std::unique_ptr<Stmt> Parser::select_stmt() {
   s->value = expr();
   expect_nl();
   skip_nl();
+  Opening open(*this, "Select", s->loc, "End Select");
   while (is("CASE")) {
     CaseClause c;
     c.loc = tok().loc;
@@ -149,8 +268,9 @@ std::unique_ptr<Stmt> Parser::select_stmt() {
     c.body = block({"CASE", "END"});
     s->cases.push_back(std::move(c));
   }
-  expect("END");
-  expect("SELECT");
+  if (at_end()) unclosed(tok().loc, "", "");
+  if (!is("END")) expected("'Case' or 'End Select'");
+  close_block("SELECT");
   return s;
 }
 
@@ -183,6 +303,7 @@ std::unique_ptr<Stmt> Parser::for_stmt() {
   s->to = expr();
   if (accept("STEP")) s->step = expr();
   expect_nl();
+  Opening open(*this, "For", s->loc, "Next");
   s->body = block({"NEXT"});
   expect("NEXT");
   if (tok().kind == TokKind::Word && !iequal(tok().text, s->target->text))
@@ -196,6 +317,7 @@ std::unique_ptr<Stmt> Parser::while_stmt() {
   advance();
   s->value = expr();
   expect_nl();
+  Opening open(*this, "While", s->loc, "Wend");
   s->body = block({"WEND"});
   expect("WEND");
   return s;
@@ -210,6 +332,7 @@ std::unique_ptr<Stmt> Parser::do_stmt() {
     s->value = expr();
   }
   expect_nl();
+  Opening open(*this, "Do", s->loc, "Loop");
   s->body = block({"LOOP"});
   expect("LOOP");
   if (is("WHILE") || is("UNTIL")) {
@@ -245,6 +368,7 @@ std::unique_ptr<Stmt> Parser::try_stmt() {
   auto s = stmt(SK::Try);
   advance();
   expect_nl();
+  Opening open(*this, "Try", s->loc, "End Try");
   s->body = block({"CATCH", "END"});
   while (is("CATCH")) {
     CatchClause c;
@@ -260,8 +384,7 @@ std::unique_ptr<Stmt> Parser::try_stmt() {
     s->catches.push_back(std::move(c));
   }
   if (s->catches.empty()) error_at(s->loc, "a Try block needs at least one Catch");
-  expect("END");
-  expect("TRY");
+  close_block("TRY");
   return s;
 }
 
@@ -276,9 +399,20 @@ std::unique_ptr<Stmt> Parser::raise_stmt() {
 // without them: MsgBox "text".
 std::unique_ptr<Stmt> Parser::simple_stmt() {
   Loc at = tok().loc;
-  if (tok().kind != TokKind::Word && !is("(")) expected("a statement");
+  TokKind k = tok().kind;
+  if (k == TokKind::Int || k == TokKind::Real || k == TokKind::Str || k == TokKind::Color)
+    error_at(at, "a value alone is not a statement; assign it to something (x = ...) or pass it "
+                 "to a method");
+  if (k != TokKind::Word && !is("(")) expected("a statement");
   NodeP e = postfix();
+  for (const char *op : {"+", "*", "/", "\\", "^", "&", "<", ">", "<=", ">=", "<>", "MOD", "AND",
+                         "OR", "XOR", "ISA"})
+    if (is(op))
+      error_at(at, "this line computes a value and does nothing with it; assign it to something "
+                   "(x = ...) or call a method");
+  Loc equals = tok().loc;
   if (accept("=")) {
+    no_double_equals(equals);
     auto s = stmt(SK::Assign);
     s->loc = at;
     s->target = std::move(e);

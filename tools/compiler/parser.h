@@ -40,6 +40,7 @@
 #pragma once
 #include "parse.h"
 #include "names.h"
+#include <algorithm>
 #include <set>
 
 namespace basc {
@@ -53,13 +54,22 @@ inline const std::set<std::string> kReserved = {
     "TRUE",    "TRY",    "UNTIL",    "WEND",  "WHILE", "XOR",
 };
 
-const int kMaxDepth = 200; /* nesting of blocks and expressions */
+const int kMaxDepth = 200;   /* nesting of blocks and parenthesised or unary expressions */
+const int kMaxHeight = 1000; /* an expression tree's height: long operator chains too */
+
+// A block the parser is inside: what opened it, where, and what closes it.
+struct Opened {
+  std::string what; // "If", "For", "Sub" ...
+  Loc loc;
+  std::string closer; // "End If", "Next" ...
+};
 
 struct Parser {
   const std::vector<Token> &toks;
   Program &prog;
   size_t pos = 0;
   int depth = 0;
+  std::vector<Opened> opened{}; // innermost last
 
   const Token &tok() const { return toks[pos]; }
   const Token &next() const { return toks[pos + 1 < toks.size() ? pos + 1 : pos]; }
@@ -126,10 +136,35 @@ struct Parser {
   struct Deeper {
     Parser &p;
     Deeper(Parser &p) : p(p) {
-      if (++p.depth > kMaxDepth) error_at(p.tok().loc, "nesting is too deep");
+      if (++p.depth > kMaxDepth)
+        error_at(p.tok().loc,
+                 "nesting is too deep (limit " + std::to_string(kMaxDepth) +
+                     " blocks, parentheses and unary operators in all); move inner parts into "
+                     "a Function or a variable");
     }
     ~Deeper() { p.depth--; }
   };
+  // Keeps a block on `opened` while its statements are parsed.
+  struct Opening {
+    Parser &p;
+    Opening(Parser &p, std::string what, Loc loc, std::string closer) : p(p) {
+      p.opened.push_back({std::move(what), loc, std::move(closer)});
+    }
+    ~Opening() { p.opened.pop_back(); }
+  };
+  [[noreturn]] void unclosed(Loc at, const std::string &found, const std::string &opener);
+  void close_block(const char *word);
+  bool at_closer() const;
+  void no_double_equals(Loc at);
+  std::string spelled(size_t from) const;
+  // The height of an expression tree is kept under kMaxHeight so that the
+  // passes after the parser, which recurse over it, stay within their stack.
+  void grown(Node &n, const Node *a, const Node *b = nullptr) {
+    n.height = 1 + std::max(a ? a->height : 0, b ? b->height : 0);
+    if (n.height > kMaxHeight)
+      error_at(n.loc, "expression nested too deeply (limit " + std::to_string(kMaxHeight) +
+                          " operators in a chain); split it with a variable");
+  }
 
   NodeP node(NK kind, Loc loc) {
     auto n = std::make_unique<Node>();
@@ -209,6 +244,7 @@ struct Parser {
   NodeP binary(const std::string &op, NodeP l, NodeP r, Loc loc) {
     NodeP n = node(NK::Binary, loc);
     n->text = op;
+    grown(*n, l.get(), r.get());
     n->lhs = std::move(l);
     n->rhs = std::move(r);
     return n;

@@ -133,6 +133,11 @@ void Lexer::punct() {
       return add(TokKind::Punct, t, at);
     }
   char c = peek();
+  static const char *const kForeign[][2] = {
+      {"!=", "write '<>' for not equal"}, {"&&", "write And"}, {"||", "write Or"}};
+  for (auto &[op, fix] : kForeign)
+    if (c == op[0] && peek(1) == op[1])
+      error_at(at, std::string("'") + op + "' is not an operator; " + fix);
   if (std::string_view("()=<>+-*/\\,.&^").find(c) == std::string_view::npos) {
     char buf[64];
     unsigned char u = (unsigned char)c;

@@ -78,6 +78,14 @@ TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
       {"ledger.bas", "ledger total: 12.50 made 1\r"
                      "detail tax: 1.25 made 2\r"
                      "after detail made 2\r"},
+      {"order.bas", "concat 1 2\r"
+                    "args 345\r"
+                    "index 10\r"
+                    "read 1\r"
+                    "compare in order\r"
+                    "mixed 12 13 14\r"
+                    "dispatched child:1516\r"
+                    "held 100x! now 200y\r"},
       {"events.bas", "plain 3\r"
                      "add gives 4\r"
                      "add gives 7\r"

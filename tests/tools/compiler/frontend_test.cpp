@@ -39,7 +39,7 @@ TEST(Frontend, MalformedSourcesAreReportedWhereTheyGoWrong) {
       {"Sub Main()\n  Dim x As Integer = \"a\"\nEnd Sub\n", "2:22", "must be Integer, not String"},
       {"Sub Main()\n  LineTrace 1\nEnd Sub\n", "2:13", "must be String, not Integer"},
       {"Sub Main()\n  If 1 Then LineTrace \"a\"\nEnd Sub\n", "2:6", "condition must be Boolean"},
-      {"Sub Main()\n  Dim x As Integer\n", "3:1", "expected 'END'"},
+      {"Sub Main()\n  Dim x As Integer\n", "3:1", "missing 'End Sub' for the Sub on line 1"},
       {"Class A\n  Property P As Integer\n", "1:7", "missing 'End Class'"},
       {"Class A Inherits Nowhere\nEnd Class\n", "1:18", "unknown class 'Nowhere'"},
       {"Class A\nEnd Class\nClass a\nEnd Class\n", "3:7", "already defined"},

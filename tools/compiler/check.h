@@ -3,6 +3,7 @@
 // class directory. Its output is the checked tree plus this summary.
 #pragma once
 #include "library.h"
+#include "plugin_library.h"
 
 namespace basc {
 
@@ -14,6 +15,7 @@ struct Checked {
   Routine *main = nullptr;                // Sub Main, run by the entry routine
   ClassInfo *mainWindow = nullptr;
   ClassInfo *menuItem = nullptr; // the class of menu items without As
+  PluginLibrary plugins;         // what the embedded plug-ins declare
 };
 
 void check(Program &program, Checked &out);

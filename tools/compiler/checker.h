@@ -175,6 +175,13 @@ struct Checker {
   void color_part(NodeP &n);
   bool entry_member(NodeP &n, ClassInfo *cls, std::function<NodeP()> &receiver,
                     std::vector<NodeP> &args, const std::string &name, Loc loc);
+  // ---- plug-ins ----
+  void plugin_classes();
+  [[noreturn]] void no_member(const ClassInfo *cls, const std::string &name, Loc loc);
+  void plugin_args(std::vector<NodeP> &args, const PluginMember &m, Loc loc);
+  bool plugin_member(ClassInfo *cls, const std::string &name, Member &m);
+  const BuiltinEvent *plugin_event(const ClassInfo *cls, const std::string &name);
+  const BuiltinProperty *plugin_property(const ClassInfo *cls, const std::string &name);
   void give_temp(Node &n) {
     if (n.type.is_ref()) n.temp = temp(n.type);
   }

@@ -54,10 +54,14 @@ std::vector<std::string> mismatches(const char *text) {
       PropertyRecord *p = cls->properties;
       while (p && !same(str_cview(p->name), m.name)) p = p->next;
       std::string what = c.name + "." + m.name;
-      if (!p) out.push_back(what + ": not registered");
-      else if (!same(typeName(p->type), m.result)) out.push_back(what + ": type " + typeName(p->type));
-      else if (!p->getter) out.push_back(what + ": no getter");
-      else if (!p->setter != m.readOnly) out.push_back(what + (m.readOnly ? ": has a setter" : ": no setter"));
+      if (!p)
+        out.push_back(what + ": not registered");
+      else if (!same(typeName(p->type), m.result))
+        out.push_back(what + ": type " + typeName(p->type));
+      else if (!p->getter)
+        out.push_back(what + ": no getter");
+      else if (!p->setter != m.readOnly)
+        out.push_back(what + (m.readOnly ? ": has a setter" : ": no setter"));
     }
     for (const basc::PluginMember &m : c.methods) {
       MethodRecord *r = cls->methods;
@@ -67,7 +71,8 @@ std::vector<std::string> mismatches(const char *text) {
         out.push_back(what + ": not registered");
         continue;
       }
-      if (!same(typeName(r->resultType), m.result)) out.push_back(what + ": result " + typeName(r->resultType));
+      if (!same(typeName(r->resultType), m.result))
+        out.push_back(what + ": result " + typeName(r->resultType));
       if (!isInterface && !r->entry) out.push_back(what + ": no routine");
       if (!r->assignEntry != !m.assignable) out.push_back(what + ": assignment form differs");
       params(what, m.params, (const ParsedParameter *)r->parameters, r->parameterCount);
@@ -76,12 +81,15 @@ std::vector<std::string> mismatches(const char *text) {
       EventRecord *e = cls->events;
       while (e && !same(str_cview(e->name), m.name)) e = e->next;
       std::string what = c.name + "." + m.name;
-      if (!e) out.push_back(what + ": not registered");
-      else params(what, m.params, e->parameters, e->parameterCount);
+      if (!e)
+        out.push_back(what + ": not registered");
+      else
+        params(what, m.params, e->parameters, e->parameterCount);
     }
   }
   for (const basc::PluginMember &m : d.methods)
-    if (!plugin_find_global_method(m.name.c_str(), false)) out.push_back(m.name + ": not registered");
+    if (!plugin_find_global_method(m.name.c_str(), false))
+      out.push_back(m.name + ": not registered");
   return out;
 }
 

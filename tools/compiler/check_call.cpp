@@ -129,6 +129,10 @@ const BuiltinMethod *Checker::pick_method(ClassInfo *cls, const BuiltinMethod *f
 
 void Checker::method_call(NodeP &n, const BuiltinMethod *m, NodeP receiver, std::vector<NodeP> args,
                           Loc loc) {
+  if (out.plugins.interfaceMethods.count(m))
+    error_at(loc, std::string("method ") + m->name + " of plug-in interface " +
+                      out.plugins.interfaceMethods[m]->decl->name +
+                      " is called on the class that implements it, not through the interface");
   if (!*m->callEntry) error_at(loc, std::string("method ") + m->name + " is not available");
   NodeP c = make(NK::CallMethod, loc);
   c->method = m;

@@ -142,6 +142,7 @@ void Checker::plugin_classes() {
           BuiltinMethod{lib.keep(m.name), lib.keep(m.result), callable ? link('M', m.name) : "",
                         m.assignable ? link('W', m.name) : "", -1, int32_t(m.params.size())});
       lib.declared[&r] = &m;
+      if (!callable) lib.interfaceMethods[&r] = &pc;
     }
     for (const PluginMember &m : d.events) {
       once(m);

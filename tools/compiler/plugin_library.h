@@ -25,8 +25,10 @@ struct PluginClass {
 struct PluginLibrary {
   std::deque<PluginClass> classes;
   std::deque<BuiltinFunction> functions; // the global methods
-  std::map<const void *, const PluginMember *>
-      declared;                  // method or function record -> its declaration
+  // method or function record -> its declaration
+  std::map<const void *, const PluginMember *> declared;
+  // method record of an interface -> the interface
+  std::map<const void *, const PluginClass *> interfaceMethods;
   std::deque<std::string> texts; // the names and types the records point at
   bool undeclared = false;       // an embedded plug-in carries no declarations
 

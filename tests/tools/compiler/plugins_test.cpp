@@ -133,7 +133,7 @@ TEST_F(Plugins, MisuseOfDeclaredMembersIsAnErrorWhereItIsWritten) {
       {in_main("  Dim x As KPNothing\n"), "3:12", "KPNothing"},
       {in_main("  Dim d As New KPDial\n"), "3:16", "KPDial is a plug-in's control or interface"},
       {in_main("  Dim m As KPMeasure\n  Dim n As Integer = m.Size()\n"), "4:28",
-       "method Size is not available"},
+       "method Size of plug-in interface KPMeasure is called on the class"},
       {in_main("  Dim n As Integer = Twice(1, 2)\n"), "3:27", "Twice takes 1 argument(s), not 2"},
       {p + "Window W\n  Control D As KPDial\n    Level = \"high\"\n  End Control\nEnd Window\n",
        "4:13", "property Level is Integer"},

@@ -118,6 +118,12 @@ void Checker::plugin_classes() {
       for (ClassInfo *c = s; c; c = c->super)
         if (c == info) fail(d.line, "class " + d.name + " inherits from itself");
     }
+    for (const std::string &name : d.interfaces) {
+      ClassInfo *i = classes.find(name);
+      bool isInterface = i && ((i->builtin && (i->builtin->flags & kInterface)) ||
+                               (i->plugin && i->plugin->decl->kind == PluginClassDecl::Interface));
+      if (!isInterface) fail(d.line, d.name + " implements " + name + ", which is no interface");
+    }
     auto link = [&](char kind, const std::string &member) {
       std::string text = std::string("!") + kind + d.name + "!" + member;
       if (text.size() > 255)

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
+#include <random>
 
 using namespace basc;
 namespace fs = std::filesystem;
@@ -185,6 +186,8 @@ TEST_F(Plugins, DamagedLibrariesAndDeclarationsAreReportedAtThePluginLine) {
        "declares class PushButton, which is already a class"},
       {text("Class A Inherits Nowhere\nEnd Class\n"),
        "class A inherits from unknown class Nowhere"},
+      {text("Class A Implements PushButton\nEnd Class\n"),
+       "A implements PushButton, which is no interface"},
       {text("Class A Inherits B\nEnd Class\nClass B Inherits A\nEnd Class\n"),
        "inherits from itself"},
       {text("Class A\n  Property P As Integer\n  Method p()\nEnd Class\n"),
@@ -192,6 +195,30 @@ TEST_F(Plugins, DamagedLibrariesAndDeclarationsAreReportedAtThePluginLine) {
   };
   for (auto &c : cases)
     expect_error("Sub Main()\nEnd Sub\n" + library("bad.dll", c.bytes), "3:1", c.message);
+}
+
+// Damaged libraries and declarations of every shape give an error at the
+// Plugin line or compile; none crashes the compiler or reads past the file.
+TEST_F(Plugins, RandomlyDamagedLibrariesNeverCrashTheCompiler) {
+  std::mt19937 random(24);
+  const std::string program =
+      "Sub Main()\n  Dim c As New KPCounter\n  c.Count = Twice(2)\nEnd Sub\n";
+  std::vector<uint8_t> good =
+      pefile::library("KARUPluginDeclarations", kDeclarations + std::string(1, '\0'));
+  const char alphabet[] = "()',\n AsByRefClassEndInheritsPropertyMethod_x9\t\x01\xff";
+  for (int i = 0; i < 300; i++) {
+    std::string text = kDeclarations;
+    for (int k = 0, n = 1 + int(random() % 4); k < n; k++)
+      text[random() % text.size()] = alphabet[random() % (sizeof alphabet - 1)];
+    std::vector<uint8_t> bytes =
+        i % 3 ? pefile::library("KARUPluginDeclarations", text + '\0') : good;
+    if (i % 3 == 0) bytes.resize(random() % bytes.size()); /* cut anywhere */
+    CompileResult r = build(library("kp.dll", bytes) + program);
+    if (!r.ok) {
+      EXPECT_EQ(r.error.rfind("t.bas:", 0), 0u) << r.error;
+      EXPECT_TRUE(r.image.code1.empty());
+    }
+  }
 }
 
 // A library without declarations keeps its controls placeable; code that

@@ -135,6 +135,8 @@ void Checker::plugin_classes() {
       if (!names.insert(upper(m.name)).second)
         fail(m.line, "declares " + m.name + " twice in " + d.name);
     };
+    // Compiled code passes parameter 0 to a property's accessors; the runtime
+    // binds the link to a stub that puts the registered parameter in its place.
     for (const PluginMember &m : d.properties) {
       once(m);
       pc.properties.push_back(BuiltinProperty{0, lib.keep(m.name), lib.keep(m.result),

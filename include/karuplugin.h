@@ -28,6 +28,51 @@ typedef void *(*KARULookup)(const char *name);
    it once after loading the library; registrations count only during the call. */
 typedef void (*KARUPluginMainProc)(KARULookup lookup);
 
+/* Declarations: what the plug-in registers, as text the compiler reads from
+   the library file (it never runs the library), so that programs can use the
+   plug-in's classes, controls and global methods by name and misuse is found
+   when compiling. Write it once per library, at file scope:
+
+     KARU_DECLARATIONS(
+         "Class Counter Implements Measure\n"     superclass: "Inherits Name"
+         "  Property Count As Integer\n"
+         "  ReadOnly Property Total As Integer\n" no setter
+         "  Method Add(n As Integer) As Integer\n"
+         "  Assignable Method Slot(i As Integer) As Integer\n"  has an assignFunction
+         "End Class\n"
+         "Control Dial\n"                          a RectControl
+         "  Property Level As Integer\n"
+         "  Event Turned(level As Integer)\n"
+         "End Control\n"
+         "Interface Measure\n"
+         "  Method Size() As Integer\n"
+         "End Interface\n"
+         "Method Twice(n As Integer) As Integer\n"); a global method
+
+   One declaration a line; "'" starts a comment. Member declarations are the
+   text the descriptions below carry ("Name(x As Integer, ByRef s As String)
+   As Double", "a() As Integer" for an array); types are Integer, Single,
+   Double, Boolean, String, Color or a class name. Name every class, control,
+   interface, member and global method the plug-in registers, with the types
+   it registers them with: code may use only what is declared. A library
+   without declarations still has its controls placed on windows, but code
+   cannot reach its members.
+
+   How compiled code calls what is declared (cdecl, arguments as declared):
+   methods get the instance first; a method's assignFunction gets the
+   instance, the method's parameters, then the assigned value; ByRef
+   parameters come as the address of the caller's variable; Boolean values
+   are passed as a word, 0 or 1. String and object arguments are borrowed;
+   String and object results must be new references (KARUBuildString,
+   KARULockObject), which the program releases. */
+#define KARU_DECLARATIONS_SYMBOL "KARUPluginDeclarations"
+#ifdef __cplusplus
+#define KARU_DECLARATIONS(text)                                                                    \
+  extern "C" __declspec(dllexport) const char KARUPluginDeclarations[] = text
+#else
+#define KARU_DECLARATIONS(text) __declspec(dllexport) const char KARUPluginDeclarations[] = text
+#endif
+
 /* Getters and setters: getter(instance, parameter) returns the value;
    setter(instance, parameter, value). KARU_SHARED_ACCESSOR asks for the
    runtime's own accessor of a field of the instance data (parameter = the

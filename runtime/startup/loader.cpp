@@ -197,28 +197,51 @@ static bool walkChain(uint32_t head, const void *target, bool patch) {
 
 bool patch_chain(uint32_t head, const void *target) { return walkChain(head, target, true); }
 
-// Imports that name no routine of this runtime are bound to small routines
-// that say which name was missing when the application calls them:
-// push offset name; call fault_unbuilt.
-static void *missingEntryThunk(const char *name) {
+// `bytes` bytes of executable memory for a small routine made at link time;
+// they live as long as the process.
+static uint8_t *thunkSpace(int32_t bytes) {
   static uint8_t *page;
   static int32_t used;
-  enum { kThunkBytes = 10, kPageBytes = 4096 };
-  if (!page || used + kThunkBytes > kPageBytes) {
+  enum { kPageBytes = 4096 };
+  if (!page || used + bytes > kPageBytes) {
     page = (uint8_t *)VirtualAlloc(nullptr, kPageBytes, MEM_COMMIT | MEM_RESERVE,
                                    PAGE_EXECUTE_READWRITE);
     used = 0;
     if (!page) fault_out_of_memory(true);
   }
+  used += bytes;
+  return page + used - bytes;
+}
+
+// Imports that name no routine of this runtime are bound to small routines
+// that say which name was missing when the application calls them:
+// push offset name; call fault_unbuilt.
+static void *missingEntryThunk(const char *name) {
   RString *kept = str_from(name); /* lives as long as the process */
-  uint8_t *thunk = page + used;
+  uint8_t *thunk = thunkSpace(10);
   uint32_t text = (uint32_t)(uintptr_t)str_cview(kept);
   uint32_t rel = (uint32_t)(uintptr_t)&fault_unbuilt - (uint32_t)(uintptr_t)(thunk + 10);
   thunk[0] = 0x68;
   memcpy(thunk + 1, &text, 4);
   thunk[5] = 0xE8;
   memcpy(thunk + 6, &rel, 4);
-  used += kThunkBytes;
+  return thunk;
+}
+
+// Compiled code calls a plug-in property's getter or setter as it calls a
+// built-in one, (instance, parameter[, value]), but cannot know the
+// parameter the plug-in registered (a field offset the runtime chose), so it
+// passes 0. Its link is bound to a routine that writes the parameter over
+// that argument and goes on to the accessor:
+// mov dword [esp+8], parameter; jmp accessor.
+static void *parameterThunk(void *accessor, int32_t parameter) {
+  uint8_t *thunk = thunkSpace(13);
+  static const uint8_t kStore[] = {0xC7, 0x44, 0x24, 0x08};
+  uint32_t rel = (uint32_t)(uintptr_t)accessor - (uint32_t)(uintptr_t)(thunk + 13);
+  memcpy(thunk, kStore, 4);
+  memcpy(thunk + 4, &parameter, 4);
+  thunk[8] = 0xE9;
+  memcpy(thunk + 9, &rel, 4);
   return thunk;
 }
 
@@ -321,19 +344,20 @@ bool LinkImage(const uint8_t *table, int32_t length, RString **message) {
 
 /* ---- deferred links ---- */
 
-static void *findMember(ClassDef *cls, char kind, const char *member) {
+static void *findMember(ClassDef *cls, char kind, const char *member, PropertyRecord **property) {
   if (kind == 'M' || kind == 'W') {
     for (MethodRecord *m = cls->methods; m; m = m->next)
       if (name_is(m->name, member)) return kind == 'M' ? m->entry : m->assignEntry;
   } else {
     for (PropertyRecord *p = cls->properties; p; p = p->next)
-      if (name_is(p->name, member)) return kind == 'G' ? p->getter : p->setter;
+      if (name_is(p->name, member)) return *property = p, kind == 'G' ? p->getter : p->setter;
   }
   return nullptr;
 }
 
-// Kind letter, then "Class!member", or a global method's name alone.
-void *LookUpPluginMember(const char *name) {
+// The routine for a deferred link, and the property record of a G or S link.
+static void *lookUpMember(const char *name, PropertyRecord **property) {
+  *property = nullptr;
   char kind = name[0];
   if (kind == 0) return nullptr;
   if (!strchr("MWGS", kind)) {
@@ -357,7 +381,13 @@ void *LookUpPluginMember(const char *name) {
     fault_report(kFaultPluginClassNotLoaded);
     return nullptr;
   }
-  return findMember(cls, kind, bang + 1);
+  return findMember(cls, kind, bang + 1, property);
+}
+
+// Kind letter, then "Class!member", or a global method's name alone.
+void *LookUpPluginMember(const char *name) {
+  PropertyRecord *property;
+  return lookUpMember(name, &property);
 }
 
 // A link that finds nothing is bound, like a missing entry, to a routine that
@@ -369,7 +399,9 @@ void ResolveDeferredLinks() {
     return;
   while (DeferredLink *d = gDeferredLinks) {
     gDeferredLinks = d->next;
-    void *target = LookUpPluginMember(str_cview(d->name));
+    PropertyRecord *property;
+    void *target = lookUpMember(str_cview(d->name), &property);
+    if (target && property) target = parameterThunk(target, property->parameter);
     if (!target) {
       char shown[300];
       snprintf(shown, sizeof shown, "!%s", str_cview(d->name));

@@ -6,6 +6,7 @@
 #   ```trace             right after a complete source file: the lines the
 #                        program writes with LineTrace, which `run` compares
 #                        with the trace.log that runtime.exe leaves
+# The plug-ins named in DOC_PLUGINS are copied beside the examples.
 #
 #   doc_examples.sh compile BASC SCRATCH doc.md...
 #   doc_examples.sh run BASC RUNTIME_EXE WINE_RUN SCRATCH doc.md...
@@ -22,6 +23,12 @@ esac
 
 rm -rf "$scratch"
 mkdir -p "$scratch"
+# The plug-in libraries the examples embed (DOC_PLUGINS: paths separated by
+# ":"), copied beside them.
+if [ -n "${DOC_PLUGINS:-}" ]; then
+  IFS=: read -ra plugins <<< "$DOC_PLUGINS"
+  cp "${plugins[@]}" "$scratch"/ || exit 1
+fi
 
 # Splits one document into NAME-LINE.bas (with NAME-LINE.trace when a trace
 # block follows), where LINE is the line of the block's opening fence.

@@ -124,7 +124,7 @@ void install_test_plugins() {
   if (installed) return;
   installed = true;
   runtime_classes_init();
-  for (const char *stem : {"kpstale*.dll", "kplock*.dll"}) {
+  for (const char *stem : {"kpstale*.dll", "kplock*.dll", "kpdecl*.dll"}) {
     removeLeftovers(systemPath(stem));
     removeLeftovers(windowsPath(stem));
   }
@@ -132,6 +132,7 @@ void install_test_plugins() {
   static std::list<Embedded> nodes; /* the list runs from the back: installed first */
   nodes.emplace_front(ownName("kpstale"), readFile(KPPLAIN_DLL), nullptr);
   nodes.emplace_front("kpctl.dll", readFile(KPCTL_DLL), &nodes.front());
+  nodes.emplace_front(ownName("kpdecl"), readFile(KPDECL_DLL), &nodes.front());
   nodes.emplace_front("kpv3.dll", readFile(KPV3_DLL), &nodes.front());
   nodes.emplace_front("kpv4.dll", readFile(KPV4_DLL), &nodes.front());
   nodes.emplace_front("kpv1.dll", readFile(KPV1_DLL), &nodes.front());

@@ -334,10 +334,14 @@ struct ProjectDecl {
   Loc loc;
 };
 
+struct PluginDeclarations;
 struct PluginDecl {
   std::string path; // as written, relative to the source's folder
   const std::string *sourceFile = nullptr;
   Loc loc;
+  bool read = false;                                  // bytes holds the file
+  std::vector<uint8_t> bytes;                         // the library, embedded as it is
+  std::shared_ptr<const PluginDeclarations> declared; // what it carries; nil: none
 };
 
 // A database the application carries: `Database Name = "file" [From "start"]`.

@@ -14,6 +14,7 @@ void Checker::check_prop_value(const PropValue &v, const ClassInfo *cls, bool wi
     error_at(v.value->loc, "integer literal is out of range");
   if (cls->plugin_kind()) return;
   const BuiltinProperty *p = find_builtin_property(cls, v.name);
+  if (!p) p = plugin_property(cls, v.name);
   if (!p && !(window && iequal(v.name, "Name")))
     error_at(v.loc, (window ? "Window" : cls->display()) + " has no property " + v.name);
   if (!p) return;
@@ -169,6 +170,7 @@ void Checker::class_constants(ClassDecl &c) {
 }
 
 void Checker::run() {
+  plugin_classes();
   declare_interfaces();
   declare_classes();
   resolve_interfaces();

@@ -3,6 +3,7 @@
 // class directory. Its output is the checked tree plus this summary.
 #pragma once
 #include "library.h"
+#include "plugin_library.h"
 
 namespace basc {
 
@@ -15,6 +16,7 @@ struct Checked {
   ClassInfo *mainWindow = nullptr;
   ClassInfo *menuItem = nullptr; // the class of menu items without As
   std::vector<Warning> warnings; // in the order the checker met them
+  PluginLibrary plugins;         // what the embedded plug-ins declare
 };
 
 void check(Program &program, Checked &out);

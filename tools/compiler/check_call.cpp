@@ -134,13 +134,20 @@ const BuiltinMethod *Checker::pick_method(ClassInfo *cls, const BuiltinMethod *f
 
 void Checker::method_call(NodeP &n, const BuiltinMethod *m, NodeP receiver, std::vector<NodeP> args,
                           Loc loc) {
+  if (out.plugins.interfaceMethods.count(m))
+    error_at(loc, std::string("method ") + m->name + " of plug-in interface " +
+                      out.plugins.interfaceMethods[m]->decl->name +
+                      " is called on the class that implements it, not through the interface");
   if (!*m->callEntry) error_at(loc, std::string("method ") + m->name + " is not available");
   NodeP c = make(NK::CallMethod, loc);
   c->method = m;
   c->lhs = std::move(receiver);
   if (c->lhs->kind == NK::ControlRef) c->lhs->forWrite = true, give_temp(*c->lhs);
   c->args = std::move(args);
-  table_args(c->args, m->firstParam, m->paramCount, loc, m->name);
+  if (const PluginMember *declared = out.plugins.member_of(m))
+    plugin_args(c->args, *declared, loc);
+  else
+    table_args(c->args, m->firstParam, m->paramCount, loc, m->name);
   c->type = *m->resultType ? table_type(classes, m->resultType) : Type{};
   hold_call_operands(*c);
   give_temp(*c);
@@ -169,7 +176,10 @@ void Checker::function_call(NodeP &n, const BuiltinFunction *f, std::vector<Node
   NodeP c = make(NK::CallFunction, loc);
   c->function = f;
   c->args = std::move(args);
-  table_args(c->args, f->firstParam, f->paramCount, loc, f->name);
+  if (const PluginMember *declared = out.plugins.member_of(f))
+    plugin_args(c->args, *declared, loc);
+  else
+    table_args(c->args, f->firstParam, f->paramCount, loc, f->name);
   c->type = *f->resultType ? table_type(classes, f->resultType) : Type{};
   hold_call_operands(*c);
   give_temp(*c);
@@ -192,6 +202,7 @@ Member Checker::find_member(ClassInfo *cls, const std::string &name) {
       if ((m.prop = find_builtin_property(c, name))) return m.kind = Member::Prop, m;
       if ((m.method = find_builtin_method(c, name))) return m.kind = Member::Method, m;
     }
+    if (plugin_member(c, name, m)) return m;
   }
   return m;
 }
@@ -240,7 +251,8 @@ bool Checker::resolve_in(NodeP &n, ClassInfo *cls, std::function<NodeP()> receiv
     routine_call(n, m.routine, receiver(), std::move(args), loc);
     return true;
   case Member::Method: {
-    const BuiltinMethod *form = pick_method(cls, m.method, args, loc);
+    const BuiltinMethod *form =
+        out.plugins.member_of(m.method) ? m.method : pick_method(cls, m.method, args, loc);
     method_call(n, form, receiver(), std::move(args), loc);
     return true;
   }
@@ -309,6 +321,7 @@ void Checker::name(NodeP &n) {
     return;
   }
   if (Routine *rt = module_routine(n->text)) return routine_call(n, rt, nullptr, {}, loc);
+  if (const BuiltinFunction *f = out.plugins.function(n->text)) return function_call(n, f, {}, loc);
   if (const BuiltinFunction *f = find_function(n->text, 0)) return function_call(n, f, {}, loc);
   if (menu_item_named(prog.menuBar, n->text)) {
     NodeP m = make(NK::MenuRef, loc);
@@ -372,7 +385,7 @@ void Checker::member(NodeP &n) {
     return std::move(obj);
   };
   if (!resolve_in(keep, raw->type.cls, receiver, false) || !used)
-    error_at(n->loc, no_member(raw->type.cls, n->text));
+    no_member(raw->type.cls, n->text, n->loc);
   n = std::move(keep);
 }
 
@@ -442,6 +455,8 @@ void Checker::named_call(NodeP &n, NodeP probe, Loc loc) {
   const std::string nm = probe->lhs->text;
   if (Routine *rt = module_routine(nm))
     return routine_call(n, rt, nullptr, std::move(probe->args), loc);
+  if (const BuiltinFunction *f = out.plugins.function(nm))
+    return function_call(n, f, std::move(probe->args), loc);
   if (iequal(nm, "UBound")) return ubound(n, std::move(probe->args), loc);
   if (function_name_exists(nm)) {
     size_t count = probe->args.size();
@@ -529,7 +544,7 @@ void Checker::call(NodeP &n) {
     ClassInfo *cls = t.cls;
     if (!resolve_in(
             probe, cls, [&] { return std::move(obj); }, true))
-      error_at(loc, no_member(cls, probe->lhs->text));
+      no_member(cls, probe->lhs->text, loc);
     n = std::move(probe);
     return;
   }

@@ -61,6 +61,8 @@ void Checker::resolve_class(ClassDecl &c) {
       error_at(c.superRef.loc, c.superRef.name +
                                    " is an interface, not a class; write `Implements " +
                                    c.superRef.name + "` to implement it");
+    if (s->external) /* its instance size is known only to the runtime */
+      error_at(c.superRef.loc, "a class cannot inherit from plug-in class " + s->name);
     info->super = s;
   }
   if (c.isWindow && !info->super->isWindow)
@@ -99,7 +101,7 @@ void Checker::control_classes(ClassDecl &c) {
     std::string u = upper(d.name);
     ClassInfo *cls = classes.find(d.classRef.name);
     if (!cls) {
-      if (prog.plugins.empty())
+      if (!out.plugins.undeclared)
         error_at(d.classRef.loc, "unknown control class '" + d.classRef.name + "'");
       cls = classes.add_external(d.classRef.name); /* registered by a plug-in */
     }
@@ -107,7 +109,8 @@ void Checker::control_classes(ClassDecl &c) {
     const char *paneless = nullptr;
     for (const char *kind : {"Timer", "Serial", "Socket"})
       if (cls->derives_from(classes.builtin(kind))) paneless = kind;
-    if (!cls->external && !paneless && !cls->derives_from(classes.builtin("Control")))
+    if ((!cls->external || cls->plugin) && !paneless &&
+        !cls->derives_from(classes.builtin("Control")))
       error_at(d.classRef.loc, d.classRef.name + " is not a control class");
     if (paneless && d.index != INT32_MIN)
       error_at(d.loc, std::string("a ") + paneless + " cannot be an element of a control array");
@@ -224,7 +227,8 @@ void Checker::bind_handler(ClassDecl &c, Routine &h) {
     return target->handlers.push_back(&h);
   }
   const BuiltinEvent *ev = find_builtin_event(target, h.name);
-  bool external = target->super && target->super->external;
+  if (!ev) ev = plugin_event(target, h.name);
+  bool external = target->super && target->super->plugin_kind();
   if (!ev && !external)
     error_at(h.loc, (h.controlName.empty() ? "class " + c.name : "control " + h.controlName) +
                         " has no event " + h.name);
@@ -284,6 +288,7 @@ void Checker::check_by_ref(const Param &p, bool byRef, const std::string &event)
 // ("X As Integer, Y As Integer").
 void Checker::check_event_signature(Routine &h, const ClassInfo *cls) {
   const BuiltinEvent *ev = find_builtin_event(cls, h.name);
+  if (!ev) ev = plugin_event(cls, h.name);
   std::string text = ev->parameters;
   std::vector<EventParam> params = event_params(text);
   if (params.size() != h.params.size())

@@ -227,8 +227,13 @@ void Checker::expr(NodeP &n) {
     return raise_event(n);
   case NK::New: {
     Type t = resolve_type(n->typeRef);
-    if (t.kind != K::Object || t.cls == classes.object || t.cls->external)
-      error_at(n->typeRef.loc, "New needs a class of this program or of the runtime");
+    bool pluginClass =
+        t.cls && t.cls->plugin && t.cls->plugin->decl->kind == PluginClassDecl::Class;
+    if (t.kind != K::Object || t.cls == classes.object || (t.cls->external && !pluginClass))
+      error_at(n->typeRef.loc,
+               t.cls && t.cls->plugin
+                   ? t.cls->name + " is a plug-in's control or interface; New needs a class"
+                   : "New needs a class of this program or of the runtime");
     if (t.cls->is_interface())
       error_at(n->typeRef.loc, "an interface cannot be created: " + t.cls->name +
                                    " only declares methods; create an object of a class that "

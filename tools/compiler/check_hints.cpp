@@ -177,8 +177,4 @@ std::string Checker::unknown_name(const std::string &name) const {
   return "unknown name '" + name + "'" + did_you_mean(name, names_in_scope());
 }
 
-std::string Checker::no_member(const ClassInfo *cls, const std::string &name) const {
-  return cls->display() + " has no member " + name + did_you_mean(name, member_names(cls));
-}
-
 } // namespace basc

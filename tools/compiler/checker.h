@@ -144,8 +144,7 @@ struct Checker {
   void hold_borrowed(const std::vector<Node *> &operands);
   void hold_call_operands(Node &call); // its receiver, then its arguments
   void not_a_statement(const Stmt &s) const;
-  std::string unknown_name(const std::string &name) const;                    // with a likely fix
-  std::string no_member(const ClassInfo *cls, const std::string &name) const; // likewise
+  std::string unknown_name(const std::string &name) const; // with a likely fix
 
   // ---- statements ----
   void block(Block &b);
@@ -219,6 +218,13 @@ struct Checker {
   void color_part(NodeP &n);
   bool entry_member(NodeP &n, ClassInfo *cls, std::function<NodeP()> &receiver,
                     std::vector<NodeP> &args, const std::string &name, Loc loc);
+  // ---- plug-ins ----
+  void plugin_classes();
+  [[noreturn]] void no_member(const ClassInfo *cls, const std::string &name, Loc loc);
+  void plugin_args(std::vector<NodeP> &args, const PluginMember &m, Loc loc);
+  bool plugin_member(ClassInfo *cls, const std::string &name, Member &m);
+  const BuiltinEvent *plugin_event(const ClassInfo *cls, const std::string &name);
+  const BuiltinProperty *plugin_property(const ClassInfo *cls, const std::string &name);
   void give_temp(Node &n) {
     if (n.type.is_ref()) n.temp = temp(n.type);
   }

@@ -190,14 +190,10 @@ struct Assembler {
 
   DataLabel plugins() {
     std::vector<PluginFile> files;
-    for (const PluginDecl &p : prog.plugins) {
-      std::filesystem::path path = std::filesystem::path(*p.sourceFile).parent_path() / p.path;
+    for (const PluginDecl &p : prog.plugins) { /* read_plugins read them */
       PluginFile f;
       f.name = std::filesystem::path(p.path).filename().string();
-      std::string error;
-      if (f.name.empty() || f.name.size() > 255) error_at(p.loc, "a plug-in needs a file name");
-      if (!read_file(path, &f.bytes, &error))
-        error_at(p.loc, "cannot read plug-in " + path.string());
+      f.bytes = p.bytes;
       files.push_back(std::move(f));
     }
     uint32_t start = data.size();
@@ -295,6 +291,7 @@ CompileResult compile(const std::vector<SourceFile> &sources, const CompileOptio
       texts.push_back(to_code_page(&names.back(), s.text));
       parse(tokenize(&names.back(), texts.back()), prog);
     }
+    read_plugins(prog);
     Checked checked;
     check(prog, checked);
     if (options.warnings == CompileOptions::Warnings::Errors && !checked.warnings.empty()) {

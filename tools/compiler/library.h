@@ -8,6 +8,8 @@
 
 namespace basc {
 
+struct PluginClass;
+
 // A class as the checker sees it: a built-in class, an image class, or a
 // per-control subclass that carries a control's event handlers.
 struct ClassInfo {
@@ -15,6 +17,7 @@ struct ClassInfo {
   const BuiltinClass *builtin = nullptr; // a class of the runtime
   ClassDecl *decl = nullptr;             // a class of the image
   bool external = false;                 // a plug-in class known only by name
+  const PluginClass *plugin = nullptr;   // an external class its plug-in declares
   ClassInfo *super = nullptr;
   int32_t size = 24;  // instance size, header included
   int32_t index = -1; // class-directory index, -1 until used
@@ -52,12 +55,12 @@ struct ClassInfo {
       if (c == other) return true;
     return false;
   }
-  // A plug-in's class, or a per-control subclass of one: its members are
-  // known only to the runtime.
+  // A plug-in's class, or a per-control subclass of one, whose plug-in
+  // declares nothing: its members are known only to the runtime.
   bool plugin_kind() const {
     const ClassInfo *c = this;
     while (c && !c->builtin && !c->external) c = c->super;
-    return c && c->external;
+    return c && c->external && !c->plugin;
   }
   std::string display() const { return name.empty() ? "(control subclass)" : name; }
 };

@@ -1,6 +1,8 @@
 // PE resource lookup: headers, section table, and the three levels of the
 // resource directory, every read bounded by the file.
 #include "pe.h"
+#include <algorithm>
+#include <cstring>
 
 namespace pe {
 
@@ -17,7 +19,7 @@ struct Section {
 struct Pe {
   const Bytes &f;
   std::vector<Section> sections;
-  uint32_t res_rva = 0;
+  uint32_t res_rva = 0, exp_rva = 0;
   std::string *error;
 
   bool fail(const std::string &msg) {
@@ -41,10 +43,10 @@ bool Pe::headers() {
   uint16_t magic = get_u16(&f[opt]);
   uint32_t dirs = magic == 0x10B ? 96 : magic == 0x20B ? 112 : 0; // PE32 or PE32+
   if (!dirs) return fail("PE optional header has an unknown magic number");
-  if (opt_size < dirs + 3 * 8 || get_u32(&f[opt + dirs - 4]) < 3)
-    return fail("the PE file has no resource directory");
-  res_rva = get_u32(&f[opt + dirs + 2 * 8]);
-  if (!res_rva) return fail("the PE file has no resource directory");
+  uint32_t ndirs =
+      opt_size < dirs ? 0 : std::min((opt_size - dirs) / 8, get_u32(&f[opt + dirs - 4]));
+  if (ndirs >= 1) exp_rva = get_u32(&f[opt + dirs]);
+  if (ndirs >= 3) res_rva = get_u32(&f[opt + dirs + 2 * 8]);
   uint32_t table = opt + opt_size;
   if (!has(table, uint64_t(nsec) * 40)) return fail("PE section table is cut short");
   for (uint32_t i = 0; i < nsec; i++) {
@@ -63,7 +65,7 @@ bool Pe::map(uint32_t rva, uint32_t n, uint32_t *at) {
     *at = uint32_t(off);
     return true;
   }
-  return fail("PE resource data at RVA " + std::to_string(rva) + " is not in the file");
+  return fail("PE data at RVA " + std::to_string(rva) + " is not in the file");
 }
 
 // A word of the resource tree, by its offset from the tree's start.
@@ -118,8 +120,9 @@ bool Pe::find_entry(uint32_t dir, std::string_view name, int id, uint32_t *targe
 
 bool find_resource(const Bytes &file, std::string_view type, uint16_t id, ResourceSpot *out,
                    std::string *error) {
-  Pe p{file, {}, 0, error};
+  Pe p{file, {}, 0, 0, error};
   if (!p.headers()) return false;
+  if (!p.res_rva) return p.fail("the PE file has no resource directory");
   std::string what = "resource " + std::string(type) + "/" + std::to_string(id);
   uint32_t types, names, langs, entry[2], at;
   if (!p.find_entry(0, type, -1, &types)) return false;
@@ -131,6 +134,41 @@ bool find_resource(const Bytes &file, std::string_view type, uint16_t id, Resour
   if (!p.res_u32(langs, &entry[0]) || !p.res_u32(langs + 4, &entry[1])) return false;
   if (!p.map(entry[0], entry[1], &at)) return false;
   *out = {at, entry[1]};
+  return true;
+}
+
+// The export directory: a table of name RVAs sorted by name, an ordinal for
+// each, and the function table the ordinals index.
+bool find_export(const Bytes &file, std::string_view name, ExportSpot *out, std::string *error) {
+  Pe p{file, {}, 0, 0, error};
+  *out = {};
+  if (!p.headers()) return false;
+  if (!p.exp_rva) return true; /* exports nothing */
+  uint32_t dir;
+  if (!p.map(p.exp_rva, 40, &dir)) return false;
+  uint32_t functions = get_u32(&file[dir + 20]), names = get_u32(&file[dir + 24]);
+  uint32_t functionTable = get_u32(&file[dir + 28]), nameTable = get_u32(&file[dir + 32]);
+  uint32_t ordinalTable = get_u32(&file[dir + 36]);
+  for (uint32_t i = 0; i < names; i++) {
+    uint32_t at, text, ordinalAt, functionAt;
+    if (!p.map(nameTable + 4 * i, 4, &at) || !p.map(get_u32(&file[at]), 1, &text)) return false;
+    size_t end = text;
+    while (end < file.size() && file[end] && end - text <= name.size()) end++;
+    if (end - text != name.size() || std::memcmp(&file[text], name.data(), name.size())) continue;
+    if (!p.map(ordinalTable + 2 * i, 2, &ordinalAt)) return false;
+    uint32_t ordinal = get_u16(&file[ordinalAt]);
+    if (ordinal >= functions)
+      return p.fail("the PE export " + std::string(name) + " has no address");
+    if (!p.map(functionTable + 4 * ordinal, 4, &functionAt)) return false;
+    uint32_t rva = get_u32(&file[functionAt]);
+    for (const Section &s : p.sections) {
+      if (rva < s.va || rva - s.va >= s.raw_size || uint64_t(s.raw_at) + s.raw_size > file.size())
+        continue;
+      *out = {true, s.raw_at + (rva - s.va), s.raw_size - (rva - s.va)};
+      return true;
+    }
+    return p.fail("the PE export " + std::string(name) + " is not in the file");
+  }
   return true;
 }
 

@@ -48,4 +48,22 @@ TEST_F(SystemRunTest, APluginsHelpersAnswerAndItsListenersHearTheControls) {
                      "done\r");
 }
 
+// A plug-in that carries its declarations, used by name: every member of
+// its classes, its global methods and its control's method and event bind
+// through deferred links to what the plug-in registered.
+TEST_F(SystemRunTest, CodeUsesAPluginsDeclaredClassesMethodsAndControls) {
+  std::ofstream(dir / "plugin.bas") << "Plugin \"" KPDECL_DLL "\"\n";
+  Outcome r = compileAndRun("plugins.bas", "'" + (dir / "plugin.bas").string() + "'");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.trace, "count 4 label apples ratio 2.5 total 40\r"
+                     "ready\r"
+                     "add 7 now:7\r"
+                     "filled 7 slot 42 -1\r"
+                     "tally 12 t:5\r"
+                     "a tally is a counter\r"
+                     "twice 42 hello, plug-in\r"
+                     "turned to 7\r"
+                     "dial level 7\r");
+}
+
 } // namespace

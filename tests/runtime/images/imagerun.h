@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -29,9 +30,9 @@ protected:
   fs::path dir;
 
   void SetUp() override {
-    dir =
-        fs::temp_directory_path() /
-        ("image-run-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+    dir = fs::temp_directory_path() /
+          ("image-run-" + std::to_string(getpid()) + "-" +
+           std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir);
     fs::create_directories(dir);
   }

@@ -146,7 +146,7 @@ void Checker::object_items() {
       why = "is the root class";
     else if (c->external || c->plugin_kind())
       why = "is a plug-in's class, which the runtime cannot make at start-up";
-    else if (c->builtin && (c->builtin->flags & kInterface))
+    else if (c->is_interface())
       why = "is an interface";
     else if (c->isWindow || c->derives_from(classes.builtin("Window")) ||
              c->derives_from(classes.builtin("MDIWindow")))

@@ -31,8 +31,8 @@ void Parser::toplevel() {
     return media_item();
   if (is("OBJECT")) return object_item();
   refuse_shared();
-  expected("Class, Window, Sub, Function, Dim, Const, Module, Project, MenuBar, Plugin, "
-           "Database, Picture, Sound, Movie, Cursor, Text, Data or Object");
+  expected("Class, Window, Interface, Sub, Function, Dim, Const, Module, Project, MenuBar, "
+           "Plugin, Database, Picture, Sound, Movie, Cursor, Text, Data or Object");
 }
 
 // Module Name ... End Module. Its members join the program's globals,

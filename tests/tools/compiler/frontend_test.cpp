@@ -80,7 +80,7 @@ TEST(Frontend, MalformedSourcesAreReportedWhereTheyGoWrong) {
        "String value has no member"},
       {"Project\n  Colour = 3\nEnd Project\n", "2:3", "unknown project setting"},
       {"Sub Main()\n  LineTrace \"a\" \"b\"\nEnd Sub\n", "2:17", "expected end of line"},
-      {"End Sub\n", "1:1", "expected Class, Window, Sub"},
+      {"End Sub\n", "1:1", "expected Class, Window, Interface, Sub"},
       {"Sub Main()\n  Dim x As Integer = 1 +\nEnd Sub\n", "2:25", "expected an expression"},
       {"Class A\n  Sub M(x As Integer)\n  End Sub\nEnd Class\nClass B Inherits A\n"
        "  Sub M(x As Double)\n  End Sub\nEnd Class\n",

@@ -366,6 +366,8 @@ TEST_F(MediaItems, ObjectItemsAndProjectItemNamesAreDiagnosed) {
       {"Object N As Integer\n", "1:13", "an Object item is of a class, not Integer"},
       {"Object O As Object\n", "1:13", "Object is the root class"},
       {"Object S As StringProvider\n", "1:13", "StringProvider is an interface"},
+      {"Object S As Shape\nInterface Shape\n  Function Area() As Double\nEnd Interface\n", "1:13",
+       "Shape is an interface"},
       {"Object W As Main\nWindow Main\nEnd Window\n", "1:13", "Main is a window"},
       {"Object W As Window\n", "1:13", "Window is a window"},
       {"Object B As PushButton\n", "1:13", "PushButton is a control"},

@@ -289,7 +289,8 @@ CompileResult compile(const std::vector<SourceFile> &sources, const CompileOptio
     for (const SourceFile &s : sources) {
       names.push_back(s.name);
       texts.push_back(to_code_page(&names.back(), s.text));
-      parse(tokenize(&names.back(), texts.back()), prog);
+      TokenStream tokens(&names.back(), texts.back());
+      parse(tokens, prog);
     }
     read_plugins(prog);
     Checked checked;

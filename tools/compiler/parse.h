@@ -5,7 +5,9 @@
 
 namespace basc {
 
-// Adds the declarations of one source file to the program.
-void parse(const std::vector<Token> &tokens, Program &program);
+// Adds the declarations of one source file to the program, reading its
+// tokens as it goes.
+void parse(TokenStream &tokens, Program &program);
+void parse(std::vector<Token> tokens, Program &program);
 
 } // namespace basc

@@ -530,9 +530,14 @@ size_t Parser::item_global(const std::string &itemName, const TypeRef &type, Loc
   return prog.globals.size() - 1;
 }
 
-void parse(const std::vector<Token> &tokens, Program &program) {
+void parse(TokenStream &tokens, Program &program) {
   Parser p{tokens, program};
   p.file();
+}
+
+void parse(std::vector<Token> tokens, Program &program) {
+  TokenStream stream(std::move(tokens));
+  parse(stream, program);
 }
 
 } // namespace basc

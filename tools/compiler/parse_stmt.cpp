@@ -165,9 +165,9 @@ ArrayShape Parser::array_shape() {
 std::string Parser::spelled(size_t from) const {
   std::string text;
   for (size_t i = from; i < pos; i++) {
-    const Token &t = toks[i];
+    const Token &t = toks.at(i);
     bool tight =
-        t.text == "(" || t.text == ")" || t.text == "," || (i > from && toks[i - 1].text == "(");
+        t.text == "(" || t.text == ")" || t.text == "," || (i > from && toks.at(i - 1).text == "(");
     if (i > from && !tight) text += ' ';
     text += t.kind == TokKind::Str ? "\"" + t.text + "\"" : t.text;
   }

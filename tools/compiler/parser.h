@@ -65,21 +65,29 @@ struct Opened {
 };
 
 struct Parser {
-  const std::vector<Token> &toks;
+  TokenStream &toks;
   Program &prog;
   size_t pos = 0;
+  size_t statementStart = 0; // the first token of the statement before this one
   int depth = 0;
   std::vector<Opened> opened{}; // innermost last
 
-  const Token &tok() const { return toks[pos]; }
-  const Token &next() const { return toks[pos + 1 < toks.size() ? pos + 1 : pos]; }
+  const Token &tok() const { return toks.at(pos); }
+  const Token &next() const { return toks.at(pos + 1); }
   bool at_end() const { return tok().kind == TokKind::End; }
   bool is(const char *word) const {
     return (tok().kind == TokKind::Word || tok().kind == TokKind::Punct) && tok().upper == word;
   }
   bool is_nl() const { return tok().kind == TokKind::Newline || at_end(); }
+  // At each line end the tokens before the previous statement are let go:
+  // what the parser looks back at lies within the last two statements.
   void advance() {
-    if (!at_end()) pos++;
+    if (at_end()) return;
+    if (tok().kind == TokKind::Newline) {
+      toks.forget_before(statementStart);
+      statementStart = pos + 1;
+    }
+    pos++;
   }
   bool accept(const char *word) {
     if (!is(word)) return false;

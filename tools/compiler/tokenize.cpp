@@ -7,14 +7,14 @@
 
 namespace basc {
 
-namespace {
-
 struct Lexer {
   const std::string *file;
   std::string_view s;
   size_t p = 0;
   int line = 1, col = 1;
-  std::vector<Token> out;
+  std::vector<Token> out;          // lexed, not yet taken
+  bool done = false;               // the End token is out
+  TokKind last = TokKind::Newline; // of the last token out: a source opens as after a line end
 
   Loc loc() const { return {file, line, col}; }
   char peek(size_t k = 0) const { return p + k < s.size() ? s[p + k] : '\0'; }
@@ -31,10 +31,11 @@ struct Lexer {
   void add(TokKind kind, std::string text, Loc at) {
     Token t{kind, std::move(text), "", 0, 0, at};
     for (char c : t.text) t.upper += char(std::toupper((unsigned char)c));
+    last = t.kind;
     out.push_back(std::move(t));
   }
   void newline(Loc at) {
-    if (!out.empty() && out.back().kind != TokKind::Newline) add(TokKind::Newline, "", at);
+    if (last != TokKind::Newline) add(TokKind::Newline, "", at);
   }
 
   void skip_comment() {
@@ -45,7 +46,7 @@ struct Lexer {
   void hex_literal();
   void word();
   void punct();
-  void run();
+  void step();
 };
 
 void Lexer::string_literal() {
@@ -151,8 +152,10 @@ void Lexer::punct() {
   add(TokKind::Punct, std::string(1, c), at);
 }
 
-void Lexer::run() {
-  while (p < s.size()) {
+// Lexes until at least one more token is out, or the source is done.
+void Lexer::step() {
+  size_t before = out.size();
+  while (out.size() == before && p < s.size()) {
     char c = s[p];
     if (c == '\n') {
       newline(loc());
@@ -173,19 +176,49 @@ void Lexer::run() {
       punct();
     }
   }
-  newline(loc());
-  add(TokKind::End, "", loc());
+  if (p >= s.size() && !done) {
+    newline(loc());
+    add(TokKind::End, "", loc());
+    done = true;
+  }
 }
 
-} // namespace
-
-std::vector<Token> tokenize(const std::string *file, std::string_view src) {
+static std::string_view without_bom(std::string_view src) {
   if (src.size() >= 3 && (unsigned char)src[0] == 0xEF && (unsigned char)src[1] == 0xBB &&
       (unsigned char)src[2] == 0xBF)
     src.remove_prefix(3); /* a byte-order mark */
-  Lexer lx{file, src, 0, 1, 1, {}};
-  lx.run();
+  return src;
+}
+
+std::vector<Token> tokenize(const std::string *file, std::string_view src) {
+  Lexer lx{file, without_bom(src), 0, 1, 1, {}};
+  while (!lx.done) lx.step();
   return std::move(lx.out);
+}
+
+TokenStream::TokenStream(const std::string *file, std::string_view src)
+    : lexer_(new Lexer{file, without_bom(src), 0, 1, 1, {}}) {}
+
+TokenStream::TokenStream(std::vector<Token> tokens)
+    : window_(std::make_move_iterator(tokens.begin()), std::make_move_iterator(tokens.end())) {}
+
+TokenStream::~TokenStream() = default;
+
+const Token &TokenStream::at(size_t i) const {
+  while (base_ + window_.size() <= i && lexer_ && !(lexer_->done && lexer_->out.empty())) {
+    if (lexer_->out.empty()) lexer_->step();
+    for (Token &t : lexer_->out) window_.push_back(std::move(t));
+    lexer_->out.clear();
+  }
+  if (i < base_) error_at(window_.front().loc, "internal error: a forgotten token was read again");
+  return i < base_ + window_.size() ? window_[i - base_] : window_.back();
+}
+
+void TokenStream::forget_before(size_t i) {
+  while (base_ < i && window_.size() > 1) {
+    window_.pop_front();
+    base_++;
+  }
 }
 
 } // namespace basc

@@ -4,6 +4,8 @@
 #pragma once
 #include "diag.h"
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -22,5 +24,25 @@ struct Token {
 
 // Comments (' and //) are dropped; a run of line ends gives one Newline.
 std::vector<Token> tokenize(const std::string *file, std::string_view src);
+
+struct Lexer;
+
+// The tokens of one source as the parser walks them: lexed on demand and
+// forgotten once behind it, so that a large source never has all its tokens
+// in memory at once. Indexes count from the source's first token; asking past
+// the end gives the End token.
+class TokenStream {
+public:
+  TokenStream(const std::string *file, std::string_view src); // src outlives the stream
+  explicit TokenStream(std::vector<Token> tokens);            // ends with End
+  ~TokenStream();
+  const Token &at(size_t i) const;
+  void forget_before(size_t i); // no token before i is read again
+
+private:
+  std::unique_ptr<Lexer> lexer_;
+  mutable std::deque<Token> window_;
+  size_t base_ = 0; // the index of window_.front()
+};
 
 } // namespace basc

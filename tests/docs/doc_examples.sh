@@ -6,6 +6,12 @@
 #   ```trace             right after a complete source file: the lines the
 #                        program writes with LineTrace, which `run` compares
 #                        with the trace.log that runtime.exe leaves
+#   ```basic example     statements whose lines may end in a comment ' => TEXT:
+#                        that line must write exactly the one trace line TEXT.
+#                        `compile` compiles each one as a fragment; `run` gathers
+#                        every example of a document into ONE program (a Sub per
+#                        example, called in order) and checks the trace of all of
+#                        them in one Wine run.
 # The plug-ins named in DOC_PLUGINS are copied beside the examples.
 #
 #   doc_examples.sh compile BASC SCRATCH doc.md...
@@ -37,6 +43,38 @@ extract() {
   name=$(basename "$doc" .md)
   awk -v dir="$scratch" -v name="$name" '
     function finish() { close(out); out = "" }
+    # The line an example statement must write: the text after its last comment " => ".
+    function expected(line,   at, rest, i) {
+      at = 0
+      rest = line
+      while ((i = index(rest, "\047 => ")) > 0) { at += i; rest = substr(rest, i + 1) }
+      return at ? substr(line, at + 5) : ""
+    }
+    state == "" && /^```basic example[ \t]*$/ {
+      base = dir "/" name "-" NR
+      out = base ".bas"
+      print "Sub Main()" > out
+      gathered = dir "/" name "-examples"
+      sub_name = "Example" NR
+      print "Sub " sub_name "()" > (gathered ".bas")
+      calls = calls "  " sub_name "\n"
+      state = "example"
+      last = ""
+      next
+    }
+    state == "example" && /^```[ \t]*$/ {
+      print "End Sub" > out
+      print "End Sub" > (gathered ".bas")
+      finish()
+      state = ""
+      next
+    }
+    state == "example" {
+      print > out
+      print > (gathered ".bas")
+      if (index($0, "\047 => ") > 0) print expected($0) > (gathered ".trace")
+      next
+    }
     state == "" && /^```basic( fragment)?[ \t]*$/ {
       base = dir "/" name "-" NR
       out = base ".bas"
@@ -65,6 +103,10 @@ extract() {
     state == "" && !/^[ \t]*$/ { last = "" }
     END {
       if (state != "") { printf "%s: a fenced block is not closed\n", FILENAME > "/dev/stderr"; bad = 1 }
+      if (calls != "") {
+        printf "Sub Main()\n%sEnd Sub\n", calls > (gathered ".bas")
+        printf "" >> (gathered ".trace")
+      }
       exit bad
     }' "$doc"
 }

@@ -57,6 +57,7 @@ inline constexpr FaultSite kFaultPluginMemberKind = {"RuntimeMain", 538};
 inline constexpr FaultSite kFaultNoApplicationObject = {"application", 1964};
 inline constexpr FaultSite kFaultCleanupSiteUnknown = {"win32exception", 123};
 inline constexpr FaultSite kFaultExceptionClassMissing = {"win32exception", 254};
+inline constexpr FaultSite kFaultCompiledBlocksFull = {"win32exception", 90};
 
 /* windows, panes, controls and menus */
 inline constexpr FaultSite kFaultWindowFrameUnknown = {"window", 519};

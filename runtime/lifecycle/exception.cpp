@@ -93,6 +93,31 @@ static void disposeSlot(void *slot, uint8_t code) {
   }
 }
 
+/* ---- where compiled code lives ---- */
+
+enum { kMaxCompiledBlocks = 8 };
+static struct { uintptr_t start, end; } gCompiled[kMaxCompiledBlocks];
+
+void exception_add_compiled_code(const void *start, uint32_t length) {
+  for (auto &block : gCompiled)
+    if (block.start == block.end) {
+      block = {(uintptr_t)start, (uintptr_t)start + length};
+      return;
+    }
+  fault_report(kFaultCompiledBlocksFull);
+}
+
+void exception_remove_compiled_code(const void *start) {
+  for (auto &block : gCompiled)
+    if (block.start == (uintptr_t)start) block = {0, 0};
+}
+
+static bool inCompiledCode(const uint8_t *r) {
+  for (const auto &block : gCompiled)
+    if ((uintptr_t)r >= block.start && (uintptr_t)r + 4 <= block.end) return true;
+  return false;
+}
+
 /* ---- one frame ---- */
 
 // The cleanup list of the call site at R (every second byte from R + 4),
@@ -260,7 +285,7 @@ void exception_raise_from(Object *exception, void *frame, bool locked) {
     uint8_t *caller = *(uint8_t **)f;
     const uint8_t *r = *(const uint8_t **)(f + 4);
     if (!readable(r, 4)) break;
-    if (r[0] == 0xEB && r[2] == 0x90) { /* a compiled call site */
+    if (inCompiledCode(r) && r[0] == 0xEB && r[2] == 0x90) { /* a compiled call site */
       Cursor c = {r + 4, (uintptr_t)r + 4, true};
       bool skip = cleanCallSite(&c, f + 8);
       if (!c.ok || !findTable(&c)) break;

@@ -10,6 +10,13 @@
 // or the raise must take its own.
 [[noreturn]] void exception_raise_from(Object *exception, void *frame, bool locked);
 
+// The blocks compiled routines live in (the image's code, and blocks tests
+// place routines in). A raise reads call-site descriptors only after return
+// addresses inside them: after any other return address the bytes belong to
+// the runtime or the platform, however much they look like a descriptor.
+void exception_add_compiled_code(const void *start, uint32_t length);
+void exception_remove_compiled_code(const void *start);
+
 // Raises a new exception of the built-in class `className` from the caller.
 [[noreturn]] void exception_throw(const char *className);
 

@@ -520,7 +520,9 @@ bool LoadApplicationImage() {
     return false;
   }
   HeapFree(GetProcessHeap(), 0, blocks[kData2].bytes); /* the relocation list is spent */
+  exception_add_compiled_code(gCodeBase, (uint32_t)gCodeLength);
   ((void (*)())entryRoutine())();
+  exception_remove_compiled_code(gCodeBase); /* a later image has code of its own */
   return true;
 }
 

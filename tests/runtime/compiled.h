@@ -3,6 +3,7 @@
 // absolute addresses, with the call-site descriptors and exception tables of
 // compiled code written out byte for byte.
 #pragma once
+#include "lifecycle/exception.h"
 #include "x86.h"
 #include <windows.h>
 #include <cstring>
@@ -74,8 +75,12 @@ public:
     in.pop(ebx);
     in.ret();
     memcpy(base_, in.bytes().data(), in.size());
+    exception_add_compiled_code(base_, kSlots * kSlot);
   }
-  ~Machine() { VirtualFree(base_, 0, MEM_RELEASE); }
+  ~Machine() {
+    exception_remove_compiled_code(base_);
+    VirtualFree(base_, 0, MEM_RELEASE);
+  }
 
   void *at(int slot) const { return base_ + slot * kSlot; }
 

@@ -75,6 +75,7 @@ TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
                       ">1.5 >3\r"
                       "calls 6 6\r"
                       "after reset 0 limit 3\r"},
+      {"activate.bas", "activated\r"},
       {"ledger.bas", "ledger total: 12.50 made 1\r"
                      "detail tax: 1.25 made 2\r"
                      "after detail made 2\r"},

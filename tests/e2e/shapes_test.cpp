@@ -62,6 +62,11 @@ TEST_F(Shapes, AddsEachKindAndPicksShapesOutFromTheListAndTheBoard) {
       /* an empty cell picks nothing new */
       waitText("SelectionText",
                "Selected: Triangle, base 50, height 40, area 1,000.00, perimeter 144.34") +
+      /* the perimeters come from the plug-in; the square's through the rectangle's */
+      "click " + id["Board"] + " 50,50\n" +
+      waitText("SelectionText", "Selected: Circle, radius 20, area 1,256.64, perimeter 125.66") +
+      "click " + id["Board"] + " 250,50\n" +
+      waitText("SelectionText", "Selected: Square, side 40, area 1,600.00, perimeter 160.00") +
       "close\nwait-exit\n");
   ASSERT_EQ(run.exitCode, 0) << run.output();
   ASSERT_EQ(run.screenshots.size(), 3u);

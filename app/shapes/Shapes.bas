@@ -163,7 +163,12 @@ Window ShapesWindow
     Case 3
       FirstLabel.Text = "Base"
     End Select
-    If SecondField.Enabled Then SecondLabel.Text = "Height" Else SecondLabel.Text = ""
+    If SecondField.Enabled Then
+      SecondLabel.Text = "Height"
+    Else
+      SecondLabel.Text = ""
+      SecondField.Text = "" ' a size the kind does not take is not left showing
+    End If
   End Handler
 
   ' A size read from a field: a number from 1 to most, or 0 after telling

@@ -132,6 +132,7 @@ Window ShapesWindow
   ' The carried paper picture repeated across a picture of the given size.
   Function PaperBackdrop(width As Integer, height As Integer) As Picture
     Dim p As Picture = NewPicture(width, height, 32)
+    If Paper.Width = 0 Or Paper.Height = 0 Then Return p ' packed without its resources
     For y As Integer = 0 To height Step Paper.Height
       For x As Integer = 0 To width Step Paper.Width
         p.Graphics.DrawPicture Paper, x, y

@@ -158,6 +158,24 @@ TEST_F(PackerCommand, PacksAnImage) {
   EXPECT_EQ(get_u32(&out[0x200 + 160]), 0x400u);
 }
 
+TEST_F(PackerCommand, TakesTheResourceBlockWrittenBesideTheImage) {
+  std::string e;
+  Bytes block = hex("00 00 00 01 00 00 00 00 00 00 00 02 ab cd");
+  ASSERT_TRUE(write_file(dir / "app.img.data3", block, &e));
+  EXPECT_EQ(run("pack " + p("runtime.exe") + " " + p("app.img") + " " + p("out.exe")), 0) << err();
+  Bytes out;
+  ASSERT_TRUE(read_file(dir / "out.exe", &out, &e));
+  uint32_t at = get_u32(&out[0x200 + 164]);
+  ASSERT_NE(at, 0xFFFFFFFFu);
+  ASSERT_LE(at + block.size(), out.size());
+  EXPECT_EQ(Bytes(out.begin() + at, out.begin() + at + block.size()), block);
+
+  EXPECT_EQ(run("dat " + p("app.img") + " " + p("dev")), 0) << err();
+  Bytes dat;
+  ASSERT_TRUE(read_file(dir / "dev" / "data3.dat", &dat, &e)) << e;
+  EXPECT_EQ(dat, block);
+}
+
 TEST_F(PackerCommand, WritesDatFiles) {
   EXPECT_EQ(run("dat " + p("app.img") + " " + p("dev")), 0) << err();
   Image im;

@@ -103,8 +103,11 @@ enum class NK {
   RaiseEvent,   // an image class's event: text, args; event once checked
 };
 
+// Fields are ordered so that the record packs without gaps: a large program
+// holds hundreds of thousands of them at once.
 struct Node {
   NK kind;
+  int32_t height = 1; // of the tree below, this node included (the parser bounds it)
   Loc loc;
   Type type;
   // literals and names
@@ -114,22 +117,21 @@ struct Node {
   // children
   std::unique_ptr<Node> lhs, rhs;
   std::vector<std::unique_ptr<Node>> args;
-  int32_t height = 1; // of the tree below, this node included (the parser bounds it)
-  TypeRef typeRef;    // New, IsA
+  std::unique_ptr<TypeRef> typeRef; // New, IsA: the class named
   // resolution
   Slot slot;
-  int32_t temp = 0; // frame offset of the temporary that owns a new reference, 0 if none
+  int32_t temp = 0;   // frame offset of the temporary that owns a new reference, 0 if none
+  int32_t offset = 0; // Field
   ClassInfo *cls = nullptr;
   Routine *routine = nullptr;
   const ::BuiltinFunction *function = nullptr;
   const ::BuiltinProperty *prop = nullptr;
   const ::BuiltinMethod *method = nullptr;
-  bool forWrite = false;   // ControlRef: a new reference, for a setter or a call
-  bool readOnly = false;   // Field: a field compiled code may read but not assign
+  const EventDecl *event = nullptr; // RaiseEvent
+  bool forWrite = false;            // ControlRef: a new reference, for a setter or a call
+  bool readOnly = false;            // Field: a field compiled code may read but not assign
   bool dispatched = false; // CallRoutine: found at run time in the receiver's dispatch table
   bool address = false;    // an argument for a ByRef parameter: the variable's address
-  const EventDecl *event = nullptr; // RaiseEvent
-  int32_t offset = 0;               // Field
 };
 using NodeP = std::unique_ptr<Node>;
 
@@ -179,6 +181,15 @@ struct CatchClause {
   Loc loc;
 };
 
+// What the checker adds to a Select or a For: the frame slots holding what is
+// computed once (the subject; the bound and the step), and the For's test and
+// increment as checked expressions. Kept apart so that other statements do
+// not carry it.
+struct CheckedParts {
+  Slot subjectSlot, limitSlot, stepSlot;
+  NodeP loopTest, loopIncr;
+};
+
 struct Stmt {
   SK kind;
   Loc loc;
@@ -199,8 +210,7 @@ struct Stmt {
   std::string word;      // Exit: FOR, WHILE, DO, SUB, FUNCTION; Do: WHILE/UNTIL placement
   bool testAtTop = true; // Do
   bool until = false;    // Do
-  Slot subjectSlot, limitSlot, stepSlot; // Select subject, For bound and step
-  NodeP loopTest, loopIncr;              // For: the checked test and increment
+  std::unique_ptr<CheckedParts> checked; // Select, For: made by the checker
   int32_t tryId = 0, tryEnd = 0, tryParent = 0;
 };
 

@@ -23,21 +23,14 @@ struct EventDecl;
 // class cls), in dims dimensions; a one-dimensional Boolean array is the
 // compact Boolean form.
 struct Type {
-  enum Kind {
-    Void,
-    Integer,
-    Single,
-    Double,
-    Boolean,
-    String,
-    Color,
-    Object,
-    Nil,
-    Array
-  } kind = Void;
-  ClassInfo *cls = nullptr;
-  Kind elem = Void;
-  int32_t dims = 0;
+  enum Kind : uint8_t { Void, Integer, Single, Double, Boolean, String, Color, Object, Nil, Array };
+  // Written {kind, cls, elem, dims} and stored in the order that packs them
+  // into 16 bytes: every node carries a type.
+  Kind kind, elem;
+  int32_t dims;
+  ClassInfo *cls;
+  Type(Kind kind = Void, ClassInfo *cls = nullptr, Kind elem = Void, int32_t dims = 0)
+      : kind(kind), elem(elem), dims(dims), cls(cls) {}
   bool operator==(const Type &o) const {
     return kind == o.kind && cls == o.cls && elem == o.elem && dims == o.dims;
   }

@@ -183,16 +183,22 @@ struct CheckedParts {
   NodeP loopTest, loopIncr;
 };
 
+// A name a Dim or a Const declares.
+struct DimName {
+  std::string name;
+  Loc loc;          // where it is written
+  ArrayShape shape; // the bounds of an array, or none
+  Slot slot;        // given by the checker
+};
+
 struct Stmt {
   SK kind;
+  bool dimNew = false;   // Dim
+  bool testAtTop = true; // Do
+  bool until = false;    // Do
   Loc loc;
-  // Dim
-  std::vector<std::string> names;
-  std::vector<Loc> nameLocs;      // where each name is written
-  std::vector<ArrayShape> shapes; // one per name: the bounds of an array, or none
-  TypeRef typeRef;
-  bool dimNew = false;
-  std::vector<Slot> slots;
+  std::vector<DimName> names; // Dim, Const; a Redim's one holds the new bounds
+  TypeRef typeRef;            // Dim, Const, For
   // expressions: Assign target/value, If/While/Do condition, Select subject,
   // For variable/from/to/step, Return/Raise value, Expr call
   NodeP target, value, to, step;
@@ -200,9 +206,7 @@ struct Stmt {
   std::vector<std::pair<NodeP, Block>> elseIfs;
   std::vector<CaseClause> cases;
   std::vector<CatchClause> catches;
-  std::string word;      // Exit: FOR, WHILE, DO, SUB, FUNCTION; Do: WHILE/UNTIL placement
-  bool testAtTop = true; // Do
-  bool until = false;    // Do
+  std::string word; // Exit: FOR, WHILE, DO, SUB, FUNCTION; Do: WHILE/UNTIL placement
   std::unique_ptr<CheckedParts> checked; // Select, For: made by the checker
   int32_t tryId = 0, tryEnd = 0, tryParent = 0;
 };

@@ -107,10 +107,11 @@ void Checker::stmt(Stmt &s) {
   case SK::Dim:
     return dim(s);
   case SK::Const: {
-    std::string u = upper(s.names[0]);
+    const std::string &name = s.names[0].name;
+    std::string u = upper(name);
     if (locals.count(u) || params.count(u) || consts.count(u))
-      error_at(s.loc, s.names[0] + " is declared twice");
-    consts[u] = constant(s.names[0], s.typeRef, s.value);
+      error_at(s.loc, name + " is declared twice");
+    consts[u] = constant(name, s.typeRef, s.value);
     return;
   }
   case SK::Assign:
@@ -188,17 +189,17 @@ void Checker::dim(Stmt &s) {
     convert(s.value, t, "the initial value");
   }
   for (size_t i = 0; i < s.names.size(); i++) {
-    const std::string &n = s.names[i];
+    const std::string &n = s.names[i].name;
     std::string u = upper(n);
     if (locals.count(u) || params.count(u) || consts.count(u))
       error_at(s.loc, "variable " + n + " is declared twice");
-    Type vt = s.shapes[i].present ? dim_array(s, i, t) : t;
+    Type vt = s.names[i].shape.present ? dim_array(s, i, t) : t;
     Slot slot{Slot::Frame, frame_slot(vt, vt.is_ref()), vt};
     if (vt.is_array()) r->arraySlots.push_back({slot.offset, vt});
     locals[u] = slot;
-    s.slots.push_back(slot);
+    s.names[i].slot = slot;
     if (!creates) /* New: making the object (a window opens) may be the point */
-      declare_local(n, i < s.nameLocs.size() ? s.nameLocs[i] : s.loc);
+      declare_local(n, s.names[i].loc);
   }
 }
 

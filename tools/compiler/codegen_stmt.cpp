@@ -117,11 +117,11 @@ void CodeGen::stmt(Stmt &s) {
   case SK::Redim:
     return redim(s);
   case SK::Dim:
-    for (size_t i = 0; i < s.slots.size(); i++) {
-      const Slot &slot = s.slots[i];
+    for (const DimName &d : s.names) {
+      const Slot &slot = d.slot;
       if (slot.type.is_array()) {
         dispose_array(slot_mem(slot), slot.type);
-        create_array(slot, s.shapes[i]);
+        create_array(slot, d.shape);
         continue;
       }
       if (s.value) {

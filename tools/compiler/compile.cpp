@@ -286,15 +286,16 @@ struct Assembler {
 
 } // namespace
 
-CompileResult compile(const std::vector<SourceFile> &sources, const CompileOptions &options) {
+CompileResult compile(std::vector<SourceFile> sources, const CompileOptions &options) {
   CompileResult result;
   std::deque<std::string> names; /* the locations point into these */
   std::deque<std::string> texts; /* and the tokens into these */
   Program prog;
   try {
-    for (const SourceFile &s : sources) {
+    for (SourceFile &s : sources) {
       names.push_back(s.name);
       texts.push_back(to_code_page(&names.back(), s.text));
+      std::string().swap(s.text);
       TokenStream tokens(&names.back(), texts.back());
       parse(tokens, prog);
     }

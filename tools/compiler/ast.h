@@ -52,15 +52,19 @@ struct TypeRef {
 };
 
 // A frame or data1 home of a variable.
+// Written {where, offset, type, byRef} and stored in the order that packs
+// them into 24 bytes: every node carries one.
 struct Slot {
-  enum Where { Frame, Global } where = Frame;
-  int32_t offset = 0; // from EBP, or into the globals block
+  enum Where : uint8_t { Frame, Global } where;
+  bool byRef;        // the slot holds the address of the variable (a ByRef parameter)
+  bool item = false; // a project item's name: read, never assigned
+  int32_t offset;    // from EBP, or into the globals block
   Type type;
-  bool byRef = false; // the slot holds the address of the variable (a ByRef parameter)
-  bool item = false;  // a project item's name: read, never assigned
+  Slot(Where where = Frame, int32_t offset = 0, Type type = {}, bool byRef = false)
+      : where(where), byRef(byRef), offset(offset), type(type) {}
 };
 
-enum class NK {
+enum class NK : uint8_t {
   // parsed
   IntLit,
   RealLit,
@@ -100,7 +104,14 @@ enum class NK {
 // holds hundreds of thousands of them at once.
 struct Node {
   NK kind;
-  int32_t height = 1; // of the tree below, this node included (the parser bounds it)
+  int16_t height = 1; // of the tree below, this node included (the parser bounds it)
+  // resolution: the small fields here, where they pack with the kind
+  bool forWrite = false;   // ControlRef: a new reference, for a setter or a call
+  bool readOnly = false;   // Field: a field compiled code may read but not assign
+  bool dispatched = false; // CallRoutine: found at run time in the receiver's dispatch table
+  bool address = false;    // an argument for a ByRef parameter: the variable's address
+  int32_t temp = 0;        // frame offset of the temporary that owns a new reference, 0 if none
+  int32_t offset = 0;      // Field
   Loc loc;
   Type type;
   // literals and names
@@ -113,18 +124,12 @@ struct Node {
   std::unique_ptr<TypeRef> typeRef; // New, IsA: the class named
   // resolution
   Slot slot;
-  int32_t temp = 0;   // frame offset of the temporary that owns a new reference, 0 if none
-  int32_t offset = 0; // Field
   ClassInfo *cls = nullptr;
   Routine *routine = nullptr;
   const ::BuiltinFunction *function = nullptr;
   const ::BuiltinProperty *prop = nullptr;
   const ::BuiltinMethod *method = nullptr;
   const EventDecl *event = nullptr; // RaiseEvent
-  bool forWrite = false;            // ControlRef: a new reference, for a setter or a call
-  bool readOnly = false;            // Field: a field compiled code may read but not assign
-  bool dispatched = false; // CallRoutine: found at run time in the receiver's dispatch table
-  bool address = false;    // an argument for a ByRef parameter: the variable's address
 };
 using NodeP = std::unique_ptr<Node>;
 

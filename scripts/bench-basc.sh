@@ -2,6 +2,10 @@
 # Compiles a generated source of about SIZE megabytes (50 by default) and
 # prints how long basc took and the most memory it held.
 #   scripts/bench-basc.sh [BASC] [SIZE]
+# For scale, on the development machine: 50 MB took 10.9 s and 4.88 GB when
+# the compiler kept every routine's checked tree until the end; checking and
+# compiling one routine at a time over smaller tree records, 7.8 s and 2.37 GB
+# (5 MB: 1.0 s and 497 MB, then 0.72 s and 247 MB).
 set -euo pipefail
 basc=${1:-$(dirname "$0")/../build/tools/compiler/basc}
 size=${2:-50}

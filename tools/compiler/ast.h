@@ -23,21 +23,14 @@ struct EventDecl;
 // class cls), in dims dimensions; a one-dimensional Boolean array is the
 // compact Boolean form.
 struct Type {
-  enum Kind {
-    Void,
-    Integer,
-    Single,
-    Double,
-    Boolean,
-    String,
-    Color,
-    Object,
-    Nil,
-    Array
-  } kind = Void;
-  ClassInfo *cls = nullptr;
-  Kind elem = Void;
-  int32_t dims = 0;
+  enum Kind : uint8_t { Void, Integer, Single, Double, Boolean, String, Color, Object, Nil, Array };
+  // Written {kind, cls, elem, dims} and stored in the order that packs them
+  // into 16 bytes: every node carries a type.
+  Kind kind, elem;
+  int32_t dims;
+  ClassInfo *cls;
+  Type(Kind kind = Void, ClassInfo *cls = nullptr, Kind elem = Void, int32_t dims = 0)
+      : kind(kind), elem(elem), dims(dims), cls(cls) {}
   bool operator==(const Type &o) const {
     return kind == o.kind && cls == o.cls && elem == o.elem && dims == o.dims;
   }
@@ -59,15 +52,19 @@ struct TypeRef {
 };
 
 // A frame or data1 home of a variable.
+// Written {where, offset, type, byRef} and stored in the order that packs
+// them into 24 bytes: every node carries one.
 struct Slot {
-  enum Where { Frame, Global } where = Frame;
-  int32_t offset = 0; // from EBP, or into the globals block
+  enum Where : uint8_t { Frame, Global } where;
+  bool byRef;        // the slot holds the address of the variable (a ByRef parameter)
+  bool item = false; // a project item's name: read, never assigned
+  int32_t offset;    // from EBP, or into the globals block
   Type type;
-  bool byRef = false; // the slot holds the address of the variable (a ByRef parameter)
-  bool item = false;  // a project item's name: read, never assigned
+  Slot(Where where = Frame, int32_t offset = 0, Type type = {}, bool byRef = false)
+      : where(where), byRef(byRef), offset(offset), type(type) {}
 };
 
-enum class NK {
+enum class NK : uint8_t {
   // parsed
   IntLit,
   RealLit,
@@ -103,8 +100,18 @@ enum class NK {
   RaiseEvent,   // an image class's event: text, args; event once checked
 };
 
+// Fields are ordered so that the record packs without gaps: a large program
+// holds hundreds of thousands of them at once.
 struct Node {
   NK kind;
+  int16_t height = 1; // of the tree below, this node included (the parser bounds it)
+  // resolution: the small fields here, where they pack with the kind
+  bool forWrite = false;   // ControlRef: a new reference, for a setter or a call
+  bool readOnly = false;   // Field: a field compiled code may read but not assign
+  bool dispatched = false; // CallRoutine: found at run time in the receiver's dispatch table
+  bool address = false;    // an argument for a ByRef parameter: the variable's address
+  int32_t temp = 0;        // frame offset of the temporary that owns a new reference, 0 if none
+  int32_t offset = 0;      // Field
   Loc loc;
   Type type;
   // literals and names
@@ -114,22 +121,15 @@ struct Node {
   // children
   std::unique_ptr<Node> lhs, rhs;
   std::vector<std::unique_ptr<Node>> args;
-  int32_t height = 1; // of the tree below, this node included (the parser bounds it)
-  TypeRef typeRef;    // New, IsA
+  std::unique_ptr<TypeRef> typeRef; // New, IsA: the class named
   // resolution
   Slot slot;
-  int32_t temp = 0; // frame offset of the temporary that owns a new reference, 0 if none
   ClassInfo *cls = nullptr;
   Routine *routine = nullptr;
   const ::BuiltinFunction *function = nullptr;
   const ::BuiltinProperty *prop = nullptr;
   const ::BuiltinMethod *method = nullptr;
-  bool forWrite = false;   // ControlRef: a new reference, for a setter or a call
-  bool readOnly = false;   // Field: a field compiled code may read but not assign
-  bool dispatched = false; // CallRoutine: found at run time in the receiver's dispatch table
-  bool address = false;    // an argument for a ByRef parameter: the variable's address
   const EventDecl *event = nullptr; // RaiseEvent
-  int32_t offset = 0;               // Field
 };
 using NodeP = std::unique_ptr<Node>;
 
@@ -179,16 +179,31 @@ struct CatchClause {
   Loc loc;
 };
 
+// What the checker adds to a Select or a For: the frame slots holding what is
+// computed once (the subject; the bound and the step), and the For's test and
+// increment as checked expressions. Kept apart so that other statements do
+// not carry it.
+struct CheckedParts {
+  Slot subjectSlot, limitSlot, stepSlot;
+  NodeP loopTest, loopIncr;
+};
+
+// A name a Dim or a Const declares.
+struct DimName {
+  std::string name;
+  Loc loc;          // where it is written
+  ArrayShape shape; // the bounds of an array, or none
+  Slot slot;        // given by the checker
+};
+
 struct Stmt {
   SK kind;
+  bool dimNew = false;   // Dim
+  bool testAtTop = true; // Do
+  bool until = false;    // Do
   Loc loc;
-  // Dim
-  std::vector<std::string> names;
-  std::vector<Loc> nameLocs;      // where each name is written
-  std::vector<ArrayShape> shapes; // one per name: the bounds of an array, or none
-  TypeRef typeRef;
-  bool dimNew = false;
-  std::vector<Slot> slots;
+  std::vector<DimName> names; // Dim, Const; a Redim's one holds the new bounds
+  TypeRef typeRef;            // Dim, Const, For
   // expressions: Assign target/value, If/While/Do condition, Select subject,
   // For variable/from/to/step, Return/Raise value, Expr call
   NodeP target, value, to, step;
@@ -196,11 +211,8 @@ struct Stmt {
   std::vector<std::pair<NodeP, Block>> elseIfs;
   std::vector<CaseClause> cases;
   std::vector<CatchClause> catches;
-  std::string word;      // Exit: FOR, WHILE, DO, SUB, FUNCTION; Do: WHILE/UNTIL placement
-  bool testAtTop = true; // Do
-  bool until = false;    // Do
-  Slot subjectSlot, limitSlot, stepSlot; // Select subject, For bound and step
-  NodeP loopTest, loopIncr;              // For: the checked test and increment
+  std::string word; // Exit: FOR, WHILE, DO, SUB, FUNCTION; Do: WHILE/UNTIL placement
+  std::unique_ptr<CheckedParts> checked; // Select, For: made by the checker
   int32_t tryId = 0, tryEnd = 0, tryParent = 0;
 };
 

@@ -169,7 +169,7 @@ void Checker::class_constants(ClassDecl &c) {
   }
 }
 
-void Checker::run() {
+void Checker::declarations() {
   plugin_classes();
   declare_interfaces();
   declare_classes();
@@ -196,9 +196,6 @@ void Checker::run() {
                prog.project.mainWindow.name + " is not a window of this program");
     out.mainWindow = t.cls;
   }
-  for (auto &c : prog.classes)
-    for (auto &rt : c->routines) routine(*rt);
-  for (auto &rt : prog.routines) routine(*rt);
   for (ClassInfo *c : out.imageClasses) {
     bool refs = false;
     if (c->decl)
@@ -207,9 +204,19 @@ void Checker::run() {
   }
 }
 
+ProgramChecker::ProgramChecker(Program &program, Checked &out)
+    : checker_(std::make_unique<Checker>(program, out)) {}
+
+ProgramChecker::~ProgramChecker() = default;
+
+void ProgramChecker::declarations() { checker_->declarations(); }
+
+void ProgramChecker::routine(Routine &r) { checker_->routine(r); }
+
 void check(Program &program, Checked &out) {
-  Checker c(program, out);
-  c.run();
+  ProgramChecker c(program, out);
+  c.declarations();
+  for_each_routine(program, [&](Routine &r) { c.routine(r); });
 }
 
 } // namespace basc

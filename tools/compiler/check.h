@@ -19,6 +19,32 @@ struct Checked {
   PluginLibrary plugins;         // what the embedded plug-ins declare
 };
 
+struct Checker;
+
+// The checker in two steps, so that a caller can compile each routine and let
+// its tree go before the next is checked: first everything but the routines'
+// bodies (classes, signatures, globals, interfaces, plug-ins), then one body
+// at a time, in any order.
+class ProgramChecker {
+public:
+  ProgramChecker(Program &program, Checked &out);
+  ~ProgramChecker();
+  void declarations();
+  void routine(Routine &r);
+
+private:
+  std::unique_ptr<Checker> checker_;
+};
+
+// Both steps over the whole program, the routines in program order.
 void check(Program &program, Checked &out);
+
+// The routines with bodies, in the order the image places them: each class's
+// in turn, then the module-level ones.
+template <typename F> void for_each_routine(Program &program, F &&f) {
+  for (auto &c : program.classes)
+    for (auto &r : c->routines) f(*r);
+  for (auto &r : program.routines) f(*r);
+}
 
 } // namespace basc

@@ -23,7 +23,7 @@ void Checker::array_index(NodeP &i) {
 }
 
 Type Checker::dim_array(Stmt &s, size_t i, const Type &element) {
-  ArrayShape &shape = s.shapes[i];
+  ArrayShape &shape = s.names[i].shape;
   if (s.dimNew) error_at(shape.loc, "an array cannot be declared As New");
   if (shape.uppers.size() > kMaxDims)
     error_at(shape.loc, "an array has at most " + std::to_string(kMaxDims) + " dimensions");
@@ -52,7 +52,7 @@ void Checker::redim(Stmt &s) {
   expr(s.target);
   const Type &t = s.target->type;
   if (!t.is_array()) error_at(s.target->loc, "Redim needs an array, not a " + type_text(t));
-  ArrayShape &shape = s.shapes[0];
+  ArrayShape &shape = s.names[0].shape;
   if (int32_t(shape.uppers.size()) != t.dims)
     error_at(shape.loc, "Redim gives " + count_text(shape.uppers.size(), "bound", "bounds") +
                             " to an array of " + count_text(t.dims, "dimension", "dimensions"));

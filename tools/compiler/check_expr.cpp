@@ -226,18 +226,18 @@ void Checker::expr(NodeP &n) {
   case NK::RaiseEvent:
     return raise_event(n);
   case NK::New: {
-    Type t = resolve_type(n->typeRef);
+    Type t = resolve_type(*n->typeRef);
     bool pluginClass =
         t.cls && t.cls->plugin && t.cls->plugin->decl->kind == PluginClassDecl::Class;
     if (t.kind != K::Object || t.cls == classes.object || (t.cls->external && !pluginClass))
-      error_at(n->typeRef.loc,
+      error_at(n->typeRef->loc,
                t.cls && t.cls->plugin
                    ? t.cls->name + " is a plug-in's control or interface; New needs a class"
                    : "New needs a class of this program or of the runtime");
     if (t.cls->is_interface())
-      error_at(n->typeRef.loc, "an interface cannot be created: " + t.cls->name +
-                                   " only declares methods; create an object of a class that "
-                                   "implements it");
+      error_at(n->typeRef->loc, "an interface cannot be created: " + t.cls->name +
+                                    " only declares methods; create an object of a class that "
+                                    "implements it");
     n->cls = t.cls;
     n->type = t;
     return give_temp(*n);
@@ -246,8 +246,8 @@ void Checker::expr(NodeP &n) {
     expr(n->lhs);
     if (n->lhs->type.kind != K::Object && n->lhs->type.kind != K::Nil)
       error_at(n->loc, "IsA needs an object");
-    Type t = resolve_type(n->typeRef);
-    if (t.kind != K::Object) error_at(n->typeRef.loc, "IsA needs a class");
+    Type t = resolve_type(*n->typeRef);
+    if (t.kind != K::Object) error_at(n->typeRef->loc, "IsA needs a class");
     n->cls = t.cls;
     n->type = {K::Boolean, nullptr};
     return;

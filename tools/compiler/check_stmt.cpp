@@ -107,10 +107,11 @@ void Checker::stmt(Stmt &s) {
   case SK::Dim:
     return dim(s);
   case SK::Const: {
-    std::string u = upper(s.names[0]);
+    const std::string &name = s.names[0].name;
+    std::string u = upper(name);
     if (locals.count(u) || params.count(u) || consts.count(u))
-      error_at(s.loc, s.names[0] + " is declared twice");
-    consts[u] = constant(s.names[0], s.typeRef, s.value);
+      error_at(s.loc, name + " is declared twice");
+    consts[u] = constant(name, s.typeRef, s.value);
     return;
   }
   case SK::Assign:
@@ -180,7 +181,7 @@ void Checker::dim(Stmt &s) {
   if (s.dimNew) {
     if (t.kind != K::Object) error_at(s.typeRef.loc, "As New needs a class");
     s.value = make(NK::New, s.loc);
-    s.value->typeRef = s.typeRef;
+    s.value->typeRef = std::make_unique<TypeRef>(s.typeRef);
   }
   bool creates = s.value && s.value->kind == NK::New;
   if (s.value) {
@@ -188,17 +189,17 @@ void Checker::dim(Stmt &s) {
     convert(s.value, t, "the initial value");
   }
   for (size_t i = 0; i < s.names.size(); i++) {
-    const std::string &n = s.names[i];
+    const std::string &n = s.names[i].name;
     std::string u = upper(n);
     if (locals.count(u) || params.count(u) || consts.count(u))
       error_at(s.loc, "variable " + n + " is declared twice");
-    Type vt = s.shapes[i].present ? dim_array(s, i, t) : t;
+    Type vt = s.names[i].shape.present ? dim_array(s, i, t) : t;
     Slot slot{Slot::Frame, frame_slot(vt, vt.is_ref()), vt};
     if (vt.is_array()) r->arraySlots.push_back({slot.offset, vt});
     locals[u] = slot;
-    s.slots.push_back(slot);
+    s.names[i].slot = slot;
     if (!creates) /* New: making the object (a window opens) may be the point */
-      declare_local(n, i < s.nameLocs.size() ? s.nameLocs[i] : s.loc);
+      declare_local(n, s.names[i].loc);
   }
 }
 
@@ -267,18 +268,19 @@ void Checker::for_stmt(Stmt &s) {
   if (s.target->kind != NK::Var || !(s.target->type.is_intlike() || s.target->type.is_float()))
     error_at(s.target->loc, "the loop variable must be a numeric variable");
   Type t = s.target->type;
+  CheckedParts &parts = *(s.checked = std::make_unique<CheckedParts>());
   expr(s.value);
   convert(s.value, t, "the start value");
   expr(s.to);
   convert(s.to, t, "the end value");
-  s.limitSlot = {Slot::Frame, frame_slot(t, false), t};
+  parts.limitSlot = {Slot::Frame, frame_slot(t, false), t};
   if (!s.step) {
     s.step = make(NK::IntLit, s.loc);
     s.step->ival = 1;
   }
   expr(s.step);
   convert(s.step, t, "the step");
-  s.stepSlot = {Slot::Frame, frame_slot(t, false), t};
+  parts.stepSlot = {Slot::Frame, frame_slot(t, false), t};
   // (step >= 0 And var <= limit) Or (step < 0 And var >= limit); var = var + step
   auto var = [&](const Slot &slot) {
     NodeP v = make(NK::Var, s.loc);
@@ -298,13 +300,14 @@ void Checker::for_stmt(Stmt &s) {
     return z;
   };
   Slot v = s.target->slot;
-  s.loopTest =
-      cmp("OR", cmp("AND", cmp(">=", var(s.stepSlot), zero()), cmp("<=", var(v), var(s.limitSlot))),
-          cmp("AND", cmp("<", var(s.stepSlot), zero()), cmp(">=", var(v), var(s.limitSlot))));
-  expr(s.loopTest);
-  s.loopIncr = cmp("+", var(v), var(s.stepSlot));
-  expr(s.loopIncr);
-  convert(s.loopIncr, t, "the loop variable");
+  parts.loopTest = cmp(
+      "OR",
+      cmp("AND", cmp(">=", var(parts.stepSlot), zero()), cmp("<=", var(v), var(parts.limitSlot))),
+      cmp("AND", cmp("<", var(parts.stepSlot), zero()), cmp(">=", var(v), var(parts.limitSlot))));
+  expr(parts.loopTest);
+  parts.loopIncr = cmp("+", var(v), var(parts.stepSlot));
+  expr(parts.loopIncr);
+  convert(parts.loopIncr, t, "the loop variable");
   s.tryParent = tryCurrent;
   loops.push_back("FOR");
   block(s.body);
@@ -316,13 +319,14 @@ void Checker::select_stmt(Stmt &s) {
   expr(s.value);
   Type t = s.value->type;
   if (t.kind == K::Void) error_at(s.value->loc, "Select Case needs a value");
-  s.subjectSlot = {Slot::Frame, frame_slot(t, false), t};
+  CheckedParts &parts = *(s.checked = std::make_unique<CheckedParts>());
+  parts.subjectSlot = {Slot::Frame, frame_slot(t, false), t};
   for (CaseClause &c : s.cases) {
     for (CaseClause::Test &test : c.tests) {
       Loc at = test.value->loc;
       auto subject = [&] {
         NodeP v = make(NK::Var, at);
-        v->slot = s.subjectSlot;
+        v->slot = parts.subjectSlot;
         v->type = t;
         return v;
       };

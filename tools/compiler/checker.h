@@ -82,7 +82,7 @@ struct Checker {
   Checker(Program &p, Checked &o) : prog(p), out(o), classes(o.classes) {}
 
   // ---- declarations ----
-  void run();
+  void declarations(); // everything but the routines' bodies
   void declare_classes();
   void resolve_class(ClassDecl &c);
   void layout(ClassInfo *c, std::set<ClassInfo *> &busy);

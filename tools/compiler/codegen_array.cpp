@@ -206,7 +206,7 @@ void CodeGen::array_op(Node &n) {
 // Every new bound is evaluated before the first dimension changes.
 void CodeGen::redim(Stmt &s) {
   const Type &a = s.target->type;
-  std::vector<NodeP> &uppers = s.shapes[0].uppers;
+  std::vector<NodeP> &uppers = s.names[0].shape.uppers;
   for (size_t d = uppers.size(); d-- > 0;) {
     expr(*uppers[d]);
     code_.push(eax);

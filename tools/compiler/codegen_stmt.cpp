@@ -117,11 +117,11 @@ void CodeGen::stmt(Stmt &s) {
   case SK::Redim:
     return redim(s);
   case SK::Dim:
-    for (size_t i = 0; i < s.slots.size(); i++) {
-      const Slot &slot = s.slots[i];
+    for (const DimName &d : s.names) {
+      const Slot &slot = d.slot;
       if (slot.type.is_array()) {
         dispose_array(slot_mem(slot), slot.type);
-        create_array(slot, s.shapes[i]);
+        create_array(slot, d.shape);
         continue;
       }
       if (s.value) {
@@ -198,8 +198,8 @@ void CodeGen::if_stmt(Stmt &s) {
 
 void CodeGen::select_stmt(Stmt &s) {
   expr(*s.value);
-  store(slot_mem(s.subjectSlot),
-        s.subjectSlot.type.is_ref() ? Type{K::Integer} : s.subjectSlot.type);
+  const Slot &subject = s.checked->subjectSlot;
+  store(slot_mem(subject), subject.type.is_ref() ? Type{K::Integer} : subject.type);
   CodeLabel end = code_.label();
   for (CaseClause &c : s.cases) {
     CodeLabel body = code_.label(), next = code_.label();
@@ -223,12 +223,12 @@ void CodeGen::loop_stmt(Stmt &s) {
     expr(*s.value);
     store_slot(s.target->slot, s.target->type);
     expr(*s.to);
-    store(slot_mem(s.limitSlot), s.limitSlot.type);
+    store(slot_mem(s.checked->limitSlot), s.checked->limitSlot.type);
     expr(*s.step);
-    store(slot_mem(s.stepSlot), s.stepSlot.type);
+    store(slot_mem(s.checked->stepSlot), s.checked->stepSlot.type);
   }
   code_.bind(top);
-  Node *test = s.kind == SK::For ? s.loopTest.get() : s.value.get();
+  Node *test = s.kind == SK::For ? s.checked->loopTest.get() : s.value.get();
   bool atTop = s.kind != SK::Do || s.testAtTop;
   bool exitWhenTrue = s.kind == SK::Do && s.until;
   if (test && atTop) {
@@ -244,7 +244,7 @@ void CodeGen::loop_stmt(Stmt &s) {
   block(s.body);
   loops_.pop_back();
   if (s.kind == SK::For) {
-    expr(*s.loopIncr);
+    expr(*s.checked->loopIncr);
     store_slot(s.target->slot, s.target->type);
   }
   if (test && !atTop) {

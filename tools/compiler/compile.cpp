@@ -222,11 +222,19 @@ struct Assembler {
     }
   }
 
-  void routines() {
+  // Each routine's body is checked, compiled and let go before the next is
+  // checked, so that only one routine's tree is alive at a time. The classes
+  // have their directory indexes and the project items their numbers before
+  // any code names them.
+  void routines(ProgramChecker &checker) {
+    index_classes();
+    number_items();
     uint32_t start = data.size();
-    for (auto &c : prog.classes)
-      for (auto &r : c->routines) gen.routine(*r);
-    for (auto &r : prog.routines) gen.routine(*r);
+    for_each_routine(prog, [&](Routine &r) {
+      checker.routine(r);
+      gen.routine(r);
+      r.body = Block(); /* nothing reads a body once its code is out */
+    });
     for (ClassInfo *c : checked.imageClasses)
       if (c->needsLifecycle) gen.lifecycle(c);
     region("constants of the routines", start);
@@ -262,10 +270,8 @@ struct Assembler {
     return m.str();
   }
 
+  // The rest of the image, once routines() has placed the routines.
   Image run() {
-    index_classes();
-    number_items();
-    routines();
     windows();
     DataLabel plugin = plugins();
     DataLabel dir = directory();
@@ -280,21 +286,25 @@ struct Assembler {
 
 } // namespace
 
-CompileResult compile(const std::vector<SourceFile> &sources, const CompileOptions &options) {
+CompileResult compile(std::vector<SourceFile> sources, const CompileOptions &options) {
   CompileResult result;
   std::deque<std::string> names; /* the locations point into these */
   std::deque<std::string> texts; /* and the tokens into these */
   Program prog;
   try {
-    for (const SourceFile &s : sources) {
+    for (SourceFile &s : sources) {
       names.push_back(s.name);
       texts.push_back(to_code_page(&names.back(), s.text));
+      std::string().swap(s.text);
       TokenStream tokens(&names.back(), texts.back());
       parse(tokens, prog);
     }
     read_plugins(prog);
     Checked checked;
-    check(prog, checked);
+    ProgramChecker checker(prog, checked);
+    checker.declarations();
+    Assembler a(prog, checked, options);
+    a.routines(checker);
     if (options.warnings == CompileOptions::Warnings::Errors && !checked.warnings.empty()) {
       for (const Warning &w : checked.warnings)
         result.error += (result.error.empty() ? "" : "\n") + w.text(true);
@@ -302,7 +312,6 @@ CompileResult compile(const std::vector<SourceFile> &sources, const CompileOptio
     }
     if (options.warnings == CompileOptions::Warnings::Report)
       for (const Warning &w : checked.warnings) result.warnings.push_back(w.text());
-    Assembler a(prog, checked, options);
     result.image = a.run();
     result.map = a.map(result.image);
     if (!a.resources.empty()) result.resources = encode_resource_block(a.resources);

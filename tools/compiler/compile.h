@@ -26,6 +26,8 @@ struct CompileResult {
   std::string map;
 };
 
-CompileResult compile(const std::vector<SourceFile> &sources, const CompileOptions &options);
+// Takes the sources by value and lets each text go once it is converted: a
+// caller done with them moves them in.
+CompileResult compile(std::vector<SourceFile> sources, const CompileOptions &options);
 
 } // namespace basc

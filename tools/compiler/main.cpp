@@ -10,6 +10,7 @@
 #include "imagefile.h"
 #include <cstdio>
 #include <filesystem>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -87,7 +88,7 @@ int main(int argc, char **argv) {
     }
   }
   if (sources.empty()) return usage();
-  basc::CompileResult r = basc::compile(sources, options);
+  basc::CompileResult r = basc::compile(std::move(sources), options);
   for (const std::string &w : r.warnings) std::fprintf(stderr, "%s\n", w.c_str());
   if (!r.ok) {
     std::fprintf(stderr, "%s\n", r.error.c_str());

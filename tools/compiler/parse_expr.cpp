@@ -51,7 +51,7 @@ NodeP Parser::compare() {
       NodeP isa = node(NK::IsA, at);
       grown(*isa, n.get());
       isa->lhs = std::move(n);
-      isa->typeRef = type_name();
+      isa->typeRef = std::make_unique<TypeRef>(type_name());
       n = std::move(isa);
       continue;
     }
@@ -252,7 +252,7 @@ NodeP Parser::primary() {
   }
   if (accept("NEW")) {
     n = node(NK::New, t.loc);
-    n->typeRef = type_name();
+    n->typeRef = std::make_unique<TypeRef>(type_name());
     if (accept("(")) expect(")");
     return n;
   }

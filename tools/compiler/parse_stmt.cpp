@@ -125,7 +125,7 @@ std::unique_ptr<Stmt> Parser::statement() {
   if (is("CONST")) {
     auto s = stmt(SK::Const);
     ConstDecl c = const_decl();
-    s->names.push_back(c.name);
+    s->names.push_back({c.name, c.loc, {}, {}});
     s->typeRef = c.typeRef;
     s->value = std::move(c.value);
     return s;
@@ -179,17 +179,18 @@ std::unique_ptr<Stmt> Parser::dim_stmt() {
   size_t start = pos;
   advance();
   do {
-    s->nameLocs.push_back(tok().loc);
-    s->names.push_back(name("a variable name"));
-    s->shapes.push_back(is("(") ? array_shape() : ArrayShape{});
+    DimName &d = s->names.emplace_back();
+    d.loc = tok().loc;
+    d.name = name("a variable name");
+    if (is("(")) d.shape = array_shape();
   } while (accept(","));
   if (!is("AS")) { /* the type is missing, or its As */
     std::string dim = spelled(start);
     if (tok().kind == TokKind::Word && !kReserved.count(tok().upper))
       error_at(tok().loc, "`" + dim + " " + tok().text + "`: the type needs As before it \u2014 `" +
                               dim + " As " + tok().text + "`");
-    bool array = std::any_of(s->shapes.begin(), s->shapes.end(),
-                             [](const ArrayShape &a) { return a.present; });
+    bool array = std::any_of(s->names.begin(), s->names.end(),
+                             [](const DimName &d) { return d.shape.present; });
     error_at(tok().loc, "`" + dim + "`: " + (array ? "arrays need" : "a variable needs") +
                             " a type \u2014 `" + dim + " As Integer`");
   }
@@ -202,8 +203,8 @@ std::unique_ptr<Stmt> Parser::dim_stmt() {
   }
   if (accept("=")) {
     if (s->dimNew) error_at(s->loc, "a Dim with As New takes no initial value");
-    for (const ArrayShape &shape : s->shapes)
-      if (shape.present) error_at(tok().loc, "an array takes no initial value");
+    for (const DimName &d : s->names)
+      if (d.shape.present) error_at(tok().loc, "an array takes no initial value");
     s->value = expr();
   }
   return s;
@@ -215,8 +216,8 @@ std::unique_ptr<Stmt> Parser::redim_stmt() {
   advance();
   s->target = node(NK::Name, tok().loc);
   s->target->text = name("an array name");
-  s->shapes.push_back(array_shape());
-  if (s->shapes[0].uppers.empty()) expected("the new upper bounds");
+  s->names.push_back({s->target->text, s->target->loc, array_shape(), {}});
+  if (s->names[0].shape.uppers.empty()) expected("the new upper bounds");
   return s;
 }
 

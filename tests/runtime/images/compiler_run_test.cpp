@@ -136,6 +136,7 @@ TEST_F(CompilerRunTest, ProgramsWriteTheirResultsToTheTrace) {
                     "the removed, 10 left\r"
                     "no cat\r"},
       {"sorting.bas", "sorted 10000 first aaaebq last zzyryt out of order 0\r"},
+      {"forward.bas", "named 7 6 abbb six other\r"},
       {"calendar.bas", "May 2026, 31 days in 6 weeks\r"
                        "Su Mo Tu We Th Fr Sa\r"
                        "                1  2\r"
